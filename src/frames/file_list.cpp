@@ -1,0 +1,59 @@
+#include "frames/file_list.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "frames/frame_layout.h"
+
+namespace vantorel {
+
+namespace {
+
+char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+
+bool SameNameIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiUpper(x) == AsciiUpper(y); });
+}
+
+// Byte-wise on unsigned codes, a prefix first.
+bool NameBefore(const std::string& a, const std::string& b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+  });
+}
+
+}  // namespace
+
+bool IsAcceptedFrameSize(std::uintmax_t bytes) {
+  return bytes == std::uintmax_t(ShortFrameFileBytes) || bytes == std::uintmax_t(FullFrameFileBytes) ||
+         bytes == std::uintmax_t(Mariner9FrameFileBytes);
+}
+
+int FindFileIndex(const std::vector<std::string>& fileList, std::string_view currentFileName) {
+  int index = 0;
+  for (std::size_t j = 0; j < fileList.size(); ++j)
+    if (SameNameIgnoringAsciiCase(fileList[j], currentFileName)) index = int(j) + 1;
+  return index;
+}
+
+FileListing BuildFileList(const std::string& directory, std::string_view currentFileName) {
+  namespace fs = std::filesystem;
+  FileListing listing;
+  std::error_code error;
+  fs::directory_iterator entries(directory, error);
+  for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
+    std::error_code entryError;
+    // Follows links, so a broken link or a FIFO is never taken for a frame.
+    if (!entries->is_regular_file(entryError) || entryError) continue;
+    const std::uintmax_t size = entries->file_size(entryError);
+    if (entryError || !IsAcceptedFrameSize(size)) continue;
+    listing.FileList.push_back(entries->path().filename().string());
+  }
+  std::stable_sort(listing.FileList.begin(), listing.FileList.end(), NameBefore);
+  listing.FileIndex = FindFileIndex(listing.FileList, currentFileName);
+  return listing;
+}
+
+}  // namespace vantorel

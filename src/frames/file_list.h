@@ -1,0 +1,29 @@
+// The sorted list of frame files in a directory, and where the current file is.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantorel {
+
+struct FileListing {
+  std::vector<std::string> FileList;  // whole names, sorted byte-wise
+  int FileIndex = 0;                  // 1-based; 0 when the current file is not listed
+
+  int FileCount() const { return static_cast<int>(FileList.size()); }
+};
+
+// The three frame-file sizes; the size is the listing's only filter.
+bool IsAcceptedFrameSize(std::uintmax_t bytes);
+
+// Lists the regular files of directory with an accepted size, sorted, and finds
+// currentFileName among them (a-z matched as A-Z; the last match wins). A
+// directory that cannot be read gives an empty list.
+FileListing BuildFileList(const std::string& directory, std::string_view currentFileName);
+
+// Places a name in a sorted listing the same way BuildFileList does.
+int FindFileIndex(const std::vector<std::string>& fileList, std::string_view currentFileName);
+
+}  // namespace vantorel

@@ -1,0 +1,100 @@
+#include "frames/frame_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace vantorel {
+
+namespace {
+
+// Closes the descriptor on every path out of the read.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+std::string ErrnoText(int error) { return std::strerror(error); }
+
+// Reads until length bytes arrived or the file ended; -1 on a read error.
+std::int64_t ReadFully(int fd, std::uint8_t* into, std::size_t length) {
+  std::size_t total = 0;
+  while (total < length) {
+    const ssize_t got = ::read(fd, into + total, length - total);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (got == 0) break;
+    total += std::size_t(got);
+  }
+  return std::int64_t(total);
+}
+
+}  // namespace
+
+FrameRead ReadFrameFile(const std::string& path) {
+  FrameRead result;
+  result.WorkFrame = MakeFrameBuffer();
+  // O_NONBLOCK keeps the open itself from waiting on a FIFO with no writer.
+  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (file.get() < 0) {
+    result.Error = ErrnoText(errno);
+    return result;
+  }
+  struct stat info {};
+  if (::fstat(file.get(), &info) != 0) {
+    result.Error = ErrnoText(errno);
+    return result;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    result.Error = S_ISDIR(info.st_mode) ? "it is a directory" : "it is not a regular file";
+    return result;
+  }
+  const std::size_t length = std::min<std::size_t>(std::size_t(info.st_size), FrameBytes);
+  const std::int64_t got = ReadFully(file.get(), result.WorkFrame.data(), length);
+  if (got < 0) {
+    result.Error = ErrnoText(errno);
+    std::fill(result.WorkFrame.begin(), result.WorkFrame.end(), 0);
+    return result;
+  }
+  result.BytesRead = std::int32_t(got);
+  return result;
+}
+
+void ArrangeFrame(FrameBuffer& workFrame, FrameBuffer& pristine) {
+  if (workFrame[Mariner9MarkOffset] == Mariner9MarkByte) {
+    // Header stays; file records 2..725 move down one record, dropping record 1.
+    std::copy_n(workFrame.begin(), RecordBytes, pristine.begin());
+    const auto end = std::copy(workFrame.begin() + 2 * RecordBytes, workFrame.end(), pristine.begin() + RecordBytes);
+    std::fill(end, pristine.end(), 0);  // the last record, so no earlier frame's bytes linger
+    workFrame = pristine;
+  } else {
+    pristine = workFrame;
+  }
+}
+
+std::string FileNamePart(std::string_view path) {
+  const auto slash = path.find_last_of('/');
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string DirectoryPart(std::string_view path) {
+  const auto slash = path.find_last_of('/');
+  return slash == std::string_view::npos ? std::string("./") : std::string(path.substr(0, slash + 1));
+}
+
+}  // namespace vantorel

@@ -1,0 +1,92 @@
+#include <algorithm>
+#include <cstring>
+
+#include "pipeline/stages.h"
+
+namespace vantorel {
+
+namespace {
+
+void PutLittleEndian(std::uint8_t* at, std::uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+Rgb ComputeColor(int v) {
+  const int e = std::min(3 * v * 1000 / 765, 1000);
+  auto b = [](int x) { return static_cast<std::uint8_t>(x); };
+  if (e <= 250) return {b(e), 0, 0};
+  if (e <= 500) return {250, b(e - 250), 0};
+  if (e <= 750) return {b(750 - e), b(750 - e), b(e - 500)};
+  return {b(e - 750), b(e - 750), 250};
+}
+
+const std::array<Rgb, 256>& ColorTable() {
+  static const std::array<Rgb, 256> table = [] {
+    std::array<Rgb, 256> t{};
+    for (int v = 0; v < 256; ++v) t[v] = ComputeColor(v);
+    return t;
+  }();
+  return table;
+}
+
+// The rectangle where the minimize stage puts its half-size picture.
+constexpr int WindowFirstLine = 301, WindowLastLine = 650;
+constexpr int WindowFirstSample = 193, WindowLastSample = 608;
+
+enum class Mode { Grey, Colour, ColourWindow };
+
+void PutGrey(std::uint8_t* pixel, std::uint8_t v) { pixel[0] = pixel[1] = pixel[2] = v; }
+
+void PutColour(std::uint8_t* pixel, std::uint8_t v) {
+  const Rgb c = ColorTable()[v];
+  pixel[0] = c.blue;
+  pixel[1] = c.green;
+  pixel[2] = c.red;
+}
+
+void ComposeLine(Mode mode, int line, const std::uint8_t* samples, std::uint8_t* row) {
+  const bool lineInWindow = line >= WindowFirstLine && line <= WindowLastLine;
+  for (int s = 1; s <= PictureSamples; ++s) {
+    const std::uint8_t v = samples[s - 1];
+    std::uint8_t* pixel = row + 3 * (s - 1);
+    const bool colour = mode == Mode::Colour ||
+                        (mode == Mode::ColourWindow && lineInWindow && s >= WindowFirstSample && s <= WindowLastSample);
+    if (colour)
+      PutColour(pixel, v);
+    else
+      PutGrey(pixel, v);
+  }
+}
+
+}  // namespace
+
+Rgb ColorizeSample(std::uint8_t v) { return ColorTable()[v]; }
+
+void WriteBitmapHeader(RenderContext& context) {
+  std::uint8_t* h = context.BitmapImage.data();
+  h[0] = 'B';
+  h[1] = 'M';
+  PutLittleEndian(h + 2, BmpFileBytes, 4);
+  PutLittleEndian(h + 10, BmpHeaderBytes, 4);
+  PutLittleEndian(h + 14, 40, 4);
+  PutLittleEndian(h + 18, PictureSamples, 4);
+  PutLittleEndian(h + 22, FrameLines, 4);
+  PutLittleEndian(h + 26, 1, 2);
+  PutLittleEndian(h + 28, 24, 2);
+  PutLittleEndian(h + 34, BmpPixelBytes, 4);
+}
+
+void ComposeBitmap(RenderContext& context) {
+  const int lines = std::max(0, context.LineCount());
+  const bool colorize = context.On(Option::Colorize);
+  const Mode mode = !colorize ? Mode::Grey : context.On(Option::Minimize) ? Mode::ColourWindow : Mode::Colour;
+  for (int line = 1; line <= lines; ++line) {
+    const std::uint8_t* samples = context.WorkFrame.data() + SampleOffset(line, 1);
+    ComposeLine(mode, line, samples, context.BitmapImage.data() + BmpHeaderBytes + std::size_t(line - 1) * BmpRowBytes);
+    std::memcpy(context.FitsPlane.data() + std::size_t(line - 1) * PictureSamples, samples, PictureSamples);
+  }
+  // Rows this render did not compose must not keep an earlier frame's samples.
+  std::fill(context.FitsPlane.begin() + std::ptrdiff_t(lines) * PictureSamples, context.FitsPlane.end(), 0);
+}
+
+}  // namespace vantorel

@@ -1,0 +1,7 @@
+#include "pipeline/stages.h"
+
+namespace vantorel {
+
+void FlipStage(RenderContext& context) { (void)context; }  // PLACEHOLDER
+
+}  // namespace vantorel

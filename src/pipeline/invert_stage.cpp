@@ -1,0 +1,7 @@
+#include "pipeline/stages.h"
+
+namespace vantorel {
+
+void InvertStage(RenderContext& context) { (void)context; }  // PLACEHOLDER
+
+}  // namespace vantorel

@@ -1,0 +1,52 @@
+// What one pipeline run works on. A render owns WorkFrame and BitmapImage; the
+// viewer owns FitsPlane and the step counters, which the tone mapping may bound.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "frames/frame_layout.h"
+
+namespace vantorel {
+
+// Entries of OptionFlags and ActiveOptions, in their fixed order.
+enum class Option : int { Stretch, Despeckle, Reconstruct, Flip, Rotate, Sharpen, Invert, Minimize, Colorize };
+
+// Nine entries, each 0 or 1; a stage acts only when its entry is exactly 1
+// (the flip stage when its entry is 0).
+using OptionSet = std::array<int, OptionCount>;
+
+constexpr int& Entry(OptionSet& set, Option option) { return set[static_cast<int>(option)]; }
+constexpr int Entry(const OptionSet& set, Option option) { return set[static_cast<int>(option)]; }
+
+struct ToneSteps {
+  std::int32_t BrightnessStep = 0;
+  std::int32_t ContrastStep = 0;
+  std::int32_t GradientStep = 0;
+};
+
+// The first despeckle stage's window and thresholds, set when a frame is opened.
+struct DespeckleSettings {
+  int FirstOffset = 2 * RecordBytes + 1;             // 1,937: (line 2, s = 1)
+  int LastOffset = (FrameLines - 1) * RecordBytes - 3;  // 676,629: (line 698, s = 965)
+  std::uint8_t BrightSpeckThreshold = 10;
+  std::uint8_t DarkSpeckThreshold = 10;
+};
+
+struct RenderContext {
+  std::span<std::uint8_t> WorkFrame;    // FrameBytes
+  std::span<std::uint8_t> BitmapImage;  // BitmapImageBytes, zero-filled
+  std::span<std::uint8_t> FitsPlane;    // FitsPlaneBytes
+  OptionSet ActiveOptions{};
+  ToneSteps* Steps = nullptr;           // the viewer's counters; MapTones stores bounds back
+  std::int32_t BytesRead = 0;
+  std::string_view CurrentFileName;
+  DespeckleSettings Despeckle;
+
+  bool On(Option option) const { return Entry(ActiveOptions, option) == 1; }
+  int LineCount() const { return LineCountFor(BytesRead); }
+};
+
+}  // namespace vantorel

@@ -1,0 +1,60 @@
+// Helpers shared by the tests: hand-made frames, a render harness, temp folders.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "frames/frame_layout.h"
+#include "pipeline/render_context.h"
+
+namespace vantorel::testing {
+
+// Everything one stage needs, owned in one place. WorkFrame starts all zero and
+// BytesRead as for a full frame.
+struct StageHarness {
+  FrameBuffer Work = MakeFrameBuffer();
+  std::vector<std::uint8_t> Bitmap = std::vector<std::uint8_t>(BitmapImageBytes, 0);
+  std::vector<std::uint8_t> Fits = std::vector<std::uint8_t>(FitsPlaneBytes, 0);
+  ToneSteps Steps;
+  std::string FileName = "TEST";
+  OptionSet Options{};
+  std::int32_t BytesRead = std::int32_t(FrameBytes);
+
+  StageHarness& With(Option option, int value = 1) {
+    Entry(Options, option) = value;
+    return *this;
+  }
+  // A fresh context over the harness's buffers.
+  RenderContext Context();
+
+  std::uint8_t& At(int line, int sample) { return Work[SampleOffset(line, sample)]; }
+  // Sets every picture sample of lines 1..700 (suffix bytes untouched).
+  void FillPicture(std::uint8_t value);
+};
+
+// A unique folder under the system temp folder, removed with everything in it.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& Path() const { return path_; }
+  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+std::vector<std::uint8_t> ReadBytes(const std::string& path);
+
+// A frame file of the given length whose picture samples follow a simple
+// pattern, so that any record can be recognised: sample s of file record k
+// holds (k * 7 + s) mod 251 + 1 (never zero). Header bytes are zero.
+std::vector<std::uint8_t> PatternFrameFile(std::size_t length);
+std::uint8_t PatternByte(int fileRecord, int offsetInRecord);
+
+}  // namespace vantorel::testing
