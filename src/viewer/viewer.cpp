@@ -110,6 +110,11 @@ Picture Viewer::ShowOriginalImage() {
   return Render(RenderKind::Original);
 }
 
+Picture Viewer::RenderWithSteps(const ToneSteps& steps) {
+  steps_ = steps;
+  return Render(RenderKind::Full);
+}
+
 std::string Viewer::CounterText() const {
   return std::to_string(listing_.FileIndex) + "/" + std::to_string(listing_.FileCount());
 }

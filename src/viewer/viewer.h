@@ -46,6 +46,8 @@ class Viewer {
   Picture ApplyStep(StepCommand command);
   // "Original Image": every option off, counters 0, only flip and compose.
   Picture ShowOriginalImage();
+  // Sets all three counters at once and renders again (the command line's steps).
+  Picture RenderWithSteps(const ToneSteps& steps);
 
   // --- browsing ----------------------------------------------------------------
   // Next / Previous: nothing (no picture) at the ends of the list.
