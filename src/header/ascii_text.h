@@ -1,0 +1,18 @@
+// Plain-ASCII text helpers for the FITS cards and file-name handling.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace vantorel {
+
+// Turns a..z into A..Z and leaves every other byte as it is.
+std::string UpperAscii(std::string_view text);
+
+// The first maxCharacters characters of a UTF-8 text, one byte each: printable
+// ASCII stays, every other character (a control code, a whole valid multi-byte
+// sequence, or a single byte that is not valid UTF-8) becomes "?".
+std::string PrintableAsciiPrefix(std::string_view utf8, std::size_t maxCharacters);
+
+}  // namespace vantorel
