@@ -1,0 +1,11 @@
+// The About box: picture, program name, version and the notices.
+#pragma once
+
+#include <QDialog>
+
+class TAboutBox : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TAboutBox(QWidget* parent = nullptr);
+};
