@@ -1,1 +1,10 @@
-int main() { return 0; }  // PLACEHOLDER
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/render_command.h"
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  return vantorel::cli::RunRender(args, std::cout, std::cerr);
+}

@@ -1,0 +1,53 @@
+// The command line of vantorel-render, parsed into a plain value. Parsing is
+// pure: it reads nothing from disk, so every rule can be tested in isolation.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "pipeline/render_context.h"
+
+namespace vantorel::cli {
+
+enum class RenderMode { Render, Info, Cards, Help, Version };
+
+enum class OutputFormat { Bmp, Png, Fits };
+
+struct RenderArguments {
+  RenderMode Mode = RenderMode::Render;
+  // 1 for each option switched on; everything starts off.
+  OptionSet Options{};
+  ToneSteps Steps;
+  bool Original = false;
+  // Exactly one of Output (one frame) and OutputDirectory (any number) is set
+  // in Render mode.
+  std::string Output;
+  std::string OutputDirectory;
+  OutputFormat Format = OutputFormat::Bmp;
+  std::vector<std::string> Frames;
+
+  bool AnyStep() const { return Steps.BrightnessStep != 0 || Steps.ContrastStep != 0 || Steps.GradientStep != 0; }
+};
+
+struct ParsedArguments {
+  RenderArguments Arguments;
+  std::string Error;  // empty when the command line is usable
+
+  bool Ok() const { return Error.empty(); }
+};
+
+// args are the arguments after the program name.
+ParsedArguments ParseRenderArguments(const std::vector<std::string>& args);
+
+// The format an output file name asks for: .bmp, .png, .fit or .fits in any
+// case; nothing for any other extension or none.
+std::optional<OutputFormat> OutputFormatFor(std::string_view path);
+
+// The extension folder mode gives its outputs, without the dot.
+std::string_view ExtensionOf(OutputFormat format);
+
+std::string_view UsageText();
+
+}  // namespace vantorel::cli

@@ -1,0 +1,153 @@
+#include "cli/render_command.h"
+
+#include <exception>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <span>
+
+#include "cli/png_encoder.h"
+#include "cli/render_arguments.h"
+#include "frames/frame_file.h"
+#include "output/fits_file.h"
+#include "qtio/save_file.h"
+#include "viewer/viewer.h"
+
+namespace vantorel::cli {
+
+namespace {
+
+constexpr std::string_view kProgram = "vantorel-render";
+
+int Usage(std::string_view problem, std::ostream& err) {
+  err << kProgram << ": " << problem << '\n' << UsageText();
+  return ExitUsage;
+}
+
+// One load with the options on, then the render the arguments ask for.
+// Nothing when the frame could not be read; a short or empty file is read.
+std::optional<Picture> LoadAndRender(Viewer& viewer, const RenderArguments& arguments, const std::string& frame,
+                                     std::ostream& err) {
+  for (int i = 0; i < OptionCount; ++i)
+    if (arguments.Options[std::size_t(i)] == 1) viewer.ToggleOptionFlag(static_cast<Option>(i));
+  Picture picture = viewer.OpenFrame(frame);
+  if (!viewer.ReadError().empty()) {
+    err << kProgram << ": cannot read " << frame << ": " << viewer.ReadError() << '\n';
+    return std::nullopt;
+  }
+  if (arguments.Original) return viewer.ShowOriginalImage();
+  if (arguments.AnyStep()) return viewer.RenderWithSteps(arguments.Steps);
+  return picture;
+}
+
+std::optional<std::vector<std::uint8_t>> EncodeOutput(const Viewer& viewer, const Picture& picture,
+                                                      OutputFormat format) {
+  switch (format) {
+    case OutputFormat::Bmp: return picture.Bmp;
+    case OutputFormat::Png: return EncodePng(picture.Bmp);
+    case OutputFormat::Fits: return BuildFitsFile(viewer.LabelCards(), viewer.FitsPlane());
+  }
+  return std::nullopt;
+}
+
+// Renders one frame into one file; the file is replaced only when complete.
+bool RenderToFile(const RenderArguments& arguments, const std::string& frame, const std::string& output,
+                  std::ostream& err) {
+  Viewer viewer;
+  const std::optional<Picture> picture = LoadAndRender(viewer, arguments, frame, err);
+  if (!picture) return false;
+  const auto bytes = EncodeOutput(viewer, *picture, arguments.Format);
+  if (!bytes) {
+    err << kProgram << ": cannot write " << output << ": the picture could not be encoded\n";
+    return false;
+  }
+  const SaveOutcome outcome = SaveFileAtomically(output, {std::span<const std::uint8_t>(*bytes)});
+  if (!outcome.Saved) {
+    err << kProgram << ": cannot write " << output << ": " << outcome.Error << '\n';
+    return false;
+  }
+  return true;
+}
+
+// An allocation failure or similar ends this frame only.
+bool RenderToFileGuarded(const RenderArguments& arguments, const std::string& frame, const std::string& output,
+                         std::ostream& err) {
+  try {
+    return RenderToFile(arguments, frame, output, err);
+  } catch (const std::exception& error) {
+    err << kProgram << ": " << frame << ": " << error.what() << '\n';
+    return false;
+  }
+}
+
+int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
+  std::error_code ignored;
+  if (!std::filesystem::is_directory(arguments.OutputDirectory, ignored)) {
+    err << kProgram << ": cannot write into " << arguments.OutputDirectory << ": not a folder\n";
+    return ExitFailure;
+  }
+  const std::size_t count = arguments.Frames.size();
+  std::set<std::string> written;
+  bool anyFailed = false;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::string& frame = arguments.Frames[i];
+    const std::string name = FileNamePart(frame);
+    err << '[' << (i + 1) << '/' << count << "] " << (name.empty() ? frame : name) << std::endl;
+    const std::string output =
+        (std::filesystem::path(arguments.OutputDirectory) / (name + "." + std::string(ExtensionOf(arguments.Format))))
+            .string();
+    // Two frames of one name from different folders would overwrite each other.
+    if (!written.insert(output).second) {
+      err << kProgram << ": cannot write " << output << ": an earlier frame of the same name went there\n";
+      anyFailed = true;
+      continue;
+    }
+    if (!RenderToFileGuarded(arguments, frame, output, err)) anyFailed = true;
+  }
+  return anyFailed ? ExitFailure : ExitSuccess;
+}
+
+int PrintHeader(const RenderArguments& arguments, std::ostream& out, std::ostream& err) {
+  Viewer viewer;
+  if (!LoadAndRender(viewer, arguments, arguments.Frames.front(), err)) return ExitFailure;
+  const HeaderState& header = viewer.Header();
+  if (arguments.Mode == RenderMode::Cards) {
+    for (const std::string& card : header.LabelCards) out << card << '\n';
+  } else {
+    for (const std::string& label : header.InfoBox) out << label << '\n';
+    if (header.HeaderKind == 2)
+      for (const std::string& label : header.InfoBox2) out << label << '\n';
+  }
+  out.flush();
+  return out ? ExitSuccess : ExitFailure;
+}
+
+}  // namespace
+
+int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  const ParsedArguments parsed = ParseRenderArguments(args);
+  if (!parsed.Ok()) return Usage(parsed.Error, err);
+  const RenderArguments& arguments = parsed.Arguments;
+  try {
+    switch (arguments.Mode) {
+      case RenderMode::Help:
+        out << UsageText();
+        return ExitSuccess;
+      case RenderMode::Version:
+        out << kProgram << ' ' << VANTOREL_VERSION << '\n';
+        return ExitSuccess;
+      case RenderMode::Info:
+      case RenderMode::Cards:
+        return PrintHeader(arguments, out, err);
+      case RenderMode::Render:
+        if (!arguments.OutputDirectory.empty()) return RenderIntoFolder(arguments, err);
+        return RenderToFileGuarded(arguments, arguments.Frames.front(), arguments.Output, err) ? ExitSuccess
+                                                                                                : ExitFailure;
+    }
+  } catch (const std::exception& error) {
+    err << kProgram << ": " << error.what() << '\n';
+  }
+  return ExitFailure;
+}
+
+}  // namespace vantorel::cli

@@ -1,0 +1,19 @@
+// vantorel-render: one load and one render of the core per frame, written as
+// BMP, PNG or FITS, or the decoded header printed.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace vantorel::cli {
+
+inline constexpr int ExitSuccess = 0;
+inline constexpr int ExitFailure = 1;  // a frame not read or an output not written
+inline constexpr int ExitUsage = 2;
+
+// args are the arguments after the program name. Texts asked for (--info,
+// --cards, --help, --version) go to out; progress and messages to err.
+int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace vantorel::cli
