@@ -35,27 +35,62 @@ constexpr int WindowFirstSample = 193, WindowLastSample = 608;
 
 enum class Mode { Grey, Colour, ColourWindow };
 
-void PutGrey(std::uint8_t* pixel, std::uint8_t v) { pixel[0] = pixel[1] = pixel[2] = v; }
+// Samples first..last (1-based, inclusive) of a line; empty when first > last.
+struct SampleRun {
+  int first, last;
+};
 
-void PutColour(std::uint8_t* pixel, std::uint8_t v) {
-  const Rgb c = ColorTable()[v];
-  pixel[0] = c.blue;
-  pixel[1] = c.green;
-  pixel[2] = c.red;
+// Which samples of `line` are coloured; the rest of the line is grey.
+SampleRun ColouredSamples(Mode mode, int line) {
+  constexpr SampleRun none{1, 0};
+  switch (mode) {
+    case Mode::Grey:
+      return none;
+    case Mode::Colour:
+      return {1, PictureSamples};
+    case Mode::ColourWindow:
+      if (line < WindowFirstLine || line > WindowLastLine) return none;
+      return {WindowFirstSample, WindowLastSample};
+  }
+  return none;
 }
 
+using PixelBytes = std::array<std::uint8_t, 3>;  // blue, green, red
+using PixelTable = std::array<PixelBytes, 256>;
+
+// Both modes go through a table in pixel byte order, so that a pixel is one
+// plain 3-byte copy whatever its colour.
+const PixelTable& GreyPixels() {
+  static const PixelTable table = [] {
+    PixelTable t{};
+    for (int v = 0; v < 256; ++v) t[v].fill(static_cast<std::uint8_t>(v));
+    return t;
+  }();
+  return table;
+}
+
+const PixelTable& ColourPixels() {
+  static const PixelTable table = [] {
+    PixelTable t{};
+    for (int v = 0; v < 256; ++v) {
+      const Rgb c = ColorTable()[v];
+      t[v] = {c.blue, c.green, c.red};
+    }
+    return t;
+  }();
+  return table;
+}
+
+void PutRun(const PixelTable& pixels, const std::uint8_t* samples, std::uint8_t* row, SampleRun run) {
+  for (int s = run.first; s <= run.last; ++s) std::memcpy(row + 3 * (s - 1), pixels[samples[s - 1]].data(), 3);
+}
+
+// The mode is settled per line so that the per-pixel loops carry no decisions.
 void ComposeLine(Mode mode, int line, const std::uint8_t* samples, std::uint8_t* row) {
-  const bool lineInWindow = line >= WindowFirstLine && line <= WindowLastLine;
-  for (int s = 1; s <= PictureSamples; ++s) {
-    const std::uint8_t v = samples[s - 1];
-    std::uint8_t* pixel = row + 3 * (s - 1);
-    const bool colour = mode == Mode::Colour ||
-                        (mode == Mode::ColourWindow && lineInWindow && s >= WindowFirstSample && s <= WindowLastSample);
-    if (colour)
-      PutColour(pixel, v);
-    else
-      PutGrey(pixel, v);
-  }
+  const SampleRun coloured = ColouredSamples(mode, line);
+  PutRun(GreyPixels(), samples, row, {1, coloured.first - 1});
+  PutRun(ColourPixels(), samples, row, coloured);
+  PutRun(GreyPixels(), samples, row, {coloured.last + 1, PictureSamples});
 }
 
 }  // namespace

@@ -1,7 +1,174 @@
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
 #include "pipeline/stages.h"
+#include "pipeline/stretch_code_tables.h"
 
 namespace vantorel {
 
-void MapTones(RenderContext& context) { (void)context; }  // PLACEHOLDER
+namespace {
+
+constexpr int StretchDefaultCode = 2;
+constexpr int StretchOffsetUnit = 20;
+constexpr int CodeDigitBase = 10;
+
+// File-name positions (0-based) of the table selector and the frame number.
+constexpr std::size_t SelectorPosition = 5;
+constexpr std::size_t FrameNumberPosition = 8;
+constexpr std::size_t FrameNumberDigits = 3;
+constexpr std::size_t UsableNameLength = FrameNumberPosition + FrameNumberDigits;
+constexpr std::string_view MmePrefix = "MME";
+
+constexpr int GradientLimit = 7;
+// Levels the ramp takes at its darker edge, per gradient step.
+constexpr int GradientLevelsPerStep = 52;
+
+constexpr int MaxSample = 255;
+constexpr int SampleValues = 256;
+
+struct Transfer {
+  int GainDigit = 1;
+  int Offset = 0;
+};
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The decimal value of two digit characters at `position`, or 0 when they are not digits.
+int TwoDigitValue(std::string_view name, std::size_t position) {
+  if (!IsDigit(name[position]) || !IsDigit(name[position + 1])) return 0;
+  return (name[position] - '0') * CodeDigitBase + (name[position + 1] - '0');
+}
+
+bool HasMmePrefix(std::string_view name) {
+  if (name.size() < MmePrefix.size()) return false;
+  for (std::size_t i = 0; i < MmePrefix.size(); ++i)
+    if (std::toupper(static_cast<unsigned char>(name[i])) != MmePrefix[i]) return false;
+  return true;
+}
+
+// The frame number at positions 9..11, or 0 when the name cannot carry one.
+int FrameNumberOf(std::string_view name) {
+  if (name.size() < UsableNameLength) return 0;
+  int number = 0;
+  for (std::size_t i = FrameNumberPosition; i < UsableNameLength; ++i) {
+    if (!IsDigit(name[i])) return 0;
+    number = number * CodeDigitBase + (name[i] - '0');
+  }
+  return number;
+}
+
+// The MME tables are consulted for every usable name; a primary table, when its
+// selector matches and the name is not an "MME" name, overrides what they gave.
+int StretchCodeFor(std::string_view name) {
+  const int frame = FrameNumberOf(name);
+  if (frame < 1 || frame > StretchTableEntries) return StretchDefaultCode;
+  const int selector = TwoDigitValue(name, SelectorPosition);
+  int code = StretchDefaultCode;
+  if (selector >= 1 && selector <= MmeStretchTableCount) code = StretchCode(MmeStretchTables, selector, frame);
+  if (HasMmePrefix(name))
+    ++code;
+  else if (selector >= 1 && selector <= PrimaryStretchTableCount)
+    code = StretchCode(PrimaryStretchTables, selector, frame);
+  return code;
+}
+
+Transfer TransferFor(const RenderContext& context) {
+  if (!context.On(Option::Stretch)) return {};
+  const int code = StretchCodeFor(context.CurrentFileName);
+  return {code % CodeDigitBase, StretchOffsetUnit * (code / CodeDigitBase)};
+}
+
+// Halving at gain 0 rounds ties to even: 1 -> 0, 3 -> 2, 5 -> 2, 7 -> 4.
+template <typename Integer>
+constexpr Integer HalveTiesToEven(Integer u) {
+  const Integer half = Integer(u >> 1);
+  return Integer(half + (u & half & 1));
+}
+
+std::int64_t Scale(int u, std::int64_t gain) { return gain >= 1 ? u * gain : HalveTiesToEven(u); }
+
+// The ramp never adds, and takes at most 967 div 2 levels (G = +7, w = 2).
+constexpr int MaxRampLoss = (RecordBytes - 1) / 2;
+
+// The ramp's change for each of the 968 bytes of a record; all 0 without a gradient.
+std::array<std::int16_t, RecordBytes> RampFor(int gradient) {
+  std::array<std::int16_t, RecordBytes> ramp{};
+  if (gradient == 0) return ramp;
+  const int depth = GradientLevelsPerStep * std::abs(gradient);
+  const int width = PictureSamples / depth;
+  for (int s = 0; s < RecordBytes; ++s) {
+    const int column = (s + 1) % RecordBytes;
+    ramp[s] = std::int16_t(gradient < 0 ? std::min(column / width - depth, 0) : -(column / width));
+  }
+  return ramp;
+}
+
+// Up to this gain every level fits 16 bits, and the per-sample loop vectorises.
+constexpr std::int64_t NarrowGainLimit = 64;
+
+// A shift (offset and brightness) beyond these bounds clamps every sample the
+// same way as the bound itself, so it can be narrowed without changing a result.
+std::int16_t NarrowShift(std::int64_t shift, std::int64_t gain) {
+  const std::int64_t lowest = -(MaxSample * std::max<std::int64_t>(gain, 1)) - 1;
+  const std::int64_t highest = MaxSample + MaxRampLoss + 1;
+  return std::int16_t(std::clamp(shift, lowest, highest));
+}
+
+template <typename ScaleSample>
+void MapNarrow(std::span<std::uint8_t> bytes, ScaleSample scale, std::int16_t shift,
+               const std::array<std::int16_t, RecordBytes>& ramp) {
+  for (std::size_t record = 0; record < bytes.size(); record += RecordBytes) {
+    std::uint8_t* line = bytes.data() + record;
+    for (int s = 0; s < RecordBytes; ++s) {
+      const auto level = std::int16_t(scale(std::int16_t(line[s])) + shift + ramp[s]);
+      line[s] = std::uint8_t(std::clamp<std::int16_t>(level, 0, MaxSample));
+    }
+  }
+}
+
+// For gains too large for 16 bits: a level per sample value, clamped to a
+// range that the ramp cannot carry across 0 or 255.
+void MapWide(std::span<std::uint8_t> bytes, std::int64_t gain, std::int64_t shift,
+             const std::array<std::int16_t, RecordBytes>& ramp) {
+  std::array<int, SampleValues> levels{};
+  for (int u = 0; u < SampleValues; ++u)
+    levels[u] = int(std::clamp<std::int64_t>(Scale(u, gain) + shift, -1, MaxSample + MaxRampLoss + 1));
+  for (std::size_t record = 0; record < bytes.size(); record += RecordBytes) {
+    std::uint8_t* line = bytes.data() + record;
+    for (int s = 0; s < RecordBytes; ++s) line[s] = std::uint8_t(std::clamp(levels[line[s]] + ramp[s], 0, MaxSample));
+  }
+}
+
+void MapSamples(std::span<std::uint8_t> bytes, std::int64_t gain, std::int64_t shift, int gradient) {
+  const std::array<std::int16_t, RecordBytes> ramp = RampFor(gradient);
+  if (gain > NarrowGainLimit) return MapWide(bytes, gain, shift, ramp);
+  const std::int16_t narrowShift = NarrowShift(shift, gain);
+  if (gain == 0) return MapNarrow(bytes, HalveTiesToEven<std::int16_t>, narrowShift, ramp);
+  const auto narrowGain = std::int16_t(gain);
+  MapNarrow(bytes, [narrowGain](std::int16_t u) { return std::int16_t(u * narrowGain); }, narrowShift, ramp);
+}
+
+}  // namespace
+
+void MapTones(RenderContext& context) {
+  ToneSteps unboundSteps;
+  ToneSteps& steps = context.Steps ? *context.Steps : unboundSteps;
+
+  const Transfer transfer = TransferFor(context);
+  // 64-bit so that a counter stepped far up cannot overflow the sum or the product.
+  if (std::int64_t{transfer.GainDigit} + steps.ContrastStep < 0) steps.ContrastStep = -transfer.GainDigit;
+  const std::int64_t gain = std::int64_t{transfer.GainDigit} + steps.ContrastStep;
+
+  const int lines = context.LineCount();
+  if (lines <= 0) return;
+  steps.GradientStep = std::clamp(steps.GradientStep, -GradientLimit, GradientLimit);
+
+  const std::int64_t shift = std::int64_t{steps.BrightnessStep} - transfer.Offset;
+  MapSamples(context.WorkFrame.subspan(RecordBytes, std::size_t(lines) * RecordBytes), gain, shift, steps.GradientStep);
+}
 
 }  // namespace vantorel
