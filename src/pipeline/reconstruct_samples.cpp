@@ -1,7 +1,157 @@
+// Missing-pixel reconstruction: a zero sample is a sample the transmission lost.
+//
+// All three passes sweep in place in ascending order, so a decision may see
+// what the same pass wrote earlier. Each pass is nevertheless worked in chunks
+// whose cheap part is computed over a whole chunk at once (which the compiler
+// vectorises); the comments at each pass say why that gives the very bytes a
+// one-byte-at-a-time sweep would.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
 #include "pipeline/stages.h"
 
 namespace vantorel {
 
-void ReconstructSamples(RenderContext& context) { (void)context; }  // PLACEHOLDER
+namespace {
+
+// Pass 1 looks two lines and two samples out, so it keeps off the outer lines.
+constexpr int SpeckFirstOffset = 3 * RecordBytes + 2;           // 2,906: (line 3, s = 2)
+constexpr int SpeckLastOffset = (FrameLines - 3) * RecordBytes - 3;  // 674,693: (line 696, s = 965)
+// The fill passes start at line 1, whose upper neighbour is the header record.
+constexpr int FillFirstOffset = RecordBytes;                         // 968: (line 1, s = 0)
+constexpr int FillLastOffset = (FrameLines - 1) * RecordBytes - 3;   // 676,629: (line 698, s = 965)
+
+// A speck is replaced when its outer ring is this much darker on every side...
+constexpr int FarDarkerMargin = 36;
+// ...or slightly darker on every side and nearly black altogether.
+constexpr int NearDarkerMargin = 5;
+constexpr int NearBlackRingSum = 18;
+
+// At most one record long, so that the bytes one line away from a chunk lie
+// wholly outside it (see the fill passes).
+constexpr int ChunkBytes = 512;
+static_assert(ChunkBytes < RecordBytes);
+
+constexpr int NearRing[] = {-RecordBytes - 1, -RecordBytes, -RecordBytes + 1, -2, -1, 1, 2,
+                            RecordBytes - 1,  RecordBytes,  RecordBytes + 1};
+constexpr int OuterRing[] = {-2 * RecordBytes, -RecordBytes - 2, -RecordBytes + 2,
+                             2 * RecordBytes,  RecordBytes - 2,  RecordBytes + 2};
+constexpr int OuterRingSize = sizeof(OuterRing) / sizeof(OuterRing[0]);
+
+// sum / count rounded to the nearest integer, a tie going to the even one.
+constexpr std::uint8_t RoundedMean(int sum, int count) {
+  const int quotient = sum / count;
+  const int twiceRemainder = 2 * (sum % count);
+  const bool up = twiceRemainder > count || (twiceRemainder == count && quotient % 2 == 1);
+  return static_cast<std::uint8_t>(quotient + (up ? 1 : 0));
+}
+
+static_assert(RoundedMean(23, 2) == 12 && RoundedMean(21, 2) == 10 && RoundedMean(17, 6) == 3 &&
+              RoundedMean(15, 6) == 2 && RoundedMean(21, 6) == 4 && RoundedMean(510, 2) == 255);
+
+// The mean of two samples, branch-free and byte-wide so that whole chunks
+// vectorise: the mean rounded up, less one where that made an odd result of
+// an odd sum (a tie, which goes to the even neighbour below).
+inline std::uint8_t RoundedPairMean(std::uint8_t a, std::uint8_t b) {
+  const auto up = std::uint8_t((a + b + 1) >> 1);
+  return std::uint8_t(up - ((a ^ b) & up & 1));
+}
+
+// Visits chunk after chunk of [first, last], handing each its start and length.
+template <typename Visit>
+void ForEachChunk(int first, int last, Visit visit) {
+  for (int start = first; start <= last; start += ChunkBytes) visit(start, std::min(ChunkBytes, last - start + 1));
+}
+
+// Index of the first non-zero flag at or after from, or count when there is none.
+int NextFlag(const std::uint8_t* flags, int from, int count) {
+  int i = from;
+  for (std::uint64_t word = 0; i + 8 <= count; i += 8) {
+    std::memcpy(&word, flags + i, sizeof word);
+    if (word != 0) break;
+  }
+  while (i < count && flags[i] == 0) ++i;
+  return i;
+}
+
+bool NearRingIsBlank(const std::uint8_t* frame, int x) {
+  for (int offset : NearRing)
+    if (frame[x + offset] != 0) return false;
+  return true;
+}
+
+// Whether pass 1 may write at x: never at s = 831..966.
+bool SpeckMayChange(int x) { return (x + 1) % RecordBytes < PictureSamples; }
+
+void RemoveSpeckAt(std::uint8_t* frame, int x) {
+  const int r = frame[x];
+  if (r == 0 || !NearRingIsBlank(frame, x) || !SpeckMayChange(x)) return;
+  int sum = 0, farDarker = 0, nearDarker = 0;
+  for (int offset : OuterRing) {
+    const int n = frame[x + offset];
+    sum += n;
+    farDarker += r - n >= FarDarkerMargin;
+    nearDarker += r - n >= NearDarkerMargin;
+  }
+  if (farDarker == OuterRingSize || (nearDarker == OuterRingSize && sum <= NearBlackRingSum))
+    frame[x] = RoundedMean(sum, OuterRingSize);
+}
+
+// Pass 1. Only a non-zero byte between two zero bytes can be a speck, so that
+// cheap test picks the candidates of a chunk up front. Writing a speck never
+// makes or unmakes another candidate: every byte of a speck's near ring is
+// zero and pass 1 never changes a zero, and the ring is symmetric. Later
+// candidates still read the written value through their outer ring.
+void RemoveSpecks(std::uint8_t* frame) {
+  ForEachChunk(SpeckFirstOffset, SpeckLastOffset, [frame](int start, int length) {
+    std::uint8_t candidate[ChunkBytes];
+    const std::uint8_t* at = frame + start;
+    for (int i = 0; i < length; ++i) candidate[i] = (at[i] != 0) & (at[i - 1] == 0) & (at[i + 1] == 0);
+    for (int i = NextFlag(candidate, 0, length); i < length; i = NextFlag(candidate, i + 1, length))
+      RemoveSpeckAt(frame, start + i);
+  });
+}
+
+// Pass 2. Within a chunk shorter than a record, a write at x is read only as
+// the upper neighbour of x + 968, which lies in a later chunk; so a chunk may
+// be worked all at once.
+void FillVertically(std::uint8_t* frame) {
+  ForEachChunk(FillFirstOffset, FillLastOffset, [frame](int start, int length) {
+    std::uint8_t* at = frame + start;
+    for (int i = 0; i < length; ++i) {
+      const std::uint8_t above = at[i - RecordBytes], below = at[i + RecordBytes];
+      const bool fill = (at[i] == 0) & (above != 0) & (below != 0);
+      at[i] = fill ? RoundedPairMean(above, below) : at[i];
+    }
+  });
+}
+
+// Pass 3. A zero at x is filled only when x - 1 is non-zero, and x - 1 itself
+// was filled only if x was non-zero; so the left neighbour a zero sees is
+// always the value from before the pass, and a chunk can be worked from a
+// snapshot and written back.
+void FillHorizontally(std::uint8_t* frame) {
+  ForEachChunk(FillFirstOffset, FillLastOffset, [frame](int start, int length) {
+    std::uint8_t filled[ChunkBytes];
+    const std::uint8_t* at = frame + start;
+    for (int i = 0; i < length; ++i) {
+      const std::uint8_t left = at[i - 1], right = at[i + 1];
+      const bool fill = (at[i] == 0) & (left != 0) & (right != 0);
+      filled[i] = fill ? RoundedPairMean(left, right) : at[i];
+    }
+    std::memcpy(frame + start, filled, std::size_t(length));
+  });
+}
+
+}  // namespace
+
+void ReconstructSamples(RenderContext& context) {
+  if (!context.On(Option::Reconstruct)) return;
+  std::uint8_t* frame = context.WorkFrame.data();
+  RemoveSpecks(frame);
+  FillVertically(frame);
+  FillHorizontally(frame);
+}
 
 }  // namespace vantorel

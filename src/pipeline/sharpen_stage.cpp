@@ -1,7 +1,62 @@
+// Sharpen: a Laplacian over the eight neighbours of every byte of lines 1..n,
+// read from a copy so that each result depends only on the frame as it was.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <span>
+#include <vector>
+
 #include "pipeline/stages.h"
 
 namespace vantorel {
 
-void SharpenStage(RenderContext& context) { (void)context; }  // PLACEHOLDER
+namespace {
+
+// The copy carries this many zero bytes on either side: a neighbour outside
+// the frame (the upper left one of the very first byte of line 1) reads as 0
+// instead of whatever lies in front of the buffer.
+constexpr std::size_t Margin = RecordBytes + 1;
+
+constexpr int NeighbourCount = 8;
+// t = 0.15 x D, truncated toward zero, in integers.
+constexpr int StrengthNumerator = 3;
+constexpr int StrengthDenominator = 20;
+// Brightening stops short of white: a result of 255 keeps the old value.
+constexpr int BrightenCeiling = 255;
+
+// The frame with a zero margin around it.
+std::vector<std::uint8_t> PaddedCopy(std::span<const std::uint8_t> frame) {
+  std::vector<std::uint8_t> copy(frame.size() + 2 * Margin, 0);
+  std::memcpy(copy.data() + Margin, frame.data(), frame.size());
+  return copy;
+}
+
+// Kept in 16 bits (|3 x D| <= 6,120) so that the loop vectorises eight bytes at a time.
+std::uint8_t SharpenSample(const std::uint8_t* q) {
+  const std::int16_t v = q[0];
+  const auto neighbourSum = std::int16_t(q[-RecordBytes - 1] + q[-RecordBytes] + q[-RecordBytes + 1] + q[-1] + q[1] +
+                                         q[RecordBytes - 1] + q[RecordBytes] + q[RecordBytes + 1]);
+  const auto laplacian = std::int16_t(neighbourSum - NeighbourCount * v);
+  const auto t = std::int16_t(std::int16_t(StrengthNumerator * laplacian) / StrengthDenominator);
+  // Darkening (t > 0) applies when it stays at or above 0, brightening
+  // (t < 0) when it stays below 255; both come to 0 <= v - t < 255, and
+  // otherwise the sample keeps its value.
+  const auto result = std::int16_t(v - t);
+  return static_cast<std::uint8_t>(result >= 0 && result < BrightenCeiling ? result : v);
+}
+
+}  // namespace
+
+void SharpenStage(RenderContext& context) {
+  if (!context.On(Option::Sharpen)) return;
+  const int lines = context.LineCount();
+  if (lines < 1) return;
+  const std::vector<std::uint8_t> copy = PaddedCopy(context.WorkFrame);
+  const std::size_t first = RecordBytes;
+  const std::size_t end = std::min(std::size_t(lines + 1) * RecordBytes, context.WorkFrame.size());
+  const std::uint8_t* q = copy.data() + Margin;
+  std::uint8_t* frame = context.WorkFrame.data();
+  for (std::size_t p = first; p < end; ++p) frame[p] = SharpenSample(q + p);
+}
 
 }  // namespace vantorel
