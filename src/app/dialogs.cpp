@@ -1,0 +1,40 @@
+#include "app/dialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace vantorel {
+
+std::optional<QString> QtDialogs::ChooseFile(QFileDialog& dialog) {
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
+  return files.front();
+}
+
+int QtDialogs::ShowModal(QDialog& dialog) { return dialog.exec(); }
+
+bool QtDialogs::ConfirmPrint(QPrinter& printer, QWidget* parent) {
+  QPrintDialog dialog(&printer, parent);
+  dialog.setObjectName("PrintDialog1");
+  return dialog.exec() == QDialog::Accepted;
+}
+
+void QtDialogs::PageSetup(QPrinter& printer, QWidget* parent) {
+  QPageSetupDialog dialog(&printer, parent);
+  dialog.setObjectName("PrinterSetupDialog1");
+  dialog.exec();
+}
+
+void QtDialogs::ShowError(QWidget* parent, const QString& title, const QString& text) {
+  QMessageBox::critical(parent, title, text);
+}
+
+void QtDialogs::ShowInformation(QWidget* parent, const QString& title, const QString& text) {
+  QMessageBox::information(parent, title, text);
+}
+
+}  // namespace vantorel

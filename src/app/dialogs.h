@@ -1,0 +1,44 @@
+// Everything the main window asks the user through a modal dialog goes through
+// this interface, so that tests can answer with a script and never block.
+#pragma once
+
+#include <optional>
+
+#include <QString>
+
+class QDialog;
+class QFileDialog;
+class QPrinter;
+class QWidget;
+
+namespace vantorel {
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+
+  // Runs a file dialog the caller has set up (filters, directory, suffix);
+  // the chosen file name, or nothing when the user cancelled.
+  virtual std::optional<QString> ChooseFile(QFileDialog& dialog) = 0;
+  // Shows an application dialog (About, Info) modally; its result code.
+  virtual int ShowModal(QDialog& dialog) = 0;
+  // The print dialog on printer; true when the user confirmed printing.
+  virtual bool ConfirmPrint(QPrinter& printer, QWidget* parent) = 0;
+  // The page setup dialog on printer; what it changes serves the next print.
+  virtual void PageSetup(QPrinter& printer, QWidget* parent) = 0;
+  virtual void ShowError(QWidget* parent, const QString& title, const QString& text) = 0;
+  virtual void ShowInformation(QWidget* parent, const QString& title, const QString& text) = 0;
+};
+
+// The real thing: Qt's dialogs and message boxes.
+class QtDialogs final : public Dialogs {
+ public:
+  std::optional<QString> ChooseFile(QFileDialog& dialog) override;
+  int ShowModal(QDialog& dialog) override;
+  bool ConfirmPrint(QPrinter& printer, QWidget* parent) override;
+  void PageSetup(QPrinter& printer, QWidget* parent) override;
+  void ShowError(QWidget* parent, const QString& title, const QString& text) override;
+  void ShowInformation(QWidget* parent, const QString& title, const QString& text) override;
+};
+
+}  // namespace vantorel

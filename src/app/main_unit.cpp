@@ -1,0 +1,571 @@
+#include "app/main_unit.h"
+
+#include <exception>
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/about.h"
+#include "app/dialogs.h"
+#include "app/icon_resources.h"
+#include "app/info2_unit.h"
+#include "app/info_unit.h"
+#include "output/fits_file.h"
+
+using vantorel::Option;
+using vantorel::StepCommand;
+
+namespace {
+
+constexpr QRect kNormalGeometry(218, 212, 575, 450);
+constexpr QSize kGlyphSize(16, 16);
+
+// QFileDialog folds the runs of blanks when it shows these.
+const char* const kMariner10Filter = "Mariner 10 data set NSSDC ID: PSPA-00108 (*.0* *.1* *.2*)";
+const char* const kMariner9Filter = "Mariner 9 data set   NSSDC ID: PSPG-00235  (*.0* *.1* *.2*)";
+
+QString FromLocalPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+std::string ToLocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+QFrame* ToolBarGap(const char* name) {
+  auto* gap = new QFrame;
+  gap->setObjectName(name);
+  gap->setFrameShape(QFrame::VLine);
+  gap->setFrameShadow(QFrame::Sunken);
+  gap->setFixedWidth(8);
+  return gap;
+}
+
+}  // namespace
+
+TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs_(dialogs) {
+  setObjectName("MainForm");
+  setWindowTitle("Vantorel");
+  setWindowIcon(vantorel::ApplicationIcon());
+  QFont formFont("MS Sans Serif");
+  formFont.setPixelSize(13);
+  setFont(formFont);
+  setGeometry(kNormalGeometry);
+
+  mdiArea_ = new QMdiArea;
+  mdiArea_->setObjectName("MdiArea");
+  setCentralWidget(mdiArea_);
+
+  BuildMenus();
+  BuildToolBar();
+
+  timer1_ = new QTimer(this);
+  timer1_->setObjectName("Timer1");
+  timer1_->setInterval(vantorel::DefaultScanIntervalMs);
+  connect(timer1_, &QTimer::timeout, this, &TMainForm::Timer1Timer);
+
+  wyborZbioru_ = new QFileDialog(this);
+  wyborZbioru_->setObjectName("WyborZbioru");
+  wyborZbioru_->setAcceptMode(QFileDialog::AcceptOpen);
+  // A typed name that does not exist is accepted and loads as a black frame.
+  wyborZbioru_->setFileMode(QFileDialog::AnyFile);
+  wyborZbioru_->setNameFilters({kMariner10Filter, kMariner9Filter});
+#ifdef VANTOREL_SAMPLES_DIR
+  if (QFileInfo(VANTOREL_SAMPLES_DIR).isDir()) wyborZbioru_->setDirectory(QStringLiteral(VANTOREL_SAMPLES_DIR));
+#endif
+
+  savePictureDialog_ = new QFileDialog(this, "Save image");
+  savePictureDialog_->setObjectName("SavePictureDialog");
+  savePictureDialog_->setAcceptMode(QFileDialog::AcceptSave);
+  savePictureDialog_->setFileMode(QFileDialog::AnyFile);
+  savePictureDialog_->setDefaultSuffix("bmp");
+  savePictureDialog_->setNameFilters({"*.bmp", "*.fit"});
+  savePictureDialog_->setOption(QFileDialog::DontConfirmOverwrite, false);
+
+  statusBar()->setObjectName("StatusBar");
+
+  aboutBox_ = new TAboutBox(this);
+  infoBox_ = new TInfoBox(this);
+  infoBox2_ = new TInfoBox2(this);
+
+  RefreshCommandStates();
+}
+
+TMainForm::~TMainForm() {
+  // The image window must not report its end to a form that is going away.
+  if (imageWindow_) imageWindow_->disconnect(this);
+  timer1_->stop();
+}
+
+QAction* TMainForm::AddMenuItem(QMenu* menu, const char* name, const char* caption, Handler handler, Needs needs) {
+  QAction* item = menu->addAction(QString::fromUtf8(caption));
+  item->setObjectName(name);
+  connect(item, &QAction::triggered, this, handler);
+  if (needs == Needs::Frame) frameActions_.push_back(item);
+  if (needs == Needs::NoFrame) noFrameActions_.push_back(item);
+  return item;
+}
+
+void TMainForm::BuildMenus() {
+  QMenuBar* mainMenu = menuBar();
+  mainMenu->setObjectName("MainMenu");
+
+  QMenu* file = mainMenu->addMenu("&File");
+  file->setObjectName("File1");
+  AddMenuItem(file, "Open1", "&Open...", &TMainForm::Open1Click, Needs::NoFrame);
+  AddMenuItem(file, "Next1", "&Next ", &TMainForm::FileForBtnClick, Needs::Frame);
+  AddMenuItem(file, "Previous1", "Pr&evious", &TMainForm::FileTylBtnClick, Needs::Frame);
+  AddMenuItem(file, "SaveAs1", "Save &As...", &TMainForm::SaveAs1Click, Needs::Frame);
+  file->addSeparator()->setObjectName("N2");
+  AddMenuItem(file, "ScanForward1", "Scan Forward", &TMainForm::FileForAutoBtnClick, Needs::Frame);
+  AddMenuItem(file, "ScanBackward1", "Scan Backward", &TMainForm::FileTylAutBtnClick, Needs::Frame);
+  AddMenuItem(file, "ScanStop1", "Scan Stop", &TMainForm::FileStopBtnClick, Needs::Frame);
+  file->addSeparator()->setObjectName("N3");
+  AddMenuItem(file, "Print1", "&Print...", &TMainForm::Print1Click, Needs::Frame);
+  AddMenuItem(file, "PrintSetup1", "P&rint Setup...", &TMainForm::PrintSetup1Click, Needs::Frame)
+      ->setIcon(vantorel::ToolGlyph("PrintSetup1"));
+  file->addSeparator()->setObjectName("N1");
+  AddMenuItem(file, "Exit1", "E&xit", &TMainForm::Exit1Click, Needs::Always)->setIcon(vantorel::ToolGlyph("Exit1"));
+
+  struct OptionItem {
+    Option option;
+    const char* name;
+    const char* caption;
+    Handler handler;
+  };
+  static const OptionItem optionItems[] = {
+      {Option::Stretch, "Atostretch1", "Contrast &Stretch", &TMainForm::Atostretch1Click},
+      {Option::Despeckle, "Despeckleon1", "&Despeckle ", &TMainForm::Despeckleon1Click},
+      {Option::Reconstruct, "Reconstruct1", "&Reconstruction", &TMainForm::Reconstruct1Click},
+      {Option::Flip, "FlipVertically1", "&Flip Vertically", &TMainForm::FlipVertically1Click},
+      {Option::Rotate, "Rotate1", "R&otate", &TMainForm::Rotate1Click},
+      {Option::Sharpen, "Sharpen1", "S&harpen", &TMainForm::Sharpen1Click},
+      {Option::Invert, "Invert1", "&Invert", &TMainForm::Invert1Click},
+      {Option::Minimize, "Minimize1", "&Minimize", &TMainForm::Minimize1Click},
+      {Option::Colorize, "Colour1", "&Colorize", &TMainForm::Colour1Click},
+  };
+  QMenu* options = mainMenu->addMenu("&Options");
+  options->setObjectName("Options1");
+  for (const OptionItem& entry : optionItems) {
+    QAction* item = AddMenuItem(options, entry.name, entry.caption, entry.handler, Needs::Always);
+    item->setCheckable(true);
+    optionItems_.emplace_back(entry.option, item);
+  }
+
+  QMenu* view = mainMenu->addMenu("View");
+  view->setObjectName("View1");
+  toolbar1_ = AddMenuItem(view, "Toolbar1", "Toolbar", &TMainForm::Toolbar1Click, Needs::Always);
+  toolbar1_->setCheckable(true);
+  toolbar1_->setIcon(vantorel::ToolGlyph("Toolbar1"));
+  toolbar1_->setChecked(true);
+
+  struct PauseItem {
+    int seconds;
+    const char* name;
+    const char* caption;
+    Handler handler;
+  };
+  static const PauseItem pauseItems[] = {
+      {2, "N2seconds1", "2 seconds", &TMainForm::N2seconds1Click},
+      {3, "N3seconds1", "3 seconds", &TMainForm::N3seconds1Click},
+      {4, "N4seconds1", "4 seconds", &TMainForm::N4seconds1Click},
+      {5, "N5seconds1", "5 seconds", &TMainForm::N5seconds1Click},
+  };
+  QMenu* pause = mainMenu->addMenu("Scan-pause");
+  pause->setObjectName("Scanpause1");
+  for (const PauseItem& entry : pauseItems) {
+    QAction* item = AddMenuItem(pause, entry.name, entry.caption, entry.handler, Needs::Always);
+    item->setCheckable(true);
+    pauseItems_.emplace_back(entry.seconds, item);
+  }
+
+  QMenu* about = mainMenu->addMenu("&About");
+  about->setObjectName("About2");
+  AddMenuItem(about, "About1", "&About...", &TMainForm::About1Click, Needs::Always);
+}
+
+QToolButton* TMainForm::AddToolButton(const char* name, const char* hint, Handler handler, Needs needs) {
+  auto* button = new QToolButton;
+  button->setObjectName(name);
+  button->setToolTip(QString::fromUtf8(hint));
+  button->setText(QString::fromUtf8(hint));  // shown only if a glyph is missing
+  button->setIcon(vantorel::ToolGlyph(name));
+  button->setIconSize(kGlyphSize);
+  button->setAutoRaise(true);
+  button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  button->setFocusPolicy(Qt::NoFocus);
+  connect(button, &QToolButton::clicked, this, handler);
+  if (needs == Needs::Frame) frameButtons_.push_back(button);
+  if (needs == Needs::NoFrame) noFrameButtons_.push_back(button);
+  currentRow_->addWidget(button);
+  return button;
+}
+
+void TMainForm::BuildToolBar() {
+  mojCoolBar_ = new QToolBar("MojCoolBar", this);
+  mojCoolBar_->setObjectName("MojCoolBar");
+  mojCoolBar_->setMovable(false);
+  mojCoolBar_->setFloatable(false);
+  mojCoolBar_->toggleViewAction()->setVisible(false);  // only View > Toolbar hides the tool bar
+  addToolBar(Qt::TopToolBarArea, mojCoolBar_);
+
+  mojToolBar_ = new QWidget;
+  mojToolBar_->setObjectName("MojToolBar");
+  auto* rows = new QVBoxLayout(mojToolBar_);
+  rows->setContentsMargins(0, 0, 0, 0);
+  rows->setSpacing(0);
+
+  struct OptionButton {
+    Option option;
+    const char* name;
+    const char* hint;
+    Handler handler;
+  };
+  auto addOptionButton = [this](const OptionButton& entry) {
+    QToolButton* button = AddToolButton(entry.name, entry.hint, entry.handler, Needs::Frame);
+    button->setCheckable(true);
+    optionButtons_.emplace_back(entry.option, button);
+  };
+
+  currentRow_ = new QHBoxLayout;
+  currentRow_->setSpacing(0);
+  rows->addLayout(currentRow_);
+  AddToolButton("FileOpenBtn", "Open", &TMainForm::Open1Click, Needs::NoFrame);
+  AddToolButton("FileSaveBtn", "Save as ", &TMainForm::SaveAs1Click, Needs::Frame);
+  AddToolButton("ToolButton17", "Print", &TMainForm::Print1Click, Needs::Frame);
+  currentRow_->addWidget(ToolBarGap("ToolButton8"));
+  backwardScanButton_ = AddToolButton("FileTylAutBtn", "Scan Backword", &TMainForm::FileTylAutBtnClick, Needs::Frame);
+  AddToolButton("FileTylBtn", "Previous", &TMainForm::FileTylBtnClick, Needs::Frame);
+  AddToolButton("FileStopBtn", "Scan Stop", &TMainForm::FileStopBtnClick, Needs::Frame);
+  AddToolButton("FileForBtn", "Next", &TMainForm::FileForBtnClick, Needs::Frame);
+  forwardScanButton_ = AddToolButton("FileForAutoBtn", "Scan Forword", &TMainForm::FileForAutoBtnClick, Needs::Frame);
+  backwardScanButton_->setCheckable(true);
+  forwardScanButton_->setCheckable(true);
+  currentRow_->addWidget(ToolBarGap("ToolButton3"));
+  AddToolButton("ToolButton9", "Original Image", &TMainForm::ToolButton9Click, Needs::Frame);
+  addOptionButton({Option::Flip, "ToolButton10", "Flip Vertically", &TMainForm::ToolButton10Click});
+  addOptionButton({Option::Rotate, "ToolButton2", "Rotate", &TMainForm::ToolButton2Click});
+  addOptionButton({Option::Reconstruct, "ToolButton11", "Reconstruction", &TMainForm::ToolButton11Click});
+  addOptionButton({Option::Despeckle, "ToolButton12", "Despeckle", &TMainForm::ToolButton12Click});
+  addOptionButton({Option::Stretch, "ToolButton13", "Contrast stretch", &TMainForm::ToolButton13Click});
+  addOptionButton({Option::Sharpen, "ToolButton18", "Sharpen", &TMainForm::ToolButton18Click});
+  currentRow_->addStretch(1);  // ToolButton1 ends the first row
+
+  currentRow_ = new QHBoxLayout;
+  currentRow_->setSpacing(0);
+  rows->addLayout(currentRow_);
+  AddToolButton("ToolButton27", "Contrast Down", &TMainForm::ToolButton27Click, Needs::Frame);
+  AddToolButton("ToolButton28", "Contrast Up", &TMainForm::ToolButton28Click, Needs::Frame);
+  AddToolButton("ToolButton20", "Brightness Down", &TMainForm::ToolButton20Click, Needs::Frame);
+  AddToolButton("ToolButton21", "Brightness Up", &TMainForm::ToolButton21Click, Needs::Frame);
+  AddToolButton("ToolButton22", "Left To Rigth Brightness Gradient Reduction", &TMainForm::ToolButton22Click,
+                Needs::Frame);
+  AddToolButton("ToolButton23", "Right To Left Brightness Gradient Reduction", &TMainForm::ToolButton23Click,
+                Needs::Frame);
+  currentRow_->addWidget(ToolBarGap("ToolButton25"));
+  addOptionButton({Option::Invert, "ToolButton19", "Invert Display", &TMainForm::ToolButton19Click});
+  addOptionButton({Option::Colorize, "ToolButton32", "Colorization", &TMainForm::ToolButton32Click});
+  addOptionButton({Option::Minimize, "ToolButton30", "Minimize", &TMainForm::ToolButton30Click});
+  currentRow_->addWidget(ToolBarGap("ToolButton31"));
+  AddToolButton("ToolButton29", "Image Info", &TMainForm::ToolButton29Click, Needs::Frame);
+  AddToolButton("HelpAboutBtn", "About", &TMainForm::HelpAboutBtnClick, Needs::Always);
+  currentRow_->addWidget(ToolBarGap("ToolButton5"));
+
+  memo1_ = new QLineEdit("0/0");
+  memo1_->setObjectName("Memo1");
+  memo1_->setReadOnly(true);
+  memo1_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  memo1_->setMinimumSize(89, 22);
+  memo1_->setFixedHeight(22);
+  memo1_->setFocusPolicy(Qt::NoFocus);
+  QFont memoFont("MS Sans Serif");
+  memoFont.setPixelSize(16);
+  memo1_->setFont(memoFont);
+  currentRow_->addWidget(memo1_, 1);
+  currentRow_ = nullptr;
+
+  // The band wraps the tool bar so that View > Toolbar can hide it like any widget.
+  mojToolBarBand_ = new QWidget;
+  mojToolBarBand_->setObjectName("MojCoolBand");
+  auto* band = new QVBoxLayout(mojToolBarBand_);
+  band->setContentsMargins(0, 0, 0, 0);
+  band->addWidget(mojToolBar_);
+  mojCoolBar_->addWidget(mojToolBarBand_);
+}
+
+bool TMainForm::FrameShown() const { return imageWindow_ && viewer_.FrameOnScreen(); }
+
+template <typename Command>
+void TMainForm::RunCommand(const QString& commandName, Command&& command) {
+  QString failure;
+  try {
+    command();
+  } catch (const std::exception& error) {
+    failure = QString::fromLocal8Bit(error.what());
+  } catch (...) {
+    failure = "an unknown error";
+  }
+  // The widgets follow the Viewer also after a failure: it may have got halfway.
+  RefreshCommandStates();
+  if (!failure.isEmpty()) dialogs_.ShowError(this, "Vantorel", QString("%1 failed: %2").arg(commandName, failure));
+}
+
+void TMainForm::RefreshCommandStates() {
+  // An image window that never appeared (or is gone) means no frame on screen.
+  if (viewer_.FrameOnScreen() && !imageWindow_) viewer_.CloseImageWindow();
+  const bool frame = viewer_.FrameOnScreen();
+
+  for (QAction* item : noFrameActions_) item->setEnabled(!frame);
+  for (QAction* item : frameActions_) item->setEnabled(frame);
+  for (QToolButton* button : noFrameButtons_) button->setEnabled(!frame);
+  for (QToolButton* button : frameButtons_) button->setEnabled(frame);
+
+  for (const auto& [option, button] : optionButtons_) button->setChecked(viewer_.OptionButtonDown(option));
+  backwardScanButton_->setChecked(viewer_.BackwardScanButtonDown());
+  forwardScanButton_->setChecked(viewer_.ForwardScanButtonDown());
+  for (const auto& [option, item] : optionItems_) item->setChecked(Entry(viewer_.OptionFlags(), option) == 1);
+  for (const auto& [seconds, item] : pauseItems_) item->setChecked(viewer_.CheckedScanPause() == seconds);
+  toolbar1_->setChecked(!mojToolBar_->isHidden());
+
+  memo1_->setText(frame ? QString::fromStdString(viewer_.CounterText()) : QStringLiteral("0/0"));
+
+  if (timer1_->interval() != viewer_.TimerInterval()) timer1_->setInterval(viewer_.TimerInterval());
+  // Starting only a stopped timer keeps a running scan's rhythm when its direction changes.
+  if (viewer_.TimerEnabled() && !timer1_->isActive()) timer1_->start();
+  if (!viewer_.TimerEnabled() && timer1_->isActive()) timer1_->stop();
+}
+
+void TMainForm::ShowLoadedFrame(vantorel::Picture picture) {
+  const vantorel::HeaderState& header = viewer_.Header();
+  infoBox_->SetLabels(header.InfoBox);
+  if (header.HeaderKind == 2) infoBox2_->SetLabels(header.InfoBox2);
+
+  const QString fileName = FromLocalPath(viewer_.CurrentFileName());
+  if (viewer_.ReadError().empty())
+    statusBar()->clearMessage();
+  else
+    statusBar()->showMessage(
+        QString("Could not read %1: %2").arg(fileName, QString::fromLocal8Bit(viewer_.ReadError())));
+
+  if (!imageWindow_) return;
+  imageWindow_->setWindowTitle(fileName);
+  imageWindow_->ShowBitmap(std::move(picture.Bmp));
+}
+
+void TMainForm::ShowRender(vantorel::Picture picture) {
+  if (imageWindow_) imageWindow_->ShowBitmap(std::move(picture.Bmp));
+}
+
+// --- File menu ---------------------------------------------------------------
+
+void TMainForm::Open1Click() {
+  if (FrameShown()) return;
+  RunCommand("Open", [this] {
+    const std::string& currentPath = viewer_.CurrentPath();
+    if (!currentPath.empty()) {
+      const QString path = FromLocalPath(currentPath);
+      wyborZbioru_->setDirectory(QFileInfo(path).absolutePath());
+      wyborZbioru_->selectFile(path);
+    }
+    const std::optional<QString> chosen = dialogs_.ChooseFile(*wyborZbioru_);
+    if (!chosen || chosen->isEmpty()) return;
+
+    vantorel::Picture picture = viewer_.OpenFrame(ToLocalPath(*chosen));
+    auto* child = new TChild;
+    connect(child, &TChild::FormClose, this, &TMainForm::ImageWindowClosed);
+    mdiArea_->addSubWindow(child);
+    imageWindow_ = child;
+    child->showMaximized();
+    ShowLoadedFrame(std::move(picture));
+  });
+}
+
+void TMainForm::ImageWindowClosed() {
+  imageWindow_ = nullptr;
+  viewer_.CloseImageWindow();
+  RefreshCommandStates();
+}
+
+void TMainForm::FileForBtnClick() {
+  if (!FrameShown()) return;
+  RunCommand("Next", [this] {
+    if (auto picture = viewer_.NextFile()) ShowLoadedFrame(std::move(*picture));
+  });
+}
+
+void TMainForm::FileTylBtnClick() {
+  if (!FrameShown()) return;
+  RunCommand("Previous", [this] {
+    if (auto picture = viewer_.PreviousFile()) ShowLoadedFrame(std::move(*picture));
+  });
+}
+
+void TMainForm::FileForAutoBtnClick() {
+  if (!FrameShown()) return;
+  RunCommand("Scan Forward", [this] { viewer_.StartScan(vantorel::ScanDirection::Forward); });
+}
+
+void TMainForm::FileTylAutBtnClick() {
+  if (!FrameShown()) return;
+  RunCommand("Scan Backward", [this] { viewer_.StartScan(vantorel::ScanDirection::Backward); });
+}
+
+void TMainForm::FileStopBtnClick() {
+  if (!FrameShown()) return;
+  RunCommand("Scan Stop", [this] { viewer_.StopScan(); });
+}
+
+void TMainForm::Timer1Timer() {
+  RunCommand("Scan", [this] {
+    try {
+      if (auto picture = viewer_.ScanTick()) ShowLoadedFrame(std::move(*picture));
+    } catch (...) {
+      // One error box, not one per tick.
+      viewer_.StopScan();
+      throw;
+    }
+  });
+}
+
+void TMainForm::SaveAs1Click() {
+  if (!FrameShown()) return;
+  RunCommand("Save As", [this] {
+    const std::optional<QString> chosen = dialogs_.ChooseFile(*savePictureDialog_);
+    if (!chosen || chosen->isEmpty() || !imageWindow_) return;
+    SavePictureAs(*chosen);
+  });
+}
+
+void TMainForm::SavePictureAs(const QString& fileName) {
+  const std::string path = ToLocalPath(fileName);
+  std::vector<std::uint8_t> fitsFile;
+  vantorel::SaveChunks chunks;
+  switch (vantorel::SaveFormatFor(path)) {
+    case vantorel::SaveFormat::Bmp:
+      chunks.emplace_back(imageWindow_->BmpFile());
+      break;
+    case vantorel::SaveFormat::Fits:
+      fitsFile = vantorel::BuildFitsFile(viewer_.LabelCards(), viewer_.FitsPlane());
+      chunks.emplace_back(fitsFile);
+      break;
+    case vantorel::SaveFormat::Unsupported:
+      dialogs_.ShowInformation(this, "Save image",
+                               QString("%1 was not saved: Save As writes files ending in .bmp, .fit or .fits.")
+                                   .arg(QDir::toNativeSeparators(fileName)));
+      return;
+  }
+  const vantorel::SaveOutcome outcome = chunkWriter_ ? vantorel::SaveFileAtomically(path, chunks, chunkWriter_)
+                                                     : vantorel::SaveFileAtomically(path, chunks);
+  if (!outcome.Saved)
+    dialogs_.ShowError(this, "Save image",
+                       QString("Could not save %1: %2")
+                           .arg(QDir::toNativeSeparators(fileName), QString::fromLocal8Bit(outcome.Error)));
+}
+
+void TMainForm::Print1Click() {
+  if (!FrameShown()) return;
+  RunCommand("Print", [this] {
+    if (!dialogs_.ConfirmPrint(printer_, this) || !imageWindow_) return;
+    // A copy: a scan step during printing must not change what is drawn.
+    const QImage picture = imageWindow_->Picture();
+    vantorel::PrintPicture(printer_, picture, pictureDrawer_);
+  });
+}
+
+void TMainForm::PrintSetup1Click() {
+  if (!FrameShown()) return;
+  RunCommand("Print Setup", [this] { dialogs_.PageSetup(printer_, this); });
+}
+
+void TMainForm::Exit1Click() { close(); }
+
+// --- Options menu --------------------------------------------------------------
+
+void TMainForm::ToggleFlag(Option option) {
+  RunCommand("Options", [this, option] { viewer_.ToggleOptionFlag(option); });
+}
+
+void TMainForm::Atostretch1Click() { ToggleFlag(Option::Stretch); }
+void TMainForm::Despeckleon1Click() { ToggleFlag(Option::Despeckle); }
+void TMainForm::Reconstruct1Click() { ToggleFlag(Option::Reconstruct); }
+void TMainForm::FlipVertically1Click() { ToggleFlag(Option::Flip); }
+void TMainForm::Rotate1Click() { ToggleFlag(Option::Rotate); }
+void TMainForm::Sharpen1Click() { ToggleFlag(Option::Sharpen); }
+void TMainForm::Invert1Click() { ToggleFlag(Option::Invert); }
+void TMainForm::Minimize1Click() { ToggleFlag(Option::Minimize); }
+void TMainForm::Colour1Click() { ToggleFlag(Option::Colorize); }
+
+// --- View, Scan-pause, About -----------------------------------------------------
+
+void TMainForm::Toolbar1Click() {
+  mojToolBar_->setHidden(!mojToolBar_->isHidden());
+  RefreshCommandStates();
+}
+
+void TMainForm::ChoosePause(int seconds) {
+  RunCommand("Scan-pause", [this, seconds] { viewer_.ChooseScanPause(seconds); });
+}
+
+void TMainForm::N2seconds1Click() { ChoosePause(2); }
+void TMainForm::N3seconds1Click() { ChoosePause(3); }
+void TMainForm::N4seconds1Click() { ChoosePause(4); }
+void TMainForm::N5seconds1Click() { ChoosePause(5); }
+
+void TMainForm::About1Click() {
+  RunCommand("About", [this] { dialogs_.ShowModal(*aboutBox_); });
+}
+
+void TMainForm::HelpAboutBtnClick() { About1Click(); }
+
+// --- Option, step and info buttons ---------------------------------------------------
+
+void TMainForm::ToggleActive(Option option) {
+  if (!FrameShown()) return RefreshCommandStates();
+  RunCommand("Option", [this, option] { ShowRender(viewer_.ToggleActiveOption(option)); });
+}
+
+void TMainForm::Step(StepCommand command) {
+  if (!FrameShown()) return;
+  RunCommand("Step", [this, command] { ShowRender(viewer_.ApplyStep(command)); });
+}
+
+void TMainForm::ToolButton9Click() {
+  if (!FrameShown()) return;
+  RunCommand("Original Image", [this] { ShowRender(viewer_.ShowOriginalImage()); });
+}
+
+void TMainForm::ToolButton10Click() { ToggleActive(Option::Flip); }
+void TMainForm::ToolButton2Click() { ToggleActive(Option::Rotate); }
+void TMainForm::ToolButton11Click() { ToggleActive(Option::Reconstruct); }
+void TMainForm::ToolButton12Click() { ToggleActive(Option::Despeckle); }
+void TMainForm::ToolButton13Click() { ToggleActive(Option::Stretch); }
+void TMainForm::ToolButton18Click() { ToggleActive(Option::Sharpen); }
+void TMainForm::ToolButton19Click() { ToggleActive(Option::Invert); }
+void TMainForm::ToolButton32Click() { ToggleActive(Option::Colorize); }
+void TMainForm::ToolButton30Click() { ToggleActive(Option::Minimize); }
+
+void TMainForm::ToolButton27Click() { Step(StepCommand::ContrastDown); }
+void TMainForm::ToolButton28Click() { Step(StepCommand::ContrastUp); }
+void TMainForm::ToolButton20Click() { Step(StepCommand::BrightnessDown); }
+void TMainForm::ToolButton21Click() { Step(StepCommand::BrightnessUp); }
+void TMainForm::ToolButton22Click() { Step(StepCommand::GradientDown); }
+void TMainForm::ToolButton23Click() { Step(StepCommand::GradientUp); }
+
+void TMainForm::ToolButton29Click() {
+  if (!FrameShown()) return;
+  RunCommand("Image Info", [this] {
+    if (viewer_.Header().HeaderKind == 2)
+      dialogs_.ShowModal(*infoBox2_);
+    else
+      dialogs_.ShowModal(*infoBox_);
+  });
+}

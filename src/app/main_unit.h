@@ -1,0 +1,166 @@
+// The main window: menus, the two-row tool bar, the counter box and the scan
+// timer, wired to the Viewer. Every handler calls one Viewer command and then
+// mirrors the Viewer's state onto the widgets.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QPrinter>
+
+#include "app/mdi_child.h"
+#include "app/printing.h"
+#include "qtio/save_file.h"
+#include "viewer/viewer.h"
+
+class QAction;
+class QFileDialog;
+class QHBoxLayout;
+class QLineEdit;
+class QMdiArea;
+class QMenu;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class TAboutBox;
+class TInfoBox;
+class TInfoBox2;
+
+namespace vantorel {
+class Dialogs;
+}
+
+class TMainForm : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit TMainForm(vantorel::Dialogs& dialogs, QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  const vantorel::Viewer& Viewer() const { return viewer_; }
+  // The open image window, or null when no frame is on screen.
+  TChild* ImageWindow() const { return imageWindow_; }
+  QPrinter& Printer() { return printer_; }
+  QFileDialog& OpenDialog() const { return *wyborZbioru_; }
+  QFileDialog& SaveDialog() const { return *savePictureDialog_; }
+  TAboutBox& AboutBox() const { return *aboutBox_; }
+  TInfoBox& InfoBox() const { return *infoBox_; }
+  TInfoBox2& InfoBox2() const { return *infoBox2_; }
+
+  // Test seams: a chunk writer that fails, a drawer that throws.
+  void SetChunkWriter(vantorel::ChunkWriter writer) { chunkWriter_ = std::move(writer); }
+  void SetPictureDrawer(vantorel::PictureDrawer drawer) { pictureDrawer_ = std::move(drawer); }
+
+ public slots:
+  // File menu and its buttons.
+  void Open1Click();
+  void FileForBtnClick();
+  void FileTylBtnClick();
+  void SaveAs1Click();
+  void FileForAutoBtnClick();
+  void FileTylAutBtnClick();
+  void FileStopBtnClick();
+  void Print1Click();
+  void PrintSetup1Click();
+  void Exit1Click();
+  // Options menu.
+  void Atostretch1Click();
+  void Despeckleon1Click();
+  void Reconstruct1Click();
+  void FlipVertically1Click();
+  void Rotate1Click();
+  void Sharpen1Click();
+  void Invert1Click();
+  void Minimize1Click();
+  void Colour1Click();
+  // View, Scan-pause and About menus.
+  void Toolbar1Click();
+  void N2seconds1Click();
+  void N3seconds1Click();
+  void N4seconds1Click();
+  void N5seconds1Click();
+  void About1Click();
+  void HelpAboutBtnClick();
+  // Option, step and info buttons.
+  void ToolButton9Click();
+  void ToolButton10Click();
+  void ToolButton2Click();
+  void ToolButton11Click();
+  void ToolButton12Click();
+  void ToolButton13Click();
+  void ToolButton18Click();
+  void ToolButton27Click();
+  void ToolButton28Click();
+  void ToolButton20Click();
+  void ToolButton21Click();
+  void ToolButton22Click();
+  void ToolButton23Click();
+  void ToolButton19Click();
+  void ToolButton32Click();
+  void ToolButton30Click();
+  void ToolButton29Click();
+  void Timer1Timer();
+
+ private slots:
+  void ImageWindowClosed();
+
+ private:
+  using Handler = void (TMainForm::*)();
+  enum class Needs { Always, NoFrame, Frame };
+
+  void BuildMenus();
+  void BuildToolBar();
+  QAction* AddMenuItem(QMenu* menu, const char* name, const char* caption, Handler handler, Needs needs);
+  QToolButton* AddToolButton(const char* name, const char* hint, Handler handler, Needs needs);
+
+  // Runs one command; an exception that escapes the Viewer is shown to the
+  // user, and the widgets follow the Viewer's state either way.
+  template <typename Command>
+  void RunCommand(const QString& commandName, Command&& command);
+  // True while the image window of an Open is on screen.
+  bool FrameShown() const;
+  // Mirrors the Viewer onto enabled states, Down states, check marks, the
+  // counter box and the timer.
+  void RefreshCommandStates();
+  // Puts the picture of a load into the image window and refreshes what a
+  // load changes: caption, Info boxes, status bar.
+  void ShowLoadedFrame(vantorel::Picture picture);
+  void ShowRender(vantorel::Picture picture);
+  void ToggleFlag(vantorel::Option option);
+  void ToggleActive(vantorel::Option option);
+  void Step(vantorel::StepCommand command);
+  void ChoosePause(int seconds);
+  void SavePictureAs(const QString& fileName);
+
+  vantorel::Dialogs& dialogs_;
+  vantorel::Viewer viewer_;
+  vantorel::ChunkWriter chunkWriter_;
+  vantorel::PictureDrawer pictureDrawer_;
+  QPrinter printer_{QPrinter::HighResolution};
+
+  QMdiArea* mdiArea_ = nullptr;
+  QPointer<TChild> imageWindow_;
+  QToolBar* mojCoolBar_ = nullptr;
+  QWidget* mojToolBar_ = nullptr;
+  QWidget* mojToolBarBand_ = nullptr;  // the cool bar's one band, holding MojToolBar
+  QLineEdit* memo1_ = nullptr;
+  QTimer* timer1_ = nullptr;
+  QFileDialog* wyborZbioru_ = nullptr;
+  QFileDialog* savePictureDialog_ = nullptr;
+  TAboutBox* aboutBox_ = nullptr;
+  TInfoBox* infoBox_ = nullptr;
+  TInfoBox2* infoBox2_ = nullptr;
+
+  QAction* toolbar1_ = nullptr;
+  std::vector<std::pair<vantorel::Option, QAction*>> optionItems_;
+  std::vector<std::pair<vantorel::Option, QToolButton*>> optionButtons_;
+  std::vector<std::pair<int, QAction*>> pauseItems_;
+  QToolButton* forwardScanButton_ = nullptr;
+  QToolButton* backwardScanButton_ = nullptr;
+  // Commands by the state in which they are enabled.
+  std::vector<QAction*> noFrameActions_, frameActions_;
+  std::vector<QToolButton*> noFrameButtons_, frameButtons_;
+  // Tool-bar rows being built.
+  QHBoxLayout* currentRow_ = nullptr;
+};
