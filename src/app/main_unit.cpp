@@ -258,7 +258,8 @@ void TMainForm::BuildToolBar() {
   addOptionButton({Option::Despeckle, "ToolButton12", "Despeckle", &TMainForm::ToolButton12Click});
   addOptionButton({Option::Stretch, "ToolButton13", "Contrast stretch", &TMainForm::ToolButton13Click});
   addOptionButton({Option::Sharpen, "ToolButton18", "Sharpen", &TMainForm::ToolButton18Click});
-  currentRow_->addStretch(1);  // ToolButton1 ends the first row
+  // ToolButton1 ends the first row; Memo1 fills the second row up to the bar's width.
+  currentRow_->addStretch(1);
 
   currentRow_ = new QHBoxLayout;
   currentRow_->setSpacing(0);
@@ -296,9 +297,10 @@ void TMainForm::BuildToolBar() {
   // The band wraps the tool bar so that View > Toolbar can hide it like any widget.
   mojToolBarBand_ = new QWidget;
   mojToolBarBand_->setObjectName("MojCoolBand");
-  auto* band = new QVBoxLayout(mojToolBarBand_);
+  auto* band = new QHBoxLayout(mojToolBarBand_);
   band->setContentsMargins(0, 0, 0, 0);
   band->addWidget(mojToolBar_);
+  band->addStretch(1);
   mojCoolBar_->addWidget(mojToolBarBand_);
 }
 
