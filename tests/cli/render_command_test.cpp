@@ -1,29 +1,27 @@
 #include "cli/render_command.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <QImage>
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <sstream>
 
-#include "cli_test_frames.h"
-#include "output/fits_file.h"
+#include "support/test_support.h"
 #include "viewer/viewer.h"
 
 namespace vantorel::cli {
 namespace {
 
+namespace fs = std::filesystem;
 using vantorel::testing::ReadBytes;
 using vantorel::testing::TempDir;
-using vantorel::testing::WriteBytes;
-using vantorel::testing::WriteMariner10Frame;
 
 struct RenderRun {
   int ExitCode;
-  std::string Out;
-  std::string Err;
+  std::string Out, Err;
 };
 
 RenderRun Render(const std::vector<std::string>& args) {
@@ -32,200 +30,118 @@ RenderRun Render(const std::vector<std::string>& args) {
   return {code, out.str(), err.str()};
 }
 
-int LineCount(const std::string& text) { return int(std::count(text.begin(), text.end(), '\n')); }
-
-std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<std::string>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
+// A full Mariner 10 frame (pattern samples, the two F7 marks); the stretch
+// finds a table entry for the name MVE0101.012 (selector 01, frame 12).
+std::string WriteFrame(const TempDir& dir, const std::string& name = "MVE0101.012",
+                       std::size_t length = std::size_t(FullFrameFileBytes)) {
+  std::vector<std::uint8_t> bytes = testing::PatternFrameFile(length);
+  bytes[0] = bytes[1] = 0xF7;
+  testing::WriteBytes(dir / name, bytes);
+  return dir / name;
 }
 
-// How the program itself would produce the same picture.
-struct SameAsViewerCase {
-  std::string Name;
-  std::vector<std::string> Args;
-  std::function<Picture(Viewer&, const std::string&)> ViewerSteps;
-};
-
-void PrintTo(const SameAsViewerCase& testCase, std::ostream* os) { *os << testCase.Name; }
-
-Picture OpenWith(Viewer& viewer, const std::string& frame, std::initializer_list<Option> options) {
-  for (Option option : options) viewer.ToggleOptionFlag(option);
-  return viewer.OpenFrame(frame);
-}
-
-class BmpOutput : public ::testing::TestWithParam<SameAsViewerCase> {};
-
-TEST_P(BmpOutput, EqualsTheComposedBitmapOfTheViewer) {
+TEST(RenderCommand, BmpEqualsTheComposedBitmapOfTheViewer) {
   TempDir dir;
-  // Selector 01, frame 12: the stretch finds a table entry for this name.
-  const std::string frame = WriteMariner10Frame(dir, "MVE0101.012");
-  const std::string out = dir / "out.bmp";
-  const RenderRun run = Render(Concat(GetParam().Args, {frame, "-o", out}));
-  ASSERT_EQ(run.ExitCode, ExitSuccess) << run.Err;
-
-  Viewer viewer;
-  const Picture expected = GetParam().ViewerSteps(viewer, frame);
-  const std::vector<std::uint8_t> written = ReadBytes(out);
-  ASSERT_EQ(written.size(), BmpFileBytes);
-  EXPECT_TRUE(written == expected.Bmp);
-
-  // The arguments must have reached the render, not only agree with a plain one.
-  Viewer plainViewer;
-  const bool plain = GetParam().Args.empty() || GetParam().Args == std::vector<std::string>{"--original"};
-  EXPECT_EQ(written == plainViewer.OpenFrame(frame).Bmp, plain);
+  const std::string frame = WriteFrame(dir), out = dir / "out.bmp";
+  Viewer plain, viewer;
+  for (Option option : {Option::Stretch, Option::Rotate, Option::Colorize, Option::Invert})
+    viewer.ToggleOptionFlag(option);
+  const std::vector<std::uint8_t> plainBmp = plain.OpenFrame(frame).Bmp, withOptions = viewer.OpenFrame(frame).Bmp,
+                                  withCounters = viewer.RenderWithSteps({-40, -1, -3}).Bmp;
+  // Each argument changes the picture, so each must have reached the render.
+  ASSERT_TRUE(plainBmp != withOptions && withOptions != withCounters);
+  std::vector<std::string> args = {"--stretch", "--rotate", "--colorize", "--invert", frame, "-o", out};
+  for (const std::vector<std::uint8_t>* expected : {&withOptions, &withCounters}) {
+    const RenderRun run = Render(args);
+    ASSERT_EQ(run.ExitCode, ExitSuccess) << run.Err;
+    EXPECT_TRUE(ReadBytes(out) == *expected);
+    args.insert(args.end(), {"--brightness", "-40", "--contrast", "-1", "--gradient", "-3"});
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Options, BmpOutput,
-    ::testing::Values(
-        SameAsViewerCase{"Plain", {}, [](Viewer& v, const std::string& f) { return v.OpenFrame(f); }},
-        SameAsViewerCase{"StretchRotate",
-                         {"--stretch", "--rotate"},
-                         [](Viewer& v, const std::string& f) { return OpenWith(v, f, {Option::Stretch, Option::Rotate}); }},
-        SameAsViewerCase{"FlipColorizeMinimize",
-                         {"--flip", "--colorize", "--minimize"},
-                         [](Viewer& v, const std::string& f) {
-                           return OpenWith(v, f, {Option::Flip, Option::Colorize, Option::Minimize});
-                         }},
-        SameAsViewerCase{"NegativeCounters",
-                         {"--invert", "--brightness", "-40", "--contrast", "-1", "--gradient", "-3"},
-                         [](Viewer& v, const std::string& f) {
-                           OpenWith(v, f, {Option::Invert});
-                           return v.RenderWithSteps({-40, -1, -3});
-                         }},
-        SameAsViewerCase{"Original", {"--original"}, [](Viewer& v, const std::string& f) {
-                           v.OpenFrame(f);
-                           return v.ShowOriginalImage();
-                         }}),
-    [](const auto& info) { return info.param.Name; });
 
 TEST(RenderCommand, PngHoldsThePixelsOfTheBmp) {
   TempDir dir;
-  const std::string frame = WriteMariner10Frame(dir, "MVE0101.012");
+  const std::string frame = WriteFrame(dir);
   ASSERT_EQ(Render({"--colorize", "--stretch", frame, "-o", dir / "out.bmp"}).ExitCode, ExitSuccess);
   ASSERT_EQ(Render({"--colorize", "--stretch", frame, "-o", dir / "out.PNG"}).ExitCode, ExitSuccess);
-
-  const std::vector<std::uint8_t> bmp = ReadBytes(dir / "out.bmp");
   const QImage png(QString::fromStdString(dir / "out.PNG"), "PNG");
-  ASSERT_EQ(png.width(), PictureSamples);
-  ASSERT_EQ(png.height(), FrameLines);
-  int mismatches = 0;
-  for (int y = 0; y < FrameLines; ++y) {
-    // BMP rows are stored bottom-up, pixels as blue, green, red.
-    const std::size_t row = BmpHeaderBytes + std::size_t(FrameLines - 1 - y) * BmpRowBytes;
-    for (int x = 0; x < PictureSamples; ++x) {
-      const std::uint8_t* bgr = &bmp[row + std::size_t(x) * 3];
-      if (png.pixel(x, y) != qRgb(bgr[2], bgr[1], bgr[0])) ++mismatches;
-    }
+  ASSERT_EQ(png.size(), QSize(PictureSamples, FrameLines));
+  // The BMP's bytes are checked against the Viewer's above; here only the pixels count.
+  const QImage bmp(QString::fromStdString(dir / "out.bmp"), "BMP");
+  EXPECT_TRUE(png.convertToFormat(QImage::Format_RGB32) == bmp.convertToFormat(QImage::Format_RGB32));
+}
+
+// A frame not read or an output not written: exit 1, the file named, no file
+// left, and an existing output kept. Usage errors: exit 2 with the usage text.
+TEST(RenderCommand, FailuresAndUsageErrors) {
+  TempDir dir;
+  const std::string frame = WriteFrame(dir), kept = dir / "kept.fit";
+  testing::WriteBytes(dir / "file.txt", {'x'});
+  testing::WriteBytes(kept, {'o', 'l', 'd'});
+  const struct {
+    std::vector<std::string> Args;
+    int ExitCode;
+    std::string Mentions;
+  } table[] = {
+      {{dir / "missing.012", "-o", dir / "a.bmp"}, ExitFailure, "cannot read " + dir / "missing.012"},
+      {{dir.Path().string(), "-o", dir / "a.bmp"}, ExitFailure, "cannot read " + dir.Path().string()},
+      {{dir / "missing.012", "-o", kept}, ExitFailure, "missing.012"},
+      {{frame, "-o", dir / "file.txt/out.bmp"}, ExitFailure, "cannot write " + dir / "file.txt/out.bmp"},
+      {{frame, "-o", dir / "no-folder/out.png"}, ExitFailure, "cannot write " + dir / "no-folder/out.png"},
+      {{frame, "-o", dir / "a.jpg"}, ExitUsage, "usage:"},
+      {{frame, "--original", "--flip", "-o", dir / "a.bmp"}, ExitUsage, "usage:"},
+      {{frame}, ExitUsage, "usage:"},
+  };
+  for (const auto& row : table) {
+    const RenderRun run = Render(row.Args);
+    EXPECT_EQ(run.ExitCode, row.ExitCode) << run.Err;
+    EXPECT_NE(run.Err.find(row.Mentions), std::string::npos) << run.Err;
   }
-  EXPECT_EQ(mismatches, 0);
-}
-
-TEST(RenderCommand, FitsIsWhatSaveAsWrites) {
-  TempDir dir;
-  const std::string frame = WriteMariner10Frame(dir, "MVE0101.012");
-  ASSERT_EQ(Render({"--sharpen", frame, "-o", dir / "out.Fits"}).ExitCode, ExitSuccess);
-  Viewer viewer;
-  OpenWith(viewer, frame, {Option::Sharpen});
-  EXPECT_TRUE(ReadBytes(dir / "out.Fits") == BuildFitsFile(viewer.LabelCards(), viewer.FitsPlane()));
-}
-
-TEST(RenderCommand, EmptyFrameRendersBlack) {
-  TempDir dir;
-  WriteBytes(dir / "EMPTY.001", {});
-  ASSERT_EQ(Render({dir / "EMPTY.001", "-o", dir / "out.bmp"}).ExitCode, ExitSuccess);
-  const std::vector<std::uint8_t> bmp = ReadBytes(dir / "out.bmp");
-  ASSERT_EQ(bmp.size(), BmpFileBytes);
-  EXPECT_TRUE(std::all_of(bmp.begin() + BmpHeaderBytes, bmp.end(), [](std::uint8_t b) { return b == 0; }));
-}
-
-TEST(RenderCommand, UnreadableFrameFailsAndWritesNothing) {
-  TempDir dir;
-  for (const std::string& frame : {dir / "missing.012", dir.Path().string()}) {
-    const RenderRun run = Render({frame, "-o", dir / "out.bmp"});
-    EXPECT_EQ(run.ExitCode, ExitFailure) << frame;
-    EXPECT_NE(run.Err.find("cannot read " + frame), std::string::npos) << run.Err;
-    EXPECT_FALSE(std::filesystem::exists(dir / "out.bmp"));
-  }
-}
-
-TEST(RenderCommand, OutputThatCannotBeWrittenFailsAndLeavesNoFile) {
-  TempDir dir;
-  const std::string frame = WriteMariner10Frame(dir, "MVE0101.012");
-  WriteBytes(dir / "file.txt", {'x'});
-  std::filesystem::create_directory(dir / "taken.bmp");
-  for (const std::string& out : {dir / "file.txt/out.bmp", dir / "no-such-folder/out.png", dir / "taken.bmp"}) {
-    const RenderRun run = Render({frame, "-o", out});
-    EXPECT_EQ(run.ExitCode, ExitFailure) << out;
-    EXPECT_NE(run.Err.find("cannot write " + out), std::string::npos) << run.Err;
-  }
+  EXPECT_EQ(ReadBytes(kept), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
   EXPECT_EQ(ReadBytes(dir / "file.txt"), std::vector<std::uint8_t>{'x'});
-  EXPECT_TRUE(std::filesystem::is_directory(dir / "taken.bmp"));
-  EXPECT_FALSE(std::filesystem::exists(dir / "no-such-folder"));
-  // Nothing else (no temporary file) was left beside the frame.
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3);
+  // Only the frame, file.txt and kept.fit: no output, no temporary file, no folder.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 3);
 }
 
-TEST(RenderCommand, ExistingOutputIsReplacedOnlyOnSuccess) {
-  TempDir dir;
-  const std::string frame = WriteMariner10Frame(dir, "MVE0101.012");
-  const std::string out = dir / "out.fit";
-  WriteBytes(out, {'o', 'l', 'd'});
-  EXPECT_EQ(Render({dir / "missing.012", "-o", out}).ExitCode, ExitFailure);
-  EXPECT_EQ(ReadBytes(out), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
-  EXPECT_EQ(Render({frame, "-o", out}).ExitCode, ExitSuccess);
-  EXPECT_EQ(ReadBytes(out).size(), FitsFileBytes);
-}
-
-TEST(RenderCommand, FolderModeGoesOnPastBadFrames) {
+TEST(RenderCommand, FolderModeGoesOnPastABadFrame) {
   TempDir frames, outputs;
-  const std::string good = WriteMariner10Frame(frames, "MVE0101.012");
-  const std::string shortFrame = WriteMariner10Frame(frames, "MVE0101.013", std::size_t(ShortFrameFileBytes));
-  std::filesystem::create_directory(frames / "DIR0101.014");
-  const RenderRun run = Render({"--out-dir", outputs.Path().string(), "--format", "png", good, frames / "MISSING.015",
-                          frames / "DIR0101.014", shortFrame});
+  const std::string good = WriteFrame(frames), shortFrame = WriteFrame(frames, "MVE0101.013", ShortFrameFileBytes);
+  const RenderRun run = Render({"--out-dir", outputs.Path().string(), "--format", "png", good,
+                                frames / "MISSING.015", shortFrame});
   EXPECT_EQ(run.ExitCode, ExitFailure);
-  EXPECT_NE(run.Err.find("[1/4] MVE0101.012\n"), std::string::npos) << run.Err;
-  EXPECT_NE(run.Err.find("[4/4] MVE0101.013\n"), std::string::npos) << run.Err;
-  EXPECT_TRUE(std::filesystem::exists(outputs / "MVE0101.012.png"));
-  EXPECT_TRUE(std::filesystem::exists(outputs / "MVE0101.013.png"));
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(outputs.Path()), {}), 2);
-}
-
-TEST(RenderCommand, FolderModeNeedsAnExistingFolderAndDistinctNames) {
-  TempDir dir;
-  const std::string frame = WriteMariner10Frame(dir, "MVE0101.012");
-  EXPECT_EQ(Render({"--out-dir", dir / "none", frame}).ExitCode, ExitFailure);
-  EXPECT_FALSE(std::filesystem::exists(dir / "none"));
-
-  const RenderRun twice = Render({"--out-dir", dir / "", frame, frame});
-  EXPECT_EQ(twice.ExitCode, ExitFailure);
-  EXPECT_EQ(ReadBytes(dir / "MVE0101.012.bmp").size(), BmpFileBytes);
+  EXPECT_NE(run.Err.find("[1/3] MVE0101.012\n"), std::string::npos) << run.Err;
+  EXPECT_NE(run.Err.find("[3/3] MVE0101.013\n"), std::string::npos) << run.Err;
+  EXPECT_TRUE(fs::exists(outputs / "MVE0101.012.png") && fs::exists(outputs / "MVE0101.013.png"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(outputs.Path()), {}), 2);
 }
 
 TEST(RenderCommand, InfoAndCardsLineCounts) {
   TempDir dir;
-  const std::string mariner10 = WriteMariner10Frame(dir, "MVE0101.012");
-  const std::string mariner9 = WriteMariner10Frame(dir, "MME0101.001");
-  const struct {
-    std::vector<std::string> Args;
-    int Lines;
-    std::string FirstLine;
-  } table[] = {
-      {{"--info", mariner10}, 9, "Spacecraft = Mariner 10"},
-      // An MME name makes it a Mariner 9 frame; both boxes are printed.
-      {{"--info", mariner9}, 21, "Spacecraft = Mariner 10"},
-      {{"--cards", mariner10}, 36, "SIMPLE"},
-  };
-  for (const auto& row : table) {
-    const RenderRun run = Render(row.Args);
+  // An MME name makes a Mariner 9 frame: both boxes are printed.
+  for (const auto& [args, lines] : {std::pair{std::vector<std::string>{"--info", WriteFrame(dir)}, 9},
+                                    {{"--info", WriteFrame(dir, "MME0101.001")}, 21},
+                                    {{"--cards", WriteFrame(dir)}, 36}}) {
+    const RenderRun run = Render(args);
     EXPECT_EQ(run.ExitCode, ExitSuccess) << run.Err;
-    EXPECT_EQ(LineCount(run.Out), row.Lines) << run.Out;
-    EXPECT_EQ(run.Out.rfind(row.FirstLine, 0), 0u) << run.Out;
+    EXPECT_EQ(std::count(run.Out.begin(), run.Out.end(), '\n'), lines) << run.Out;
   }
-  const RenderRun missing = Render({"--cards", dir / "missing.012"});
-  EXPECT_EQ(missing.ExitCode, ExitFailure);
-  EXPECT_TRUE(missing.Out.empty());
+}
+
+// The built vantorel-render: exit status by outcome, nothing on stdout.
+TEST(RenderExe, ExitStatusByOutcome) {
+  TempDir dir;
+  const std::string frame = WriteFrame(dir);
+  for (const auto& [args, code] : {std::pair{std::vector<std::string>{frame, "-o", dir / "out.bmp"}, 0},
+                                   {{dir / "missing.012", "-o", dir / "m.bmp"}, 1},
+                                   {{frame, "-o", dir / "out.tiff"}, 2}}) {
+    std::string command = std::string("'") + VANTOREL_RENDER_EXE + "'";
+    for (const std::string& arg : args) command += " '" + arg + "'";
+    const int status = std::system((command + " >" + dir / "stdout.txt" + " 2>/dev/null").c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == code) << command;
+    EXPECT_TRUE(ReadBytes(dir / "stdout.txt").empty()) << command;
+  }
+  EXPECT_EQ(ReadBytes(dir / "out.bmp").size(), BmpFileBytes);
+  EXPECT_FALSE(fs::exists(dir / "m.bmp"));
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "header/header_decode.h"
-#include "header/header_frames.h"
+#include "support/ebcdic_text.h"
 
 namespace vantorel {
 namespace {
@@ -13,176 +12,109 @@ namespace {
 using testing::EbcdicCode;
 using testing::Mariner10Frame;
 using testing::Mariner9Frame;
-using testing::PutEbcdic;
 
 const std::array<std::string, InfoBoxLabelCount> UnknownTexts = {
     "Spacecraft = Unknown", "Data set = Unknown", "FDS count = Unknown", "Year = Unknown",    "Day = Unknown",
     "GMT = Unknown",        "Camera = Unknown",   "Filter = Unknown",    "Exposure = Unknown",
 };
 
-HeaderState Decode(const FrameBuffer& frame, std::string_view name) {
+// Decodes frame under name with the given header bytes changed first.
+HeaderState Decode(FrameBuffer frame, std::string_view name = "f.img",
+                   std::initializer_list<std::pair<std::size_t, std::uint8_t>> changes = {}) {
+  for (const auto& [offset, byte] : changes) frame[offset] = byte;
   HeaderState state;
   DecodeHeader(frame, name, state);
   return state;
 }
 
+TEST(EbcdicChar, DecodesHeaderCharactersAndEverythingElseToASpace) {
+  for (const auto& [code, expected] : {std::pair<std::uint8_t, char>{0xC1, 'A'}, {0xD0, '}'}, {0x7E, '='},
+                                       {0x40, ' '}, {0x20, ' '}, {0x00, ' '}, {0x81, ' '}, {0xFF, ' '}})
+    EXPECT_EQ(EbcdicChar(code), expected) << int(code);
+  for (char c : std::string_view("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.+;-/:={}"))
+    EXPECT_EQ(EbcdicChar(EbcdicCode(c)), c) << c;
+}
+
 TEST(DecodeHeader, FlightMariner10HeaderFillsAllNineLabels) {
   const HeaderState state = Decode(Mariner10Frame(), "mvm0166788.img");
   EXPECT_EQ(state.HeaderKind, 1);
+  // The leading spaces of the exposure stay in the ninth label.
   const std::array<std::string, InfoBoxLabelCount> expected = {
-      "Spacecraft = Mariner 10", "Data set = MVM73", "FDS count = 0166788",
-      "Year = 74",               "Day = 029",        "GMT = 12/34/56",
-      "Camera = A",              "Filter = Clear",   "Exposure =     360 MSEC",
+      "Spacecraft = Mariner 10", "Data set = MVM73", "FDS count = 0166788", "Year = 74", "Day = 029",
+      "GMT = 12/34/56",          "Camera = A",       "Filter = Clear",      "Exposure =     360 MSEC",
   };
   EXPECT_EQ(state.InfoBox, expected);
   EXPECT_EQ(state.Fields.FilterDigit, "5");
-  EXPECT_EQ(state.Fields.Exposure, "    360");
   for (const std::string& line : state.InfoBox2) EXPECT_TRUE(line.empty());
-}
-
-TEST(DecodeHeader, HeaderTextCoversOffsets72To503) {
-  FrameBuffer frame = MakeFrameBuffer();
-  frame[71] = EbcdicCode('X');
-  frame[72] = EbcdicCode('A');
-  frame[503] = EbcdicCode('Z');
-  frame[504] = EbcdicCode('Y');
-  const HeaderState state = Decode(frame, "x.img");
-  ASSERT_EQ(state.HeaderText.size(), 432u);
-  EXPECT_EQ(state.HeaderText.front(), 'A');
-  EXPECT_EQ(state.HeaderText.back(), 'Z');
 }
 
 TEST(DecodeHeader, Mariner9HeaderFillsTheTwelveLinesUntrimmed) {
   const HeaderState state = Decode(Mariner9Frame(), "frame.img");
   EXPECT_EQ(state.HeaderKind, 2);
   for (std::size_t i = 0; i < testing::Mariner9Lines.size(); ++i)
-    EXPECT_EQ(state.InfoBox2[i], testing::Mariner9Lines[i]) << "Label" << i + 1;
+    EXPECT_EQ(state.InfoBox2[i], testing::Mariner9Lines[i].second) << "line " << i + 1;
   EXPECT_EQ(state.InfoBox, UnknownTexts);
 }
 
-// Names beginning with "mme" in any case are Mariner 9 frames whatever the header holds.
-class Mariner9NameTest : public ::testing::TestWithParam<std::string> {};
-
-TEST_P(Mariner9NameTest, IsMariner9WhateverTheHeader) {
-  for (const auto& [frame, firstLine] : {std::pair{MakeFrameBuffer(), std::string(23, ' ')},
-                                         std::pair{Mariner10Frame(), std::string("MVM73        0166788   ")}}) {
-    const HeaderState state = Decode(frame, GetParam());
-    EXPECT_EQ(state.HeaderKind, 2);
-    EXPECT_EQ(state.InfoBox2[0], firstLine);
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(AnyCase, Mariner9NameTest,
-                         ::testing::Values("MME0785.IMG", "mme0785.img", "Mme", "mMe_x", "mmE"));
-
-TEST(DecodeHeader, Mariner9NameWithMariner10MarkFillsBothBoxes) {
-  const HeaderState state = Decode(Mariner10Frame(), "mme0001.img");
-  EXPECT_EQ(state.HeaderKind, 2);
-  EXPECT_EQ(state.InfoBox[0], "Spacecraft = Mariner 10");
-  EXPECT_EQ(state.InfoBox[6], "Camera = A");
-  EXPECT_EQ(state.InfoBox2[0], "MVM73        0166788   ");
-}
-
-TEST(DecodeHeader, OtherNamesAreNotMariner9) {
-  for (const char* name : {"", "m", "MM", "MMX.IMG", "XMME.IMG", " MME.IMG", "mariner9.img"}) {
-    const HeaderState state = Decode(MakeFrameBuffer(), name);
-    EXPECT_EQ(state.HeaderKind, 1) << name;
-    EXPECT_TRUE(state.InfoBox2[0].empty()) << name;
+// A name beginning with "mme" in any case makes a Mariner 9 frame whatever the
+// header holds, the Mariner 10 labels included; nothing else in a name does.
+TEST(DecodeHeader, OnlyAnMmeNameMarksAMariner9FrameByName) {
+  for (const auto& [name, mariner9] : {std::pair{"MME0785.IMG", true}, {"mme0785.img", true}, {"Mme", true},
+                                       {"mMe_x", true}, {"", false}, {"MM", false}, {" MME.IMG", false}}) {
+    const HeaderState blank = Decode(MakeFrameBuffer(), name), marked = Decode(Mariner10Frame(), name);
+    EXPECT_EQ(blank.HeaderKind, mariner9 ? 2 : 1) << name;
+    EXPECT_EQ(marked.HeaderKind, mariner9 ? 2 : 1) << name;
+    EXPECT_EQ(marked.InfoBox2[0], mariner9 ? "MVM73        0166788   " : "") << name;
+    EXPECT_EQ(marked.InfoBox[6], "Camera = A") << name;
   }
 }
 
 // "MARINER 9" at offsets 72..80 marks a Mariner 9 frame under any name; the
-// space at offset 79 is any byte that decodes to a space.
-class Mariner9MarkTest : public ::testing::TestWithParam<std::tuple<std::uint8_t, std::string>> {};
-
-TEST_P(Mariner9MarkTest, IsMariner9) {
-  const auto& [spaceByte, name] = GetParam();
-  FrameBuffer frame = MakeFrameBuffer();
-  PutEbcdic(frame, 72, "MARINER 9");
-  frame[79] = spaceByte;
-  const HeaderState state = Decode(frame, name);
-  EXPECT_EQ(state.HeaderKind, 2);
-  EXPECT_EQ(state.InfoBox2[0], "MARINER 9              ");
+// space at offset 79 is any byte that decodes to a space. Near misses do not.
+TEST(DecodeHeader, Mariner9MarkInTheHeader) {
+  for (std::uint8_t space : {0x40, 0x20, 0x00, 0x81, 0xFF})
+    for (const char* name : {"", "a", "ab", "frame.img"}) {
+      const HeaderState state = Decode(Mariner9Frame(), name, {{79, space}});
+      EXPECT_EQ(state.HeaderKind, 2) << int(space) << " " << name;
+      EXPECT_EQ(state.InfoBox2[0], "MARINER 9 CAM A  ORB 12") << int(space) << " " << name;
+    }
+  for (const auto& [offset, byte] : {std::pair<std::size_t, std::uint8_t>{79, 0x4B}, {80, 0xF8}, {72, 0xD5}})
+    EXPECT_EQ(Decode(Mariner9Frame(), "f.img", {{offset, byte}}).HeaderKind, 1) << offset;
 }
 
-INSTANTIATE_TEST_SUITE_P(SpaceBytesAndNames, Mariner9MarkTest,
-                         ::testing::Combine(::testing::Values(0x40, 0x20, 0x00, 0x81, 0xFF),
-                                            ::testing::Values("", "a", "ab", "frame.img")));
-
-TEST(DecodeHeader, NearMissesOfTheMariner9MarkAreMariner10) {
-  struct NearMiss {
-    std::size_t offset;
-    std::uint8_t byte;
-  };
-  for (const NearMiss miss : {NearMiss{79, 0x4B}, NearMiss{80, 0xF8}, NearMiss{72, EbcdicCode('N')}, NearMiss{72, 0x00}}) {
-    FrameBuffer frame = MakeFrameBuffer();
-    PutEbcdic(frame, 72, "MARINER 9");
-    frame[miss.offset] = miss.byte;
-    EXPECT_EQ(Decode(frame, "frame.img").HeaderKind, 1) << miss.offset;
-  }
-}
-
-TEST(DecodeHeader, WithoutBothMarkBytesAllLabelsAreUnknown) {
-  for (const auto& [first, second] : {std::pair{0xF7, 0xF8}, std::pair{0xF8, 0xF7}, std::pair{0x00, 0x00}}) {
+// Decoded into a state that last held a flight frame, so that nothing lingers.
+TEST(DecodeHeader, WithoutBothF7MarksAllLabelsAreUnknown) {
+  for (const auto& [first, second] : {std::pair<std::uint8_t, std::uint8_t>{0xF7, 0xF8}, {0xF8, 0xF7}, {0, 0}}) {
+    HeaderState state;
+    DecodeHeader(Mariner10Frame(), "a.img", state);
     FrameBuffer frame = Mariner10Frame();
-    frame[0] = std::uint8_t(first);
-    frame[1] = std::uint8_t(second);
-    const HeaderState state = Decode(frame, "frame.img");
+    frame[0] = first;
+    frame[1] = second;
+    DecodeHeader(frame, "b.img", state);
     EXPECT_EQ(state.HeaderKind, 1);
     EXPECT_EQ(state.InfoBox, UnknownTexts);
     EXPECT_TRUE(state.Fields.FilterDigit.empty());
-    // The fields are still decoded: the cards need them.
-    EXPECT_EQ(state.Fields.FdsCount, "0166788");
+    EXPECT_EQ(state.Fields.FdsCount, "0166788");  // still decoded: the cards need it
   }
 }
 
-TEST(DecodeHeader, CameraByte) {
-  for (const auto& [code, text] : {std::pair<std::uint8_t, const char*>{0xC1, "Camera = A"},
-                                   {0xC2, "Camera = B"},
-                                   {0xC3, "Camera = Unknown"},
-                                   {0x00, "Camera = Unknown"},
-                                   {0x81, "Camera = Unknown"}}) {
-    FrameBuffer frame = Mariner10Frame();
-    frame[151] = code;
-    EXPECT_EQ(Decode(frame, "f.img").InfoBox[6], text) << int(code);
+TEST(DecodeHeader, CameraAndFilterBytes) {
+  for (const auto& [code, text] : {std::pair<std::uint8_t, const char*>{0xC1, "A"}, {0xC2, "B"}, {0xC3, "Unknown"}})
+    EXPECT_EQ(Decode(Mariner10Frame(), "f.img", {{151, code}}).InfoBox[6], std::string("Camera = ") + text);
+  const char* const filters[] = {"Unknown", "Wide-angle image relay mirror", "Blue bandpass", "UV polarizing",
+                                 "Minus UV high pass", "Clear", "UV bandpass", "Defocusing lens",
+                                 "Yellow bandpass)", "Unknown"};
+  for (int digit = 0; digit <= 9; ++digit) {
+    const HeaderState state = Decode(Mariner10Frame(), "f.img", {{166, std::uint8_t(0xF0 + digit)}});
+    EXPECT_EQ(state.InfoBox[7], std::string("Filter = ") + filters[digit]) << digit;
+    EXPECT_EQ(state.Fields.FilterDigit, digit >= 1 && digit <= 8 ? std::to_string(digit) : " ") << digit;
   }
 }
 
-struct FilterCase {
-  std::uint8_t code;
-  const char* label;
-  const char* digit;
-};
-
-class FilterByteTest : public ::testing::TestWithParam<FilterCase> {};
-
-TEST_P(FilterByteTest, GivesLabelAndDigit) {
-  FrameBuffer frame = Mariner10Frame();
-  frame[166] = GetParam().code;
-  const HeaderState state = Decode(frame, "f.img");
-  EXPECT_EQ(state.InfoBox[7], GetParam().label);
-  EXPECT_EQ(state.Fields.FilterDigit, GetParam().digit);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    AllFilters, FilterByteTest,
-    ::testing::Values(FilterCase{0xF1, "Filter = Wide-angle image relay mirror", "1"},
-                      FilterCase{0xF2, "Filter = Blue bandpass", "2"}, FilterCase{0xF3, "Filter = UV polarizing", "3"},
-                      FilterCase{0xF4, "Filter = Minus UV high pass", "4"}, FilterCase{0xF5, "Filter = Clear", "5"},
-                      FilterCase{0xF6, "Filter = UV bandpass", "6"}, FilterCase{0xF7, "Filter = Defocusing lens", "7"},
-                      FilterCase{0xF8, "Filter = Yellow bandpass)", "8"}, FilterCase{0xF0, "Filter = Unknown", " "},
-                      FilterCase{0xF9, "Filter = Unknown", " "}, FilterCase{0xC5, "Filter = Unknown", " "},
-                      FilterCase{0x00, "Filter = Unknown", " "}));
-
-TEST(DecodeHeader, GmtSeparatorsIgnoreTheirOffsets) {
-  for (std::uint8_t separator : {0x00, 0x7A, 0xF5, 0x61, 0xFF}) {
-    FrameBuffer frame = Mariner10Frame();
-    frame[132] = separator;
-    frame[135] = separator;
-    const HeaderState state = Decode(frame, "f.img");
-    EXPECT_EQ(state.Fields.Gmt, "12/34/56") << int(separator);
-    EXPECT_EQ(state.InfoBox[5], "GMT = 12/34/56") << int(separator);
-  }
+TEST(DecodeHeader, GmtSlashesWhateverOffsets132And135Hold) {
+  for (std::uint8_t separator : {0x00, 0x7A, 0xF5, 0xFF})
+    EXPECT_EQ(Decode(Mariner10Frame(), "f.img", {{132, separator}, {135, separator}}).InfoBox[5], "GMT = 12/34/56")
+        << int(separator);
 }
 
 TEST(DecodeHeader, Mariner10AfterMariner9KeepsTheMariner9Lines) {
@@ -196,20 +128,63 @@ TEST(DecodeHeader, Mariner10AfterMariner9KeepsTheMariner9Lines) {
   EXPECT_EQ(state.LabelCards[5], "IMAGE_SOURCE_ID                 = 'NSSDC_DATA_SET_ID = PSPA-00108'");
 }
 
-TEST(DecodeHeader, UnknownAfterMariner10ClearsTheFilterDigit) {
-  HeaderState state;
-  DecodeHeader(Mariner10Frame(), "a.img", state);
-  DecodeHeader(MakeFrameBuffer(), "b.img", state);
-  EXPECT_EQ(state.InfoBox, UnknownTexts);
-  EXPECT_TRUE(state.Fields.FilterDigit.empty());
+TEST(BuildLabelCards, CardsOfEachKindOfFrame) {
+  FrameBuffer unmarked = Mariner10Frame(), cameraB = Mariner10Frame(), mmeOnly = Mariner9Frame();
+  unmarked[1] = 0xF8;
+  cameraB[151] = 0xC2;
+  cameraB[166] = 0xF0;
+  mmeOnly[72] = 0;  // no "MARINER 9" mark: only the name makes it a Mariner 9 frame
+  const struct {
+    const char* What;
+    FrameBuffer Frame;
+    const char* Name;
+    std::vector<std::pair<int, std::string>> Cards;
+  } table[] = {
+      {"flight Mariner 10", Mariner10Frame(), "mvm0166788.img",
+       {{6, "IMAGE_SOURCE_ID                 = 'NSSDC_DATA_SET_ID = PSPA-00108'"},
+        {15, "PICTURE_NUMBER                  = 'FDS=0166788'"},
+        {16, "CAMERA                          = 'CAMERA = A'"},
+        {17, "IMAGE_CREATION_DATE             = 'YEAR = 74 DAY = 029 GMT = 12/34/56'"},
+        {19, "FILTER_NUMBER                   = '5 FILTER = CLEAR'"},
+        {20, "EXPOSURE_DURATION               = '360 MSEC'"},
+        {27, "END"}}},
+      // The 78 characters of card 17 make the longest card there is.
+      {"unmarked Mariner 10", unmarked, "f.img",
+       {{16, "CAMERA                          = 'CAMERA = UNKNOWN'"},
+        {17, "IMAGE_CREATION_DATE             = 'YEAR = UNKNOWN DAY = UNKNOWN GMT = UNKNOWN'"},
+        {19, "FILTER_NUMBER                   = ' FILTER = UNKNOWN'"},
+        {27, "END"}}},
+      // An unknown filter of a marked frame keeps its one-space digit.
+      {"camera B, filter 0", cameraB, "f.img",
+       {{16, "CAMERA                          = 'CAMERA = B'"},
+        {19, "FILTER_NUMBER                   = '  FILTER = UNKNOWN'"}}},
+      {"Mariner 9 by its name", mmeOnly, "mme0785.img",
+       {{6, "IMAGE_SOURCE_ID                 = 'NSSDC_DATA_SET_ID = PSPG-00235'"},
+        {15, "PICTURE_NUMBER                  = 'PICNO 0123-4567 ORB 120'"},
+        {16, "CAMERA                          = 'A'"},
+        {17, "IMAGE_CREATION_DATE             = 'DATE 71-320 GMT 12:34:56'"},
+        {18, "DAS_TIME                        = 'DAS 01234567 RANGE 999'"},
+        {19, "FILTER_NUMBER                   = '  FILTER 4 POS 2 GREEN'"},
+        {20, "EXPOSURE_DURATION               = 'EXPOSURE 0.0060 SEC     '"},
+        {27, "END"}}},
+  };
+  for (const auto& row : table) {
+    const LabelCardSet cards = Decode(row.Frame, row.Name).LabelCards;
+    for (const auto& [number, text] : row.Cards) EXPECT_EQ(cards[std::size_t(number - 1)], text) << row.What;
+    for (std::size_t n = 28; n <= cards.size(); ++n) EXPECT_TRUE(cards[n - 1].empty()) << row.What << " " << n;
+  }
 }
 
-TEST(DecodeHeader, ShortBufferReadsAsZeroBytes) {
-  const std::vector<std::uint8_t> shortFrame = {0xF7, 0xF7};
-  const HeaderState state = Decode(FrameBuffer(shortFrame), "f.img");
-  EXPECT_EQ(state.InfoBox[0], "Spacecraft = Mariner 10");
-  EXPECT_EQ(state.InfoBox[3], "Year =   ");
-  EXPECT_EQ(state.HeaderText, std::string(432, ' '));
+// Upper case, at most twenty characters, one "?" per non-ASCII character.
+TEST(BuildLabelCards, FileNameCard) {
+  for (const auto& [name, value] : {std::pair<const char*, const char*>{"MiXeD_1.Img", "MIXED_1.IMG"},
+                                    {"abcdefghijklmnopqrstuvwxyz.img", "ABCDEFGHIJKLMNOPQRST"},
+                                    {"", ""},
+                                    {"\xC3\xA4rger_\xC3\xBC" "ber.img", "?RGER_?BER.IMG"},
+                                    {"\xE7\x81\xAB\xE6\x98\x9F_mercury_0001_long.img", "??_MERCURY_0001_LONG"},
+                                    {"\xF0\x9F\x98\x80" "a\xFF", "?A?"}})
+    EXPECT_EQ(Decode(Mariner10Frame(), name).LabelCards[13], std::string("FILE_NAME                       = '") + value + "'")
+        << name;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Helpers shared by the tests: hand-made frames, a render harness, temp folders.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -33,6 +34,27 @@ struct StageHarness {
   // Sets every picture sample of lines 1..700 (suffix bytes untouched).
   void FillPicture(std::uint8_t value);
 };
+
+// A byte telling (record, sample) apart well enough to catch a misplaced line or sample.
+inline std::uint8_t Marker(int record, int sample) {
+  return std::uint8_t((record * 31 + sample * 7 + record / 8) % 256);
+}
+// Sets every byte of the harness's frame, header and suffixes included, to its Marker.
+inline void FillMarked(StageHarness& harness) {
+  for (std::size_t i = 0; i < harness.Work.size(); ++i)
+    harness.Work[i] = Marker(int(i / RecordBytes), int(i % RecordBytes) + 1);
+}
+// Runs one stage over a fresh context of the harness.
+inline void RunStage(StageHarness& harness, void (*stage)(RenderContext&)) {
+  RenderContext context = harness.Context();
+  stage(context);
+}
+
+// Blue, green, red of the composed pixel of (line, sample); line 1 is the bottom row.
+inline std::array<int, 3> BitmapPixel(const StageHarness& harness, int line, int sample) {
+  const std::size_t at = BmpHeaderBytes + std::size_t(line - 1) * BmpRowBytes + std::size_t(sample - 1) * 3;
+  return {harness.Bitmap[at], harness.Bitmap[at + 1], harness.Bitmap[at + 2]};
+}
 
 // A unique folder under the system temp folder, removed with everything in it.
 class TempDir {

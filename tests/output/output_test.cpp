@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <vector>
+
+#include "output/fits_file.h"
+#include "output/print_rect.h"
+#include "support/ebcdic_text.h"
+
+namespace vantorel {
+namespace {
+
+TEST(BuildFitsFile, CardsInEightyCharacterRowsThenThePlane) {
+  std::vector<std::uint8_t> plane(FitsPlaneBytes);
+  for (std::size_t i = 0; i < plane.size(); ++i) plane[i] = std::uint8_t(i % 251 + 1);
+  HeaderState state;
+  DecodeHeader(testing::Mariner10Frame(), "f.img", state);
+  const std::vector<std::uint8_t> file = BuildFitsFile(state.LabelCards, plane);
+  const auto text = [&file](std::size_t offset, std::size_t length) {
+    return std::string(file.begin() + std::ptrdiff_t(offset), file.begin() + std::ptrdiff_t(offset + length));
+  };
+  ASSERT_EQ(file.size(), 585'280u);
+  EXPECT_EQ(text(0, 80), "SIMPLE  =                    T " + std::string(49, ' '));
+  EXPECT_EQ(text(400, 80), "IMAGE_SOURCE_ID                 = 'NSSDC_DATA_SET_ID = PSPA-00108'" + std::string(14, ' '));
+  EXPECT_EQ(text(2080, 80), "END" + std::string(77, ' '));
+  EXPECT_EQ(text(2160, 720), std::string(720, ' '));
+  EXPECT_TRUE(std::equal(plane.begin(), plane.end(), file.begin() + 2880));
+}
+
+TEST(SaveFormatFor, ByTheExtensionOfTheFileNameInAnyCase) {
+  for (const auto& [path, format] : {std::pair<const char*, SaveFormat>{"/tmp/frame.bmp", SaveFormat::Bmp},
+                                     {"frame.Bmp", SaveFormat::Bmp}, {"/tmp/frame.BMP", SaveFormat::Bmp},
+                                     {"/tmp/frame.fit", SaveFormat::Fits}, {"/tmp/frame.FIT", SaveFormat::Fits},
+                                     {"/tmp/frame.fits", SaveFormat::Fits}, {"/tmp/frame.Fits", SaveFormat::Fits},
+                                     {"/tmp/frame.fit.bmp", SaveFormat::Bmp}, {"/tmp/a.fts", SaveFormat::Unsupported},
+                                     {"/tmp/a.jpg", SaveFormat::Unsupported}, {"/tmp/frame", SaveFormat::Unsupported},
+                                     {"/x.bmp/name", SaveFormat::Unsupported}, {"/a.b/name", SaveFormat::Unsupported}})
+    EXPECT_EQ(SaveFormatFor(path), format) << path;
+}
+
+// The 832 x 700 bitmap on pages of several sizes.
+TEST(PrintRectangle, FitsTheBitmapToThePage) {
+  for (const auto& [pageWidth, pageHeight, width, height] : std::initializer_list<std::array<int, 4>>{
+      {4800, 6600, 4800, 4038},  // height truncated, not rounded
+      {4992, 6600, 4992, 4200},  // whole scale
+      {6600, 4800, 6600, 4800},  // height limited by the page, proportion lost
+      {832, 1100, 832, 700},     // not strictly wider: no scaling
+      {600, 800, 832, 700},      // narrower page: the bitmap size
+      {833, 1100, 833, 700},     // 700.84 truncated
+       })
+    EXPECT_EQ(PrintRectangle(pageWidth, pageHeight, 832, 700), (PrintRect{0, 0, width, height}))
+        << pageWidth << " x " << pageHeight;
+}
+
+}  // namespace
+}  // namespace vantorel
