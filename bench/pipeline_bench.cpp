@@ -97,15 +97,14 @@ struct RenderBuffers {
   ToneSteps Steps;
 
   RenderContext Context(const OptionSet& options) {
-    RenderContext context;
-    context.WorkFrame = Work;
-    context.BitmapImage = Bitmap;
-    context.FitsPlane = Fits;
-    context.ActiveOptions = options;
-    context.Steps = &Steps;
-    context.BytesRead = Frame().BytesRead;
-    context.CurrentFileName = Frame().FileName;
-    return context;
+    return {.WorkFrame = Work,
+            .BitmapImage = Bitmap,
+            .FitsPlane = Fits,
+            .ActiveOptions = options,
+            .Steps = &Steps,
+            .BytesRead = Frame().BytesRead,
+            .CurrentFileName = Frame().FileName,
+            .Despeckle = {}};
   }
 };
 

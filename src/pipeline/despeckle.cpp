@@ -10,8 +10,8 @@
 // one at a time, whenever its left neighbour changed.
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 
+#include "pipeline/flag_scan.h"
 #include "pipeline/stages.h"
 
 namespace vantorel {
@@ -96,17 +96,6 @@ void FlagSpecks(const std::uint8_t* at, int length, const SpeckRule& rule, std::
     flags[i] = (darkerPossible & (darkerNeighbours >= brightQuorum)) |
                (brighterPossible & (brighterNeighbours >= darkQuorum));
   }
-}
-
-// Index of the first non-zero flag at or after from, or length when there is none.
-int NextFlag(const std::uint8_t* flags, int from, int length) {
-  int i = from;
-  for (std::uint64_t word = 0; i + 8 <= length; i += 8) {
-    std::memcpy(&word, flags + i, sizeof word);
-    if (word != 0) break;
-  }
-  while (i < length && flags[i] == 0) ++i;
-  return i;
 }
 
 void DespeckleChunk(std::uint8_t* frame, int start, int length, const SpeckRule& rule) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "pipeline/flag_scan.h"
 #include "pipeline/stages.h"
 
 namespace vantorel {
@@ -62,17 +63,6 @@ inline std::uint8_t RoundedPairMean(std::uint8_t a, std::uint8_t b) {
 template <typename Visit>
 void ForEachChunk(int first, int last, Visit visit) {
   for (int start = first; start <= last; start += ChunkBytes) visit(start, std::min(ChunkBytes, last - start + 1));
-}
-
-// Index of the first non-zero flag at or after from, or count when there is none.
-int NextFlag(const std::uint8_t* flags, int from, int count) {
-  int i = from;
-  for (std::uint64_t word = 0; i + 8 <= count; i += 8) {
-    std::memcpy(&word, flags + i, sizeof word);
-    if (word != 0) break;
-  }
-  while (i < count && flags[i] == 0) ++i;
-  return i;
 }
 
 bool NearRingIsBlank(const std::uint8_t* frame, int x) {

@@ -64,15 +64,14 @@ Picture Viewer::Render(RenderKind kind) {
 
 Picture Viewer::RenderFrame(FrameBuffer& workFrame, RenderKind kind) {
   std::vector<std::uint8_t> bitmap(BitmapImageBytes, 0);
-  RenderContext context;
-  context.WorkFrame = workFrame;
-  context.BitmapImage = bitmap;
-  context.FitsPlane = fitsPlane_;
-  context.ActiveOptions = activeOptions_;
-  context.Steps = &steps_;
-  context.BytesRead = bytesRead_;
-  context.CurrentFileName = currentFileName_;
-  context.Despeckle = despeckle_;
+  RenderContext context{.WorkFrame = workFrame,
+                        .BitmapImage = bitmap,
+                        .FitsPlane = fitsPlane_,
+                        .ActiveOptions = activeOptions_,
+                        .Steps = &steps_,
+                        .BytesRead = bytesRead_,
+                        .CurrentFileName = currentFileName_,
+                        .Despeckle = despeckle_};
   if (kind == RenderKind::Original)
     RunOriginalPipeline(context);
   else

@@ -9,15 +9,14 @@
 namespace vantorel::testing {
 
 RenderContext StageHarness::Context() {
-  RenderContext context;
-  context.WorkFrame = Work;
-  context.BitmapImage = Bitmap;
-  context.FitsPlane = Fits;
-  context.ActiveOptions = Options;
-  context.Steps = &Steps;
-  context.BytesRead = BytesRead;
-  context.CurrentFileName = FileName;
-  return context;
+  return {.WorkFrame = Work,
+          .BitmapImage = Bitmap,
+          .FitsPlane = Fits,
+          .ActiveOptions = Options,
+          .Steps = &Steps,
+          .BytesRead = BytesRead,
+          .CurrentFileName = FileName,
+          .Despeckle = {}};
 }
 
 void StageHarness::FillPicture(std::uint8_t value) {
