@@ -11,10 +11,12 @@ as_root() {
 }
 
 install_missing_packages() {
-  local missing=()
+  # One dpkg-query for the whole list keeps a start of an installed tree quick.
+  local installed missing=()
   local package
+  installed="$(dpkg-query -W -f='${Package} ${Status}\n' "${PACKAGES[@]}" 2>/dev/null | awk '/install ok installed/ {print $1}')"
   for package in "${PACKAGES[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+    grep -qx -- "$package" <<<"$installed" || missing+=("$package")
   done
   if [ "${#missing[@]}" -gt 0 ]; then
     echo "Installing: ${missing[*]}"
@@ -24,9 +26,15 @@ install_missing_packages() {
 }
 
 # build_tree DIR [cmake options...]
+# Configures only a new tree or one configured with other options; the build
+# itself re-runs CMake when a CMakeLists.txt changed.
 build_tree() {
   local dir="$1"
   shift
-  cmake -S "$ROOT_DIR" -B "$dir" -G Ninja "$@"
+  local options="$*"
+  if [ ! -f "$dir/build.ninja" ] || [ "$(cat "$dir/.configured-with" 2>/dev/null)" != "$options" ]; then
+    cmake -S "$ROOT_DIR" -B "$dir" -G Ninja "$@"
+    printf '%s' "$options" >"$dir/.configured-with"
+  fi
   cmake --build "$dir" --parallel "$(nproc)"
 }

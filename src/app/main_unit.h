@@ -12,7 +12,7 @@
 
 #include "app/mdi_child.h"
 #include "app/printing.h"
-#include "qtio/save_file.h"
+#include "output/atomic_file.h"
 #include "viewer/viewer.h"
 
 class QAction;

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <set>
 #include <span>
@@ -10,7 +11,8 @@
 #include "cli/render_arguments.h"
 #include "frames/frame_file.h"
 #include "output/fits_file.h"
-#include "qtio/save_file.h"
+#include "output/same_entry.h"
+#include "output/atomic_file.h"
 #include "viewer/viewer.h"
 
 namespace vantorel::cli {
@@ -50,9 +52,32 @@ std::optional<std::vector<std::uint8_t>> EncodeOutput(const Viewer& viewer, cons
   return std::nullopt;
 }
 
+// The files a run reads, so that no output of the run replaces one of them.
+class FramesOfRun {
+ public:
+  explicit FramesOfRun(const std::vector<std::string>& frames) {
+    for (const std::string& frame : frames)
+      if (auto identity = IdentifyEntry(frame)) entries_.emplace(std::move(*identity), frame);
+  }
+  // The frame that output would replace, if any.
+  const std::string* FrameAt(const std::string& output) const {
+    const std::optional<EntryIdentity> identity = IdentifyEntry(output);
+    if (!identity) return nullptr;
+    const auto found = entries_.find(*identity);
+    return found == entries_.end() ? nullptr : &found->second;
+  }
+
+ private:
+  std::map<EntryIdentity, std::string> entries_;
+};
+
 // Renders one frame into one file; the file is replaced only when complete.
 bool RenderToFile(const RenderArguments& arguments, const std::string& frame, const std::string& output,
-                  std::ostream& err) {
+                  const FramesOfRun& frames, std::ostream& err) {
+  if (const std::string* read = frames.FrameAt(output)) {
+    err << kProgram << ": cannot write " << output << ": it is the frame " << *read << " of this run\n";
+    return false;
+  }
   Viewer viewer;
   const std::optional<Picture> picture = LoadAndRender(viewer, arguments, frame, err);
   if (!picture) return false;
@@ -71,9 +96,9 @@ bool RenderToFile(const RenderArguments& arguments, const std::string& frame, co
 
 // An allocation failure or similar ends this frame only.
 bool RenderToFileGuarded(const RenderArguments& arguments, const std::string& frame, const std::string& output,
-                         std::ostream& err) {
+                         const FramesOfRun& frames, std::ostream& err) {
   try {
-    return RenderToFile(arguments, frame, output, err);
+    return RenderToFile(arguments, frame, output, frames, err);
   } catch (const std::exception& error) {
     err << kProgram << ": " << frame << ": " << error.what() << '\n';
     return false;
@@ -87,6 +112,7 @@ int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
     return ExitFailure;
   }
   const std::size_t count = arguments.Frames.size();
+  const FramesOfRun frames(arguments.Frames);
   std::set<std::string> written;
   bool anyFailed = false;
   for (std::size_t i = 0; i < count; ++i) {
@@ -102,7 +128,7 @@ int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
       anyFailed = true;
       continue;
     }
-    if (!RenderToFileGuarded(arguments, frame, output, err)) anyFailed = true;
+    if (!RenderToFileGuarded(arguments, frame, output, frames, err)) anyFailed = true;
   }
   return anyFailed ? ExitFailure : ExitSuccess;
 }
@@ -114,9 +140,14 @@ int PrintHeader(const RenderArguments& arguments, std::ostream& out, std::ostrea
   if (arguments.Mode == RenderMode::Cards) {
     for (const std::string& card : header.LabelCards) out << card << '\n';
   } else {
-    for (const std::string& label : header.InfoBox) out << label << '\n';
+    // What Image Info shows: the Mariner 9 box alone for a Mariner 9 header.
+    const auto print = [&out](const auto& labels) {
+      for (const std::string& label : labels) out << label << '\n';
+    };
     if (header.HeaderKind == 2)
-      for (const std::string& label : header.InfoBox2) out << label << '\n';
+      print(header.InfoBox2);
+    else
+      print(header.InfoBox);
   }
   out.flush();
   return out ? ExitSuccess : ExitFailure;
@@ -141,8 +172,10 @@ int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
         return PrintHeader(arguments, out, err);
       case RenderMode::Render:
         if (!arguments.OutputDirectory.empty()) return RenderIntoFolder(arguments, err);
-        return RenderToFileGuarded(arguments, arguments.Frames.front(), arguments.Output, err) ? ExitSuccess
-                                                                                                : ExitFailure;
+        return RenderToFileGuarded(arguments, arguments.Frames.front(), arguments.Output,
+                                   FramesOfRun(arguments.Frames), err)
+                   ? ExitSuccess
+                   : ExitFailure;
     }
   } catch (const std::exception& error) {
     err << kProgram << ": " << error.what() << '\n';

@@ -1,5 +1,7 @@
 #include "viewer/viewer.h"
 
+#include <cstdint>
+
 #include "frames/frame_file.h"
 #include "pipeline/run_pipeline.h"
 
@@ -18,6 +20,13 @@ class RenderingScope {
  private:
   bool& flag_;
 };
+
+// Counters stop at the 32-bit limits: a render there is the render at the limit.
+std::int32_t SaturatingAdd(std::int32_t counter, std::int32_t step) {
+  std::int32_t sum = 0;
+  if (__builtin_add_overflow(counter, step, &sum)) return step > 0 ? INT32_MAX : INT32_MIN;
+  return sum;
+}
 
 }  // namespace
 
@@ -93,12 +102,12 @@ Picture Viewer::ToggleActiveOption(Option option) {
 
 Picture Viewer::ApplyStep(StepCommand command) {
   switch (command) {
-    case StepCommand::BrightnessDown: steps_.BrightnessStep -= 20; break;
-    case StepCommand::BrightnessUp: steps_.BrightnessStep += 20; break;
-    case StepCommand::ContrastDown: steps_.ContrastStep -= 1; break;
-    case StepCommand::ContrastUp: steps_.ContrastStep += 1; break;
-    case StepCommand::GradientDown: steps_.GradientStep -= 1; break;
-    case StepCommand::GradientUp: steps_.GradientStep += 1; break;
+    case StepCommand::BrightnessDown: steps_.BrightnessStep = SaturatingAdd(steps_.BrightnessStep, -20); break;
+    case StepCommand::BrightnessUp: steps_.BrightnessStep = SaturatingAdd(steps_.BrightnessStep, 20); break;
+    case StepCommand::ContrastDown: steps_.ContrastStep = SaturatingAdd(steps_.ContrastStep, -1); break;
+    case StepCommand::ContrastUp: steps_.ContrastStep = SaturatingAdd(steps_.ContrastStep, 1); break;
+    case StepCommand::GradientDown: steps_.GradientStep = SaturatingAdd(steps_.GradientStep, -1); break;
+    case StepCommand::GradientUp: steps_.GradientStep = SaturatingAdd(steps_.GradientStep, 1); break;
   }
   return Render(RenderKind::Full);
 }

@@ -115,16 +115,76 @@ TEST(RenderCommand, FolderModeGoesOnPastABadFrame) {
   EXPECT_EQ(std::distance(fs::directory_iterator(outputs.Path()), {}), 2);
 }
 
-TEST(RenderCommand, InfoAndCardsLineCounts) {
+// --info prints what Image Info shows: the Mariner 9 box alone for a Mariner 9 frame.
+TEST(RenderCommand, InfoPrintsTheBoxOfTheDataSetAndCardsPrintAll) {
   TempDir dir;
-  // An MME name makes a Mariner 9 frame: both boxes are printed.
-  for (const auto& [args, lines] : {std::pair{std::vector<std::string>{"--info", WriteFrame(dir)}, 9},
-                                    {{"--info", WriteFrame(dir, "MME0101.001")}, 21},
-                                    {{"--cards", WriteFrame(dir)}, 36}}) {
+  const auto joined = [](const auto& labels) {
+    std::string text;
+    for (const std::string& label : labels) text += label + "\n";
+    return text;
+  };
+  Viewer mariner10, mariner9;
+  const std::string m10 = WriteFrame(dir), m9 = WriteFrame(dir, "MME0101.001");
+  mariner10.OpenFrame(m10);
+  mariner9.OpenFrame(m9);
+  ASSERT_EQ(mariner9.Header().HeaderKind, 2);
+  for (const auto& [args, expected] :
+       {std::pair{std::vector<std::string>{"--info", m10}, joined(mariner10.Header().InfoBox)},
+        {{"--info", m9}, joined(mariner9.Header().InfoBox2)},
+        {{"--cards", m10}, joined(mariner10.Header().LabelCards)}}) {
     const RenderRun run = Render(args);
     EXPECT_EQ(run.ExitCode, ExitSuccess) << run.Err;
-    EXPECT_EQ(std::count(run.Out.begin(), run.Out.end(), '\n'), lines) << run.Out;
+    EXPECT_EQ(run.Out, expected);
   }
+}
+
+// Names are bytes: names that are not UTF-8 are written exactly as asked, and
+// two of them that a text conversion would merge stay two files.
+TEST(RenderCommand, NamesThatAreNotUtf8AreWrittenAsGiven) {
+  TempDir dir;
+  fs::create_directory(dir / "out\xff");
+  const std::string first = WriteFrame(dir, "a\xff.001"), second = WriteFrame(dir, "a\xfe.001", ShortFrameFileBytes);
+  const RenderRun folder = Render({"--out-dir", dir / "out\xff", first, second});
+  ASSERT_EQ(folder.ExitCode, ExitSuccess) << folder.Err;
+  const RenderRun single = Render({first, "-o", dir / "b\xfe.png"});
+  ASSERT_EQ(single.ExitCode, ExitSuccess) << single.Err;
+  for (const std::string& written : {dir / "out\xff/a\xff.001.bmp", dir / "out\xff/a\xfe.001.bmp", dir / "b\xfe.png"})
+    EXPECT_TRUE(fs::exists(written)) << written;
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "out\xff"), {}), 2);
+  EXPECT_NE(ReadBytes(dir / "out\xff/a\xff.001.bmp"), ReadBytes(dir / "out\xff/a\xfe.001.bmp"));
+}
+
+// An output that is a frame of the run is refused, whatever its spelling; a
+// hard link is another name, so replacing it leaves the frame alone.
+TEST(RenderCommand, AnOutputNeverReplacesAFrameOfTheRun) {
+  TempDir dir;
+  const std::string frame = WriteFrame(dir, "f.bmp");
+  const std::vector<std::uint8_t> original = ReadBytes(frame);
+  fs::create_symlink(frame, dir / "link.bmp");
+  fs::create_hard_link(frame, dir / "hard.bmp");
+  fs::create_directory(dir / "other");
+  const std::string dotted = (dir.Path() / "." / "f.bmp").string();
+  const struct {
+    std::vector<std::string> Args;
+    int ExitCode;
+  } table[] = {
+      {{frame, "-o", frame}, ExitFailure},
+      {{frame, "-o", dotted}, ExitFailure},
+      {{frame, "-o", dir / "link.bmp"}, ExitFailure},
+      {{"--out-dir", dir.Path().string(), WriteFrame(dir, "f"), frame}, ExitFailure},
+      {{frame, "-o", dir / "hard.bmp"}, ExitSuccess},
+      {{frame, "-o", dir / "other/f.bmp"}, ExitSuccess},
+  };
+  for (const auto& row : table) {
+    const RenderRun run = Render(row.Args);
+    EXPECT_EQ(run.ExitCode, row.ExitCode) << run.Err;
+    if (row.ExitCode == ExitFailure) {
+      EXPECT_NE(run.Err.find("it is the frame " + frame), std::string::npos) << run.Err;
+    }
+    EXPECT_EQ(ReadBytes(frame), original);
+  }
+  EXPECT_TRUE(fs::is_symlink(dir / "link.bmp"));
+  EXPECT_EQ(ReadBytes(dir / "hard.bmp").size(), BmpFileBytes);
 }
 
 // The built vantorel-render: exit status by outcome, nothing on stdout.

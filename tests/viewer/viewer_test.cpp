@@ -156,6 +156,35 @@ TEST_F(ViewerTest, OriginalImageIsStableAndEqualsTheBarePipeline) {
   EXPECT_EQ(viewer.ActiveOptions(), sharpenOnly);
 }
 
+TEST_F(ViewerTest, CountersSaturateAtTheirLimits) {
+  constexpr std::int32_t kMin = INT32_MIN, kMax = INT32_MAX;
+  struct Case {
+    StepCommand Command;
+    ToneSteps Start;
+    ToneSteps Expected;
+  };
+  const Case cases[] = {
+      {StepCommand::BrightnessDown, {kMin + 5, 0, 0}, {kMin, 0, 0}},
+      {StepCommand::BrightnessUp, {kMax, 0, 0}, {kMax, 0, 0}},
+      {StepCommand::ContrastDown, {0, kMin, 0}, {0, kMin, 0}},
+      {StepCommand::ContrastUp, {0, kMax, 0}, {0, kMax, 0}},
+      {StepCommand::GradientDown, {0, 0, kMin}, {0, 0, kMin}},
+      {StepCommand::GradientUp, {0, 0, kMax}, {0, 0, kMax}},
+  };
+  viewer.ToggleOptionFlag(Option::Stretch);
+  viewer.OpenFrame(folder / "a.001");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(int(c.Command));
+    viewer.RenderWithSteps(c.Start);
+    const Picture stepped = viewer.ApplyStep(c.Command);
+    // The tone mapping may bound contrast and gradient; brightness keeps its limit.
+    if (c.Command == StepCommand::BrightnessDown || c.Command == StepCommand::BrightnessUp) {
+      EXPECT_EQ(viewer.Steps().BrightnessStep, c.Expected.BrightnessStep);
+    }
+    EXPECT_EQ(stepped.Bmp, viewer.RenderWithSteps(c.Expected).Bmp);
+  }
+}
+
 TEST(ViewerFitsPlane, ShortFrameAfterAFullOneLeavesNoStaleRows) {
   BrowsingFolder folder({"a.001"});
   folder.Add("b.001", 7, ShortFrameFileBytes);
