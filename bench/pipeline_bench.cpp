@@ -173,12 +173,12 @@ void BM_ViewerOpenFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_ViewerOpenFrame)->Unit(benchmark::kMillisecond);
 
-void BM_ViewerBrowseLoad(benchmark::State& state) {
-  Viewer viewer;
-  viewer.OpenFrame(Frame().Path);
-  for (auto _ : state) benchmark::DoNotOptimize(viewer.LoadFrameFile(LoadVariant::Browse));
+// A browse step or one frame of the command line: the load without the listing.
+void BM_DocumentLoad(benchmark::State& state) {
+  FrameDocument document;
+  for (auto _ : state) benchmark::DoNotOptimize(document.Load(Frame().Path, OptionSet{}));
 }
-BENCHMARK(BM_ViewerBrowseLoad)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DocumentLoad)->Unit(benchmark::kMillisecond);
 
 void BM_ViewerOptionButton(benchmark::State& state) {
   Viewer viewer;

@@ -13,7 +13,7 @@
 #include "output/fits_file.h"
 #include "output/same_entry.h"
 #include "output/atomic_file.h"
-#include "viewer/viewer.h"
+#include "viewer/frame_document.h"
 
 namespace vantorel::cli {
 
@@ -28,26 +28,24 @@ int Usage(std::string_view problem, std::ostream& err) {
 
 // One load with the options on, then the render the arguments ask for.
 // Nothing when the frame could not be read; a short or empty file is read.
-std::optional<Picture> LoadAndRender(Viewer& viewer, const RenderArguments& arguments, const std::string& frame,
-                                     std::ostream& err) {
-  for (int i = 0; i < OptionCount; ++i)
-    if (arguments.Options[std::size_t(i)] == 1) viewer.ToggleOptionFlag(static_cast<Option>(i));
-  Picture picture = viewer.OpenFrame(frame);
-  if (!viewer.ReadError().empty()) {
-    err << kProgram << ": cannot read " << frame << ": " << viewer.ReadError() << '\n';
+std::optional<Picture> LoadAndRender(FrameDocument& document, const RenderArguments& arguments,
+                                     const std::string& frame, std::ostream& err) {
+  Picture picture = document.Load(frame, arguments.Options);
+  if (!document.ReadError().empty()) {
+    err << kProgram << ": cannot read " << frame << ": " << document.ReadError() << '\n';
     return std::nullopt;
   }
-  if (arguments.Original) return viewer.ShowOriginalImage();
-  if (arguments.AnyStep()) return viewer.RenderWithSteps(arguments.Steps);
+  if (arguments.Original) return document.ShowOriginalImage();
+  if (arguments.AnyStep()) return document.RenderWithSteps(arguments.Steps);
   return picture;
 }
 
-std::optional<std::vector<std::uint8_t>> EncodeOutput(const Viewer& viewer, const Picture& picture,
+std::optional<std::vector<std::uint8_t>> EncodeOutput(const FrameDocument& document, const Picture& picture,
                                                       OutputFormat format) {
   switch (format) {
     case OutputFormat::Bmp: return picture.Bmp;
     case OutputFormat::Png: return EncodePng(picture.Bmp);
-    case OutputFormat::Fits: return BuildFitsFile(viewer.LabelCards(), viewer.FitsPlane());
+    case OutputFormat::Fits: return BuildFitsFile(document.LabelCards(), document.FitsPlane());
   }
   return std::nullopt;
 }
@@ -78,10 +76,10 @@ bool RenderToFile(const RenderArguments& arguments, const std::string& frame, co
     err << kProgram << ": cannot write " << output << ": it is the frame " << *read << " of this run\n";
     return false;
   }
-  Viewer viewer;
-  const std::optional<Picture> picture = LoadAndRender(viewer, arguments, frame, err);
+  FrameDocument document;
+  const std::optional<Picture> picture = LoadAndRender(document, arguments, frame, err);
   if (!picture) return false;
-  const auto bytes = EncodeOutput(viewer, *picture, arguments.Format);
+  const auto bytes = EncodeOutput(document, *picture, arguments.Format);
   if (!bytes) {
     err << kProgram << ": cannot write " << output << ": the picture could not be encoded\n";
     return false;
@@ -134,9 +132,9 @@ int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
 }
 
 int PrintHeader(const RenderArguments& arguments, std::ostream& out, std::ostream& err) {
-  Viewer viewer;
-  if (!LoadAndRender(viewer, arguments, arguments.Frames.front(), err)) return ExitFailure;
-  const HeaderState& header = viewer.Header();
+  FrameDocument document;
+  if (!LoadAndRender(document, arguments, arguments.Frames.front(), err)) return ExitFailure;
+  const HeaderState& header = document.Header();
   if (arguments.Mode == RenderMode::Cards) {
     for (const std::string& card : header.LabelCards) out << card << '\n';
   } else {

@@ -1,6 +1,7 @@
 #include "frames/file_list.h"
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <system_error>
 
@@ -9,6 +10,8 @@
 namespace vantorel {
 
 namespace {
+
+std::atomic<std::uint64_t> listingsMade{0};
 
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
 
@@ -38,8 +41,11 @@ int FindFileIndex(const std::vector<std::string>& fileList, std::string_view cur
   return index;
 }
 
+std::uint64_t FileListingsMade() { return listingsMade.load(); }
+
 FileListing BuildFileList(const std::string& directory, std::string_view currentFileName) {
   namespace fs = std::filesystem;
+  ++listingsMade;
   FileListing listing;
   std::error_code error;
   fs::directory_iterator entries(directory, error);

@@ -23,6 +23,10 @@ bool IsAcceptedFrameSize(std::uintmax_t bytes);
 // directory that cannot be read gives an empty list.
 FileListing BuildFileList(const std::string& directory, std::string_view currentFileName);
 
+// How many folder listings BuildFileList has made in this process, so that
+// tests can tell that a command reads no listing.
+std::uint64_t FileListingsMade();
+
 // Places a name in a sorted listing the same way BuildFileList does.
 int FindFileIndex(const std::vector<std::string>& fileList, std::string_view currentFileName);
 

@@ -1,52 +1,37 @@
-// All state of the main window and the logic of every command, without Qt.
+// The commands of the main window and the state they keep, without Qt: the
+// Options menu, browsing the folder's frame files, the scan and its timer, the
+// Down states. The frame on screen and its renders are the FrameDocument's.
 // TMainForm calls one method per command and mirrors the state onto widgets.
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "frames/file_list.h"
-#include "frames/frame_layout.h"
-#include "header/header_decode.h"
-#include "pipeline/render_context.h"
+#include "viewer/frame_document.h"
 
 namespace vantorel {
 
-enum class LoadVariant { Open, Browse };
-
-enum class StepCommand { BrightnessDown, BrightnessUp, ContrastDown, ContrastUp, GradientDown, GradientUp };
-
 enum class ScanDirection : int { None = 0, Forward = 1, Backward = 2 };
 
-// The BMP file one render composed: what the image window shows.
-struct Picture {
-  std::vector<std::uint8_t> Bmp;  // BmpFileBytes
-};
-
 inline constexpr int DefaultScanIntervalMs = 2000;
+// The Scan-pause menu's choices, in seconds.
+inline constexpr int ShortestScanPauseSeconds = 2;
+inline constexpr int LongestScanPauseSeconds = 5;
 
 class Viewer {
  public:
-  Viewer();
-
   // --- loading ---------------------------------------------------------------
-  // Makes path the current path and loads it (the Open variant).
+  // Open: loads path, lists its folder and places the file in the listing.
   Picture OpenFrame(const std::string& path);
-  // Loads the current path; Browse keeps the listing, pause and command states.
-  Picture LoadFrameFile(LoadVariant variant);
 
   // --- option commands ---------------------------------------------------------
   // Options menu: toggles one OptionFlags entry; nothing is rendered.
   void ToggleOptionFlag(Option option);
-  // Option button: toggles one ActiveOptions entry and renders again.
   Picture ToggleActiveOption(Option option);
-  // Brightness, contrast and gradient buttons.
   Picture ApplyStep(StepCommand command);
-  // "Original Image": every option off, counters 0, only flip and compose.
   Picture ShowOriginalImage();
-  // Sets all three counters at once and renders again (the command line's steps).
   Picture RenderWithSteps(const ToneSteps& steps);
 
   // --- browsing ----------------------------------------------------------------
@@ -64,25 +49,25 @@ class Viewer {
   void CloseImageWindow();
 
   // --- state ---------------------------------------------------------------------
+  const FrameDocument& Document() const { return document_; }
   bool FrameOnScreen() const { return frameOnScreen_; }
   const OptionSet& OptionFlags() const { return optionFlags_; }
-  const OptionSet& ActiveOptions() const { return activeOptions_; }
   // An option button is Down exactly when its ActiveOptions entry is 1.
-  bool OptionButtonDown(Option option) const { return Entry(activeOptions_, option) == 1; }
-  const ToneSteps& Steps() const { return steps_; }
-
-  const std::string& CurrentPath() const { return currentPath_; }
-  const std::string& CurrentFileName() const { return currentFileName_; }
+  bool OptionButtonDown(Option option) const { return Entry(document_.ActiveOptions(), option) == 1; }
   const std::string& DataSetDirectory() const { return dataSetDirectory_; }
-  std::int32_t BytesRead() const { return bytesRead_; }
-  int LineCount() const { return LineCountFor(bytesRead_); }
-  // Why the last load could not read its file; empty after a good read.
-  const std::string& ReadError() const { return readError_; }
 
-  const FrameBuffer& PristineFrame() const { return pristineFrame_; }
-  const std::vector<std::uint8_t>& FitsPlane() const { return fitsPlane_; }
-  const HeaderState& Header() const { return header_; }
-  const LabelCardSet& LabelCards() const { return header_.LabelCards; }
+  // TEMPORARY forwarding while callers move to Document().
+  const std::string& CurrentPath() const { return document_.CurrentPath(); }
+  const std::string& CurrentFileName() const { return document_.CurrentFileName(); }
+  std::int32_t BytesRead() const { return document_.BytesRead(); }
+  int LineCount() const { return document_.LineCount(); }
+  const std::string& ReadError() const { return document_.ReadError(); }
+  const OptionSet& ActiveOptions() const { return document_.ActiveOptions(); }
+  const ToneSteps& Steps() const { return document_.Steps(); }
+  const FrameBuffer& PristineFrame() const { return document_.PristineFrame(); }
+  const std::vector<std::uint8_t>& FitsPlane() const { return document_.FitsPlane(); }
+  const HeaderState& Header() const { return document_.Header(); }
+  const LabelCardSet& LabelCards() const { return document_.LabelCards(); }
 
   const std::vector<std::string>& FileList() const { return listing_.FileList; }
   int FileCount() const { return listing_.FileCount(); }
@@ -100,29 +85,20 @@ class Viewer {
   int CheckedScanPause() const { return checkedPauseSeconds_; }
 
  private:
-  enum class RenderKind { Full, Original };
-  Picture Render(RenderKind kind);
-  Picture RenderFrame(FrameBuffer& workFrame, RenderKind kind);
+  // The load that Open and browsing share.
+  Picture LoadFrameFile(const std::string& path);
+  // Browse: loads another file of the listing; listing, pause and command states stay.
   std::optional<Picture> BrowseTo(int fileIndex);
+  // Runs one load or render of the document, marked as running meanwhile.
+  template <typename Render>
+  Picture Rendering(Render&& render);
   void SetScanButtons(bool forwardDown, bool backwardDown);
 
-  // Frame and header.
-  FrameBuffer pristineFrame_;
-  std::vector<std::uint8_t> fitsPlane_;
-  HeaderState header_;
-  std::int32_t bytesRead_ = 0;
-  std::string currentPath_;
-  std::string currentFileName_;
-  std::string dataSetDirectory_;
-  std::string readError_;
-  DespeckleSettings despeckle_;
-
-  // Options and tone counters.
+  FrameDocument document_;
   OptionSet optionFlags_{};
-  OptionSet activeOptions_{};
-  ToneSteps steps_;
 
   // Listing and scanning.
+  std::string dataSetDirectory_;
   FileListing listing_;
   ScanDirection scanDirection_ = ScanDirection::None;
   int scanIntervalMs_ = 0;

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "support/test_support.h"
+#include "frames/file_list.h"
 #include "viewer/viewer.h"
 
 namespace vantorel::cli {
@@ -57,6 +58,15 @@ TEST(RenderCommand, BmpEqualsTheComposedBitmapOfTheViewer) {
     EXPECT_TRUE(ReadBytes(out) == *expected);
     args.insert(args.end(), {"--brightness", "-40", "--contrast", "-1", "--gradient", "-3"});
   }
+}
+
+TEST(RenderCommand, ReadsNoFolderListing) {
+  TempDir dir;
+  const std::string frame = WriteFrame(dir);
+  const std::uint64_t before = FileListingsMade();
+  ASSERT_EQ(Render({frame, "-o", dir / "out.bmp"}).ExitCode, ExitSuccess);
+  ASSERT_EQ(Render({"--out-dir", dir.Path().string(), frame, frame}).ExitCode, ExitFailure);
+  EXPECT_EQ(FileListingsMade(), before);
 }
 
 TEST(RenderCommand, PngHoldsThePixelsOfTheBmp) {

@@ -1,0 +1,92 @@
+#include "viewer/frame_document.h"
+
+#include <cstdint>
+
+#include "frames/frame_file.h"
+#include "pipeline/run_pipeline.h"
+
+namespace vantorel {
+
+namespace {
+
+// Counters stop at the 32-bit limits: a render there is the render at the limit.
+std::int32_t SaturatingAdd(std::int32_t counter, std::int32_t step) {
+  std::int32_t sum = 0;
+  if (__builtin_add_overflow(counter, step, &sum)) return step > 0 ? INT32_MAX : INT32_MIN;
+  return sum;
+}
+
+}  // namespace
+
+FrameDocument::FrameDocument() : pristineFrame_(MakeFrameBuffer()), fitsPlane_(FitsPlaneBytes, 0) {}
+
+Picture FrameDocument::Load(const std::string& path, const OptionSet& options) {
+  FrameRead read = ReadFrameFile(path);
+  currentPath_ = path;
+  currentFileName_ = FileNamePart(path);
+  bytesRead_ = read.BytesRead;
+  readError_ = read.Error;
+  DecodeHeader(read.WorkFrame, currentFileName_, header_);
+  ArrangeFrame(read.WorkFrame, pristineFrame_);
+  activeOptions_ = options;
+  steps_ = ToneSteps{};
+  return RenderFrame(read.WorkFrame, RenderKind::Full);
+}
+
+Picture FrameDocument::Render(RenderKind kind) {
+  FrameBuffer workFrame = pristineFrame_;
+  return RenderFrame(workFrame, kind);
+}
+
+Picture FrameDocument::RenderFrame(FrameBuffer& workFrame, RenderKind kind) {
+  std::vector<std::uint8_t> bitmap(BitmapImageBytes, 0);
+  RenderContext context{.WorkFrame = workFrame,
+                        .BitmapImage = bitmap,
+                        .FitsPlane = fitsPlane_,
+                        .ActiveOptions = activeOptions_,
+                        .Steps = &steps_,
+                        .BytesRead = bytesRead_,
+                        .CurrentFileName = currentFileName_,
+                        .Despeckle = DespeckleSettings{}};
+  if (kind == RenderKind::Original)
+    RunOriginalPipeline(context);
+  else
+    RunPipeline(context);
+  bitmap.resize(BmpFileBytes);  // the zero tail behind the BMP file is not part of the picture
+  return Picture{std::move(bitmap)};
+}
+
+Picture FrameDocument::ToggleActiveOption(Option option) {
+  int& entry = Entry(activeOptions_, option);
+  entry = entry != 0 ? 0 : 1;
+  return Render(RenderKind::Full);
+}
+
+Picture FrameDocument::ApplyStep(StepCommand command) {
+  switch (command) {
+    case StepCommand::BrightnessDown:
+      steps_.BrightnessStep = SaturatingAdd(steps_.BrightnessStep, -BrightnessStepSize);
+      break;
+    case StepCommand::BrightnessUp:
+      steps_.BrightnessStep = SaturatingAdd(steps_.BrightnessStep, BrightnessStepSize);
+      break;
+    case StepCommand::ContrastDown: steps_.ContrastStep = SaturatingAdd(steps_.ContrastStep, -1); break;
+    case StepCommand::ContrastUp: steps_.ContrastStep = SaturatingAdd(steps_.ContrastStep, 1); break;
+    case StepCommand::GradientDown: steps_.GradientStep = SaturatingAdd(steps_.GradientStep, -1); break;
+    case StepCommand::GradientUp: steps_.GradientStep = SaturatingAdd(steps_.GradientStep, 1); break;
+  }
+  return Render(RenderKind::Full);
+}
+
+Picture FrameDocument::ShowOriginalImage() {
+  activeOptions_ = OptionSet{};
+  steps_ = ToneSteps{};
+  return Render(RenderKind::Original);
+}
+
+Picture FrameDocument::RenderWithSteps(const ToneSteps& steps) {
+  steps_ = steps;
+  return Render(RenderKind::Full);
+}
+
+}  // namespace vantorel

@@ -1,0 +1,73 @@
+// One loaded frame and its renders, without any browsing or window state:
+// the desktop program's Viewer owns one, the command line uses one alone.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "frames/frame_layout.h"
+#include "header/header_decode.h"
+#include "pipeline/render_context.h"
+
+namespace vantorel {
+
+enum class StepCommand { BrightnessDown, BrightnessUp, ContrastDown, ContrastUp, GradientDown, GradientUp };
+
+// What one Brightness button press adds to or takes from BrightnessStep.
+inline constexpr std::int32_t BrightnessStepSize = 20;
+
+// The BMP file one render composed: what the image window shows.
+struct Picture {
+  std::vector<std::uint8_t> Bmp;  // BmpFileBytes
+};
+
+class FrameDocument {
+ public:
+  FrameDocument();
+
+  // Reads the file at path, decodes its header, arranges the frame, takes the
+  // options over as ActiveOptions with the counters at 0, and renders. A file
+  // that cannot be read gives a black picture and a ReadError.
+  Picture Load(const std::string& path, const OptionSet& options);
+
+  // Option button: toggles one ActiveOptions entry and renders again.
+  Picture ToggleActiveOption(Option option);
+  // Brightness, contrast and gradient buttons.
+  Picture ApplyStep(StepCommand command);
+  // "Original Image": every option off, counters 0, only flip and compose.
+  Picture ShowOriginalImage();
+  // Sets all three counters at once and renders again (the command line's steps).
+  Picture RenderWithSteps(const ToneSteps& steps);
+
+  const std::string& CurrentPath() const { return currentPath_; }
+  const std::string& CurrentFileName() const { return currentFileName_; }
+  std::int32_t BytesRead() const { return bytesRead_; }
+  int LineCount() const { return LineCountFor(bytesRead_); }
+  // Why the last load could not read its file; empty after a good read.
+  const std::string& ReadError() const { return readError_; }
+
+  const OptionSet& ActiveOptions() const { return activeOptions_; }
+  const ToneSteps& Steps() const { return steps_; }
+  const FrameBuffer& PristineFrame() const { return pristineFrame_; }
+  const std::vector<std::uint8_t>& FitsPlane() const { return fitsPlane_; }
+  const HeaderState& Header() const { return header_; }
+  const LabelCardSet& LabelCards() const { return header_.LabelCards; }
+
+ private:
+  enum class RenderKind { Full, Original };
+  Picture Render(RenderKind kind);
+  Picture RenderFrame(FrameBuffer& workFrame, RenderKind kind);
+
+  FrameBuffer pristineFrame_;
+  std::vector<std::uint8_t> fitsPlane_;
+  HeaderState header_;
+  std::int32_t bytesRead_ = 0;
+  std::string currentPath_;
+  std::string currentFileName_;
+  std::string readError_;
+  OptionSet activeOptions_{};
+  ToneSteps steps_;
+};
+
+}  // namespace vantorel
