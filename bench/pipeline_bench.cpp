@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "frames/file_name.h"
 #include "frames/frame_file.h"
 #include "pipeline/run_pipeline.h"
 #include "pipeline/stages.h"
@@ -79,7 +80,7 @@ struct BenchFrame {
     Pristine = MakeFrameBuffer();
     ArrangeFrame(read.WorkFrame, Pristine);
     BytesRead = read.BytesRead;
-    FileName = FileNamePart(Path);
+    FileName = std::string(FileNamePart(Path));
     std::fprintf(stderr, "bench frame: %s (%d bytes read)\n", Path.c_str(), int(BytesRead));
   }
 };

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdint>
 
+#include "frames/file_name.h"
 #include "output/fits_file.h"
 
 namespace vantorel::cli {
@@ -43,13 +44,6 @@ std::optional<OutputFormat> FormatByName(std::string_view name) {
   if (name == "png") return OutputFormat::Png;
   if (name == "fits") return OutputFormat::Fits;
   return std::nullopt;
-}
-
-std::string UpperAscii(std::string_view text) {
-  std::string upper(text);
-  std::transform(upper.begin(), upper.end(), upper.begin(),
-                 [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; });
-  return upper;
 }
 
 // Walks the arguments once, collecting what was given; the rules that relate
@@ -208,10 +202,7 @@ std::optional<OutputFormat> OutputFormatFor(std::string_view path) {
     case SaveFormat::Fits: return OutputFormat::Fits;
     case SaveFormat::Unsupported: break;
   }
-  const std::size_t slash = path.rfind('/');
-  const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-  const std::size_t dot = name.rfind('.');
-  if (dot != std::string_view::npos && UpperAscii(name.substr(dot)) == ".PNG") return OutputFormat::Png;
+  if (UpperAscii(ExtensionPart(path)) == ".PNG") return OutputFormat::Png;
   return std::nullopt;
 }
 

@@ -9,7 +9,7 @@
 
 #include "cli/png_encoder.h"
 #include "cli/render_arguments.h"
-#include "frames/frame_file.h"
+#include "frames/file_name.h"
 #include "output/fits_file.h"
 #include "output/same_entry.h"
 #include "output/atomic_file.h"
@@ -115,7 +115,7 @@ int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
   bool anyFailed = false;
   for (std::size_t i = 0; i < count; ++i) {
     const std::string& frame = arguments.Frames[i];
-    const std::string name = FileNamePart(frame);
+    const std::string name(FileNamePart(frame));
     err << '[' << (i + 1) << '/' << count << "] " << (name.empty() ? frame : name) << std::endl;
     const std::string output =
         (std::filesystem::path(arguments.OutputDirectory) / (name + "." + std::string(ExtensionOf(arguments.Format))))

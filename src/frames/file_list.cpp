@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "frames/file_name.h"
 #include "frames/frame_layout.h"
 
 namespace vantorel {
@@ -12,13 +13,6 @@ namespace vantorel {
 namespace {
 
 std::atomic<std::uint64_t> listingsMade{0};
-
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
-
-bool SameNameIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiUpper(x) == AsciiUpper(y); });
-}
 
 // Byte-wise on unsigned codes, a prefix first.
 bool NameBefore(const std::string& a, const std::string& b) {
@@ -37,7 +31,7 @@ bool IsAcceptedFrameSize(std::uintmax_t bytes) {
 int FindFileIndex(const std::vector<std::string>& fileList, std::string_view currentFileName) {
   int index = 0;
   for (std::size_t j = 0; j < fileList.size(); ++j)
-    if (SameNameIgnoringAsciiCase(fileList[j], currentFileName)) index = int(j) + 1;
+    if (SameIgnoringAsciiCase(fileList[j], currentFileName)) index = int(j) + 1;
   return index;
 }
 

@@ -87,14 +87,4 @@ void ArrangeFrame(FrameBuffer& workFrame, FrameBuffer& pristine) {
   }
 }
 
-std::string FileNamePart(std::string_view path) {
-  const auto slash = path.find_last_of('/');
-  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
-
-std::string DirectoryPart(std::string_view path) {
-  const auto slash = path.find_last_of('/');
-  return slash == std::string_view::npos ? std::string("./") : std::string(path.substr(0, slash + 1));
-}
-
 }  // namespace vantorel

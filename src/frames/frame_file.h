@@ -24,8 +24,4 @@ FrameRead ReadFrameFile(const std::string& path);
 // are FrameBytes long; workFrame ends up equal to pristine.
 void ArrangeFrame(FrameBuffer& workFrame, FrameBuffer& pristine);
 
-// The file-name part of a path, and the directory part with its trailing '/'.
-std::string FileNamePart(std::string_view path);
-std::string DirectoryPart(std::string_view path);
-
 }  // namespace vantorel

@@ -52,13 +52,6 @@ std::size_t WellFormedSequenceLength(std::string_view text, std::size_t at) {
 
 }  // namespace
 
-std::string UpperAscii(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper)
-    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-  return upper;
-}
-
 std::string PrintableAsciiPrefix(std::string_view utf8, std::size_t maxCharacters) {
   std::string result;
   std::size_t at = 0;

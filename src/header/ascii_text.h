@@ -8,7 +8,6 @@
 namespace vantorel {
 
 // Turns a..z into A..Z and leaves every other byte as it is.
-std::string UpperAscii(std::string_view text);
 
 // The first maxCharacters characters of a UTF-8 text, one byte each: printable
 // ASCII stays, every other character (a control code, a whole valid multi-byte

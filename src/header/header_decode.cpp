@@ -5,7 +5,7 @@
 #include <iterator>
 #include <utility>
 
-#include "header/ascii_text.h"
+#include "frames/file_name.h"
 
 namespace vantorel {
 
@@ -15,7 +15,6 @@ namespace {
 constexpr std::size_t HeaderTextOffset = 72;
 constexpr std::size_t HeaderTextLength = 432;
 
-constexpr std::string_view Mariner9NamePrefix = "MME";
 constexpr std::string_view Mariner9HeaderMark = "MARINER 9";
 
 // Offsets 0 and 1 both hold EBCDIC "7" in a Mariner 10 header.
@@ -71,7 +70,7 @@ std::string DecodeRange(std::span<const std::uint8_t> frame, ByteRange range) {
 }
 
 bool HasMariner9Header(std::string_view fileName, std::string_view headerText) {
-  const bool namedMariner9 = UpperAscii(fileName.substr(0, Mariner9NamePrefix.size())) == Mariner9NamePrefix;
+  const bool namedMariner9 = HasMariner9NamePrefix(fileName);
   // EbcdicChar never yields lower case, so the header text needs no case folding.
   const bool markedMariner9 = headerText.starts_with(Mariner9HeaderMark);
   return namedMariner9 || markedMariner9;

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <utility>
 
+#include "frames/file_name.h"
 #include "header/ascii_text.h"
 #include "header/header_decode.h"
 

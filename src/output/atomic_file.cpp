@@ -10,7 +10,7 @@
 #include <cstring>
 #include <optional>
 
-#include "frames/frame_file.h"
+#include "frames/file_name.h"
 
 namespace vantorel {
 

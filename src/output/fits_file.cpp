@@ -2,15 +2,13 @@
 
 #include <algorithm>
 
-#include "header/ascii_text.h"
+#include "frames/file_name.h"
 
 namespace vantorel {
 
 namespace {
 
 constexpr std::uint8_t FitsPadByte = ' ';
-constexpr char DirectorySeparator = '/';
-constexpr char ExtensionMark = '.';
 
 }  // namespace
 
@@ -34,12 +32,7 @@ std::vector<std::uint8_t> BuildFitsFile(const LabelCardSet& cards, std::span<con
 }
 
 SaveFormat SaveFormatFor(std::string_view path) {
-  const std::size_t separator = path.rfind(DirectorySeparator);
-  const std::string_view name = separator == std::string_view::npos ? path : path.substr(separator + 1);
-  const std::size_t dot = name.rfind(ExtensionMark);
-  if (dot == std::string_view::npos) return SaveFormat::Unsupported;
-
-  const std::string extension = UpperAscii(name.substr(dot));
+  const std::string extension = UpperAscii(ExtensionPart(path));
   if (extension == ".BMP") return SaveFormat::Bmp;
   if (extension == ".FIT" || extension == ".FITS") return SaveFormat::Fits;
   return SaveFormat::Unsupported;

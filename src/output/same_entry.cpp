@@ -5,7 +5,7 @@
 #include <climits>
 #include <cstdlib>
 
-#include "frames/frame_file.h"
+#include "frames/file_name.h"
 
 namespace vantorel {
 
@@ -15,7 +15,7 @@ std::optional<EntryIdentity> IdentifyEntry(const std::string& path) {
   const std::string real(resolved);
   struct stat folder {};
   if (::stat(DirectoryPart(real).c_str(), &folder) != 0) return std::nullopt;
-  return EntryIdentity{folder.st_dev, folder.st_ino, FileNamePart(real)};
+  return EntryIdentity{folder.st_dev, folder.st_ino, std::string(FileNamePart(real))};
 }
 
 bool SameDirectoryEntry(const std::string& first, const std::string& second) {

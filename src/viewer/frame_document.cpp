@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "frames/file_name.h"
 #include "frames/frame_file.h"
 #include "pipeline/run_pipeline.h"
 
@@ -23,7 +24,7 @@ FrameDocument::FrameDocument() : pristineFrame_(MakeFrameBuffer()), fitsPlane_(F
 Picture FrameDocument::Load(const std::string& path, const OptionSet& options) {
   FrameRead read = ReadFrameFile(path);
   currentPath_ = path;
-  currentFileName_ = FileNamePart(path);
+  currentFileName_ = std::string(FileNamePart(path));
   bytesRead_ = read.BytesRead;
   readError_ = read.Error;
   DecodeHeader(read.WorkFrame, currentFileName_, header_);

@@ -1,6 +1,6 @@
 #include "viewer/viewer.h"
 
-#include "frames/frame_file.h"
+#include "frames/file_name.h"
 
 namespace vantorel {
 
