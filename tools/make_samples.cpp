@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "frames/frame_layout.h"
+#include "header/header_layout.h"
 
 // Fused multiply-adds would round differently from machine to machine.
 #ifdef __clang__
@@ -24,9 +25,7 @@
 
 namespace {
 
-using vantorel::FrameLines;
-using vantorel::PictureSamples;
-using vantorel::RecordBytes;
+using namespace vantorel;
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint8_t kEbcdicSpace = 0x40;
@@ -91,37 +90,34 @@ struct Mariner10Header {
   std::string ExposureMs;     // up to 7 characters
 };
 
+void PutField(Bytes& file, ByteRange field, std::string_view text) { PutText(file, field.Offset, text, field.Length); }
+
 void WriteMariner10Header(Bytes& file, const Mariner10Header& header) {
   std::fill(file.begin(), file.begin() + RecordBytes, kEbcdicSpace);
-  file[0] = file[1] = 0xF7;
+  for (std::size_t offset : Mariner10MarkOffsets) file[offset] = Mariner10MarkByte;
+  // The captions in front of the fields, as the volumes have them; nothing reads them.
   PutText(file, 72, "MVM", 3);
-  PutText(file, 75, header.DataSetSuffix, 2);
   PutText(file, 78, "FDS", 3);
-  PutText(file, 85, header.FdsCount, 7);
   PutText(file, 108, "YEAR", 4);
-  PutText(file, 115, header.Year, 2);
   PutText(file, 118, "DAY", 3);
-  PutText(file, 122, header.Day, 3);
   PutText(file, 126, "GMT", 3);
-  PutText(file, 130, header.Hours + ":" + header.Minutes + ":" + header.Seconds, 8);
   PutText(file, 142, "CAMERA", 6);
-  file[151] = header.CameraByte;
   PutText(file, 156, "FILTER", 6);
-  file[166] = header.FilterByte;
   PutText(file, 186, "EXP MS", 6);
-  PutRightJustified(file, 196, header.ExposureMs, 7);
+  PutField(file, DataSetSuffixBytes, header.DataSetSuffix);
+  PutField(file, FdsCountBytes, header.FdsCount);
+  PutField(file, YearBytes, header.Year);
+  PutField(file, DayBytes, header.Day);
+  PutField(file, GmtBytes, header.Hours + ":" + header.Minutes + ":" + header.Seconds);
+  file[CameraOffset] = header.CameraByte;
+  file[FilterOffset] = header.FilterByte;
+  PutRightJustified(file, ExposureBytes.Offset, header.ExposureMs, ExposureBytes.Length);
 }
 
-// Twelve lines of text in three columns per 72 characters from offset 72,
-// with one character left between pieces: widths 23, 24 and 22.
 void WriteMariner9Header(Bytes& file, const std::vector<std::string>& lines) {
-  constexpr std::size_t kPieceStart[3] = {0, 24, 49};
-  constexpr std::size_t kPieceWidth[3] = {23, 24, 22};
   std::fill(file.begin(), file.begin() + RecordBytes, kEbcdicSpace);
-  for (std::size_t i = 0; i < lines.size() && i < 12; ++i) {
-    const std::size_t offset = 72 + 72 * (i / 3) + kPieceStart[i % 3];
-    PutText(file, offset, lines[i], kPieceWidth[i % 3]);
-  }
+  for (std::size_t i = 0; i < lines.size() && i < Mariner9LinePieces.size(); ++i)
+    PutText(file, HeaderTextBytes.Offset + Mariner9LinePieces[i].Offset, lines[i], Mariner9LinePieces[i].Length);
 }
 
 // --- the picture ----------------------------------------------------------------

@@ -349,7 +349,7 @@ void TMainForm::RefreshCommandStates() {
 void TMainForm::ShowLoadedFrame(vantorel::Picture picture) {
   const vantorel::HeaderState& header = viewer_.Header();
   infoBox_->SetLabels(header.InfoBox);
-  if (header.HeaderKind == 2) infoBox2_->SetLabels(header.InfoBox2);
+  if (header.HeaderKind == vantorel::DataSet::Mariner9) infoBox2_->SetLabels(header.InfoBox2);
 
   const QString fileName = FromLocalPath(viewer_.CurrentFileName());
   if (viewer_.ReadError().empty())
@@ -565,7 +565,7 @@ void TMainForm::ToolButton23Click() { Step(StepCommand::GradientUp); }
 void TMainForm::ToolButton29Click() {
   if (!FrameShown()) return;
   RunCommand("Image Info", [this] {
-    if (viewer_.Header().HeaderKind == 2)
+    if (viewer_.Header().HeaderKind == vantorel::DataSet::Mariner9)
       dialogs_.ShowModal(*infoBox2_);
     else
       dialogs_.ShowModal(*infoBox_);

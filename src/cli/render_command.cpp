@@ -142,7 +142,7 @@ int PrintHeader(const RenderArguments& arguments, std::ostream& out, std::ostrea
     const auto print = [&out](const auto& labels) {
       for (const std::string& label : labels) out << label << '\n';
     };
-    if (header.HeaderKind == 2)
+    if (header.HeaderKind == DataSet::Mariner9)
       print(header.InfoBox2);
     else
       print(header.InfoBox);

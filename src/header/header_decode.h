@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "frames/frame_layout.h"
+#include "header/header_layout.h"
 
 namespace vantorel {
 
@@ -22,15 +23,18 @@ struct HeaderFields {
   std::string FilterDigit;    // "1".."8", " ", or empty without the Mariner 10 mark
 };
 
+// Which data set's header a frame has; the values are those the Info box code knows.
+enum class DataSet : int { Mariner10 = 1, Mariner9 = 2 };
+
 inline constexpr int InfoBoxLabelCount = 9;
-inline constexpr int InfoBox2LabelCount = 12;
+inline constexpr int InfoBox2LabelCount = Mariner9LineCount;
 
 using LabelCardSet = std::array<std::string, LabelCardCount>;
 
 // Everything a decode produces. InfoBox2 keeps its texts across decodes that
 // do not find a Mariner 9 header; everything else is rewritten by each decode.
 struct HeaderState {
-  int HeaderKind = 1;  // 1 Mariner 10, 2 Mariner 9
+  DataSet HeaderKind = DataSet::Mariner10;
   std::string HeaderText;  // 432 characters from offsets 72..503
   HeaderFields Fields;
   std::array<std::string, InfoBoxLabelCount> InfoBox;

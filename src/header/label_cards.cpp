@@ -143,7 +143,7 @@ void WriteMariner10Cards(const HeaderState& state, LabelCardSet& cards) {
 
 void BuildLabelCards(std::string_view currentFileName, HeaderState& state) {
   LabelCardSet cards;  // cards 28-36 stay empty
-  if (state.HeaderKind == 2) {
+  if (state.HeaderKind == DataSet::Mariner9) {
     WriteCommonCards(Mariner9Texts, currentFileName, cards);
     WriteMariner9Cards(state, cards);
   } else {

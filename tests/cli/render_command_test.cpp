@@ -137,7 +137,7 @@ TEST(RenderCommand, InfoPrintsTheBoxOfTheDataSetAndCardsPrintAll) {
   const std::string m10 = WriteFrame(dir), m9 = WriteFrame(dir, "MME0101.001");
   mariner10.OpenFrame(m10);
   mariner9.OpenFrame(m9);
-  ASSERT_EQ(mariner9.Header().HeaderKind, 2);
+  ASSERT_EQ(mariner9.Header().HeaderKind, DataSet::Mariner9);
   for (const auto& [args, expected] :
        {std::pair{std::vector<std::string>{"--info", m10}, joined(mariner10.Header().InfoBox)},
         {{"--info", m9}, joined(mariner9.Header().InfoBox2)},

@@ -37,7 +37,7 @@ TEST(EbcdicChar, DecodesHeaderCharactersAndEverythingElseToASpace) {
 
 TEST(DecodeHeader, FlightMariner10HeaderFillsAllNineLabels) {
   const HeaderState state = Decode(Mariner10Frame(), "mvm0166788.img");
-  EXPECT_EQ(state.HeaderKind, 1);
+  EXPECT_EQ(state.HeaderKind, DataSet::Mariner10);
   // The leading spaces of the exposure stay in the ninth label.
   const std::array<std::string, InfoBoxLabelCount> expected = {
       "Spacecraft = Mariner 10", "Data set = MVM73", "FDS count = 0166788", "Year = 74", "Day = 029",
@@ -50,9 +50,9 @@ TEST(DecodeHeader, FlightMariner10HeaderFillsAllNineLabels) {
 
 TEST(DecodeHeader, Mariner9HeaderFillsTheTwelveLinesUntrimmed) {
   const HeaderState state = Decode(Mariner9Frame(), "frame.img");
-  EXPECT_EQ(state.HeaderKind, 2);
+  EXPECT_EQ(state.HeaderKind, DataSet::Mariner9);
   for (std::size_t i = 0; i < testing::Mariner9Lines.size(); ++i)
-    EXPECT_EQ(state.InfoBox2[i], testing::Mariner9Lines[i].second) << "line " << i + 1;
+    EXPECT_EQ(state.InfoBox2[i], testing::Mariner9Lines[i]) << "line " << i + 1;
   EXPECT_EQ(state.InfoBox, UnknownTexts);
 }
 
@@ -62,8 +62,8 @@ TEST(DecodeHeader, OnlyAnMmeNameMarksAMariner9FrameByName) {
   for (const auto& [name, mariner9] : {std::pair{"MME0785.IMG", true}, {"mme0785.img", true}, {"Mme", true},
                                        {"mMe_x", true}, {"", false}, {"MM", false}, {" MME.IMG", false}}) {
     const HeaderState blank = Decode(MakeFrameBuffer(), name), marked = Decode(Mariner10Frame(), name);
-    EXPECT_EQ(blank.HeaderKind, mariner9 ? 2 : 1) << name;
-    EXPECT_EQ(marked.HeaderKind, mariner9 ? 2 : 1) << name;
+    EXPECT_EQ(blank.HeaderKind, mariner9 ? DataSet::Mariner9 : DataSet::Mariner10) << name;
+    EXPECT_EQ(marked.HeaderKind, mariner9 ? DataSet::Mariner9 : DataSet::Mariner10) << name;
     EXPECT_EQ(marked.InfoBox2[0], mariner9 ? "MVM73        0166788   " : "") << name;
     EXPECT_EQ(marked.InfoBox[6], "Camera = A") << name;
   }
@@ -75,11 +75,11 @@ TEST(DecodeHeader, Mariner9MarkInTheHeader) {
   for (std::uint8_t space : {0x40, 0x20, 0x00, 0x81, 0xFF})
     for (const char* name : {"", "a", "ab", "frame.img"}) {
       const HeaderState state = Decode(Mariner9Frame(), name, {{79, space}});
-      EXPECT_EQ(state.HeaderKind, 2) << int(space) << " " << name;
+      EXPECT_EQ(state.HeaderKind, DataSet::Mariner9) << int(space) << " " << name;
       EXPECT_EQ(state.InfoBox2[0], "MARINER 9 CAM A  ORB 12") << int(space) << " " << name;
     }
   for (const auto& [offset, byte] : {std::pair<std::size_t, std::uint8_t>{79, 0x4B}, {80, 0xF8}, {72, 0xD5}})
-    EXPECT_EQ(Decode(Mariner9Frame(), "f.img", {{offset, byte}}).HeaderKind, 1) << offset;
+    EXPECT_EQ(Decode(Mariner9Frame(), "f.img", {{offset, byte}}).HeaderKind, DataSet::Mariner10) << offset;
 }
 
 // Decoded into a state that last held a flight frame, so that nothing lingers.
@@ -91,7 +91,7 @@ TEST(DecodeHeader, WithoutBothF7MarksAllLabelsAreUnknown) {
     frame[0] = first;
     frame[1] = second;
     DecodeHeader(frame, "b.img", state);
-    EXPECT_EQ(state.HeaderKind, 1);
+    EXPECT_EQ(state.HeaderKind, DataSet::Mariner10);
     EXPECT_EQ(state.InfoBox, UnknownTexts);
     EXPECT_TRUE(state.Fields.FilterDigit.empty());
     EXPECT_EQ(state.Fields.FdsCount, "0166788");  // still decoded: the cards need it
@@ -100,12 +100,12 @@ TEST(DecodeHeader, WithoutBothF7MarksAllLabelsAreUnknown) {
 
 TEST(DecodeHeader, CameraAndFilterBytes) {
   for (const auto& [code, text] : {std::pair<std::uint8_t, const char*>{0xC1, "A"}, {0xC2, "B"}, {0xC3, "Unknown"}})
-    EXPECT_EQ(Decode(Mariner10Frame(), "f.img", {{151, code}}).InfoBox[6], std::string("Camera = ") + text);
+    EXPECT_EQ(Decode(Mariner10Frame(), "f.img", {{CameraOffset, code}}).InfoBox[6], std::string("Camera = ") + text);
   const char* const filters[] = {"Unknown", "Wide-angle image relay mirror", "Blue bandpass", "UV polarizing",
                                  "Minus UV high pass", "Clear", "UV bandpass", "Defocusing lens",
                                  "Yellow bandpass)", "Unknown"};
   for (int digit = 0; digit <= 9; ++digit) {
-    const HeaderState state = Decode(Mariner10Frame(), "f.img", {{166, std::uint8_t(0xF0 + digit)}});
+    const HeaderState state = Decode(Mariner10Frame(), "f.img", {{FilterOffset, std::uint8_t(0xF0 + digit)}});
     EXPECT_EQ(state.InfoBox[7], std::string("Filter = ") + filters[digit]) << digit;
     EXPECT_EQ(state.Fields.FilterDigit, digit >= 1 && digit <= 8 ? std::to_string(digit) : " ") << digit;
   }
@@ -113,7 +113,7 @@ TEST(DecodeHeader, CameraAndFilterBytes) {
 
 TEST(DecodeHeader, GmtSlashesWhateverOffsets132And135Hold) {
   for (std::uint8_t separator : {0x00, 0x7A, 0xF5, 0xFF})
-    EXPECT_EQ(Decode(Mariner10Frame(), "f.img", {{132, separator}, {135, separator}}).InfoBox[5], "GMT = 12/34/56")
+    EXPECT_EQ(Decode(Mariner10Frame(), "f.img", {{GmtHourBytes.Offset + 2, separator}, {GmtMinuteBytes.Offset + 2, separator}}).InfoBox[5], "GMT = 12/34/56")
         << int(separator);
 }
 
@@ -122,7 +122,7 @@ TEST(DecodeHeader, Mariner10AfterMariner9KeepsTheMariner9Lines) {
   DecodeHeader(Mariner9Frame(), "frame.img", state);
   const auto mariner9Lines = state.InfoBox2;
   DecodeHeader(Mariner10Frame(), "mvm0166788.img", state);
-  EXPECT_EQ(state.HeaderKind, 1);
+  EXPECT_EQ(state.HeaderKind, DataSet::Mariner10);
   EXPECT_EQ(state.InfoBox2, mariner9Lines);
   EXPECT_EQ(state.InfoBox[0], "Spacecraft = Mariner 10");
   EXPECT_EQ(state.LabelCards[5], "IMAGE_SOURCE_ID                 = 'NSSDC_DATA_SET_ID = PSPA-00108'");

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "frames/frame_layout.h"
+#include "header/header_layout.h"
 
 namespace vantorel::testing {
 
@@ -31,29 +32,39 @@ inline void PutEbcdic(FrameBuffer& frame, std::size_t offset, std::string_view t
 
 // A Mariner 10 header as a flight frame carries it: the two F7 marks, camera A,
 // the clear filter and an exposure with leading spaces.
+// Writes the header into the first record of any frame-sized buffer or file.
+template <typename Bytes>
+void PutMariner10Header(Bytes& frame) {
+  for (std::size_t offset : Mariner10MarkOffsets) frame[offset] = Mariner10MarkByte;
+  for (const auto& [range, text] : {std::pair<ByteRange, std::string_view>{{72, 3}, "MVM"},
+                                    {DataSetSuffixBytes, "73"}, {FdsCountBytes, "0166788"}, {YearBytes, "74"},
+                                    {DayBytes, "029"}, {GmtBytes, "12:34:56"}, {{CameraOffset, 1}, "A"},
+                                    {{FilterOffset, 1}, "5"}, {ExposureBytes, "    360"}})
+    for (std::size_t i = 0; i < text.size(); ++i) frame[range.Offset + i] = EbcdicCode(text[i]);
+}
+
 inline FrameBuffer Mariner10Frame() {
   FrameBuffer frame = MakeFrameBuffer();
-  frame[0] = frame[1] = 0xF7;
-  for (const auto& [offset, text] : {std::pair<std::size_t, std::string_view>{72, "MVM73"}, {85, "0166788"},
-                                     {115, "74"}, {122, "029"}, {130, "12:34:56"}, {151, "A"}, {166, "5"},
-                                     {196, "    360"}})
-    PutEbcdic(frame, offset, text);
+  PutMariner10Header(frame);
   return frame;
 }
 
-// The twelve text lines of a Mariner 9 header and where each begins.
-inline constexpr std::array<std::pair<std::size_t, std::string_view>, 12> Mariner9Lines = {{
-    {72, "MARINER 9 CAM A  ORB 12"}, {96, "DATE 71-320 GMT 12:34:56"}, {121, "DAS 01234567 RANGE 999"},
-    {144, "PICNO 0123-4567 ORB 120"}, {168, "EXPOSURE 0.0060 SEC     "}, {193, "  FILTER 4 POS 2 GREEN"},
-    {216, "LINES 700 SAMPLES 832  "}, {240, "GAIN HIGH OFFSET ON  DC1"}, {265, "TARGET MARS           "},
-    {288, "SLANT RANGE 012345 KM  "}, {312, "PHASE 045.2 INC 060.1   "}, {337, "EMISSION 030.0 NORTH  "}}};
+// The twelve text lines of a Mariner 9 header, in the order of Mariner9LinePieces.
+inline constexpr std::array<std::string_view, Mariner9LineCount> Mariner9Lines = {
+    "MARINER 9 CAM A  ORB 12", "DATE 71-320 GMT 12:34:56", "DAS 01234567 RANGE 999",
+    "PICNO 0123-4567 ORB 120", "EXPOSURE 0.0060 SEC     ", "  FILTER 4 POS 2 GREEN",
+    "LINES 700 SAMPLES 832  ", "GAIN HIGH OFFSET ON  DC1", "TARGET MARS           ",
+    "SLANT RANGE 012345 KM  ", "PHASE 045.2 INC 060.1   ", "EMISSION 030.0 NORTH  "};
+
+// Where line i of Mariner9Lines begins in the header record.
+inline std::size_t Mariner9LineOffset(std::size_t i) { return HeaderTextBytes.Offset + Mariner9LinePieces[i].Offset; }
 
 // A Mariner 9 text header; the bytes between and after the lines hold "=",
 // which must not reach any label.
 inline FrameBuffer Mariner9Frame() {
   FrameBuffer frame = MakeFrameBuffer();
-  for (std::size_t offset = 72; offset < 504; ++offset) frame[offset] = EbcdicCode('=');
-  for (const auto& [offset, line] : Mariner9Lines) PutEbcdic(frame, offset, line);
+  for (std::size_t i = 0; i < HeaderTextBytes.Length; ++i) frame[HeaderTextBytes.Offset + i] = EbcdicCode('=');
+  for (std::size_t i = 0; i < Mariner9Lines.size(); ++i) PutEbcdic(frame, Mariner9LineOffset(i), Mariner9Lines[i]);
   return frame;
 }
 
