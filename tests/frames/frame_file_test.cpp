@@ -66,7 +66,11 @@ INSTANTIATE_TEST_SUITE_P(Lengths, FrameFileSizes,
                                            SizeCase{704'176, false, 702'768, 700, 725},
                                            SizeCase{1'936, false, 1'936, 1, 1},
                                            SizeCase{1'935, false, 1'935, 0, 1},
-                                           SizeCase{0, false, 0, -1, 0}));
+                                           SizeCase{0, false, 0, -1, 0}),
+                         [](const ::testing::TestParamInfo<SizeCase>& info) {
+                           return std::to_string(info.param.fileBytes) + "Bytes" +
+                                  (info.param.mariner9 ? "_Mariner9Mark" : "");
+                         });
 
 TEST(FrameFile, Mariner9ArrangementKeepsTheHeaderAndDropsRecordOne) {
   const Loaded loaded = Load(FullFrameFileBytes, true);

@@ -39,9 +39,9 @@ TEST_F(ViewerTest, OpenPlacesTheFileAndNextStopsAtTheEnd) {
   EXPECT_EQ(viewer.CounterText(), "2/3");
   ASSERT_TRUE(viewer.NextFile().has_value());
   EXPECT_EQ(viewer.CounterText(), "3/3");
-  EXPECT_EQ(viewer.CurrentPath(), folder / "e.001");
+  EXPECT_EQ(viewer.Document().CurrentPath(), folder / "e.001");
   EXPECT_FALSE(viewer.NextFile().has_value());
-  EXPECT_EQ(viewer.CurrentFileName(), "e.001");
+  EXPECT_EQ(viewer.Document().CurrentFileName(), "e.001");
 }
 
 struct ScanEndCase {
@@ -63,12 +63,16 @@ TEST_P(ViewerScanEnds, StepAndScanStopAtTheEndWithoutLoading) {
   EXPECT_FALSE(viewer.ScanTick().has_value());
   EXPECT_FALSE(viewer.TimerEnabled());
   EXPECT_FALSE(viewer.ForwardScanButtonDown() || viewer.BackwardScanButtonDown());
-  EXPECT_EQ(viewer.CurrentFileName(), GetParam().openAt);
+  EXPECT_EQ(viewer.Document().CurrentFileName(), GetParam().openAt);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothEnds, ViewerScanEnds,
                          ::testing::Values(ScanEndCase{"a.001", ScanDirection::Backward},
-                                           ScanEndCase{"e.001", ScanDirection::Forward}));
+                                           ScanEndCase{"e.001", ScanDirection::Forward}),
+                         [](const ::testing::TestParamInfo<ScanEndCase>& info) {
+                           return info.param.direction == ScanDirection::Forward ? "ForwardFromTheLast"
+                                                                                   : "BackwardFromTheFirst";
+                         });
 
 TEST_F(ViewerTest, ScanTurnsRoundStopsAndTakesANewPauseFromTheTickAfterNext) {
   viewer.OpenFrame(folder / "a.001");
@@ -105,7 +109,7 @@ TEST_F(ViewerTest, OpenedFileOfAnotherSizeIsNotListed) {
   EXPECT_EQ(viewer.CounterText(), "0/3");
   EXPECT_FALSE(viewer.PreviousFile().has_value());
   ASSERT_TRUE(viewer.NextFile().has_value());
-  EXPECT_EQ(viewer.CurrentFileName(), "a.001");
+  EXPECT_EQ(viewer.Document().CurrentFileName(), "a.001");
 }
 
 TEST(ViewerLongNames, AreFoundAndLoadedWhole) {
@@ -114,30 +118,30 @@ TEST(ViewerLongNames, AreFoundAndLoadedWhole) {
   viewer.OpenFrame(folder / "MVE0101.001-long-copy");
   EXPECT_EQ(viewer.CounterText(), "2/3");  // '-' sorts before '1'
   ASSERT_TRUE(viewer.NextFile().has_value());
-  EXPECT_EQ(viewer.CurrentFileName(), "MVE0101.0012345");
-  EXPECT_EQ(viewer.PristineFrame()[SampleOffset(1, 1)], 12);  // its own bytes, not a cut name's
+  EXPECT_EQ(viewer.Document().CurrentFileName(), "MVE0101.0012345");
+  EXPECT_EQ(viewer.Document().PristineFrame()[SampleOffset(1, 1)], 12);  // its own bytes, not a cut name's
 }
 
 TEST_F(ViewerTest, MenuSetsTheNextLoadAndButtonsLastUntilIt) {
   viewer.ToggleOptionFlag(Option::Invert);
   viewer.OpenFrame(folder / "a.001");
   viewer.ToggleOptionFlag(Option::Rotate);  // only the next load takes it
-  EXPECT_EQ(Entry(viewer.ActiveOptions(), Option::Rotate), 0);
+  EXPECT_EQ(Entry(viewer.Document().ActiveOptions(), Option::Rotate), 0);
   viewer.ToggleActiveOption(Option::Sharpen);
   viewer.ToggleActiveOption(Option::Invert);
   EXPECT_TRUE(viewer.OptionButtonDown(Option::Sharpen));
   EXPECT_FALSE(viewer.OptionButtonDown(Option::Invert));
   for (int i = 0; i < 3; ++i) viewer.ApplyStep(StepCommand::BrightnessUp);
   viewer.ApplyStep(StepCommand::GradientDown);
-  EXPECT_EQ(viewer.Steps().BrightnessStep, 60);
-  EXPECT_EQ(viewer.Steps().GradientStep, -1);
+  EXPECT_EQ(viewer.Document().Steps().BrightnessStep, 60);
+  EXPECT_EQ(viewer.Document().Steps().GradientStep, -1);
 
   viewer.NextFile();
-  EXPECT_EQ(viewer.ActiveOptions(), viewer.OptionFlags());
+  EXPECT_EQ(viewer.Document().ActiveOptions(), viewer.OptionFlags());
   EXPECT_TRUE(viewer.OptionButtonDown(Option::Invert) && viewer.OptionButtonDown(Option::Rotate));
   EXPECT_FALSE(viewer.OptionButtonDown(Option::Sharpen));
-  EXPECT_EQ(viewer.Steps().BrightnessStep, 0);
-  EXPECT_EQ(viewer.Steps().GradientStep, 0);
+  EXPECT_EQ(viewer.Document().Steps().BrightnessStep, 0);
+  EXPECT_EQ(viewer.Document().Steps().GradientStep, 0);
 }
 
 TEST_F(ViewerTest, OriginalImageIsStableAndEqualsTheBarePipeline) {
@@ -148,12 +152,12 @@ TEST_F(ViewerTest, OriginalImageIsStableAndEqualsTheBarePipeline) {
   const Picture first = viewer.ShowOriginalImage();
   EXPECT_EQ(first.Bmp, viewer.ShowOriginalImage().Bmp);
   EXPECT_EQ(first.Bmp, Viewer().OpenFrame(folder / "a.001").Bmp);
-  EXPECT_EQ(viewer.Steps().BrightnessStep, 0);
+  EXPECT_EQ(viewer.Document().Steps().BrightnessStep, 0);
 
   viewer.ToggleActiveOption(Option::Sharpen);  // renders with that option alone
   OptionSet sharpenOnly{};
   Entry(sharpenOnly, Option::Sharpen) = 1;
-  EXPECT_EQ(viewer.ActiveOptions(), sharpenOnly);
+  EXPECT_EQ(viewer.Document().ActiveOptions(), sharpenOnly);
 }
 
 TEST_F(ViewerTest, CountersSaturateAtTheirLimits) {
@@ -179,7 +183,7 @@ TEST_F(ViewerTest, CountersSaturateAtTheirLimits) {
     const Picture stepped = viewer.ApplyStep(c.Command);
     // The tone mapping may bound contrast and gradient; brightness keeps its limit.
     if (c.Command == StepCommand::BrightnessDown || c.Command == StepCommand::BrightnessUp) {
-      EXPECT_EQ(viewer.Steps().BrightnessStep, c.Expected.BrightnessStep);
+      EXPECT_EQ(viewer.Document().Steps().BrightnessStep, c.Expected.BrightnessStep);
     }
     EXPECT_EQ(stepped.Bmp, viewer.RenderWithSteps(c.Expected).Bmp);
   }
@@ -191,9 +195,9 @@ TEST(ViewerFitsPlane, ShortFrameAfterAFullOneLeavesNoStaleRows) {
   Viewer viewer;
   viewer.ToggleOptionFlag(Option::Flip);  // keep file order so rows are easy to name
   viewer.OpenFrame(folder / "a.001");
-  ASSERT_NE(viewer.FitsPlane()[std::size_t(699) * PictureSamples], 0);
+  ASSERT_NE(viewer.Document().FitsPlane()[std::size_t(699) * PictureSamples], 0);
   viewer.NextFile();
-  const auto& plane = viewer.FitsPlane();
+  const auto& plane = viewer.Document().FitsPlane();
   EXPECT_NE(plane[std::size_t(691) * PictureSamples], 0);
   EXPECT_TRUE(std::all_of(plane.begin() + std::ptrdiff_t(692) * PictureSamples, plane.end(),
                           [](auto b) { return b == 0; }));
