@@ -1,0 +1,64 @@
+#include "cli/render_arguments.h"
+
+#include <gtest/gtest.h>
+
+namespace vantorel::cli {
+namespace {
+
+// One row per rule of the command line: what is accepted, and what is refused
+// with which words in the message.
+TEST(ParseRenderArguments, AcceptsAndRefusesByRule) {
+  using Args = std::vector<std::string>;
+  const struct {
+    Args Given;
+    std::string ErrorMentions;  // empty: accepted
+  } table[] = {
+      {{"f", "-o", "a.png"}, ""},
+      {{"--brightness=-40", "--contrast", "-2", "f", "--output=a.bmp"}, ""},
+      {{"--", "-f", "-o", "x.bmp"}, "no output given"},
+      {{"--out-dir", "d", "--format", "fits", "f", "g"}, ""},
+      {{"--format", "png", "f", "-o", "a.png"}, "--format goes with --out-dir"},
+      {{"--format", "tiff", "--out-dir", "d", "f"}, "unknown format 'tiff'"},
+      {{"--info", "--stretch", "f"}, "--info takes only a frame"},
+      {{"--info", "f", "g"}, "--info takes exactly one frame"},
+      {{"--info", "--cards", "f"}, "cannot be combined"},
+      {{"f", "g", "-o", "a.bmp"}, "-o takes exactly one frame"},
+      {{"f", "-o", "a.bmp", "--out-dir", "d"}, "cannot be combined"},
+      {{"f", "-o", "a.tif"}, "cannot tell the format"},
+      {{"--original", "--invert", "f", "-o", "a.bmp"}, "--original cannot be combined"},
+      {{"--brightness", "12abc", "f", "-o", "a.bmp"}, "needs a whole number"},
+      {{"--brightness", "2147483648", "f", "-o", "a.bmp"}, "needs a whole number"},
+      {{"--stretch=1", "f", "-o", "a.bmp"}, "unknown option"},
+      {{"f", "-o"}, "-o needs a value"},
+      {{"--version", "f"}, "takes no other arguments"},
+      {{}, "no arguments"},
+  };
+  for (const auto& row : table) {
+    std::string line;
+    for (const std::string& arg : row.Given) line += arg + ' ';
+    const ParsedArguments parsed = ParseRenderArguments(row.Given);
+    if (row.ErrorMentions.empty())
+      EXPECT_TRUE(parsed.Ok()) << line << "-> " << parsed.Error;
+    else
+      EXPECT_NE(parsed.Error.find(row.ErrorMentions), std::string::npos) << line << "-> " << parsed.Error;
+  }
+}
+
+TEST(ParseRenderArguments, TakesValuesFramesAndTheFormatFromTheExtension) {
+  const ParsedArguments parsed = ParseRenderArguments(
+      {"--stretch", "--gradient=-3", "--brightness", "-40", "--", "-frame", "-o", "out.FITS"});
+  ASSERT_FALSE(parsed.Ok());  // after "--", "-o" is a frame too
+  const ParsedArguments single =
+      ParseRenderArguments({"--stretch", "--gradient=-3", "--brightness", "-40", "-o", "out.FITS", "--", "-frame"});
+  ASSERT_TRUE(single.Ok()) << single.Error;
+  const RenderArguments& a = single.Arguments;
+  EXPECT_EQ(a.Frames, std::vector<std::string>{"-frame"});
+  EXPECT_EQ(a.Format, OutputFormat::Fits);
+  EXPECT_EQ(Entry(a.Options, Option::Stretch), 1);
+  EXPECT_EQ(Entry(a.Options, Option::Invert), 0);
+  EXPECT_EQ(a.Steps.BrightnessStep, -40);
+  EXPECT_EQ(a.Steps.GradientStep, -3);
+}
+
+}  // namespace
+}  // namespace vantorel::cli
