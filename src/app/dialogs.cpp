@@ -1,12 +1,30 @@
 #include "app/dialogs.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 
 namespace vantorel {
+
+void HideCompleterPopupsOnFinish(QFileDialog& dialog) {
+  QObject::connect(&dialog, &QDialog::finished, &dialog, [&dialog] {
+    // Looked up now: a non-native dialog builds its widgets lazily.
+    for (QCompleter* completer : dialog.findChildren<QCompleter*>())
+      if (QAbstractItemView* popup = completer->popup()) popup->hide();
+  });
+}
+
+void SelectFileNameField(QFileDialog& dialog) {
+  auto* field = dialog.findChild<QLineEdit*>("fileNameEdit");
+  if (!field) return;  // a native dialog
+  field->selectAll();
+  field->setFocus();
+}
 
 std::optional<QString> QtDialogs::ChooseFile(QFileDialog& dialog) {
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;

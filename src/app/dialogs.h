@@ -30,6 +30,17 @@ class Dialogs {
   virtual void ShowInformation(QWidget* parent, const QString& title, const QString& text) = 0;
 };
 
+// A completer pop-up of a file dialog's name field is a window of its own: when
+// Return in the pop-up accepts the dialog, the pop-up stays open over the
+// main window and swallows the next click. This hides them whenever the dialog
+// finishes, however it is shown.
+void HideCompleterPopupsOnFinish(QFileDialog& dialog);
+
+// Selects the whole name in the file dialog's name field, so that typing
+// replaces it. Showing the dialog selects it only when the field gains focus,
+// which it may not after an earlier use.
+void SelectFileNameField(QFileDialog& dialog);
+
 // The real thing: Qt's dialogs and message boxes.
 class QtDialogs final : public Dialogs {
  public:

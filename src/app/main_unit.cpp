@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
@@ -21,11 +20,15 @@
 
 #include "app/about.h"
 #include "app/dialogs.h"
+#include "app/disk_path.h"
 #include "app/icon_resources.h"
 #include "app/info2_unit.h"
 #include "app/info_unit.h"
 #include "output/fits_file.h"
+#include "output/same_entry.h"
 
+using vantorel::DiskPathFor;
+using vantorel::DisplayPath;
 using vantorel::Option;
 using vantorel::StepCommand;
 
@@ -37,9 +40,6 @@ constexpr QSize kGlyphSize(16, 16);
 // QFileDialog folds the runs of blanks when it shows these.
 const char* const kMariner10Filter = "Mariner 10 data set NSSDC ID: PSPA-00108 (*.0* *.1* *.2*)";
 const char* const kMariner9Filter = "Mariner 9 data set   NSSDC ID: PSPG-00235  (*.0* *.1* *.2*)";
-
-QString FromLocalPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
-std::string ToLocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 QFrame* ToolBarGap(const char* name) {
   auto* gap = new QFrame;
@@ -75,6 +75,8 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
 
   wyborZbioru_ = new QFileDialog(this);
   wyborZbioru_->setObjectName("WyborZbioru");
+  // Qt's own dialog, whose name field Open selects.
+  wyborZbioru_->setOption(QFileDialog::DontUseNativeDialog);
   wyborZbioru_->setAcceptMode(QFileDialog::AcceptOpen);
   // A typed name that does not exist is accepted and loads as a black frame.
   wyborZbioru_->setFileMode(QFileDialog::AnyFile);
@@ -90,6 +92,7 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
   savePictureDialog_->setDefaultSuffix("bmp");
   savePictureDialog_->setNameFilters({"*.bmp", "*.fit"});
   savePictureDialog_->setOption(QFileDialog::DontConfirmOverwrite, false);
+  for (QFileDialog* dialog : {wyborZbioru_, savePictureDialog_}) vantorel::HideCompleterPopupsOnFinish(*dialog);
 
   statusBar()->setObjectName("StatusBar");
 
@@ -351,7 +354,7 @@ void TMainForm::ShowLoadedFrame(vantorel::Picture picture) {
   infoBox_->SetLabels(header.InfoBox);
   if (header.HeaderKind == vantorel::DataSet::Mariner9) infoBox2_->SetLabels(header.InfoBox2);
 
-  const QString fileName = FromLocalPath(viewer_.CurrentFileName());
+  const QString fileName = DisplayPath(viewer_.CurrentFileName());
   if (viewer_.ReadError().empty())
     statusBar()->clearMessage();
   else
@@ -372,16 +375,11 @@ void TMainForm::ShowRender(vantorel::Picture picture) {
 void TMainForm::Open1Click() {
   if (FrameShown()) return;
   RunCommand("Open", [this] {
-    const std::string& currentPath = viewer_.CurrentPath();
-    if (!currentPath.empty()) {
-      const QString path = FromLocalPath(currentPath);
-      wyborZbioru_->setDirectory(QFileInfo(path).absolutePath());
-      wyborZbioru_->selectFile(path);
-    }
+    PrepareOpenDialog();
     const std::optional<QString> chosen = dialogs_.ChooseFile(*wyborZbioru_);
     if (!chosen || chosen->isEmpty()) return;
 
-    vantorel::Picture picture = viewer_.OpenFrame(ToLocalPath(*chosen));
+    vantorel::Picture picture = viewer_.OpenFrame(DiskPathFor(*chosen, viewer_.CurrentPath()));
     auto* child = new TChild;
     connect(child, &TChild::FormClose, this, &TMainForm::ImageWindowClosed);
     mdiArea_->addSubWindow(child);
@@ -389,6 +387,16 @@ void TMainForm::Open1Click() {
     child->showMaximized();
     ShowLoadedFrame(std::move(picture));
   });
+}
+
+void TMainForm::PrepareOpenDialog() {
+  const std::string& currentPath = viewer_.CurrentPath();
+  if (!currentPath.empty()) {
+    const QString path = DisplayPath(currentPath);
+    wyborZbioru_->setDirectory(QFileInfo(path).absolutePath());
+    wyborZbioru_->selectFile(path);
+  }
+  vantorel::SelectFileNameField(*wyborZbioru_);
 }
 
 void TMainForm::ImageWindowClosed() {
@@ -448,7 +456,16 @@ void TMainForm::SaveAs1Click() {
 }
 
 void TMainForm::SavePictureAs(const QString& fileName) {
-  const std::string path = ToLocalPath(fileName);
+  const std::string path = DiskPathFor(fileName, viewer_.CurrentPath());
+  const QString shownPath = QDir::toNativeSeparators(DisplayPath(path));
+  // Through a symbolic link or another spelling, the atomic write would
+  // replace the frame file itself.
+  if (vantorel::SameDirectoryEntry(path, viewer_.CurrentPath())) {
+    dialogs_.ShowError(this, "Save image",
+                       QString("Could not save %1: it is the file of the frame on screen (%2).")
+                           .arg(shownPath, QDir::toNativeSeparators(DisplayPath(viewer_.CurrentPath()))));
+    return;
+  }
   std::vector<std::uint8_t> fitsFile;
   vantorel::SaveChunks chunks;
   switch (vantorel::SaveFormatFor(path)) {
@@ -462,15 +479,14 @@ void TMainForm::SavePictureAs(const QString& fileName) {
     case vantorel::SaveFormat::Unsupported:
       dialogs_.ShowInformation(this, "Save image",
                                QString("%1 was not saved: Save As writes files ending in .bmp, .fit or .fits.")
-                                   .arg(QDir::toNativeSeparators(fileName)));
+                                   .arg(shownPath));
       return;
   }
   const vantorel::SaveOutcome outcome = chunkWriter_ ? vantorel::SaveFileAtomically(path, chunks, chunkWriter_)
                                                      : vantorel::SaveFileAtomically(path, chunks);
   if (!outcome.Saved)
     dialogs_.ShowError(this, "Save image",
-                       QString("Could not save %1: %2")
-                           .arg(QDir::toNativeSeparators(fileName), QString::fromLocal8Bit(outcome.Error)));
+                       QString("Could not save %1: %2").arg(shownPath, QString::fromLocal8Bit(outcome.Error)));
 }
 
 void TMainForm::Print1Click() {

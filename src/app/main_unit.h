@@ -48,6 +48,10 @@ class TMainForm : public QMainWindow {
   TInfoBox& InfoBox() const { return *infoBox_; }
   TInfoBox2& InfoBox2() const { return *infoBox2_; }
 
+  // Points the Open dialog at the current frame, its name selected so that
+  // typing replaces it. Open runs it before showing the dialog.
+  void PrepareOpenDialog();
+
   // Test seams: a chunk writer that fails, a drawer that throws.
   void SetChunkWriter(vantorel::ChunkWriter writer) { chunkWriter_ = std::move(writer); }
   void SetPictureDrawer(vantorel::PictureDrawer drawer) { pictureDrawer_ = std::move(drawer); }

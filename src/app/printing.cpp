@@ -44,6 +44,8 @@ void PrintPicture(QPrinter& printer, const QImage& picture, const PictureDrawer&
   QPainter painter;
   if (!painter.begin(&printer)) throw std::runtime_error("the printer could not start a document");
   PrinterDocument document(painter);
+  // The picture's specks are single pixels; a PDF would otherwise hold it as JPEG.
+  painter.setRenderHint(QPainter::LosslessImageRendering);
   const QRect target = PrintTarget(printer, picture);
   if (draw)
     draw(painter, target, picture);

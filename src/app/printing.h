@@ -17,7 +17,8 @@ using PictureDrawer = std::function<void(QPainter&, const QRect&, const QImage&)
 // Where the picture goes on a page of the printer's size, in device pixels.
 QRect PrintTarget(const QPrinter& printer, const QImage& picture);
 
-// Prints one document of one page. Throws std::runtime_error when the printer
+// Prints one document of one page, the picture stored without loss where the
+// printer stores it (a PDF file). Throws std::runtime_error when the printer
 // cannot start a document or fails to finish it; the document is ended on every
 // path, also when drawing throws.
 void PrintPicture(QPrinter& printer, const QImage& picture, const PictureDrawer& draw = {});

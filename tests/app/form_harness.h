@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
 
 #include <QAction>
@@ -25,13 +26,16 @@ namespace vantorel::testing {
 class ScriptedDialogs final : public Dialogs {
  public:
   std::deque<QString> FileAnswers;  // answered in order; an empty queue cancels
+  // When set, works the file dialog itself instead of the queue.
+  std::function<std::optional<QString>(QFileDialog&)> FileDialogUser;
   int FileDialogsShown = 0;
   std::vector<QDialog*> ModalShown;
   std::vector<QString> Errors;
   std::vector<QString> Informations;
 
-  std::optional<QString> ChooseFile(QFileDialog&) override {
+  std::optional<QString> ChooseFile(QFileDialog& dialog) override {
     ++FileDialogsShown;
+    if (FileDialogUser) return FileDialogUser(dialog);
     if (FileAnswers.empty()) return std::nullopt;
     const QString answer = FileAnswers.front();
     FileAnswers.pop_front();

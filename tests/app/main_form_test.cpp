@@ -1,5 +1,6 @@
 // The main window's commands in both states, and the wiring of open, close,
 // options, tool buttons, browsing, scanning and the Info boxes to the Viewer.
+#include <QApplication>
 #include <QPointer>
 
 #include "app/about.h"
@@ -186,6 +187,62 @@ TEST_F(MainFormTest, NextAndTheScanTimerBrowseAndClosingStopsTheScan) {
   ExpectCommandStates(false);
   form->Timer1Timer();  // a tick already queued loads nothing
   EXPECT_EQ(form->ImageWindow(), nullptr);
+}
+
+TEST_F(MainFormTest, OpenStartsOnTheCurrentFrameSelectedAndKeepsItsBytes) {
+  std::vector<std::uint8_t> other = Mariner10Frame();
+  other[RecordBytes + 1] ^= 0xFF;
+  WriteFrame("a.001");
+  WriteFrame("a\xfe.001");
+  WriteFrame("a\xff.001", other);
+  Open(dir / "a.001");
+  Click("FileForBtn");
+  const QString shown = QStringLiteral("a\uFFFD.001");
+  EXPECT_EQ(Caption(), shown);
+  CloseImageWindow();
+
+  QString folder, name, selected;
+  dialogs.FileDialogUser = [&](QFileDialog& dialog) {
+    folder = dialog.directory().absolutePath();
+    auto* field = dialog.findChild<QLineEdit*>("fileNameEdit");
+    name = field->text();
+    selected = field->selectedText();
+    return std::optional<QString>(dialog.selectedFiles().value(0));  // Return pressed at once
+  };
+  Action("Open1")->trigger();
+  EXPECT_EQ(folder.toStdString(), dir.Path().string());
+  EXPECT_EQ(name, shown);
+  EXPECT_EQ(selected, shown);
+  EXPECT_EQ(form->Viewer().CurrentPath(), dir / "a\xfe.001");
+  Viewer reference;
+  EXPECT_EQ(ShownBmp(), reference.OpenFrame(dir / "a\xfe.001").Bmp);
+}
+
+TEST_F(MainFormTest, ReturnInTheOpenDialogLeavesNoPopUpToSwallowTheNextClick) {
+  for (const char* name : {"a.001", "b.001", "c.001"}) WriteFrame(name);
+  Open(dir / "a.001");
+  CloseImageWindow();
+  bool completerShown = false;
+  dialogs.FileDialogUser = [&](QFileDialog& dialog) -> std::optional<QString> {
+    dialog.show();
+    if (!QTest::qWaitForWindowActive(&dialog)) return std::nullopt;  // a user types into an active dialog
+    QTest::keyClicks(dialog.findChild<QLineEdit*>("fileNameEdit"), "c.001");  // replaces the selected a.001
+    // The completer pops up once the folder is listed; Return then goes to its pop-up.
+    completerShown = QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }, 5000);
+    if (!completerShown) return std::nullopt;
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Return);
+    if (dialog.isVisible() || dialog.result() != QDialog::Accepted) return std::nullopt;
+    return dialog.selectedFiles().value(0);
+  };
+  Action("Open1")->trigger();
+  ASSERT_TRUE(completerShown);
+  ASSERT_EQ(Caption().toStdString(), "c.001");
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+
+  // Through the window system, where an open pop-up would take the click.
+  QToolButton* previous = Button("FileTylBtn");
+  QTest::mouseClick(form->windowHandle(), Qt::LeftButton, {}, previous->mapTo(form.get(), previous->rect().center()));
+  EXPECT_EQ(Caption().toStdString(), "b.001");
 }
 
 TEST_F(MainFormTest, ImageInfoShowsTheBoxOfTheFramesDataSetAndAboutItsBox) {

@@ -1,9 +1,13 @@
-// Save As (BMP and FITS through an atomic write), printing to a PDF file, and
-// the command line writing the same FITS file as the window.
+// Save As (BMP and FITS through an atomic write, never over the frame on
+// screen), printing to a PDF file, and the command line writing the same FITS
+// file as the window.
 #include <unistd.h>
 
 #include <sstream>
 
+#include <QPageLayout>
+#include <QPageSize>
+#include <QProcess>
 #include <QRegularExpression>
 
 #include "cli/render_command.h"
@@ -70,16 +74,72 @@ TEST_F(SaveAsTest, AFailedSaveIsReportedAndKeepsThePreviousFile) {
   EXPECT_FALSE(std::filesystem::exists(dir / "no-such-folder"));
 }
 
-TEST_F(SaveAsTest, PrintingToAPdfFileMakesOnePage) {
+TEST_F(SaveAsTest, SavingIntoAFolderNamedInBytesThatAreNotUtf8WritesThere) {
+  std::filesystem::create_directory(dir / "d\xff");
+  SaveAs(dir / "d\xff/x.bmp");
+  EXPECT_TRUE(dialogs.Errors.empty());
+  EXPECT_EQ(ReadBytes(dir / "d\xff/x.bmp"), ShownBmp());
+}
+
+TEST_F(SaveAsTest, TheFileOfTheFrameOnScreenIsNeverSavedOver) {
+  CloseImageWindow();
+  const std::vector<std::uint8_t> frame = Mariner10Frame();
+  Open(WriteFrame("frame.fit", frame));
+  std::filesystem::create_symlink("frame.fit", dir.Path() / "link.bmp");
+  std::filesystem::create_hard_link(dir.Path() / "frame.fit", dir.Path() / "hard.fit");
+  std::filesystem::create_directory(dir.Path() / "other");
+  const std::pair<const char*, bool> targets[] = {
+      {"frame.fit", true}, {"./frame.fit", true}, {"link.bmp", true}, {"hard.fit", false}, {"other/frame.fit", false}};
+  for (const auto& [name, refused] : targets) {
+    SCOPED_TRACE(name);
+    dialogs.Errors.clear();
+    SaveAs(dir / name);
+    ASSERT_EQ(dialogs.Errors.size(), refused ? 1u : 0u);
+    if (refused) {
+      const QString& error = dialogs.Errors[0];
+      const QString chosen = QString::fromStdString(dir / name), frameFile = QString::fromStdString(dir / "frame.fit");
+      EXPECT_TRUE(error.startsWith("Could not save " + chosen + ": ")) << error.toStdString();
+      EXPECT_TRUE(error.endsWith("(" + frameFile + ").")) << error.toStdString();
+    }
+    EXPECT_EQ(ReadBytes(dir / "frame.fit"), frame);
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "link.bmp"));
+  for (const char* saved : {"hard.fit", "other/frame.fit"}) EXPECT_EQ(ReadBytes(dir / saved).size(), 585'280u) << saved;
+}
+
+TEST_F(SaveAsTest, PrintingToAPdfFileMakesOnePageHoldingThePictureWithoutLoss) {
   const std::string pdf = dir / "page.pdf";
-  form->Printer().setOutputFormat(QPrinter::PdfFormat);
-  form->Printer().setOutputFileName(QString::fromStdString(pdf));
+  QPrinter& printer = form->Printer();
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(pdf));
+  // At 72 dpi a page 832 points wide holds the picture at its own size, one
+  // point a pixel, so rasterising at 72 dpi gives its pixels back.
+  printer.setResolution(72);
+  printer.setFullPage(true);
+  printer.setPageSize(QPageSize(QSizeF(832, 1000), QPageSize::Point, {}, QPageSize::ExactMatch));
+  printer.setPageMargins({}, QPageLayout::Point);
   Click("ToolButton17");
   EXPECT_TRUE(dialogs.Errors.empty());
   const std::vector<std::uint8_t> bytes = ReadBytes(pdf);
   const QString text = QString::fromLatin1(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
   EXPECT_TRUE(text.startsWith("%PDF"));
   EXPECT_EQ(text.count(QRegularExpression(R"(/Type\s*/Page(?![a-zA-Z]))")), 1);
+
+  // pdftocairo draws an image that meets the pixel grid exactly pixel for
+  // pixel; pdftoppm resamples it even then.
+  QProcess rasteriser;
+  const QString pagePrefix = QString::fromStdString(dir / "page");
+  rasteriser.start("pdftocairo", {"-png", "-r", "72", "-singlefile", QString::fromStdString(pdf), pagePrefix});
+  ASSERT_TRUE(rasteriser.waitForFinished(60'000))
+      << "pdftocairo (Debian package poppler-utils) is needed: " << rasteriser.errorString().toStdString();
+  ASSERT_EQ(rasteriser.exitCode(), 0) << rasteriser.readAllStandardError().toStdString();
+  const QImage page = QImage(pagePrefix + ".png").convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(page.size(), QSize(832, 1000));
+  const QImage picture = form->ImageWindow()->Picture().convertToFormat(QImage::Format_RGB32);
+  int differentPixels = 0;
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x) differentPixels += page.pixel(x, y) != picture.pixel(x, y);
+  EXPECT_EQ(differentPixels, 0);
 }
 
 TEST_F(SaveAsTest, TheCommandLineWritesTheSameFitsFile) {
