@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer target with clang into build-fuzz/ and fuzzes it for
+# SECONDS (default 60). Further arguments go to libFuzzer, e.g. -fork=2, and
+# override the defaults below. Seeds are made from the generated sample frames;
+# new inputs collect in build-fuzz/corpus/ (kept between runs), failing ones in
+# build-fuzz/artifacts/.
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+FUZZ_SECONDS="${1:-60}"
+shift || true
+BUILD_DIR="$ROOT_DIR/build-fuzz"
+
+# A seed: the 24 control bytes given in hex, the name padded with zero bytes to
+# 24, then the frame bytes.
+make_seed() {
+  local out="$1" control_hex="$2" name="$3" sample="$4"
+  [ "${#control_hex}" -eq 48 ] || { echo "make_seed: control bytes must be 24" >&2; return 1; }
+  {
+    printf "$(sed 's/../\\x&/g' <<<"$control_hex")"
+    printf '%s' "$name"
+    head -c $((24 - ${#name})) /dev/zero
+    cat "$sample"
+  } >"$out"
+}
+
+make_seeds() {
+  local samples="$BUILD_DIR/samples" seeds="$BUILD_DIR/seeds" sample name repeat
+  rm -rf "$samples" "$seeds"
+  mkdir -p "$seeds"
+  "$BUILD_DIR/vantorel-make-samples" "$samples"
+  for sample in "$samples"/*; do
+    name="$(basename "$sample")"
+    # Options off, all copies; stretch, despeckle, brighter, then Next and a forward scan.
+    make_seed "$seeds/$name.browse" 000007060000000000000000000000000111120517080000 "$name" "$sample"
+    # Every option on, marked copies, frame repeated to the short size; steps, rotate, minimize, Open a copy.
+    make_seed "$seeds/$name.options" ff014f06fbffffff640000000300000032420441713c0000 "$name" "$sample"
+    # Brightness pushed to INT32_MIN, then one step back up; no first Open, then Open.
+    make_seed "$seeds/$name.limits" 000010040000008064000000030000000c14120b00000000 "$name" "$sample"
+    # Small: the header and ten lines from the middle, repeated up to the sample's size.
+    case "$(stat -c %s "$sample")" in
+      670824) repeat=1 ;; 702768) repeat=2 ;; *) repeat=3 ;;
+    esac
+    {
+      dd if="$sample" bs=968 count=1 status=none
+      dd if="$sample" bs=968 skip=300 count=10 status=none
+    } >"$seeds/lines"
+    make_seed "$seeds/$name.small" "0300$(printf '%02x' $((0x07 | repeat << 5)))06fbffffff64000000030000003242044105060000" \
+      "$name" "$seeds/lines"
+    rm "$seeds/lines"
+  done
+}
+
+install_missing_packages
+build_tree "$BUILD_DIR" -DCMAKE_CXX_COMPILER=clang++ -DVANTOREL_FUZZ=ON \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo
+make_seeds
+mkdir -p "$BUILD_DIR/corpus" "$BUILD_DIR/artifacts"
+
+echo "Fuzzing for ${FUZZ_SECONDS}s; a failing input lands in $BUILD_DIR/artifacts/ (keep it in fuzz/corpus/)."
+# Inputs are kept short, which makes an execution many times quicker; the
+# set-up byte still repeats them up to whole frames.
+"$BUILD_DIR/vantorel-fuzz" -max_total_time="$FUZZ_SECONDS" -max_len=65536 -timeout=60 -rss_limit_mb=4096 \
+  -dict="$ROOT_DIR/fuzz/vantorel.dict" -artifact_prefix="$BUILD_DIR/artifacts/" -print_final_stats=1 "$@" \
+  "$BUILD_DIR/corpus" "$BUILD_DIR/seeds" "$ROOT_DIR/fuzz/corpus"
