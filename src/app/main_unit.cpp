@@ -112,7 +112,7 @@ TMainForm::~TMainForm() {
 QAction* TMainForm::AddMenuItem(QMenu* menu, const char* name, const char* caption, Handler handler, Needs needs) {
   QAction* item = menu->addAction(QString::fromUtf8(caption));
   item->setObjectName(name);
-  connect(item, &QAction::triggered, this, handler);
+  connect(item, &QAction::triggered, this, [this, handler, needs] { RunIfAllowed(handler, needs); });
   if (needs == Needs::Frame) frameActions_.push_back(item);
   if (needs == Needs::NoFrame) noFrameActions_.push_back(item);
   return item;
@@ -206,7 +206,7 @@ QToolButton* TMainForm::AddToolButton(const char* name, const char* hint, Handle
   button->setAutoRaise(true);
   button->setToolButtonStyle(Qt::ToolButtonIconOnly);
   button->setFocusPolicy(Qt::NoFocus);
-  connect(button, &QToolButton::clicked, this, handler);
+  connect(button, &QToolButton::clicked, this, [this, handler, needs] { RunIfAllowed(handler, needs); });
   if (needs == Needs::Frame) frameButtons_.push_back(button);
   if (needs == Needs::NoFrame) noFrameButtons_.push_back(button);
   currentRow_->addWidget(button);
@@ -309,6 +309,13 @@ void TMainForm::BuildToolBar() {
 
 bool TMainForm::FrameShown() const { return imageWindow_ && viewer_.FrameOnScreen(); }
 
+void TMainForm::RunIfAllowed(Handler handler, Needs needs) {
+  const bool allowed = needs == Needs::Always || (needs == Needs::Frame) == FrameShown();
+  if (allowed) return (this->*handler)();
+  // A click that slipped past a disabled state may have toggled a button.
+  RefreshCommandStates();
+}
+
 template <typename Command>
 void TMainForm::RunCommand(const QString& commandName, Command&& command) {
   QString failure;
@@ -326,8 +333,7 @@ void TMainForm::RunCommand(const QString& commandName, Command&& command) {
 
 void TMainForm::RefreshCommandStates() {
   // An image window that never appeared (or is gone) means no frame on screen.
-  if (viewer_.FrameOnScreen() && !imageWindow_) viewer_.CloseImageWindow();
-  const bool frame = viewer_.FrameOnScreen();
+  const bool frame = FrameShown();
 
   for (QAction* item : noFrameActions_) item->setEnabled(!frame);
   for (QAction* item : frameActions_) item->setEnabled(frame);
@@ -350,16 +356,16 @@ void TMainForm::RefreshCommandStates() {
 }
 
 void TMainForm::ShowLoadedFrame(vantorel::Picture picture) {
-  const vantorel::HeaderState& header = viewer_.Header();
+  const vantorel::HeaderState& header = viewer_.Document().Header();
   infoBox_->SetLabels(header.InfoBox);
   if (header.HeaderKind == vantorel::DataSet::Mariner9) infoBox2_->SetLabels(header.InfoBox2);
 
-  const QString fileName = DisplayPath(viewer_.CurrentFileName());
-  if (viewer_.ReadError().empty())
+  const QString fileName = DisplayPath(viewer_.Document().CurrentFileName());
+  if (viewer_.Document().ReadError().empty())
     statusBar()->clearMessage();
   else
     statusBar()->showMessage(
-        QString("Could not read %1: %2").arg(fileName, QString::fromLocal8Bit(viewer_.ReadError())));
+        QString("Could not read %1: %2").arg(fileName, QString::fromLocal8Bit(viewer_.Document().ReadError())));
 
   if (!imageWindow_) return;
   imageWindow_->setWindowTitle(fileName);
@@ -379,7 +385,7 @@ void TMainForm::Open1Click() {
     const std::optional<QString> chosen = dialogs_.ChooseFile(*wyborZbioru_);
     if (!chosen || chosen->isEmpty()) return;
 
-    vantorel::Picture picture = viewer_.OpenFrame(DiskPathFor(*chosen, viewer_.CurrentPath()));
+    vantorel::Picture picture = viewer_.OpenFrame(DiskPathFor(*chosen, viewer_.Document().CurrentPath()));
     auto* child = new TChild;
     connect(child, &TChild::FormClose, this, &TMainForm::ImageWindowClosed);
     mdiArea_->addSubWindow(child);
@@ -390,7 +396,7 @@ void TMainForm::Open1Click() {
 }
 
 void TMainForm::PrepareOpenDialog() {
-  const std::string& currentPath = viewer_.CurrentPath();
+  const std::string& currentPath = viewer_.Document().CurrentPath();
   if (!currentPath.empty()) {
     const QString path = DisplayPath(currentPath);
     wyborZbioru_->setDirectory(QFileInfo(path).absolutePath());
@@ -406,31 +412,26 @@ void TMainForm::ImageWindowClosed() {
 }
 
 void TMainForm::FileForBtnClick() {
-  if (!FrameShown()) return;
   RunCommand("Next", [this] {
     if (auto picture = viewer_.NextFile()) ShowLoadedFrame(std::move(*picture));
   });
 }
 
 void TMainForm::FileTylBtnClick() {
-  if (!FrameShown()) return;
   RunCommand("Previous", [this] {
     if (auto picture = viewer_.PreviousFile()) ShowLoadedFrame(std::move(*picture));
   });
 }
 
 void TMainForm::FileForAutoBtnClick() {
-  if (!FrameShown()) return;
   RunCommand("Scan Forward", [this] { viewer_.StartScan(vantorel::ScanDirection::Forward); });
 }
 
 void TMainForm::FileTylAutBtnClick() {
-  if (!FrameShown()) return;
   RunCommand("Scan Backward", [this] { viewer_.StartScan(vantorel::ScanDirection::Backward); });
 }
 
 void TMainForm::FileStopBtnClick() {
-  if (!FrameShown()) return;
   RunCommand("Scan Stop", [this] { viewer_.StopScan(); });
 }
 
@@ -447,7 +448,6 @@ void TMainForm::Timer1Timer() {
 }
 
 void TMainForm::SaveAs1Click() {
-  if (!FrameShown()) return;
   RunCommand("Save As", [this] {
     const std::optional<QString> chosen = dialogs_.ChooseFile(*savePictureDialog_);
     if (!chosen || chosen->isEmpty() || !imageWindow_) return;
@@ -456,14 +456,14 @@ void TMainForm::SaveAs1Click() {
 }
 
 void TMainForm::SavePictureAs(const QString& fileName) {
-  const std::string path = DiskPathFor(fileName, viewer_.CurrentPath());
+  const std::string path = DiskPathFor(fileName, viewer_.Document().CurrentPath());
   const QString shownPath = QDir::toNativeSeparators(DisplayPath(path));
   // Through a symbolic link or another spelling, the atomic write would
   // replace the frame file itself.
-  if (vantorel::SameDirectoryEntry(path, viewer_.CurrentPath())) {
+  if (vantorel::SameDirectoryEntry(path, viewer_.Document().CurrentPath())) {
     dialogs_.ShowError(this, "Save image",
                        QString("Could not save %1: it is the file of the frame on screen (%2).")
-                           .arg(shownPath, QDir::toNativeSeparators(DisplayPath(viewer_.CurrentPath()))));
+                           .arg(shownPath, QDir::toNativeSeparators(DisplayPath(viewer_.Document().CurrentPath()))));
     return;
   }
   std::vector<std::uint8_t> fitsFile;
@@ -473,7 +473,7 @@ void TMainForm::SavePictureAs(const QString& fileName) {
       chunks.emplace_back(imageWindow_->BmpFile());
       break;
     case vantorel::SaveFormat::Fits:
-      fitsFile = vantorel::BuildFitsFile(viewer_.LabelCards(), viewer_.FitsPlane());
+      fitsFile = vantorel::BuildFitsFile(viewer_.Document().LabelCards(), viewer_.Document().FitsPlane());
       chunks.emplace_back(fitsFile);
       break;
     case vantorel::SaveFormat::Unsupported:
@@ -490,17 +490,15 @@ void TMainForm::SavePictureAs(const QString& fileName) {
 }
 
 void TMainForm::Print1Click() {
-  if (!FrameShown()) return;
   RunCommand("Print", [this] {
     if (!dialogs_.ConfirmPrint(printer_, this) || !imageWindow_) return;
     // A copy: a scan step during printing must not change what is drawn.
     const QImage picture = imageWindow_->Picture();
-    vantorel::PrintPicture(printer_, picture, pictureDrawer_);
+    vantorel::PrintPicture(printer_, picture);
   });
 }
 
 void TMainForm::PrintSetup1Click() {
-  if (!FrameShown()) return;
   RunCommand("Print Setup", [this] { dialogs_.PageSetup(printer_, this); });
 }
 
@@ -547,17 +545,14 @@ void TMainForm::HelpAboutBtnClick() { About1Click(); }
 // --- Option, step and info buttons ---------------------------------------------------
 
 void TMainForm::ToggleActive(Option option) {
-  if (!FrameShown()) return RefreshCommandStates();
   RunCommand("Option", [this, option] { ShowRender(viewer_.ToggleActiveOption(option)); });
 }
 
 void TMainForm::Step(StepCommand command) {
-  if (!FrameShown()) return;
   RunCommand("Step", [this, command] { ShowRender(viewer_.ApplyStep(command)); });
 }
 
 void TMainForm::ToolButton9Click() {
-  if (!FrameShown()) return;
   RunCommand("Original Image", [this] { ShowRender(viewer_.ShowOriginalImage()); });
 }
 
@@ -579,9 +574,8 @@ void TMainForm::ToolButton22Click() { Step(StepCommand::GradientDown); }
 void TMainForm::ToolButton23Click() { Step(StepCommand::GradientUp); }
 
 void TMainForm::ToolButton29Click() {
-  if (!FrameShown()) return;
   RunCommand("Image Info", [this] {
-    if (viewer_.Header().HeaderKind == vantorel::DataSet::Mariner9)
+    if (viewer_.Document().Header().HeaderKind == vantorel::DataSet::Mariner9)
       dialogs_.ShowModal(*infoBox2_);
     else
       dialogs_.ShowModal(*infoBox_);

@@ -42,19 +42,13 @@ class TMainForm : public QMainWindow {
   // The open image window, or null when no frame is on screen.
   TChild* ImageWindow() const { return imageWindow_; }
   QPrinter& Printer() { return printer_; }
-  QFileDialog& OpenDialog() const { return *wyborZbioru_; }
   QFileDialog& SaveDialog() const { return *savePictureDialog_; }
   TAboutBox& AboutBox() const { return *aboutBox_; }
   TInfoBox& InfoBox() const { return *infoBox_; }
   TInfoBox2& InfoBox2() const { return *infoBox2_; }
 
-  // Points the Open dialog at the current frame, its name selected so that
-  // typing replaces it. Open runs it before showing the dialog.
-  void PrepareOpenDialog();
-
-  // Test seams: a chunk writer that fails, a drawer that throws.
+  // Test seam: a chunk writer that fails midway.
   void SetChunkWriter(vantorel::ChunkWriter writer) { chunkWriter_ = std::move(writer); }
-  void SetPictureDrawer(vantorel::PictureDrawer drawer) { pictureDrawer_ = std::move(drawer); }
 
  public slots:
   // File menu and its buttons.
@@ -124,6 +118,12 @@ class TMainForm : public QMainWindow {
   void RunCommand(const QString& commandName, Command&& command);
   // True while the image window of an Open is on screen.
   bool FrameShown() const;
+  // The command table's guard: a command that needs a frame (or none) runs
+  // only in that state, whatever delivered the click.
+  void RunIfAllowed(Handler handler, Needs needs);
+  // Points the Open dialog at the current frame, its name selected so that
+  // typing replaces it.
+  void PrepareOpenDialog();
   // Mirrors the Viewer onto enabled states, Down states, check marks, the
   // counter box and the timer.
   void RefreshCommandStates();
@@ -140,7 +140,6 @@ class TMainForm : public QMainWindow {
   vantorel::Dialogs& dialogs_;
   vantorel::Viewer viewer_;
   vantorel::ChunkWriter chunkWriter_;
-  vantorel::PictureDrawer pictureDrawer_;
   QPrinter printer_{QPrinter::HighResolution};
 
   QMdiArea* mdiArea_ = nullptr;

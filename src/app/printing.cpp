@@ -12,10 +12,6 @@ namespace vantorel {
 
 namespace {
 
-void DrawStretched(QPainter& painter, const QRect& target, const QImage& picture) {
-  painter.drawImage(target, picture);
-}
-
 // Ends the printer document however the drawing ends.
 class PrinterDocument {
  public:
@@ -40,17 +36,13 @@ QRect PrintTarget(const QPrinter& printer, const QImage& picture) {
   return QRect(QPoint(rect.Left, rect.Top), QSize(rect.Right - rect.Left, rect.Bottom - rect.Top));
 }
 
-void PrintPicture(QPrinter& printer, const QImage& picture, const PictureDrawer& draw) {
+void PrintPicture(QPrinter& printer, const QImage& picture) {
   QPainter painter;
   if (!painter.begin(&printer)) throw std::runtime_error("the printer could not start a document");
   PrinterDocument document(painter);
   // The picture's specks are single pixels; a PDF would otherwise hold it as JPEG.
   painter.setRenderHint(QPainter::LosslessImageRendering);
-  const QRect target = PrintTarget(printer, picture);
-  if (draw)
-    draw(painter, target, picture);
-  else
-    DrawStretched(painter, target, picture);
+  painter.drawImage(PrintTarget(printer, picture), picture);
   if (!document.End()) throw std::runtime_error("the printer could not finish the document");
 }
 

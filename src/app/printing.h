@@ -1,26 +1,19 @@
 // Printing the picture of the image window: one page, scaled to the page width.
 #pragma once
 
-#include <functional>
-
 #include <QRect>
 
 class QImage;
-class QPainter;
 class QPrinter;
 
 namespace vantorel {
-
-// Draws the picture into the target rectangle; tests replace it to fail midway.
-using PictureDrawer = std::function<void(QPainter&, const QRect&, const QImage&)>;
 
 // Where the picture goes on a page of the printer's size, in device pixels.
 QRect PrintTarget(const QPrinter& printer, const QImage& picture);
 
 // Prints one document of one page, the picture stored without loss where the
 // printer stores it (a PDF file). Throws std::runtime_error when the printer
-// cannot start a document or fails to finish it; the document is ended on every
-// path, also when drawing throws.
-void PrintPicture(QPrinter& printer, const QImage& picture, const PictureDrawer& draw = {});
+// cannot start a document or fails to finish it; the document is ended on every path.
+void PrintPicture(QPrinter& printer, const QImage& picture);
 
 }  // namespace vantorel

@@ -213,7 +213,7 @@ TEST_F(MainFormTest, OpenStartsOnTheCurrentFrameSelectedAndKeepsItsBytes) {
   EXPECT_EQ(folder.toStdString(), dir.Path().string());
   EXPECT_EQ(name, shown);
   EXPECT_EQ(selected, shown);
-  EXPECT_EQ(form->Viewer().CurrentPath(), dir / "a\xfe.001");
+  EXPECT_EQ(form->Viewer().Document().CurrentPath(), dir / "a\xfe.001");
   Viewer reference;
   EXPECT_EQ(ShownBmp(), reference.OpenFrame(dir / "a\xfe.001").Bmp);
 }

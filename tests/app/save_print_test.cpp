@@ -46,7 +46,7 @@ TEST_F(SaveAsTest, TheExtensionDecidesWhatIsWritten) {
     } else if (written == Fits) {
       const std::vector<std::uint8_t> bytes = ReadBytes(dir / name);
       ASSERT_EQ(bytes.size(), 585'280u);
-      EXPECT_TRUE(std::equal(bytes.begin() + 2880, bytes.end(), form->Viewer().FitsPlane().begin()));
+      EXPECT_TRUE(std::equal(bytes.begin() + 2880, bytes.end(), form->Viewer().Document().FitsPlane().begin()));
     } else if (!dialogs.Informations.empty()) {
       EXPECT_TRUE(dialogs.Informations[0].contains(".bmp, .fit or .fits"));
     }
