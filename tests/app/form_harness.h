@@ -19,6 +19,7 @@
 
 #include "app/dialogs.h"
 #include "app/main_unit.h"
+#include "support/ebcdic_text.h"
 #include "support/test_support.h"
 
 namespace vantorel::testing {
@@ -51,14 +52,6 @@ class ScriptedDialogs final : public Dialogs {
   void ShowInformation(QWidget*, const QString&, const QString& text) override { Informations.push_back(text); }
 };
 
-// EBCDIC "77" at offsets 0..1 marks a Mariner 10 frame; offset 151 is the camera (C1 = A).
-inline std::vector<std::uint8_t> Mariner10Frame() {
-  std::vector<std::uint8_t> bytes = PatternFrameFile(std::size_t(FullFrameFileBytes));
-  bytes[0] = bytes[1] = 0xF7;
-  bytes[151] = 0xC1;
-  return bytes;
-}
-
 class FormTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -75,7 +68,7 @@ class FormTest : public ::testing::Test {
   QString Caption() const { return form->ImageWindow() ? form->ImageWindow()->windowTitle() : QString(); }
 
   // Writes bytes as name in the temporary folder and returns the path.
-  std::string WriteFrame(const std::string& name, const std::vector<std::uint8_t>& bytes = Mariner10Frame()) {
+  std::string WriteFrame(const std::string& name, const std::vector<std::uint8_t>& bytes = Mariner10FrameFile()) {
     WriteBytes(dir / name, bytes);
     return dir / name;
   }

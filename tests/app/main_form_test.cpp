@@ -190,7 +190,7 @@ TEST_F(MainFormTest, NextAndTheScanTimerBrowseAndClosingStopsTheScan) {
 }
 
 TEST_F(MainFormTest, OpenStartsOnTheCurrentFrameSelectedAndKeepsItsBytes) {
-  std::vector<std::uint8_t> other = Mariner10Frame();
+  std::vector<std::uint8_t> other = Mariner10FrameFile();
   other[RecordBytes + 1] ^= 0xFF;
   WriteFrame("a.001");
   WriteFrame("a\xfe.001");

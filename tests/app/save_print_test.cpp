@@ -83,7 +83,7 @@ TEST_F(SaveAsTest, SavingIntoAFolderNamedInBytesThatAreNotUtf8WritesThere) {
 
 TEST_F(SaveAsTest, TheFileOfTheFrameOnScreenIsNeverSavedOver) {
   CloseImageWindow();
-  const std::vector<std::uint8_t> frame = Mariner10Frame();
+  const std::vector<std::uint8_t> frame = Mariner10FrameFile();
   Open(WriteFrame("frame.fit", frame));
   std::filesystem::create_symlink("frame.fit", dir.Path() / "link.bmp");
   std::filesystem::create_hard_link(dir.Path() / "frame.fit", dir.Path() / "hard.fit");

@@ -11,6 +11,7 @@
 
 #include "frames/frame_layout.h"
 #include "header/header_layout.h"
+#include "support/test_support.h"
 
 namespace vantorel::testing {
 
@@ -47,6 +48,14 @@ inline FrameBuffer Mariner10Frame() {
   FrameBuffer frame = MakeFrameBuffer();
   PutMariner10Header(frame);
   return frame;
+}
+
+// A whole frame file of the given length: that header in front of the pattern
+// samples of PatternFrameFile.
+inline std::vector<std::uint8_t> Mariner10FrameFile(std::size_t length = std::size_t(FullFrameFileBytes)) {
+  std::vector<std::uint8_t> bytes = PatternFrameFile(length);
+  PutMariner10Header(bytes);
+  return bytes;
 }
 
 // The twelve text lines of a Mariner 9 header, in the order of Mariner9LinePieces.
