@@ -1,10 +1,27 @@
-// Finding the next flagged byte of a chunk quickly, eight flags at a time.
+// The in-place sweeps (reconstruction, despeckle) walk the frame in chunks:
+// the cheap part of a decision is worked out for a whole chunk at once, which
+// the compiler vectorises, and the flagged bytes are then visited in order.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
+#include "frames/frame_layout.h"
+
 namespace vantorel {
+
+// Shorter than a record less one byte, so that every neighbour one line away
+// from a byte of a chunk lies wholly outside it: the line above is final and
+// the line below untouched while the chunk is worked.
+inline constexpr int ChunkBytes = 512;
+static_assert(ChunkBytes < RecordBytes - 1);
+
+// Visits chunk after chunk of [first, last], handing each its start and length.
+template <typename Visit>
+void ForEachChunk(int first, int last, Visit visit) {
+  for (int start = first; start <= last; start += ChunkBytes) visit(start, std::min(ChunkBytes, last - start + 1));
+}
 
 // Index of the first non-zero flag at or after from, or length when there is none.
 inline int NextFlag(const std::uint8_t* flags, int from, int length) {

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "pipeline/half_size_picture.h"
 #include "pipeline/stages.h"
 
 namespace vantorel {
@@ -29,9 +30,8 @@ const std::array<Rgb, 256>& ColorTable() {
   return table;
 }
 
-// The rectangle where the minimize stage puts its half-size picture.
-constexpr int WindowFirstLine = 301, WindowLastLine = 650;
-constexpr int WindowFirstSample = 193, WindowLastSample = 608;
+// The place of a full frame's half-size picture, however many lines were read.
+constexpr FrameRectangle ColourWindow = HalfSizePicture(FrameLines);
 
 enum class Mode { Grey, Colour, ColourWindow };
 
@@ -49,8 +49,8 @@ SampleRun ColouredSamples(Mode mode, int line) {
     case Mode::Colour:
       return {1, PictureSamples};
     case Mode::ColourWindow:
-      if (line < WindowFirstLine || line > WindowLastLine) return none;
-      return {WindowFirstSample, WindowLastSample};
+      if (line < ColourWindow.FirstLine || line > ColourWindow.LastLine) return none;
+      return {ColourWindow.FirstSample, ColourWindow.LastSample};
   }
   return none;
 }
@@ -112,7 +112,7 @@ void WriteBitmapHeader(RenderContext& context) {
 }
 
 void ComposeBitmap(RenderContext& context) {
-  const int lines = std::max(0, context.LineCount());
+  const int lines = context.PresentLines();
   const bool colorize = context.On(Option::Colorize);
   const Mode mode = !colorize ? Mode::Grey : context.On(Option::Minimize) ? Mode::ColourWindow : Mode::Colour;
   for (int line = 1; line <= lines; ++line) {

@@ -11,7 +11,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "pipeline/flag_scan.h"
+#include "pipeline/chunked_sweep.h"
+#include "pipeline/neighbour_offsets.h"
 #include "pipeline/stages.h"
 
 namespace vantorel {
@@ -27,15 +28,9 @@ struct SpeckRule {
 
 // After tone mapping only a sample that stands out from every neighbour is a speck.
 constexpr int LateThreshold = 5;
-constexpr int AllNeighbours = 8;
+constexpr int AllNeighbours = int(NeighbourOffsets.size());
 constexpr int EarlyBrightQuorum = 6;
 constexpr int EarlyDarkQuorum = 7;
-
-constexpr int Neighbours[AllNeighbours] = {-RecordBytes - 1, -RecordBytes, -RecordBytes + 1, -1,
-                                           1,                RecordBytes - 1, RecordBytes,   RecordBytes + 1};
-
-constexpr int ChunkBytes = 512;
-static_assert(ChunkBytes < RecordBytes - 1, "the line above a chunk must lie wholly before it");
 
 // Frames with every other column empty (Mariner 9 frames sampled at half
 // width) are left alone: there every sample would look like a speck.
@@ -54,22 +49,26 @@ bool HasEveryOtherColumnEmpty(const std::uint8_t* frame) {
   return (evenEmpty && lit[1] && lit[3] && lit[5]) || (oddEmpty && lit[0] && lit[2] && lit[4]);
 }
 
-// Decides x one byte at a time; true when its value changed.
+// Which side of v a neighbour must lie on to count.
+constexpr int Darker = -1, Brighter = 1;
+
+// The truncated mean of the neighbours of x lying more than `threshold` on
+// `side` of v, when at least `quorum` of them do; else v.
+int MeanOfStandouts(const std::uint8_t* frame, int x, int v, int side, int threshold, int quorum) {
+  int count = 0, sum = 0;
+  for (int offset : NeighbourOffsets) {
+    const int u = frame[x + offset];
+    if (side * (u - v) > threshold) ++count, sum += u;
+  }
+  return count >= quorum ? sum / count : v;
+}
+
+// Decides x one byte at a time; true when its value changed. The dark test
+// sees what the bright one left.
 bool DespeckleAt(std::uint8_t* frame, int x, const SpeckRule& rule) {
   const int original = frame[x];
-  int v = original;
-  int count = 0, sum = 0;
-  for (int offset : Neighbours) {
-    const int u = frame[x + offset];
-    if (v - u > rule.BrightThreshold) ++count, sum += u;
-  }
-  if (count >= rule.BrightQuorum) v = sum / count;
-  count = 0, sum = 0;
-  for (int offset : Neighbours) {
-    const int u = frame[x + offset];
-    if (u - v > rule.DarkThreshold) ++count, sum += u;
-  }
-  if (count >= rule.DarkQuorum) v = sum / count;
+  int v = MeanOfStandouts(frame, x, original, Darker, rule.BrightThreshold, rule.BrightQuorum);
+  v = MeanOfStandouts(frame, x, v, Brighter, rule.DarkThreshold, rule.DarkQuorum);
   frame[x] = static_cast<std::uint8_t>(v);
   return v != original;
 }
@@ -88,7 +87,7 @@ void FlagSpecks(const std::uint8_t* at, int length, const SpeckRule& rule, std::
     const auto darkerAtMost = std::uint8_t(darkerPossible ? v - brightThreshold - 1 : 0);    // v - u > TB
     const auto brighterAtLeast = std::uint8_t(brighterPossible ? v + darkThreshold + 1 : 255);  // u - v > TD
     std::uint8_t darkerNeighbours = 0, brighterNeighbours = 0;
-    for (int offset : Neighbours) {
+    for (int offset : NeighbourOffsets) {
       const std::uint8_t u = at[i + offset];
       darkerNeighbours += u <= darkerAtMost;
       brighterNeighbours += u >= brighterAtLeast;
@@ -109,20 +108,18 @@ void DespeckleChunk(std::uint8_t* frame, int start, int length, const SpeckRule&
 }
 
 void Despeckle(RenderContext& context, const SpeckRule& rule) {
-  if (!context.On(Option::Despeckle)) return;
-  const int lines = context.LineCount();
-  if (lines <= 0) return;
+  if (!context.On(Option::Despeckle) || context.PresentLines() == 0) return;
   std::uint8_t* frame = context.WorkFrame.data();
   if (HasEveryOtherColumnEmpty(frame)) return;
 
-  // Records 1..lines, within the window, and never where a neighbour would lie
-  // outside the buffer, whatever window the context carries.
+  // Records 1..PresentLines(), within the window, and never where a neighbour
+  // would lie outside the buffer, whatever window the context carries.
   const int lowestSafe = RecordBytes + 1;
   const int highestSafe = int(context.WorkFrame.size()) - RecordBytes - 2;
   const int first = std::max(context.Despeckle.FirstOffset, lowestSafe);
-  const int last = std::min({context.Despeckle.LastOffset, (lines + 1) * RecordBytes - 1, highestSafe});
-  for (int start = first; start <= last; start += ChunkBytes)
-    DespeckleChunk(frame, start, std::min(ChunkBytes, last - start + 1), rule);
+  const int lastPresent = int(SampleOffset(context.PresentLines(), RecordBytes));
+  const int last = std::min({context.Despeckle.LastOffset, lastPresent, highestSafe});
+  ForEachChunk(first, last, [frame, &rule](int start, int length) { DespeckleChunk(frame, start, length, rule); });
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
+#include "frames/file_name.h"
 #include "pipeline/stages.h"
 #include "pipeline/stretch_code_tables.h"
 
@@ -12,16 +12,14 @@ namespace vantorel {
 
 namespace {
 
-constexpr int StretchDefaultCode = 2;
 constexpr int StretchOffsetUnit = 20;
 constexpr int CodeDigitBase = 10;
 
 // File-name positions (0-based) of the table selector and the frame number.
 constexpr std::size_t SelectorPosition = 5;
+constexpr std::size_t SelectorDigits = 2;
 constexpr std::size_t FrameNumberPosition = 8;
 constexpr std::size_t FrameNumberDigits = 3;
-constexpr std::size_t UsableNameLength = FrameNumberPosition + FrameNumberDigits;
-constexpr std::string_view MmePrefix = "MME";
 
 constexpr int GradientLimit = 7;
 // Levels the ramp takes at its darker edge, per gradient step.
@@ -37,24 +35,12 @@ struct Transfer {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The decimal value of two digit characters at `position`, or 0 when they are not digits.
-int TwoDigitValue(std::string_view name, std::size_t position) {
-  if (!IsDigit(name[position]) || !IsDigit(name[position + 1])) return 0;
-  return (name[position] - '0') * CodeDigitBase + (name[position + 1] - '0');
-}
-
-bool HasMmePrefix(std::string_view name) {
-  if (name.size() < MmePrefix.size()) return false;
-  for (std::size_t i = 0; i < MmePrefix.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(name[i])) != MmePrefix[i]) return false;
-  return true;
-}
-
-// The frame number at positions 9..11, or 0 when the name cannot carry one.
-int FrameNumberOf(std::string_view name) {
-  if (name.size() < UsableNameLength) return 0;
+// The decimal number of `digits` characters from `position`, or 0 when the
+// name is shorter or one of them is not a digit.
+int NumberAt(std::string_view name, std::size_t position, std::size_t digits) {
+  if (name.size() < position + digits) return 0;
   int number = 0;
-  for (std::size_t i = FrameNumberPosition; i < UsableNameLength; ++i) {
+  for (std::size_t i = position; i < position + digits; ++i) {
     if (!IsDigit(name[i])) return 0;
     number = number * CodeDigitBase + (name[i] - '0');
   }
@@ -64,12 +50,12 @@ int FrameNumberOf(std::string_view name) {
 // The MME tables are consulted for every usable name; a primary table, when its
 // selector matches and the name is not an "MME" name, overrides what they gave.
 int StretchCodeFor(std::string_view name) {
-  const int frame = FrameNumberOf(name);
-  if (frame < 1 || frame > StretchTableEntries) return StretchDefaultCode;
-  const int selector = TwoDigitValue(name, SelectorPosition);
-  int code = StretchDefaultCode;
+  const int frame = NumberAt(name, FrameNumberPosition, FrameNumberDigits);
+  if (frame < 1 || frame > StretchTableEntries) return DefaultStretchCode;
+  const int selector = NumberAt(name, SelectorPosition, SelectorDigits);
+  int code = DefaultStretchCode;
   if (selector >= 1 && selector <= MmeStretchTableCount) code = StretchCode(MmeStretchTables, selector, frame);
-  if (HasMmePrefix(name))
+  if (HasMariner9NamePrefix(name))
     ++code;
   else if (selector >= 1 && selector <= PrimaryStretchTableCount)
     code = StretchCode(PrimaryStretchTables, selector, frame);
@@ -163,12 +149,11 @@ void MapTones(RenderContext& context) {
   if (std::int64_t{transfer.GainDigit} + steps.ContrastStep < 0) steps.ContrastStep = -transfer.GainDigit;
   const std::int64_t gain = std::int64_t{transfer.GainDigit} + steps.ContrastStep;
 
-  const int lines = context.LineCount();
-  if (lines <= 0) return;
+  if (context.PresentLines() == 0) return;
   steps.GradientStep = std::clamp(steps.GradientStep, -GradientLimit, GradientLimit);
 
   const std::int64_t shift = std::int64_t{steps.BrightnessStep} - transfer.Offset;
-  MapSamples(context.WorkFrame.subspan(RecordBytes, std::size_t(lines) * RecordBytes), gain, shift, steps.GradientStep);
+  MapSamples(context.PresentRecords(), gain, shift, steps.GradientStep);
 }
 
 }  // namespace vantorel

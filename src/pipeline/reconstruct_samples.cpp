@@ -6,10 +6,12 @@
 // vectorises); the comments at each pass say why that gives the very bytes a
 // one-byte-at-a-time sweep would.
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 
-#include "pipeline/flag_scan.h"
+#include "pipeline/chunked_sweep.h"
+#include "pipeline/neighbour_offsets.h"
 #include "pipeline/stages.h"
 
 namespace vantorel {
@@ -29,13 +31,12 @@ constexpr int FarDarkerMargin = 36;
 constexpr int NearDarkerMargin = 5;
 constexpr int NearBlackRingSum = 18;
 
-// At most one record long, so that the bytes one line away from a chunk lie
-// wholly outside it (see the fill passes).
-constexpr int ChunkBytes = 512;
-static_assert(ChunkBytes < RecordBytes);
-
-constexpr int NearRing[] = {-RecordBytes - 1, -RecordBytes, -RecordBytes + 1, -2, -1, 1, 2,
-                            RecordBytes - 1,  RecordBytes,  RecordBytes + 1};
+// The eight neighbours and the samples two away on either side.
+constexpr std::array<int, NeighbourOffsets.size() + 2> NearRing = [] {
+  std::array<int, NeighbourOffsets.size() + 2> ring{-2, 2};
+  std::copy(NeighbourOffsets.begin(), NeighbourOffsets.end(), ring.begin() + 2);
+  return ring;
+}();
 constexpr int OuterRing[] = {-2 * RecordBytes, -RecordBytes - 2, -RecordBytes + 2,
                              2 * RecordBytes,  RecordBytes - 2,  RecordBytes + 2};
 constexpr int OuterRingSize = sizeof(OuterRing) / sizeof(OuterRing[0]);
@@ -57,12 +58,6 @@ static_assert(RoundedMean(23, 2) == 12 && RoundedMean(21, 2) == 10 && RoundedMea
 inline std::uint8_t RoundedPairMean(std::uint8_t a, std::uint8_t b) {
   const auto up = std::uint8_t((a + b + 1) >> 1);
   return std::uint8_t(up - ((a ^ b) & up & 1));
-}
-
-// Visits chunk after chunk of [first, last], handing each its start and length.
-template <typename Visit>
-void ForEachChunk(int first, int last, Visit visit) {
-  for (int start = first; start <= last; start += ChunkBytes) visit(start, std::min(ChunkBytes, last - start + 1));
 }
 
 bool NearRingIsBlank(const std::uint8_t* frame, int x) {
@@ -103,17 +98,20 @@ void RemoveSpecks(std::uint8_t* frame) {
   });
 }
 
+// What passes 2 and 3 leave at a byte: a zero between two non-zero bytes
+// (above and below, or left and right) takes their mean.
+inline std::uint8_t Filled(std::uint8_t at, std::uint8_t before, std::uint8_t after) {
+  const bool fill = (at == 0) & (before != 0) & (after != 0);
+  return fill ? RoundedPairMean(before, after) : at;
+}
+
 // Pass 2. Within a chunk shorter than a record, a write at x is read only as
 // the upper neighbour of x + 968, which lies in a later chunk; so a chunk may
 // be worked all at once.
 void FillVertically(std::uint8_t* frame) {
   ForEachChunk(FillFirstOffset, FillLastOffset, [frame](int start, int length) {
     std::uint8_t* at = frame + start;
-    for (int i = 0; i < length; ++i) {
-      const std::uint8_t above = at[i - RecordBytes], below = at[i + RecordBytes];
-      const bool fill = (at[i] == 0) & (above != 0) & (below != 0);
-      at[i] = fill ? RoundedPairMean(above, below) : at[i];
-    }
+    for (int i = 0; i < length; ++i) at[i] = Filled(at[i], at[i - RecordBytes], at[i + RecordBytes]);
   });
 }
 
@@ -125,11 +123,7 @@ void FillHorizontally(std::uint8_t* frame) {
   ForEachChunk(FillFirstOffset, FillLastOffset, [frame](int start, int length) {
     std::uint8_t filled[ChunkBytes];
     const std::uint8_t* at = frame + start;
-    for (int i = 0; i < length; ++i) {
-      const std::uint8_t left = at[i - 1], right = at[i + 1];
-      const bool fill = (at[i] == 0) & (left != 0) & (right != 0);
-      filled[i] = fill ? RoundedPairMean(left, right) : at[i];
-    }
+    for (int i = 0; i < length; ++i) filled[i] = Filled(at[i], at[i - 1], at[i + 1]);
     std::memcpy(frame + start, filled, std::size_t(length));
   });
 }

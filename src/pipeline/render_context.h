@@ -2,7 +2,9 @@
 // viewer owns FitsPlane and the step counters, which the tone mapping may bound.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -46,7 +48,13 @@ struct RenderContext {
   DespeckleSettings Despeckle;
 
   bool On(Option option) const { return Entry(ActiveOptions, option) == 1; }
-  int LineCount() const { return LineCountFor(BytesRead); }
+  // Image lines the read filled, 0..700. The stages that work on the lines
+  // read touch lines 1..PresentLines() only, and nothing when it is 0.
+  int PresentLines() const { return std::max(0, LineCountFor(BytesRead)); }
+  // Records 1..PresentLines() of WorkFrame, suffixes included.
+  std::span<std::uint8_t> PresentRecords() const {
+    return WorkFrame.subspan(RecordBytes, std::size_t(PresentLines()) * RecordBytes);
+  }
 };
 
 }  // namespace vantorel

@@ -1,11 +1,10 @@
 // Sharpen: a Laplacian over the eight neighbours of every byte of lines 1..n,
 // read from a copy so that each result depends only on the frame as it was.
-#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <span>
 #include <vector>
 
+#include "pipeline/neighbour_offsets.h"
 #include "pipeline/stages.h"
 
 namespace vantorel {
@@ -17,7 +16,7 @@ namespace {
 // instead of whatever lies in front of the buffer.
 constexpr std::size_t Margin = RecordBytes + 1;
 
-constexpr int NeighbourCount = 8;
+constexpr int NeighbourCount = int(NeighbourOffsets.size());
 // t = 0.15 x D, truncated toward zero, in integers.
 constexpr int StrengthNumerator = 3;
 constexpr int StrengthDenominator = 20;
@@ -26,16 +25,19 @@ constexpr int BrightenCeiling = 255;
 
 // The frame with a zero margin around it.
 std::vector<std::uint8_t> PaddedCopy(std::span<const std::uint8_t> frame) {
-  std::vector<std::uint8_t> copy(frame.size() + 2 * Margin, 0);
-  std::memcpy(copy.data() + Margin, frame.data(), frame.size());
+  std::vector<std::uint8_t> copy;
+  copy.reserve(frame.size() + 2 * Margin);
+  copy.insert(copy.end(), Margin, 0);
+  copy.insert(copy.end(), frame.begin(), frame.end());
+  copy.insert(copy.end(), Margin, 0);
   return copy;
 }
 
 // Kept in 16 bits (|3 x D| <= 6,120) so that the loop vectorises eight bytes at a time.
 std::uint8_t SharpenSample(const std::uint8_t* q) {
   const std::int16_t v = q[0];
-  const auto neighbourSum = std::int16_t(q[-RecordBytes - 1] + q[-RecordBytes] + q[-RecordBytes + 1] + q[-1] + q[1] +
-                                         q[RecordBytes - 1] + q[RecordBytes] + q[RecordBytes + 1]);
+  std::int16_t neighbourSum = 0;
+  for (int offset : NeighbourOffsets) neighbourSum = std::int16_t(neighbourSum + q[offset]);
   const auto laplacian = std::int16_t(neighbourSum - NeighbourCount * v);
   const auto t = std::int16_t(std::int16_t(StrengthNumerator * laplacian) / StrengthDenominator);
   // Darkening (t > 0) applies when it stays at or above 0, brightening
@@ -48,15 +50,11 @@ std::uint8_t SharpenSample(const std::uint8_t* q) {
 }  // namespace
 
 void SharpenStage(RenderContext& context) {
-  if (!context.On(Option::Sharpen)) return;
-  const int lines = context.LineCount();
-  if (lines < 1) return;
+  if (!context.On(Option::Sharpen) || context.PresentLines() == 0) return;
   const std::vector<std::uint8_t> copy = PaddedCopy(context.WorkFrame);
-  const std::size_t first = RecordBytes;
-  const std::size_t end = std::min(std::size_t(lines + 1) * RecordBytes, context.WorkFrame.size());
-  const std::uint8_t* q = copy.data() + Margin;
-  std::uint8_t* frame = context.WorkFrame.data();
-  for (std::size_t p = first; p < end; ++p) frame[p] = SharpenSample(q + p);
+  const std::span<std::uint8_t> records = context.PresentRecords();
+  const std::uint8_t* q = copy.data() + Margin + RecordBytes;  // record 1 of the copy
+  for (std::size_t i = 0; i < records.size(); ++i) records[i] = SharpenSample(q + i);
 }
 
 }  // namespace vantorel

@@ -6,9 +6,6 @@ namespace vantorel {
 
 namespace {
 
-// The code a frame gets when no table entry says otherwise: gain 2, offset 0.
-constexpr std::uint8_t DefaultStretchCode = 2;
-
 // A known stretch of a table: codes for consecutive frames from `firstEntry` on.
 struct KnownCodes {
   int table;

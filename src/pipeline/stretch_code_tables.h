@@ -12,6 +12,9 @@ inline constexpr int PrimaryStretchTableCount = 57;
 inline constexpr int MmeStretchTableCount = 34;
 inline constexpr int StretchTableEntries = 230;
 
+// The code a frame gets when no table entry says otherwise: gain 2, offset 0.
+inline constexpr std::uint8_t DefaultStretchCode = 2;
+
 // Entry i - 1 holds the code of frame number i.
 using StretchTable = std::array<std::uint8_t, StretchTableEntries>;
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "pipeline/run_pipeline.h"
 #include "support/test_support.h"
 
@@ -42,6 +44,30 @@ TEST(RunPipelineTest, OriginalEqualsTheFullChainWithEverythingOff) {
     EXPECT_EQ(full.Bitmap, original.Bitmap);
     EXPECT_EQ(full.Fits, original.Fits);
     EXPECT_EQ(GreyPixel(full, 692, 1), Marker(9, 1));  // file line 9 on the ninth row from the top
+  }
+}
+
+// A read too short for line 1 leaves every line alone, whichever stages are on,
+// and composes nothing; the tone mapping still raises the contrast but leaves
+// the gradient unclamped.
+TEST(RunPipelineTest, ReadWithoutALineTouchesNoLine) {
+  for (std::int32_t bytesRead : {-3 * RecordBytes, 0, RecordBytes - 1, 2 * RecordBytes - 1}) {
+    StageHarness h;
+    testing::FillMarked(h);
+    h.BytesRead = bytesRead;
+    for (Option option : {Option::Stretch, Option::Despeckle, Option::Flip, Option::Sharpen, Option::Invert,
+                          Option::Colorize})
+      h.With(option);
+    h.Steps = {10, -5, 9};
+    std::fill(h.Fits.begin(), h.Fits.end(), 0xAA);  // an earlier frame's samples
+    const FrameBuffer before = h.Work;
+    testing::RunStage(h, RunPipeline);
+    EXPECT_EQ(h.Work, before) << bytesRead;
+    EXPECT_EQ(std::count(h.Fits.begin(), h.Fits.end(), 0), std::ptrdiff_t(h.Fits.size())) << bytesRead;
+    EXPECT_EQ(std::count(h.Bitmap.begin() + BmpHeaderBytes, h.Bitmap.end(), 0),
+              std::ptrdiff_t(h.Bitmap.size() - BmpHeaderBytes)) << bytesRead;
+    EXPECT_EQ(h.Steps.ContrastStep, -2) << bytesRead;
+    EXPECT_EQ(h.Steps.GradientStep, 9) << bytesRead;
   }
 }
 
