@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <ostream>
 #include <random>
 #include <utility>
 
@@ -50,7 +51,16 @@ TEST(Despeckle, ReplacesOnlyWhenTheQuorumIsReached) {
   }
 }
 
-class DespeckleStage : public ::testing::TestWithParam<Stage> {};
+// A stage and what it decides with once the settings' thresholds are 7 and 12.
+struct StageCase {
+  const char* caseName;
+  Stage stage;
+  int brightThreshold, brightQuorum, darkThreshold, darkQuorum;
+};
+
+void PrintTo(const StageCase& c, std::ostream* out) { *out << c.caseName; }
+
+class DespeckleStage : public ::testing::TestWithParam<StageCase> {};
 
 // Columns 399..404 of lines 31..630 (X lit, . zero) decide whether the frame is skipped.
 TEST_P(DespeckleStage, SkipsAFrameWithEveryOtherTestColumnEmpty) {
@@ -62,7 +72,7 @@ TEST_P(DespeckleStage, SkipsAFrameWithEveryOtherTestColumnEmpty) {
     for (int line = 31; line <= 630; ++line)
       for (int s = 399; s <= 404; ++s) h.Work[std::size_t(line) * RecordBytes + s] = columns[s - 399] == 'X' ? 90 : 0;
     h.At(200, 100) = 200;
-    testing::RunStage(h.With(Option::Despeckle), GetParam());
+    testing::RunStage(h.With(Option::Despeckle), GetParam().stage);
     EXPECT_EQ(h.At(200, 100), skipped ? 200 : 50) << columns;
   }
 }
@@ -88,17 +98,19 @@ TEST_P(DespeckleStage, MatchesAPlainSweepOnANoisyRandomFrame) {
   for (std::uint8_t& byte : h.Work) byte = std::uint8_t(random() % 100 < 5 ? random() % 256 : 100 + random() % 15);
   h.BytesRead = 650 * RecordBytes;
   FrameBuffer expected = h.Work;
-  const bool early = GetParam() == DespeckleEarly;
-  DespecklePlainly(expected, 649, early ? 7 : 5, early ? 6 : 8, early ? 12 : 5, early ? 7 : 8);
+  const StageCase& c = GetParam();
+  DespecklePlainly(expected, 649, c.brightThreshold, c.brightQuorum, c.darkThreshold, c.darkQuorum);
   RenderContext context = h.With(Option::Despeckle).Context();
   context.Despeckle.BrightSpeckThreshold = 7;
   context.Despeckle.DarkSpeckThreshold = 12;
-  GetParam()(context);
+  c.stage(context);
   EXPECT_EQ(h.Work, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothStages, DespeckleStage, ::testing::Values(DespeckleEarly, DespeckleLate),
-                         [](const auto& info) { return info.param == DespeckleEarly ? "Early" : "Late"; });
+INSTANTIATE_TEST_SUITE_P(BothStages, DespeckleStage,
+                         ::testing::Values(StageCase{"Early", DespeckleEarly, 7, 6, 12, 7},
+                                           StageCase{"Late", DespeckleLate, 5, 8, 5, 8}),
+                         ::testing::PrintToStringParamName());
 
 }  // namespace
 }  // namespace vantorel
