@@ -74,7 +74,8 @@ struct BenchFrame {
       fs::create_directories(folder);
       Path = (folder / "MVE0000.000").string();
       const FrameBuffer synthetic = SyntheticFrame();
-      std::ofstream(Path, std::ios::binary).write(reinterpret_cast<const char*>(synthetic.data()), std::streamsize(synthetic.size()));
+      std::ofstream(Path, std::ios::binary)
+          .write(reinterpret_cast<const char*>(synthetic.data()), std::streamsize(synthetic.size()));
     }
     FrameRead read = ReadFrameFile(Path);
     Pristine = MakeFrameBuffer();
@@ -126,8 +127,8 @@ BENCHMARK_CAPTURE(BM_RunPipeline, every_option_off, AllOff)->Unit(benchmark::kMi
 BENCHMARK_CAPTURE(BM_RunPipeline, every_option_on, AllOn)->Unit(benchmark::kMillisecond);
 
 using StageFunction = void (*)(RenderContext&);
-constexpr StageFunction Chain[] = {ReconstructSamples, FlipStage,    DespeckleEarly, MapTones,
-                                   DespeckleLate,      SharpenStage, InvertStage,    RotateStage,
+constexpr StageFunction Chain[] = {ReconstructSamples, FlipStage,         DespeckleEarly, MapTones,
+                                   DespeckleLate,      SharpenStage,      InvertStage,    RotateStage,
                                    MinimizeStage,      WriteBitmapHeader, ComposeBitmap};
 
 // One stage alone, fed what the stages before it hand it with every option on

@@ -40,12 +40,12 @@ namespace {
 namespace fs = std::filesystem;
 using namespace vantorel;
 
-#define FUZZ_CHECK(condition, message)                                                              \
-  do {                                                                                              \
-    if (!(condition)) {                                                                             \
+#define FUZZ_CHECK(condition, message)                                                                \
+  do {                                                                                                \
+    if (!(condition)) {                                                                               \
       std::fprintf(stderr, "vantorel-fuzz: check failed: %s (%s:%d)\n", message, __FILE__, __LINE__); \
-      std::abort();                                                                                 \
-    }                                                                                               \
+      std::abort();                                                                                   \
+    }                                                                                                 \
   } while (false)
 
 constexpr std::size_t ControlBytes = 48;
@@ -279,14 +279,26 @@ std::optional<Picture> Run(Viewer& viewer, const Input& input, Step step, bool& 
     }
     case Command::ShowOriginalImage: picture = viewer.ShowOriginalImage(); break;
     case Command::RenderWithSteps: picture = viewer.RenderWithSteps(StepsFor(input, step.Argument)); break;
-    case Command::NextFile: picture = viewer.NextFile(); loaded = picture.has_value(); break;
-    case Command::PreviousFile: picture = viewer.PreviousFile(); loaded = picture.has_value(); break;
+    case Command::NextFile:
+      picture = viewer.NextFile();
+      loaded = picture.has_value();
+      break;
+    case Command::PreviousFile:
+      picture = viewer.PreviousFile();
+      loaded = picture.has_value();
+      break;
     case Command::StartScan: viewer.StartScan(ScanDirection(step.Argument % 3)); break;
-    case Command::ScanTick: picture = viewer.ScanTick(); loaded = picture.has_value(); break;
+    case Command::ScanTick:
+      picture = viewer.ScanTick();
+      loaded = picture.has_value();
+      break;
     case Command::StopScan: viewer.StopScan(); break;
     case Command::ChooseScanPause: viewer.ChooseScanPause(int(step.Argument % 6)); break;
     case Command::CloseImageWindow: viewer.CloseImageWindow(); break;
-    case Command::OpenFrame: picture = viewer.OpenFrame(OpenTarget(input, step.Argument)); loaded = true; break;
+    case Command::OpenFrame:
+      picture = viewer.OpenFrame(OpenTarget(input, step.Argument));
+      loaded = true;
+      break;
     case Command::Count: break;
   }
   return picture;

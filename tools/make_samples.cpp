@@ -85,9 +85,9 @@ struct Mariner10Header {
   std::string Year;           // 2
   std::string Day;            // 3
   std::string Hours, Minutes, Seconds;
-  std::uint8_t CameraByte;    // C1 (A) or C2 (B)
-  std::uint8_t FilterByte;    // F1..F8
-  std::string ExposureMs;     // up to 7 characters
+  std::uint8_t CameraByte;  // C1 (A) or C2 (B)
+  std::uint8_t FilterByte;  // F1..F8
+  std::string ExposureMs;   // up to 7 characters
 };
 
 void PutField(Bytes& file, ByteRange field, std::string_view text) { PutText(file, field.Offset, text, field.Length); }
@@ -168,8 +168,8 @@ std::vector<Crater> PlaceCraters(const Scene& scene, Random& random) {
     // Small craters far outnumber large ones.
     const double t = random.Unit();
     const double radius = scene.CraterMinRadius + (scene.CraterMaxRadius - scene.CraterMinRadius) * t * t * t;
-    craters.push_back({double(random.Between(0, PictureSamples - 1)), double(random.Between(0, FrameLines - 1)),
-                       radius});
+    craters.push_back(
+        {double(random.Between(0, PictureSamples - 1)), double(random.Between(0, FrameLines - 1)), radius});
   }
   return craters;
 }
@@ -190,13 +190,10 @@ void AddCraterSlopes(const std::vector<Crater>& craters, double x, double y, dou
   }
 }
 
-std::uint8_t Clamp(double value, int low) {
-  return std::uint8_t(std::clamp(int(std::lround(value)), low, 255));
-}
+std::uint8_t Clamp(double value, int low) { return std::uint8_t(std::clamp(int(std::lround(value)), low, 255)); }
 
 // One sample of the scene: the sky is dark but not zero; zero is left to the defects.
-std::uint8_t SceneSample(const Scene& scene, const std::vector<Crater>& craters, int line, int sample,
-                         Random& grain) {
+std::uint8_t SceneSample(const Scene& scene, const std::vector<Crater>& craters, int line, int sample, Random& grain) {
   const double x = sample - 1, y = line - 1;
   const double dx = (x - scene.DiscX) / scene.DiscRadius;
   const double dy = (y - scene.DiscY) / scene.DiscRadius;
@@ -229,7 +226,8 @@ void AddDefects(Bytes& file, int firstRecord, int lines, int droppedLine, Random
     const int length = random.Between(2, 12);
     for (int s = start; s < start + length; ++s) at(line, s) = 0;
   }
-  for (int i = 0; i < 300; ++i) at(random.Between(1, lines), random.Between(1, PictureSamples)) = std::uint8_t(random.Between(235, 255));
+  for (int i = 0; i < 300; ++i)
+    at(random.Between(1, lines), random.Between(1, PictureSamples)) = std::uint8_t(random.Between(235, 255));
   for (int i = 0; i < 300; ++i) {
     std::uint8_t& sample = at(random.Between(1, lines), random.Between(1, PictureSamples));
     sample = std::uint8_t(std::max(1, sample / 5));
@@ -315,10 +313,9 @@ void MakeSamples(const std::filesystem::path& folder) {
 
   // Mars with its terminator; the text header of the Mariner 9 volumes.
   WriteFrame(folder, "MME0101.001",
-             Mariner9Frame({"MARINER 9 CAM B PIC 712", "DAS TIME 07125713", "REV 128 ORBIT 064",
-                            "DATE 1972/01/12", "GMT 02:41:17", "FILTER 3 ORANGE", "EXPOSURE 0.0480 SEC",
-                            "TARGET MARS", "LAT -23.4 LON 147.2", "RANGE 4217 KM", "SUN ELEV 18.6 DEG",
-                            "PHASE 61.3 DEG"},
+             Mariner9Frame({"MARINER 9 CAM B PIC 712", "DAS TIME 07125713", "REV 128 ORBIT 064", "DATE 1972/01/12",
+                            "GMT 02:41:17", "FILTER 3 ORANGE", "EXPOSURE 0.0480 SEC", "TARGET MARS",
+                            "LAT -23.4 LON 147.2", "RANGE 4217 KM", "SUN ELEV 18.6 DEG", "PHASE 61.3 DEG"},
                            {0x4004u, 400, 330, 290, 0.55, -0.35, 0.76, 0.8, 70, 2, 38}, 257));
 }
 

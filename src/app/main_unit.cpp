@@ -469,17 +469,15 @@ void TMainForm::SavePictureAs(const QString& fileName) {
   std::vector<std::uint8_t> fitsFile;
   vantorel::SaveChunks chunks;
   switch (vantorel::SaveFormatFor(path)) {
-    case vantorel::SaveFormat::Bmp:
-      chunks.emplace_back(imageWindow_->BmpFile());
-      break;
+    case vantorel::SaveFormat::Bmp: chunks.emplace_back(imageWindow_->BmpFile()); break;
     case vantorel::SaveFormat::Fits:
       fitsFile = vantorel::BuildFitsFile(viewer_.Document().LabelCards(), viewer_.Document().FitsPlane());
       chunks.emplace_back(fitsFile);
       break;
     case vantorel::SaveFormat::Unsupported:
-      dialogs_.ShowInformation(this, "Save image",
-                               QString("%1 was not saved: Save As writes files ending in .bmp, .fit or .fits.")
-                                   .arg(shownPath));
+      dialogs_.ShowInformation(
+          this, "Save image",
+          QString("%1 was not saved: Save As writes files ending in .bmp, .fit or .fits.").arg(shownPath));
       return;
   }
   const vantorel::SaveOutcome outcome = chunkWriter_ ? vantorel::SaveFileAtomically(path, chunks, chunkWriter_)

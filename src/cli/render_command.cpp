@@ -10,9 +10,9 @@
 #include "cli/png_encoder.h"
 #include "cli/render_arguments.h"
 #include "frames/file_name.h"
+#include "output/atomic_file.h"
 #include "output/fits_file.h"
 #include "output/same_entry.h"
-#include "output/atomic_file.h"
 #include "viewer/frame_document.h"
 
 namespace vantorel::cli {
@@ -159,19 +159,14 @@ int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
   const RenderArguments& arguments = parsed.Arguments;
   try {
     switch (arguments.Mode) {
-      case RenderMode::Help:
-        out << UsageText();
-        return ExitSuccess;
-      case RenderMode::Version:
-        out << kProgram << ' ' << VANTOREL_VERSION << '\n';
-        return ExitSuccess;
+      case RenderMode::Help: out << UsageText(); return ExitSuccess;
+      case RenderMode::Version: out << kProgram << ' ' << VANTOREL_VERSION << '\n'; return ExitSuccess;
       case RenderMode::Info:
-      case RenderMode::Cards:
-        return PrintHeader(arguments, out, err);
+      case RenderMode::Cards: return PrintHeader(arguments, out, err);
       case RenderMode::Render:
         if (!arguments.OutputDirectory.empty()) return RenderIntoFolder(arguments, err);
-        return RenderToFileGuarded(arguments, arguments.Frames.front(), arguments.Output,
-                                   FramesOfRun(arguments.Frames), err)
+        return RenderToFileGuarded(arguments, arguments.Frames.front(), arguments.Output, FramesOfRun(arguments.Frames),
+                                   err)
                    ? ExitSuccess
                    : ExitFailure;
     }

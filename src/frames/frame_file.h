@@ -10,7 +10,7 @@
 namespace vantorel {
 
 struct FrameRead {
-  FrameBuffer WorkFrame;       // FrameBytes, zero past the bytes read
+  FrameBuffer WorkFrame;        // FrameBytes, zero past the bytes read
   std::int32_t BytesRead = -1;  // -1 when the file could not be read
   std::string Error;            // why it could not be read; empty on success
 };

@@ -20,8 +20,8 @@ inline constexpr int FrameRecords = 726;
 inline constexpr std::size_t FrameBytes = std::size_t{FrameRecords} * RecordBytes;  // 702,768
 
 // The three file sizes the directory listing accepts.
-inline constexpr std::int64_t ShortFrameFileBytes = 670'824;    // 693 records
-inline constexpr std::int64_t FullFrameFileBytes = 702'768;     // 726 records
+inline constexpr std::int64_t ShortFrameFileBytes = 670'824;     // 693 records
+inline constexpr std::int64_t FullFrameFileBytes = 702'768;      // 726 records
 inline constexpr std::int64_t Mariner9FrameFileBytes = 704'176;  // 727 records and 440 bytes
 
 // Header byte that selects the Mariner 9 arrangement, and its value (EBCDIC "9").
@@ -30,11 +30,12 @@ inline constexpr std::uint8_t Mariner9MarkByte = 0xF9;
 
 // The composed BMP: 54-byte header and 700 bottom-up rows of 832 BGR pixels.
 inline constexpr int BmpHeaderBytes = 54;
-inline constexpr int BmpRowBytes = PictureSamples * 3;                                   // 2,496
-inline constexpr std::size_t BmpPixelBytes = std::size_t{BmpRowBytes} * FrameLines;     // 1,747,200
-inline constexpr std::size_t BmpFileBytes = BmpHeaderBytes + BmpPixelBytes;             // 1,747,254
+inline constexpr int BmpRowBytes = PictureSamples * 3;                               // 2,496
+inline constexpr std::size_t BmpPixelBytes = std::size_t{BmpRowBytes} * FrameLines;  // 1,747,200
+inline constexpr std::size_t BmpFileBytes = BmpHeaderBytes + BmpPixelBytes;          // 1,747,254
 // The render buffer is larger than the BMP it holds; the tail stays zero.
-inline constexpr std::size_t BitmapImageBytes = BmpHeaderBytes + std::size_t{3} * RecordBytes * FrameLines;  // 2,032,854
+inline constexpr std::size_t BitmapImageBytes =
+    BmpHeaderBytes + std::size_t{3} * RecordBytes * FrameLines;  // 2,032,854
 
 // Grey plane written after the FITS cards: 700 rows of 832 samples, line 1 first.
 inline constexpr std::size_t FitsPlaneBytes = std::size_t{PictureSamples} * FrameLines;  // 582,400

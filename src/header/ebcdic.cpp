@@ -10,8 +10,7 @@ namespace {
 constexpr std::size_t EbcdicCodeCount = 256;
 
 // Fills `count` consecutive codes from `firstCode` with consecutive characters.
-constexpr void MapRun(std::array<char, EbcdicCodeCount>& table, std::size_t firstCode, char firstChar,
-                      int count) {
+constexpr void MapRun(std::array<char, EbcdicCodeCount>& table, std::size_t firstCode, char firstChar, int count) {
   for (int i = 0; i < count; ++i) table[firstCode + std::size_t(i)] = char(firstChar + i);
 }
 

@@ -16,8 +16,14 @@ constexpr std::string_view Mariner9HeaderMark = "MARINER 9";
 
 constexpr char GmtSeparator = '/';
 constexpr std::string_view FilterNames[] = {
-    "Wide-angle image relay mirror", "Blue bandpass", "UV polarizing",    "Minus UV high pass",
-    "Clear",                         "UV bandpass",   "Defocusing lens", "Yellow bandpass)",
+    "Wide-angle image relay mirror",
+    "Blue bandpass",
+    "UV polarizing",
+    "Minus UV high pass",
+    "Clear",
+    "UV bandpass",
+    "Defocusing lens",
+    "Yellow bandpass)",
 };
 constexpr std::size_t FilterCount = std::size(FilterNames);
 constexpr std::string_view UnknownFilterDigit = " ";
@@ -57,8 +63,8 @@ HeaderFields DecodeFields(std::span<const std::uint8_t> frame) {
   fields.FdsCount = DecodeRange(frame, FdsCountBytes);
   fields.Year = DecodeRange(frame, YearBytes);
   fields.Day = DecodeRange(frame, DayBytes);
-  fields.Gmt = DecodeRange(frame, GmtHourBytes) + GmtSeparator + DecodeRange(frame, GmtMinuteBytes) +
-               GmtSeparator + DecodeRange(frame, GmtSecondBytes);
+  fields.Gmt = DecodeRange(frame, GmtHourBytes) + GmtSeparator + DecodeRange(frame, GmtMinuteBytes) + GmtSeparator +
+               DecodeRange(frame, GmtSecondBytes);
   fields.Exposure = DecodeRange(frame, ExposureBytes);
   return fields;
 }
@@ -95,9 +101,8 @@ void FillMariner10InfoBox(std::span<const std::uint8_t> frame, HeaderState& stat
 
 void FillUnknownInfoBox(HeaderState& state) {
   state.InfoBox = {
-      "Spacecraft = Unknown", "Data set = Unknown", "FDS count = Unknown",
-      "Year = Unknown",       "Day = Unknown",      "GMT = Unknown",
-      "Camera = Unknown",     "Filter = Unknown",   "Exposure = Unknown",
+      "Spacecraft = Unknown", "Data set = Unknown", "FDS count = Unknown", "Year = Unknown",     "Day = Unknown",
+      "GMT = Unknown",        "Camera = Unknown",   "Filter = Unknown",    "Exposure = Unknown",
   };
   state.Fields.FilterDigit.clear();
 }

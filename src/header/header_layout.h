@@ -42,8 +42,18 @@ inline constexpr ByteRange ExposureBytes{196, 7};
 // 72 characters, one character skipped after each.
 inline constexpr int Mariner9LineCount = 12;
 inline constexpr std::array<ByteRange, Mariner9LineCount> Mariner9LinePieces = {{
-    {0, 23}, {24, 24}, {49, 22}, {72, 23}, {96, 24}, {121, 22},
-    {144, 23}, {168, 24}, {193, 22}, {216, 23}, {240, 24}, {265, 22},
+    {0, 23},
+    {24, 24},
+    {49, 22},
+    {72, 23},
+    {96, 24},
+    {121, 22},
+    {144, 23},
+    {168, 24},
+    {193, 22},
+    {216, 23},
+    {240, 24},
+    {265, 22},
 }};
 
 }  // namespace vantorel

@@ -129,14 +129,13 @@ void WriteMariner10Cards(const HeaderState& state, LabelCardSet& cards) {
   const HeaderFields& fields = state.Fields;
   Card(cards, PictureNumberCard) = DescriptiveCard("PICTURE_NUMBER", "FDS=" + fields.FdsCount);
   Card(cards, CameraCard) = DescriptiveCard("CAMERA", UpperAscii(labels[CameraLabel]));
-  Card(cards, CreationDateCard) = DescriptiveCard(
-      "IMAGE_CREATION_DATE",
-      UpperAscii(labels[YearLabel]) + ' ' + UpperAscii(labels[DayLabel]) + ' ' + UpperAscii(labels[GmtLabel]));
+  Card(cards, CreationDateCard) =
+      DescriptiveCard("IMAGE_CREATION_DATE", UpperAscii(labels[YearLabel]) + ' ' + UpperAscii(labels[DayLabel]) + ' ' +
+                                                 UpperAscii(labels[GmtLabel]));
   Card(cards, DasTimeCard) = DescriptiveCard("DAS_TIME", "NULL");
   Card(cards, FilterNumberCard) =
       DescriptiveCard("FILTER_NUMBER", fields.FilterDigit + ' ' + UpperAscii(labels[FilterLabel]));
-  Card(cards, ExposureCard) =
-      DescriptiveCard("EXPOSURE_DURATION", WithoutLeadingSpaces(fields.Exposure) + " MSEC");
+  Card(cards, ExposureCard) = DescriptiveCard("EXPOSURE_DURATION", WithoutLeadingSpaces(fields.Exposure) + " MSEC");
 }
 
 }  // namespace

@@ -12,8 +12,8 @@
 namespace vantorel {
 
 inline constexpr std::size_t FitsCardBytes = 80;
-inline constexpr std::size_t FitsHeaderBytes = FitsCardBytes * LabelCardCount;     // 2,880
-inline constexpr std::size_t FitsFileBytes = FitsHeaderBytes + FitsPlaneBytes;     // 585,280
+inline constexpr std::size_t FitsHeaderBytes = FitsCardBytes * LabelCardCount;  // 2,880
+inline constexpr std::size_t FitsFileBytes = FitsHeaderBytes + FitsPlaneBytes;  // 585,280
 
 // The 2,880-byte header block: each card space-padded to 80 bytes.
 std::vector<std::uint8_t> BuildFitsHeader(const LabelCardSet& cards);

@@ -2,10 +2,10 @@
 // writes over a frame it reads.
 #pragma once
 
+#include <sys/types.h>
 #include <compare>
 #include <optional>
 #include <string>
-#include <sys/types.h>
 
 namespace vantorel {
 

@@ -44,10 +44,8 @@ struct SampleRun {
 SampleRun ColouredSamples(Mode mode, int line) {
   constexpr SampleRun none{1, 0};
   switch (mode) {
-    case Mode::Grey:
-      return none;
-    case Mode::Colour:
-      return {1, PictureSamples};
+    case Mode::Grey: return none;
+    case Mode::Colour: return {1, PictureSamples};
     case Mode::ColourWindow:
       if (line < ColourWindow.FirstLine || line > ColourWindow.LastLine) return none;
       return {ColourWindow.FirstSample, ColourWindow.LastSample};

@@ -84,7 +84,7 @@ void FlagSpecks(const std::uint8_t* at, int length, const SpeckRule& rule, std::
   for (int i = 0; i < length; ++i) {
     const int v = at[i];
     const bool darkerPossible = v > brightThreshold, brighterPossible = v + darkThreshold < 255;
-    const auto darkerAtMost = std::uint8_t(darkerPossible ? v - brightThreshold - 1 : 0);    // v - u > TB
+    const auto darkerAtMost = std::uint8_t(darkerPossible ? v - brightThreshold - 1 : 0);       // v - u > TB
     const auto brighterAtLeast = std::uint8_t(brighterPossible ? v + darkThreshold + 1 : 255);  // u - v > TD
     std::uint8_t darkerNeighbours = 0, brighterNeighbours = 0;
     for (int offset : NeighbourOffsets) {
@@ -92,8 +92,8 @@ void FlagSpecks(const std::uint8_t* at, int length, const SpeckRule& rule, std::
       darkerNeighbours += u <= darkerAtMost;
       brighterNeighbours += u >= brighterAtLeast;
     }
-    flags[i] = (darkerPossible & (darkerNeighbours >= brightQuorum)) |
-               (brighterPossible & (brighterNeighbours >= darkQuorum));
+    flags[i] =
+        (darkerPossible & (darkerNeighbours >= brightQuorum)) | (brighterPossible & (brighterNeighbours >= darkQuorum));
   }
 }
 

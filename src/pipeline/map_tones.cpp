@@ -135,7 +135,8 @@ void MapSamples(std::span<std::uint8_t> bytes, std::int64_t gain, std::int64_t s
   const std::int16_t narrowShift = NarrowShift(shift, gain);
   if (gain == 0) return MapNarrow(bytes, HalveTiesToEven<std::int16_t>, narrowShift, ramp);
   const auto narrowGain = std::int16_t(gain);
-  MapNarrow(bytes, [narrowGain](std::int16_t u) { return std::int16_t(u * narrowGain); }, narrowShift, ramp);
+  MapNarrow(
+      bytes, [narrowGain](std::int16_t u) { return std::int16_t(u * narrowGain); }, narrowShift, ramp);
 }
 
 }  // namespace

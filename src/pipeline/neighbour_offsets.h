@@ -8,7 +8,7 @@
 namespace vantorel {
 
 // The three on the line above, left, right, the three on the line below.
-inline constexpr std::array<int, 8> NeighbourOffsets = {
-    -RecordBytes - 1, -RecordBytes, -RecordBytes + 1, -1, 1, RecordBytes - 1, RecordBytes, RecordBytes + 1};
+inline constexpr std::array<int, 8> NeighbourOffsets = {-RecordBytes - 1, -RecordBytes, -RecordBytes + 1, -1, 1,
+                                                        RecordBytes - 1,  RecordBytes,  RecordBytes + 1};
 
 }  // namespace vantorel

@@ -19,11 +19,11 @@ namespace vantorel {
 namespace {
 
 // Pass 1 looks two lines and two samples out, so it keeps off the outer lines.
-constexpr int SpeckFirstOffset = 3 * RecordBytes + 2;           // 2,906: (line 3, s = 2)
+constexpr int SpeckFirstOffset = 3 * RecordBytes + 2;                // 2,906: (line 3, s = 2)
 constexpr int SpeckLastOffset = (FrameLines - 3) * RecordBytes - 3;  // 674,693: (line 696, s = 965)
 // The fill passes start at line 1, whose upper neighbour is the header record.
-constexpr int FillFirstOffset = RecordBytes;                         // 968: (line 1, s = 0)
-constexpr int FillLastOffset = (FrameLines - 1) * RecordBytes - 3;   // 676,629: (line 698, s = 965)
+constexpr int FillFirstOffset = RecordBytes;                        // 968: (line 1, s = 0)
+constexpr int FillLastOffset = (FrameLines - 1) * RecordBytes - 3;  // 676,629: (line 698, s = 965)
 
 // A speck is replaced when its outer ring is this much darker on every side...
 constexpr int FarDarkerMargin = 36;

@@ -31,7 +31,7 @@ struct ToneSteps {
 
 // The first despeckle stage's window and thresholds, set when a frame is opened.
 struct DespeckleSettings {
-  int FirstOffset = 2 * RecordBytes + 1;             // 1,937: (line 2, s = 1)
+  int FirstOffset = 2 * RecordBytes + 1;                // 1,937: (line 2, s = 1)
   int LastOffset = (FrameLines - 1) * RecordBytes - 3;  // 676,629: (line 698, s = 965)
   std::uint8_t BrightSpeckThreshold = 10;
   std::uint8_t DarkSpeckThreshold = 10;
@@ -42,7 +42,7 @@ struct RenderContext {
   std::span<std::uint8_t> BitmapImage;  // BitmapImageBytes, zero-filled
   std::span<std::uint8_t> FitsPlane;    // FitsPlaneBytes
   OptionSet ActiveOptions{};
-  ToneSteps* Steps = nullptr;           // the viewer's counters; MapTones stores bounds back
+  ToneSteps* Steps = nullptr;  // the viewer's counters; MapTones stores bounds back
   std::int32_t BytesRead = 0;
   std::string_view CurrentFileName;
   DespeckleSettings Despeckle;

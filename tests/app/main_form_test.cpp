@@ -20,33 +20,64 @@ struct Command {
   EnabledWhen enabled;
 };
 
-const Command kMenuItems[] = {
-    {"Open1", "&Open...", N}, {"Next1", "&Next ", F}, {"Previous1", "Pr&evious", F}, {"SaveAs1", "Save &As...", F},
-    {"ScanForward1", "Scan Forward", F}, {"ScanBackward1", "Scan Backward", F}, {"ScanStop1", "Scan Stop", F},
-    {"Print1", "&Print...", F}, {"PrintSetup1", "P&rint Setup...", F}, {"Exit1", "E&xit", A},
-    {"Atostretch1", "Contrast &Stretch", A}, {"Despeckleon1", "&Despeckle ", A}, {"Reconstruct1", "&Reconstruction", A},
-    {"FlipVertically1", "&Flip Vertically", A}, {"Rotate1", "R&otate", A}, {"Sharpen1", "S&harpen", A},
-    {"Invert1", "&Invert", A}, {"Minimize1", "&Minimize", A}, {"Colour1", "&Colorize", A}, {"Toolbar1", "Toolbar", A},
-    {"N2seconds1", "2 seconds", A}, {"N3seconds1", "3 seconds", A}, {"N4seconds1", "4 seconds", A},
-    {"N5seconds1", "5 seconds", A}, {"About1", "&About...", A}};
+const Command kMenuItems[] = {{"Open1", "&Open...", N},
+                              {"Next1", "&Next ", F},
+                              {"Previous1", "Pr&evious", F},
+                              {"SaveAs1", "Save &As...", F},
+                              {"ScanForward1", "Scan Forward", F},
+                              {"ScanBackward1", "Scan Backward", F},
+                              {"ScanStop1", "Scan Stop", F},
+                              {"Print1", "&Print...", F},
+                              {"PrintSetup1", "P&rint Setup...", F},
+                              {"Exit1", "E&xit", A},
+                              {"Atostretch1", "Contrast &Stretch", A},
+                              {"Despeckleon1", "&Despeckle ", A},
+                              {"Reconstruct1", "&Reconstruction", A},
+                              {"FlipVertically1", "&Flip Vertically", A},
+                              {"Rotate1", "R&otate", A},
+                              {"Sharpen1", "S&harpen", A},
+                              {"Invert1", "&Invert", A},
+                              {"Minimize1", "&Minimize", A},
+                              {"Colour1", "&Colorize", A},
+                              {"Toolbar1", "Toolbar", A},
+                              {"N2seconds1", "2 seconds", A},
+                              {"N3seconds1", "3 seconds", A},
+                              {"N4seconds1", "4 seconds", A},
+                              {"N5seconds1", "5 seconds", A},
+                              {"About1", "&About...", A}};
 
-const Command kToolButtons[] = {
-    {"FileOpenBtn", "Open", N}, {"FileSaveBtn", "Save as ", F}, {"ToolButton17", "Print", F},
-    {"FileTylAutBtn", "Scan Backword", F}, {"FileTylBtn", "Previous", F}, {"FileStopBtn", "Scan Stop", F},
-    {"FileForBtn", "Next", F}, {"FileForAutoBtn", "Scan Forword", F}, {"ToolButton9", "Original Image", F},
-    {"ToolButton10", "Flip Vertically", F}, {"ToolButton2", "Rotate", F}, {"ToolButton11", "Reconstruction", F},
-    {"ToolButton12", "Despeckle", F}, {"ToolButton13", "Contrast stretch", F}, {"ToolButton18", "Sharpen", F},
-    {"ToolButton27", "Contrast Down", F}, {"ToolButton28", "Contrast Up", F}, {"ToolButton20", "Brightness Down", F},
-    {"ToolButton21", "Brightness Up", F}, {"ToolButton22", "Left To Rigth Brightness Gradient Reduction", F},
-    {"ToolButton23", "Right To Left Brightness Gradient Reduction", F}, {"ToolButton19", "Invert Display", F},
-    {"ToolButton32", "Colorization", F}, {"ToolButton30", "Minimize", F}, {"ToolButton29", "Image Info", F},
-    {"HelpAboutBtn", "About", A}};
+const Command kToolButtons[] = {{"FileOpenBtn", "Open", N},
+                                {"FileSaveBtn", "Save as ", F},
+                                {"ToolButton17", "Print", F},
+                                {"FileTylAutBtn", "Scan Backword", F},
+                                {"FileTylBtn", "Previous", F},
+                                {"FileStopBtn", "Scan Stop", F},
+                                {"FileForBtn", "Next", F},
+                                {"FileForAutoBtn", "Scan Forword", F},
+                                {"ToolButton9", "Original Image", F},
+                                {"ToolButton10", "Flip Vertically", F},
+                                {"ToolButton2", "Rotate", F},
+                                {"ToolButton11", "Reconstruction", F},
+                                {"ToolButton12", "Despeckle", F},
+                                {"ToolButton13", "Contrast stretch", F},
+                                {"ToolButton18", "Sharpen", F},
+                                {"ToolButton27", "Contrast Down", F},
+                                {"ToolButton28", "Contrast Up", F},
+                                {"ToolButton20", "Brightness Down", F},
+                                {"ToolButton21", "Brightness Up", F},
+                                {"ToolButton22", "Left To Rigth Brightness Gradient Reduction", F},
+                                {"ToolButton23", "Right To Left Brightness Gradient Reduction", F},
+                                {"ToolButton19", "Invert Display", F},
+                                {"ToolButton32", "Colorization", F},
+                                {"ToolButton30", "Minimize", F},
+                                {"ToolButton29", "Image Info", F},
+                                {"HelpAboutBtn", "About", A}};
 
 // The Options-menu item and the tool button of each of the nine options.
 const std::pair<const char*, const char*> kOptions[] = {
-    {"Atostretch1", "ToolButton13"}, {"Despeckleon1", "ToolButton12"}, {"Reconstruct1", "ToolButton11"},
-    {"FlipVertically1", "ToolButton10"}, {"Rotate1", "ToolButton2"}, {"Sharpen1", "ToolButton18"},
-    {"Invert1", "ToolButton19"}, {"Minimize1", "ToolButton30"}, {"Colour1", "ToolButton32"}};
+    {"Atostretch1", "ToolButton13"},     {"Despeckleon1", "ToolButton12"}, {"Reconstruct1", "ToolButton11"},
+    {"FlipVertically1", "ToolButton10"}, {"Rotate1", "ToolButton2"},       {"Sharpen1", "ToolButton18"},
+    {"Invert1", "ToolButton19"},         {"Minimize1", "ToolButton30"},    {"Colour1", "ToolButton32"}};
 
 class MainFormTest : public FormTest {
  protected:
@@ -225,7 +256,7 @@ TEST_F(MainFormTest, ReturnInTheOpenDialogLeavesNoPopUpToSwallowTheNextClick) {
   bool completerShown = false;
   dialogs.FileDialogUser = [&](QFileDialog& dialog) -> std::optional<QString> {
     dialog.show();
-    if (!QTest::qWaitForWindowActive(&dialog)) return std::nullopt;  // a user types into an active dialog
+    if (!QTest::qWaitForWindowActive(&dialog)) return std::nullopt;           // a user types into an active dialog
     QTest::keyClicks(dialog.findChild<QLineEdit*>("fileNameEdit"), "c.001");  // replaces the selected a.001
     // The completer pops up once the folder is listed; Return then goes to its pop-up.
     completerShown = QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }, 5000);

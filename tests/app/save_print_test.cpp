@@ -30,8 +30,8 @@ class SaveAsTest : public FormTest {
 
 TEST_F(SaveAsTest, TheExtensionDecidesWhatIsWritten) {
   enum Written { Bmp, Fits, Nothing };
-  const std::pair<const char*, Written> cases[] = {{"a.bmp", Bmp},  {"b.Bmp", Bmp},   {"c.BMP", Bmp},
-                                                   {"d.fit", Fits}, {"e.FIT", Fits},  {"f.fits", Fits},
+  const std::pair<const char*, Written> cases[] = {{"a.bmp", Bmp},   {"b.Bmp", Bmp},     {"c.BMP", Bmp},
+                                                   {"d.fit", Fits},  {"e.FIT", Fits},    {"f.fits", Fits},
                                                    {"g.Fits", Fits}, {"h.fts", Nothing}, {"i.jpg", Nothing}};
   // Saving over a longer file leaves exactly the new bytes.
   for (const char* name : {"a.bmp", "d.fit"}) WriteBytes(dir / name, std::vector<std::uint8_t>(3'000'000, 0xAB));

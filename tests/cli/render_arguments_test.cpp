@@ -45,8 +45,8 @@ TEST(ParseRenderArguments, AcceptsAndRefusesByRule) {
 }
 
 TEST(ParseRenderArguments, TakesValuesFramesAndTheFormatFromTheExtension) {
-  const ParsedArguments parsed = ParseRenderArguments(
-      {"--stretch", "--gradient=-3", "--brightness", "-40", "--", "-frame", "-o", "out.FITS"});
+  const ParsedArguments parsed =
+      ParseRenderArguments({"--stretch", "--gradient=-3", "--brightness", "-40", "--", "-frame", "-o", "out.FITS"});
   ASSERT_FALSE(parsed.Ok());  // after "--", "-o" is a frame too
   const ParsedArguments single =
       ParseRenderArguments({"--stretch", "--gradient=-3", "--brightness", "-40", "-o", "out.FITS", "--", "-frame"});

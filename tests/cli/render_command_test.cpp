@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <sstream>
 
-#include "support/test_support.h"
 #include "frames/file_list.h"
+#include "support/test_support.h"
 #include "viewer/viewer.h"
 
 namespace vantorel::cli {
@@ -116,8 +116,8 @@ TEST(RenderCommand, FailuresAndUsageErrors) {
 TEST(RenderCommand, FolderModeGoesOnPastABadFrame) {
   TempDir frames, outputs;
   const std::string good = WriteFrame(frames), shortFrame = WriteFrame(frames, "MVE0101.013", ShortFrameFileBytes);
-  const RenderRun run = Render({"--out-dir", outputs.Path().string(), "--format", "png", good,
-                                frames / "MISSING.015", shortFrame});
+  const RenderRun run =
+      Render({"--out-dir", outputs.Path().string(), "--format", "png", good, frames / "MISSING.015", shortFrame});
   EXPECT_EQ(run.ExitCode, ExitFailure);
   EXPECT_NE(run.Err.find("[1/3] MVE0101.012\n"), std::string::npos) << run.Err;
   EXPECT_NE(run.Err.find("[3/3] MVE0101.013\n"), std::string::npos) << run.Err;

@@ -58,19 +58,15 @@ TEST_P(FrameFileSizes, ReadsAtMostOneFrameAndArrangesMariner9Frames) {
     ASSERT_EQ(At(work, line, 10), 0) << line;  // zero past the data, no earlier frame's bytes
 }
 
-INSTANTIATE_TEST_SUITE_P(Lengths, FrameFileSizes,
-                         ::testing::Values(SizeCase{702'768, false, 702'768, 700, 725},
-                                           SizeCase{702'768, true, 702'768, 700, 724},
-                                           SizeCase{670'824, false, 670'824, 692, 692},
-                                           SizeCase{670'824, true, 670'824, 692, 691},
-                                           SizeCase{704'176, false, 702'768, 700, 725},
-                                           SizeCase{1'936, false, 1'936, 1, 1},
-                                           SizeCase{1'935, false, 1'935, 0, 1},
-                                           SizeCase{0, false, 0, -1, 0}),
-                         [](const ::testing::TestParamInfo<SizeCase>& info) {
-                           return std::to_string(info.param.fileBytes) + "Bytes" +
-                                  (info.param.mariner9 ? "_Mariner9Mark" : "");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Lengths, FrameFileSizes,
+    ::testing::Values(SizeCase{702'768, false, 702'768, 700, 725}, SizeCase{702'768, true, 702'768, 700, 724},
+                      SizeCase{670'824, false, 670'824, 692, 692}, SizeCase{670'824, true, 670'824, 692, 691},
+                      SizeCase{704'176, false, 702'768, 700, 725}, SizeCase{1'936, false, 1'936, 1, 1},
+                      SizeCase{1'935, false, 1'935, 0, 1}, SizeCase{0, false, 0, -1, 0}),
+    [](const ::testing::TestParamInfo<SizeCase>& info) {
+      return std::to_string(info.param.fileBytes) + "Bytes" + (info.param.mariner9 ? "_Mariner9Mark" : "");
+    });
 
 TEST(FrameFile, Mariner9ArrangementKeepsTheHeaderAndDropsRecordOne) {
   const Loaded loaded = Load(FullFrameFileBytes, true);

@@ -14,7 +14,7 @@ using testing::Mariner10Frame;
 using testing::Mariner9Frame;
 
 const std::array<std::string, InfoBoxLabelCount> UnknownTexts = {
-    "Spacecraft = Unknown", "Data set = Unknown", "FDS count = Unknown", "Year = Unknown",    "Day = Unknown",
+    "Spacecraft = Unknown", "Data set = Unknown", "FDS count = Unknown", "Year = Unknown",     "Day = Unknown",
     "GMT = Unknown",        "Camera = Unknown",   "Filter = Unknown",    "Exposure = Unknown",
 };
 
@@ -28,8 +28,14 @@ HeaderState Decode(FrameBuffer frame, std::string_view name = "f.img",
 }
 
 TEST(EbcdicChar, DecodesHeaderCharactersAndEverythingElseToASpace) {
-  for (const auto& [code, expected] : {std::pair<std::uint8_t, char>{0xC1, 'A'}, {0xD0, '}'}, {0x7E, '='},
-                                       {0x40, ' '}, {0x20, ' '}, {0x00, ' '}, {0x81, ' '}, {0xFF, ' '}})
+  for (const auto& [code, expected] : {std::pair<std::uint8_t, char>{0xC1, 'A'},
+                                       {0xD0, '}'},
+                                       {0x7E, '='},
+                                       {0x40, ' '},
+                                       {0x20, ' '},
+                                       {0x00, ' '},
+                                       {0x81, ' '},
+                                       {0xFF, ' '}})
     EXPECT_EQ(EbcdicChar(code), expected) << int(code);
   for (char c : std::string_view("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.+;-/:={}"))
     EXPECT_EQ(EbcdicChar(EbcdicCode(c)), c) << c;
@@ -40,8 +46,15 @@ TEST(DecodeHeader, FlightMariner10HeaderFillsAllNineLabels) {
   EXPECT_EQ(state.HeaderKind, DataSet::Mariner10);
   // The leading spaces of the exposure stay in the ninth label.
   const std::array<std::string, InfoBoxLabelCount> expected = {
-      "Spacecraft = Mariner 10", "Data set = MVM73", "FDS count = 0166788", "Year = 74", "Day = 029",
-      "GMT = 12/34/56",          "Camera = A",       "Filter = Clear",      "Exposure =     360 MSEC",
+      "Spacecraft = Mariner 10",
+      "Data set = MVM73",
+      "FDS count = 0166788",
+      "Year = 74",
+      "Day = 029",
+      "GMT = 12/34/56",
+      "Camera = A",
+      "Filter = Clear",
+      "Exposure =     360 MSEC",
   };
   EXPECT_EQ(state.InfoBox, expected);
   EXPECT_EQ(state.Fields.FilterDigit, "5");
@@ -59,8 +72,13 @@ TEST(DecodeHeader, Mariner9HeaderFillsTheTwelveLinesUntrimmed) {
 // A name beginning with "mme" in any case makes a Mariner 9 frame whatever the
 // header holds, the Mariner 10 labels included; nothing else in a name does.
 TEST(DecodeHeader, OnlyAnMmeNameMarksAMariner9FrameByName) {
-  for (const auto& [name, mariner9] : {std::pair{"MME0785.IMG", true}, {"mme0785.img", true}, {"Mme", true},
-                                       {"mMe_x", true}, {"", false}, {"MM", false}, {" MME.IMG", false}}) {
+  for (const auto& [name, mariner9] : {std::pair{"MME0785.IMG", true},
+                                       {"mme0785.img", true},
+                                       {"Mme", true},
+                                       {"mMe_x", true},
+                                       {"", false},
+                                       {"MM", false},
+                                       {" MME.IMG", false}}) {
     const HeaderState blank = Decode(MakeFrameBuffer(), name), marked = Decode(Mariner10Frame(), name);
     EXPECT_EQ(blank.HeaderKind, mariner9 ? DataSet::Mariner9 : DataSet::Mariner10) << name;
     EXPECT_EQ(marked.HeaderKind, mariner9 ? DataSet::Mariner9 : DataSet::Mariner10) << name;
@@ -101,9 +119,16 @@ TEST(DecodeHeader, WithoutBothF7MarksAllLabelsAreUnknown) {
 TEST(DecodeHeader, CameraAndFilterBytes) {
   for (const auto& [code, text] : {std::pair<std::uint8_t, const char*>{0xC1, "A"}, {0xC2, "B"}, {0xC3, "Unknown"}})
     EXPECT_EQ(Decode(Mariner10Frame(), "f.img", {{CameraOffset, code}}).InfoBox[6], std::string("Camera = ") + text);
-  const char* const filters[] = {"Unknown", "Wide-angle image relay mirror", "Blue bandpass", "UV polarizing",
-                                 "Minus UV high pass", "Clear", "UV bandpass", "Defocusing lens",
-                                 "Yellow bandpass)", "Unknown"};
+  const char* const filters[] = {"Unknown",
+                                 "Wide-angle image relay mirror",
+                                 "Blue bandpass",
+                                 "UV polarizing",
+                                 "Minus UV high pass",
+                                 "Clear",
+                                 "UV bandpass",
+                                 "Defocusing lens",
+                                 "Yellow bandpass)",
+                                 "Unknown"};
   for (int digit = 0; digit <= 9; ++digit) {
     const HeaderState state = Decode(Mariner10Frame(), "f.img", {{FilterOffset, std::uint8_t(0xF0 + digit)}});
     EXPECT_EQ(state.InfoBox[7], std::string("Filter = ") + filters[digit]) << digit;
@@ -113,7 +138,10 @@ TEST(DecodeHeader, CameraAndFilterBytes) {
 
 TEST(DecodeHeader, GmtSlashesWhateverOffsets132And135Hold) {
   for (std::uint8_t separator : {0x00, 0x7A, 0xF5, 0xFF})
-    EXPECT_EQ(Decode(Mariner10Frame(), "f.img", {{GmtHourBytes.Offset + 2, separator}, {GmtMinuteBytes.Offset + 2, separator}}).InfoBox[5], "GMT = 12/34/56")
+    EXPECT_EQ(Decode(Mariner10Frame(), "f.img",
+                     {{GmtHourBytes.Offset + 2, separator}, {GmtMinuteBytes.Offset + 2, separator}})
+                  .InfoBox[5],
+              "GMT = 12/34/56")
         << int(separator);
 }
 
@@ -140,7 +168,9 @@ TEST(BuildLabelCards, CardsOfEachKindOfFrame) {
     const char* Name;
     std::vector<std::pair<int, std::string>> Cards;
   } table[] = {
-      {"flight Mariner 10", Mariner10Frame(), "mvm0166788.img",
+      {"flight Mariner 10",
+       Mariner10Frame(),
+       "mvm0166788.img",
        {{6, "IMAGE_SOURCE_ID                 = 'NSSDC_DATA_SET_ID = PSPA-00108'"},
         {15, "PICTURE_NUMBER                  = 'FDS=0166788'"},
         {16, "CAMERA                          = 'CAMERA = A'"},
@@ -149,16 +179,22 @@ TEST(BuildLabelCards, CardsOfEachKindOfFrame) {
         {20, "EXPOSURE_DURATION               = '360 MSEC'"},
         {27, "END"}}},
       // The 78 characters of card 17 make the longest card there is.
-      {"unmarked Mariner 10", unmarked, "f.img",
+      {"unmarked Mariner 10",
+       unmarked,
+       "f.img",
        {{16, "CAMERA                          = 'CAMERA = UNKNOWN'"},
         {17, "IMAGE_CREATION_DATE             = 'YEAR = UNKNOWN DAY = UNKNOWN GMT = UNKNOWN'"},
         {19, "FILTER_NUMBER                   = ' FILTER = UNKNOWN'"},
         {27, "END"}}},
       // An unknown filter of a marked frame keeps its one-space digit.
-      {"camera B, filter 0", cameraB, "f.img",
+      {"camera B, filter 0",
+       cameraB,
+       "f.img",
        {{16, "CAMERA                          = 'CAMERA = B'"},
         {19, "FILTER_NUMBER                   = '  FILTER = UNKNOWN'"}}},
-      {"Mariner 9 by its name", mmeOnly, "mme0785.img",
+      {"Mariner 9 by its name",
+       mmeOnly,
+       "mme0785.img",
        {{6, "IMAGE_SOURCE_ID                 = 'NSSDC_DATA_SET_ID = PSPG-00235'"},
         {15, "PICTURE_NUMBER                  = 'PICNO 0123-4567 ORB 120'"},
         {16, "CAMERA                          = 'A'"},
@@ -180,10 +216,15 @@ TEST(BuildLabelCards, FileNameCard) {
   for (const auto& [name, value] : {std::pair<const char*, const char*>{"MiXeD_1.Img", "MIXED_1.IMG"},
                                     {"abcdefghijklmnopqrstuvwxyz.img", "ABCDEFGHIJKLMNOPQRST"},
                                     {"", ""},
-                                    {"\xC3\xA4rger_\xC3\xBC" "ber.img", "?RGER_?BER.IMG"},
+                                    {"\xC3\xA4rger_\xC3\xBC"
+                                     "ber.img",
+                                     "?RGER_?BER.IMG"},
                                     {"\xE7\x81\xAB\xE6\x98\x9F_mercury_0001_long.img", "??_MERCURY_0001_LONG"},
-                                    {"\xF0\x9F\x98\x80" "a\xFF", "?A?"}})
-    EXPECT_EQ(Decode(Mariner10Frame(), name).LabelCards[13], std::string("FILE_NAME                       = '") + value + "'")
+                                    {"\xF0\x9F\x98\x80"
+                                     "a\xFF",
+                                     "?A?"}})
+    EXPECT_EQ(Decode(Mariner10Frame(), name).LabelCards[13],
+              std::string("FILE_NAME                       = '") + value + "'")
         << name;
 }
 

@@ -67,8 +67,11 @@ TEST(SaveFileAtomically, AFailureKeepsTheEarlierFile) {
   const struct {
     std::string Path;
     bool FailMidway;
-  } table[] = {{dir / "kept", true}, {dir / "folder", false}, {dir / "dangling", false},
-               {dir / "missing/x", false}, {"", false}};
+  } table[] = {{dir / "kept", true},
+               {dir / "folder", false},
+               {dir / "dangling", false},
+               {dir / "missing/x", false},
+               {"", false}};
   for (const auto& row : table) {
     const SaveOutcome outcome =
         row.FailMidway ? SaveFileAtomically(row.Path, {std::span(kNew)}, halfThenFail) : Save(row.Path);
@@ -89,8 +92,14 @@ TEST(SameDirectoryEntry, FollowsSpellingsAndLinksButNotHardLinks) {
   fs::create_hard_link(dir / "frame", dir / "hard");
   const std::string frame = dir / "frame";
   const std::pair<std::string, bool> table[] = {
-      {frame, true},           {dir / "./frame", true}, {dir / "sub/../frame", true}, {dir / "sub/link", true},
-      {dir / "again/frame", true}, {dir / "hard", false}, {dir / "missing", false},     {dir / "sub", false},
+      {frame, true},
+      {dir / "./frame", true},
+      {dir / "sub/../frame", true},
+      {dir / "sub/link", true},
+      {dir / "again/frame", true},
+      {dir / "hard", false},
+      {dir / "missing", false},
+      {dir / "sub", false},
   };
   for (const auto& [other, same] : table) EXPECT_EQ(SameDirectoryEntry(other, frame), same) << other;
 }

@@ -31,24 +31,30 @@ TEST(BuildFitsFile, CardsInEightyCharacterRowsThenThePlane) {
 
 TEST(SaveFormatFor, ByTheExtensionOfTheFileNameInAnyCase) {
   for (const auto& [path, format] : {std::pair<const char*, SaveFormat>{"/tmp/frame.bmp", SaveFormat::Bmp},
-                                     {"frame.Bmp", SaveFormat::Bmp}, {"/tmp/frame.BMP", SaveFormat::Bmp},
-                                     {"/tmp/frame.fit", SaveFormat::Fits}, {"/tmp/frame.FIT", SaveFormat::Fits},
-                                     {"/tmp/frame.fits", SaveFormat::Fits}, {"/tmp/frame.Fits", SaveFormat::Fits},
-                                     {"/tmp/frame.fit.bmp", SaveFormat::Bmp}, {"/tmp/a.fts", SaveFormat::Unsupported},
-                                     {"/tmp/a.jpg", SaveFormat::Unsupported}, {"/tmp/frame", SaveFormat::Unsupported},
-                                     {"/x.bmp/name", SaveFormat::Unsupported}, {"/a.b/name", SaveFormat::Unsupported}})
+                                     {"frame.Bmp", SaveFormat::Bmp},
+                                     {"/tmp/frame.BMP", SaveFormat::Bmp},
+                                     {"/tmp/frame.fit", SaveFormat::Fits},
+                                     {"/tmp/frame.FIT", SaveFormat::Fits},
+                                     {"/tmp/frame.fits", SaveFormat::Fits},
+                                     {"/tmp/frame.Fits", SaveFormat::Fits},
+                                     {"/tmp/frame.fit.bmp", SaveFormat::Bmp},
+                                     {"/tmp/a.fts", SaveFormat::Unsupported},
+                                     {"/tmp/a.jpg", SaveFormat::Unsupported},
+                                     {"/tmp/frame", SaveFormat::Unsupported},
+                                     {"/x.bmp/name", SaveFormat::Unsupported},
+                                     {"/a.b/name", SaveFormat::Unsupported}})
     EXPECT_EQ(SaveFormatFor(path), format) << path;
 }
 
 // The 832 x 700 bitmap on pages of several sizes.
 TEST(PrintRectangle, FitsTheBitmapToThePage) {
   for (const auto& [pageWidth, pageHeight, width, height] : std::initializer_list<std::array<int, 4>>{
-      {4800, 6600, 4800, 4038},  // height truncated, not rounded
-      {4992, 6600, 4992, 4200},  // whole scale
-      {6600, 4800, 6600, 4800},  // height limited by the page, proportion lost
-      {832, 1100, 832, 700},     // not strictly wider: no scaling
-      {600, 800, 832, 700},      // narrower page: the bitmap size
-      {833, 1100, 833, 700},     // 700.84 truncated
+           {4800, 6600, 4800, 4038},  // height truncated, not rounded
+           {4992, 6600, 4992, 4200},  // whole scale
+           {6600, 4800, 6600, 4800},  // height limited by the page, proportion lost
+           {832, 1100, 832, 700},     // not strictly wider: no scaling
+           {600, 800, 832, 700},      // narrower page: the bitmap size
+           {833, 1100, 833, 700},     // 700.84 truncated
        })
     EXPECT_EQ(PrintRectangle(pageWidth, pageHeight, 832, 700), (PrintRect{0, 0, width, height}))
         << pageWidth << " x " << pageHeight;

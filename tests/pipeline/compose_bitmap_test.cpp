@@ -23,17 +23,17 @@ void Compose(StageHarness& h) {
 
 TEST(ComposeBitmapTest, HeaderBytes) {
   const std::uint8_t expected[BmpHeaderBytes] = {
-      'B', 'M', 0x36, 0xA9, 0x1A, 0x00, 0, 0, 0, 0, 54, 0, 0, 0,  // file header
-      40, 0, 0, 0, 0x40, 0x03, 0, 0, 0xBC, 0x02, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0,
-      0x00, 0xA9, 0x1A, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+      'B',  'M',  0x36, 0xA9, 0x1A, 0x00, 0, 0, 0,    0,    54, 0, 0, 0,  // file header
+      40,   0,    0,    0,    0x40, 0x03, 0, 0, 0xBC, 0x02, 0,  0, 1, 0, 24, 0, 0, 0, 0, 0,
+      0x00, 0xA9, 0x1A, 0x00, 0,    0,    0, 0, 0,    0,    0,  0, 0, 0, 0,  0, 0, 0, 0, 0};
   StageHarness h;
   Compose(h);
   EXPECT_TRUE(std::equal(std::begin(expected), std::end(expected), h.Bitmap.begin()));
 }
 
 TEST(ComposeBitmapTest, ColourRamp) {
-  const std::array<int, 4> rows[] = {{0, 0, 0, 0},      {1, 3, 0, 0},       {64, 250, 0, 0},     {65, 250, 4, 0},
-                                     {127, 250, 248, 0}, {128, 249, 249, 1}, {150, 162, 162, 88}, {191, 1, 1, 249},
+  const std::array<int, 4> rows[] = {{0, 0, 0, 0},       {1, 3, 0, 0},        {64, 250, 0, 0},     {65, 250, 4, 0},
+                                     {127, 250, 248, 0}, {128, 249, 249, 1},  {150, 162, 162, 88}, {191, 1, 1, 249},
                                      {192, 2, 2, 250},   {255, 250, 250, 250}};  // v, red, green, blue
   StageHarness h;
   h.With(Option::Colorize);

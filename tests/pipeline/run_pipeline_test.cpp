@@ -55,8 +55,8 @@ TEST(RunPipelineTest, ReadWithoutALineTouchesNoLine) {
     StageHarness h;
     testing::FillMarked(h);
     h.BytesRead = bytesRead;
-    for (Option option : {Option::Stretch, Option::Despeckle, Option::Flip, Option::Sharpen, Option::Invert,
-                          Option::Colorize})
+    for (Option option :
+         {Option::Stretch, Option::Despeckle, Option::Flip, Option::Sharpen, Option::Invert, Option::Colorize})
       h.With(option);
     h.Steps = {10, -5, 9};
     std::fill(h.Fits.begin(), h.Fits.end(), 0xAA);  // an earlier frame's samples
@@ -65,7 +65,8 @@ TEST(RunPipelineTest, ReadWithoutALineTouchesNoLine) {
     EXPECT_EQ(h.Work, before) << bytesRead;
     EXPECT_EQ(std::count(h.Fits.begin(), h.Fits.end(), 0), std::ptrdiff_t(h.Fits.size())) << bytesRead;
     EXPECT_EQ(std::count(h.Bitmap.begin() + BmpHeaderBytes, h.Bitmap.end(), 0),
-              std::ptrdiff_t(h.Bitmap.size() - BmpHeaderBytes)) << bytesRead;
+              std::ptrdiff_t(h.Bitmap.size() - BmpHeaderBytes))
+        << bytesRead;
     EXPECT_EQ(h.Steps.ContrastStep, -2) << bytesRead;
     EXPECT_EQ(h.Steps.GradientStep, 9) << bytesRead;
   }

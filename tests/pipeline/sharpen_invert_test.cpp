@@ -19,10 +19,14 @@ constexpr int Middle = 100 * RecordBytes + 400;
 TEST(SharpenStage, MovesAwayFromTheNeighbourMean) {
   const struct {
     int offset, value, around, right, expected;
-  } cases[] = {{Middle, 100, 120, 120, 76},   {Middle, 5, 10, 10, 5} /* D = 40, t = 6: below 0 */,
-               {Middle, 6, 11, 11, 0},        {Middle, 248, 243, 243, 254},
-               {Middle, 249, 244, 244, 249},  {Middle, 250, 245, 245, 250},
-               {Middle, 100, 99, 100, 101} /* D = -7, t = -1 */, {Middle, 100, 101, 99, 100} /* D = 6, t = 0 */,
+  } cases[] = {{Middle, 100, 120, 120, 76},
+               {Middle, 5, 10, 10, 5} /* D = 40, t = 6: below 0 */,
+               {Middle, 6, 11, 11, 0},
+               {Middle, 248, 243, 243, 254},
+               {Middle, 249, 244, 244, 249},
+               {Middle, 250, 245, 245, 250},
+               {Middle, 100, 99, 100, 101} /* D = -7, t = -1 */,
+               {Middle, 100, 101, 99, 100} /* D = 6, t = 0 */,
                // The upper left neighbour of line 1's first byte lies before the buffer and reads as 0.
                {RecordBytes, 100, 120, 120, 94}};
   for (const auto& c : cases) {

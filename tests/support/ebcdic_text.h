@@ -38,9 +38,14 @@ template <typename Bytes>
 void PutMariner10Header(Bytes& frame) {
   for (std::size_t offset : Mariner10MarkOffsets) frame[offset] = Mariner10MarkByte;
   for (const auto& [range, text] : {std::pair<ByteRange, std::string_view>{{72, 3}, "MVM"},
-                                    {DataSetSuffixBytes, "73"}, {FdsCountBytes, "0166788"}, {YearBytes, "74"},
-                                    {DayBytes, "029"}, {GmtBytes, "12:34:56"}, {{CameraOffset, 1}, "A"},
-                                    {{FilterOffset, 1}, "5"}, {ExposureBytes, "    360"}})
+                                    {DataSetSuffixBytes, "73"},
+                                    {FdsCountBytes, "0166788"},
+                                    {YearBytes, "74"},
+                                    {DayBytes, "029"},
+                                    {GmtBytes, "12:34:56"},
+                                    {{CameraOffset, 1}, "A"},
+                                    {{FilterOffset, 1}, "5"},
+                                    {ExposureBytes, "    360"}})
     for (std::size_t i = 0; i < text.size(); ++i) frame[range.Offset + i] = EbcdicCode(text[i]);
 }
 
@@ -60,10 +65,9 @@ inline std::vector<std::uint8_t> Mariner10FrameFile(std::size_t length = std::si
 
 // The twelve text lines of a Mariner 9 header, in the order of Mariner9LinePieces.
 inline constexpr std::array<std::string_view, Mariner9LineCount> Mariner9Lines = {
-    "MARINER 9 CAM A  ORB 12", "DATE 71-320 GMT 12:34:56", "DAS 01234567 RANGE 999",
-    "PICNO 0123-4567 ORB 120", "EXPOSURE 0.0060 SEC     ", "  FILTER 4 POS 2 GREEN",
-    "LINES 700 SAMPLES 832  ", "GAIN HIGH OFFSET ON  DC1", "TARGET MARS           ",
-    "SLANT RANGE 012345 KM  ", "PHASE 045.2 INC 060.1   ", "EMISSION 030.0 NORTH  "};
+    "MARINER 9 CAM A  ORB 12",  "DATE 71-320 GMT 12:34:56", "DAS 01234567 RANGE 999",   "PICNO 0123-4567 ORB 120",
+    "EXPOSURE 0.0060 SEC     ", "  FILTER 4 POS 2 GREEN",   "LINES 700 SAMPLES 832  ",  "GAIN HIGH OFFSET ON  DC1",
+    "TARGET MARS           ",   "SLANT RANGE 012345 KM  ",  "PHASE 045.2 INC 060.1   ", "EMISSION 030.0 NORTH  "};
 
 // Where line i of Mariner9Lines begins in the header record.
 inline std::size_t Mariner9LineOffset(std::size_t i) { return HeaderTextBytes.Offset + Mariner9LinePieces[i].Offset; }

@@ -55,8 +55,7 @@ std::uint8_t PatternByte(int fileRecord, int offsetInRecord) {
 
 std::vector<std::uint8_t> PatternFrameFile(std::size_t length) {
   std::vector<std::uint8_t> bytes(length, 0);
-  for (std::size_t i = RecordBytes; i < length; ++i)
-    bytes[i] = PatternByte(int(i / RecordBytes), int(i % RecordBytes));
+  for (std::size_t i = RecordBytes; i < length; ++i) bytes[i] = PatternByte(int(i / RecordBytes), int(i % RecordBytes));
   return bytes;
 }
 

@@ -71,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(BothEnds, ViewerScanEnds,
                                            ScanEndCase{"e.001", ScanDirection::Forward}),
                          [](const ::testing::TestParamInfo<ScanEndCase>& info) {
                            return info.param.direction == ScanDirection::Forward ? "ForwardFromTheLast"
-                                                                                   : "BackwardFromTheFirst";
+                                                                                 : "BackwardFromTheFirst";
                          });
 
 TEST_F(ViewerTest, ScanTurnsRoundStopsAndTakesANewPauseFromTheTickAfterNext) {
@@ -199,8 +199,8 @@ TEST(ViewerFitsPlane, ShortFrameAfterAFullOneLeavesNoStaleRows) {
   viewer.NextFile();
   const auto& plane = viewer.Document().FitsPlane();
   EXPECT_NE(plane[std::size_t(691) * PictureSamples], 0);
-  EXPECT_TRUE(std::all_of(plane.begin() + std::ptrdiff_t(692) * PictureSamples, plane.end(),
-                          [](auto b) { return b == 0; }));
+  EXPECT_TRUE(
+      std::all_of(plane.begin() + std::ptrdiff_t(692) * PictureSamples, plane.end(), [](auto b) { return b == 0; }));
 }
 
 }  // namespace
