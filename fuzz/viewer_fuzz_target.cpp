@@ -236,23 +236,23 @@ void CheckPicture(const Picture& picture) {
 }
 
 void CheckOutputs(const Viewer& viewer) {
-  for (const std::string& card : viewer.LabelCards()) {
+  for (const std::string& card : viewer.Document().LabelCards()) {
     FUZZ_CHECK(card.size() <= FitsCardBytes, "label card longer than 80 bytes");
     FUZZ_CHECK(std::all_of(card.begin(), card.end(), [](char c) { return c >= 0x20 && c <= 0x7E; }),
                "label card holds a byte outside printable ASCII");
   }
-  FUZZ_CHECK(BuildFitsFile(viewer.LabelCards(), viewer.FitsPlane()).size() == FitsFileBytes,
+  FUZZ_CHECK(BuildFitsFile(viewer.Document().LabelCards(), viewer.Document().FitsPlane()).size() == FitsFileBytes,
              "FITS file is not 585,280 bytes");
   FUZZ_CHECK(viewer.FileIndex() >= 0 && viewer.FileIndex() <= viewer.FileCount(), "FileIndex outside the list");
 }
 
 void CheckBytesRead(const Viewer& viewer) {
   std::error_code error;
-  const fs::path path = viewer.CurrentPath();
+  const fs::path path = viewer.Document().CurrentPath();
   std::int64_t expected = -1;
   if (fs::is_regular_file(path, error))
     expected = std::min<std::int64_t>(std::int64_t(fs::file_size(path)), std::int64_t(FrameBytes));
-  FUZZ_CHECK(viewer.BytesRead() == expected, "BytesRead is not min(file size, 702,768)");
+  FUZZ_CHECK(viewer.Document().BytesRead() == expected, "BytesRead is not min(file size, 702,768)");
 }
 
 bool IsRenderCommand(Command kind) {
@@ -269,10 +269,10 @@ std::optional<Picture> Run(Viewer& viewer, const Input& input, Step step, bool& 
     case Command::ToggleActiveOption: picture = viewer.ToggleActiveOption(Option(step.Argument % OptionCount)); break;
     case Command::ApplyStep: {
       const auto command = StepCommand(step.Argument % 6);
-      ToneSteps before = viewer.Steps();
+      ToneSteps before = viewer.Document().Steps();
       const std::int64_t wanted = std::int64_t{Counter(before, command)} + StepSize(command);
       picture = viewer.ApplyStep(command);
-      ToneSteps after = viewer.Steps();
+      ToneSteps after = viewer.Document().Steps();
       if (wanted > INT32_MAX) FUZZ_CHECK(Counter(after, command) == INT32_MAX, "step counter wrapped past INT32_MAX");
       if (wanted < INT32_MIN) FUZZ_CHECK(Counter(after, command) == INT32_MIN, "step counter wrapped past INT32_MIN");
       break;
@@ -328,7 +328,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::optional<Picture> lastPicture;
   if (!(input.Setup & SkipOpenBit)) {
     lastPicture = viewer.OpenFrame(framePath);
-    last.Path = viewer.CurrentPath();
+    last.Path = viewer.Document().CurrentPath();
     CheckBytesRead(viewer);
   }
   CheckOutputs(viewer);
@@ -343,7 +343,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (loaded) {
       CheckBytesRead(viewer);
-      last = {flagsBefore, viewer.CurrentPath(), {}};
+      last = {flagsBefore, viewer.Document().CurrentPath(), {}};
     } else if (IsRenderCommand(step.Kind)) {
       last.StepsSince.push_back(step);
     }
@@ -362,11 +362,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   FUZZ_CHECK(freshPicture.has_value() == lastPicture.has_value(), "only one of the two Viewers rendered a picture");
   if (lastPicture) FUZZ_CHECK(freshPicture->Bmp == lastPicture->Bmp, "BMP differs from a fresh Viewer's");
-  FUZZ_CHECK(fresh.FitsPlane() == viewer.FitsPlane(), "FitsPlane differs from a fresh Viewer's");
-  FUZZ_CHECK(fresh.LabelCards() == viewer.LabelCards(), "label cards differ from a fresh Viewer's");
-  FUZZ_CHECK(fresh.Steps().BrightnessStep == viewer.Steps().BrightnessStep &&
-                 fresh.Steps().ContrastStep == viewer.Steps().ContrastStep &&
-                 fresh.Steps().GradientStep == viewer.Steps().GradientStep,
+  FUZZ_CHECK(fresh.Document().FitsPlane() == viewer.Document().FitsPlane(), "FitsPlane differs from a fresh Viewer's");
+  FUZZ_CHECK(fresh.Document().LabelCards() == viewer.Document().LabelCards(),
+             "label cards differ from a fresh Viewer's");
+  FUZZ_CHECK(fresh.Document().Steps().BrightnessStep == viewer.Document().Steps().BrightnessStep &&
+                 fresh.Document().Steps().ContrastStep == viewer.Document().Steps().ContrastStep &&
+                 fresh.Document().Steps().GradientStep == viewer.Document().Steps().GradientStep,
              "step counters differ from a fresh Viewer's");
   return 0;
 }

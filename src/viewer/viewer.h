@@ -56,19 +56,6 @@ class Viewer {
   bool OptionButtonDown(Option option) const { return Entry(document_.ActiveOptions(), option) == 1; }
   const std::string& DataSetDirectory() const { return dataSetDirectory_; }
 
-  // TEMPORARY forwarding while callers move to Document().
-  const std::string& CurrentPath() const { return document_.CurrentPath(); }
-  const std::string& CurrentFileName() const { return document_.CurrentFileName(); }
-  std::int32_t BytesRead() const { return document_.BytesRead(); }
-  int LineCount() const { return document_.LineCount(); }
-  const std::string& ReadError() const { return document_.ReadError(); }
-  const OptionSet& ActiveOptions() const { return document_.ActiveOptions(); }
-  const ToneSteps& Steps() const { return document_.Steps(); }
-  const FrameBuffer& PristineFrame() const { return document_.PristineFrame(); }
-  const std::vector<std::uint8_t>& FitsPlane() const { return document_.FitsPlane(); }
-  const HeaderState& Header() const { return document_.Header(); }
-  const LabelCardSet& LabelCards() const { return document_.LabelCards(); }
-
   const std::vector<std::string>& FileList() const { return listing_.FileList; }
   int FileCount() const { return listing_.FileCount(); }
   int FileIndex() const { return listing_.FileIndex; }

@@ -11,7 +11,7 @@
 
 #include "frames/file_list.h"
 #include "support/test_support.h"
-#include "viewer/viewer.h"
+#include "viewer/frame_document.h"
 
 namespace vantorel::cli {
 namespace {
@@ -41,14 +41,15 @@ std::string WriteFrame(const TempDir& dir, const std::string& name = "MVE0101.01
   return dir / name;
 }
 
-TEST(RenderCommand, BmpEqualsTheComposedBitmapOfTheViewer) {
+TEST(RenderCommand, BmpEqualsTheComposedBitmapOfTheDocument) {
   TempDir dir;
   const std::string frame = WriteFrame(dir), out = dir / "out.bmp";
-  Viewer plain, viewer;
-  for (Option option : {Option::Stretch, Option::Rotate, Option::Colorize, Option::Invert})
-    viewer.ToggleOptionFlag(option);
-  const std::vector<std::uint8_t> plainBmp = plain.OpenFrame(frame).Bmp, withOptions = viewer.OpenFrame(frame).Bmp,
-                                  withCounters = viewer.RenderWithSteps({-40, -1, -3}).Bmp;
+  OptionSet options{};
+  for (Option option : {Option::Stretch, Option::Rotate, Option::Colorize, Option::Invert}) Entry(options, option) = 1;
+  FrameDocument plain, document;
+  const std::vector<std::uint8_t> plainBmp = plain.Load(frame, OptionSet{}).Bmp,
+                                  withOptions = document.Load(frame, options).Bmp,
+                                  withCounters = document.RenderWithSteps({-40, -1, -3}).Bmp;
   // Each argument changes the picture, so each must have reached the render.
   ASSERT_TRUE(plainBmp != withOptions && withOptions != withCounters);
   std::vector<std::string> args = {"--stretch", "--rotate", "--colorize", "--invert", frame, "-o", out};
@@ -76,7 +77,7 @@ TEST(RenderCommand, PngHoldsThePixelsOfTheBmp) {
   ASSERT_EQ(Render({"--colorize", "--stretch", frame, "-o", dir / "out.PNG"}).ExitCode, ExitSuccess);
   const QImage png(QString::fromStdString(dir / "out.PNG"), "PNG");
   ASSERT_EQ(png.size(), QSize(PictureSamples, FrameLines));
-  // The BMP's bytes are checked against the Viewer's above; here only the pixels count.
+  // The BMP's bytes are checked against the document's above; here only the pixels count.
   const QImage bmp(QString::fromStdString(dir / "out.bmp"), "BMP");
   EXPECT_TRUE(png.convertToFormat(QImage::Format_RGB32) == bmp.convertToFormat(QImage::Format_RGB32));
 }
@@ -133,10 +134,10 @@ TEST(RenderCommand, InfoPrintsTheBoxOfTheDataSetAndCardsPrintAll) {
     for (const std::string& label : labels) text += label + "\n";
     return text;
   };
-  Viewer mariner10, mariner9;
+  FrameDocument mariner10, mariner9;
   const std::string m10 = WriteFrame(dir), m9 = WriteFrame(dir, "MME0101.001");
-  mariner10.OpenFrame(m10);
-  mariner9.OpenFrame(m9);
+  mariner10.Load(m10, OptionSet{});
+  mariner9.Load(m9, OptionSet{});
   ASSERT_EQ(mariner9.Header().HeaderKind, DataSet::Mariner9);
   for (const auto& [args, expected] :
        {std::pair{std::vector<std::string>{"--info", m10}, joined(mariner10.Header().InfoBox)},
