@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <system_error>
 
 #include "frames/file_name.h"
 
@@ -16,7 +17,8 @@ namespace vantorel {
 
 namespace {
 
-std::string ErrnoText() { return std::strerror(errno); }
+// Safe to call from several writing threads, unlike strerror.
+std::string ErrnoText() { return std::error_code(errno, std::generic_category()).message(); }
 
 bool WriteAll(int fd, std::span<const std::uint8_t> chunk) {
   while (!chunk.empty()) {
@@ -28,12 +30,15 @@ bool WriteAll(int fd, std::span<const std::uint8_t> chunk) {
   return true;
 }
 
-// The umask cannot be read without setting it; this process has one thread
-// that writes files, so the moment it is changed does not matter.
+// The umask cannot be read without setting it; reading it once, before any
+// file of ours is written, keeps writers on other threads from seeing it at 0.
 mode_t NewFileMode() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
+  static const mode_t mode = [] {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+  }();
+  return mode;
 }
 
 std::optional<std::string> RealPath(const std::string& path) {
