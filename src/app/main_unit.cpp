@@ -1,6 +1,8 @@
 #include "app/main_unit.h"
 
 #include <exception>
+#include <optional>
+#include <vector>
 
 #include <QAction>
 #include <QDir>
@@ -25,7 +27,9 @@
 #include "app/info2_unit.h"
 #include "app/info_unit.h"
 #include "output/fits_file.h"
+#include "output/png_file.h"
 #include "output/same_entry.h"
+#include "viewer/png_text.h"
 
 using vantorel::DiskPathFor;
 using vantorel::DisplayPath;
@@ -40,6 +44,7 @@ constexpr QSize kGlyphSize(16, 16);
 // QFileDialog folds the runs of blanks when it shows these.
 const char* const kMariner10Filter = "Mariner 10 data set NSSDC ID: PSPA-00108 (*.0* *.1* *.2*)";
 const char* const kMariner9Filter = "Mariner 9 data set   NSSDC ID: PSPG-00235  (*.0* *.1* *.2*)";
+const char* const kPngFilter = "PNG image (*.png)";
 
 QFrame* ToolBarGap(const char* name) {
   auto* gap = new QFrame;
@@ -90,8 +95,12 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
   savePictureDialog_->setAcceptMode(QFileDialog::AcceptSave);
   savePictureDialog_->setFileMode(QFileDialog::AnyFile);
   savePictureDialog_->setDefaultSuffix("bmp");
-  savePictureDialog_->setNameFilters({"*.bmp", "*.fit"});
+  savePictureDialog_->setNameFilters({"*.bmp", "*.fit", kPngFilter});
   savePictureDialog_->setOption(QFileDialog::DontConfirmOverwrite, false);
+  // A name typed without an extension under the PNG entry means a PNG file.
+  connect(savePictureDialog_, &QFileDialog::filterSelected, this, [this](const QString& filter) {
+    savePictureDialog_->setDefaultSuffix(filter == kPngFilter ? "png" : "bmp");
+  });
   for (QFileDialog* dialog : {wyborZbioru_, savePictureDialog_}) vantorel::HideCompleterPopupsOnFinish(*dialog);
 
   statusBar()->setObjectName("StatusBar");
@@ -466,18 +475,30 @@ void TMainForm::SavePictureAs(const QString& fileName) {
                            .arg(shownPath, QDir::toNativeSeparators(DisplayPath(viewer_.Document().CurrentPath()))));
     return;
   }
-  std::vector<std::uint8_t> fitsFile;
+  std::vector<std::uint8_t> encoded;
   vantorel::SaveChunks chunks;
   switch (vantorel::SaveFormatFor(path)) {
     case vantorel::SaveFormat::Bmp: chunks.emplace_back(imageWindow_->BmpFile()); break;
+    case vantorel::SaveFormat::Png: {
+      std::optional<std::vector<std::uint8_t>> png =
+          vantorel::BuildPngFile(imageWindow_->BmpFile(), vantorel::PngTextFor(viewer_.Document()));
+      if (!png) {
+        dialogs_.ShowError(this, "Save image",
+                           QString("Could not save %1: the picture could not be encoded.").arg(shownPath));
+        return;
+      }
+      encoded = std::move(*png);
+      chunks.emplace_back(encoded);
+      break;
+    }
     case vantorel::SaveFormat::Fits:
-      fitsFile = vantorel::BuildFitsFile(viewer_.Document().LabelCards(), viewer_.Document().FitsPlane());
-      chunks.emplace_back(fitsFile);
+      encoded = vantorel::BuildFitsFile(viewer_.Document().LabelCards(), viewer_.Document().FitsPlane());
+      chunks.emplace_back(encoded);
       break;
     case vantorel::SaveFormat::Unsupported:
       dialogs_.ShowInformation(
           this, "Save image",
-          QString("%1 was not saved: Save As writes files ending in .bmp, .fit or .fits.").arg(shownPath));
+          QString("%1 was not saved: Save As writes files ending in .bmp, .png, .fit or .fits.").arg(shownPath));
       return;
   }
   const vantorel::SaveOutcome outcome = chunkWriter_ ? vantorel::SaveFileAtomically(path, chunks, chunkWriter_)

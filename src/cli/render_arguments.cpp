@@ -5,7 +5,6 @@
 #include <charconv>
 #include <cstdint>
 
-#include "frames/file_name.h"
 #include "output/fits_file.h"
 
 namespace vantorel::cli {
@@ -199,10 +198,10 @@ ParsedArguments ParseRenderArguments(const std::vector<std::string>& args) {
 std::optional<OutputFormat> OutputFormatFor(std::string_view path) {
   switch (SaveFormatFor(path)) {
     case SaveFormat::Bmp: return OutputFormat::Bmp;
+    case SaveFormat::Png: return OutputFormat::Png;
     case SaveFormat::Fits: return OutputFormat::Fits;
     case SaveFormat::Unsupported: break;
   }
-  if (UpperAscii(ExtensionPart(path)) == ".PNG") return OutputFormat::Png;
   return std::nullopt;
 }
 

@@ -7,13 +7,14 @@
 #include <set>
 #include <span>
 
-#include "cli/png_encoder.h"
 #include "cli/render_arguments.h"
 #include "frames/file_name.h"
 #include "output/atomic_file.h"
 #include "output/fits_file.h"
+#include "output/png_file.h"
 #include "output/same_entry.h"
 #include "viewer/frame_document.h"
+#include "viewer/png_text.h"
 
 namespace vantorel::cli {
 
@@ -44,7 +45,7 @@ std::optional<std::vector<std::uint8_t>> EncodeOutput(const FrameDocument& docum
                                                       OutputFormat format) {
   switch (format) {
     case OutputFormat::Bmp: return picture.Bmp;
-    case OutputFormat::Png: return EncodePng(picture.Bmp);
+    case OutputFormat::Png: return BuildPngFile(picture.Bmp, PngTextFor(document));
     case OutputFormat::Fits: return BuildFitsFile(document.LabelCards(), document.FitsPlane());
   }
   return std::nullopt;

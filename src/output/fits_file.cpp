@@ -34,6 +34,7 @@ std::vector<std::uint8_t> BuildFitsFile(const LabelCardSet& cards, std::span<con
 SaveFormat SaveFormatFor(std::string_view path) {
   const std::string extension = UpperAscii(ExtensionPart(path));
   if (extension == ".BMP") return SaveFormat::Bmp;
+  if (extension == ".PNG") return SaveFormat::Png;
   if (extension == ".FIT" || extension == ".FITS") return SaveFormat::Fits;
   return SaveFormat::Unsupported;
 }

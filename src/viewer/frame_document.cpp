@@ -49,6 +49,7 @@ Picture FrameDocument::RenderFrame(FrameBuffer& workFrame, RenderKind kind) {
                         .BytesRead = bytesRead_,
                         .CurrentFileName = currentFileName_,
                         .Despeckle = DespeckleSettings{}};
+  showsOriginal_ = kind == RenderKind::Original;
   if (kind == RenderKind::Original)
     RunOriginalPipeline(context);
   else

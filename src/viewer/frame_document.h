@@ -49,6 +49,8 @@ class FrameDocument {
 
   const OptionSet& ActiveOptions() const { return activeOptions_; }
   const ToneSteps& Steps() const { return steps_; }
+  // Whether the last render was "Original Image" rather than one with the options.
+  bool ShowsOriginal() const { return showsOriginal_; }
   const FrameBuffer& PristineFrame() const { return pristineFrame_; }
   const std::vector<std::uint8_t>& FitsPlane() const { return fitsPlane_; }
   const HeaderState& Header() const { return header_; }
@@ -68,6 +70,7 @@ class FrameDocument {
   std::string readError_;
   OptionSet activeOptions_{};
   ToneSteps steps_;
+  bool showsOriginal_ = false;
 };
 
 }  // namespace vantorel

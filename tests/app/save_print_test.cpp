@@ -1,10 +1,11 @@
-// Save As (BMP and FITS through an atomic write, never over the frame on
-// screen), printing to a PDF file, and the command line writing the same FITS
-// file as the window.
+// Save As (BMP, PNG and FITS through an atomic write, never over the frame on
+// screen), printing to a PDF file, and the command line writing the same PNG
+// and FITS files as the window.
 #include <unistd.h>
 
 #include <sstream>
 
+#include <QComboBox>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QProcess>
@@ -29,10 +30,11 @@ class SaveAsTest : public FormTest {
 };
 
 TEST_F(SaveAsTest, TheExtensionDecidesWhatIsWritten) {
-  enum Written { Bmp, Fits, Nothing };
-  const std::pair<const char*, Written> cases[] = {{"a.bmp", Bmp},   {"b.Bmp", Bmp},     {"c.BMP", Bmp},
-                                                   {"d.fit", Fits},  {"e.FIT", Fits},    {"f.fits", Fits},
-                                                   {"g.Fits", Fits}, {"h.fts", Nothing}, {"i.jpg", Nothing}};
+  enum Written { Bmp, Png, Fits, Nothing };
+  const std::pair<const char*, Written> cases[] = {
+      {"a.bmp", Bmp},   {"b.Bmp", Bmp},     {"c.BMP", Bmp},     {"d.fit", Fits}, {"e.FIT", Fits}, {"f.fits", Fits},
+      {"g.Fits", Fits}, {"h.fts", Nothing}, {"i.jpg", Nothing}, {"j.png", Png},  {"k.PNG", Png},
+  };
   // Saving over a longer file leaves exactly the new bytes.
   for (const char* name : {"a.bmp", "d.fit"}) WriteBytes(dir / name, std::vector<std::uint8_t>(3'000'000, 0xAB));
   for (const auto& [name, written] : cases) {
@@ -43,12 +45,16 @@ TEST_F(SaveAsTest, TheExtensionDecidesWhatIsWritten) {
     EXPECT_EQ(dialogs.Informations.size(), written == Nothing ? 1u : 0u);
     if (written == Bmp) {
       EXPECT_EQ(ReadBytes(dir / name), ShownBmp());
+    } else if (written == Png) {
+      const auto png = DecodePng(ReadBytes(dir / name));
+      ASSERT_TRUE(png);
+      EXPECT_TRUE(png->Rgb == BmpAsRgb(ShownBmp()));
     } else if (written == Fits) {
       const std::vector<std::uint8_t> bytes = ReadBytes(dir / name);
       ASSERT_EQ(bytes.size(), 585'280u);
       EXPECT_TRUE(std::equal(bytes.begin() + 2880, bytes.end(), form->Viewer().Document().FitsPlane().begin()));
     } else if (!dialogs.Informations.empty()) {
-      EXPECT_TRUE(dialogs.Informations[0].contains(".bmp, .fit or .fits"));
+      EXPECT_TRUE(dialogs.Informations[0].contains(".bmp, .png, .fit or .fits"));
     }
   }
   EXPECT_TRUE(dialogs.Errors.empty());
@@ -56,7 +62,34 @@ TEST_F(SaveAsTest, TheExtensionDecidesWhatIsWritten) {
   QFileDialog& dialog = form->SaveDialog();
   EXPECT_EQ(dialog.windowTitle(), "Save image");
   EXPECT_EQ(dialog.defaultSuffix(), "bmp");
-  EXPECT_EQ(dialog.nameFilters(), QStringList({"*.bmp", "*.fit"}));
+  EXPECT_EQ(dialog.nameFilters(), QStringList({"*.bmp", "*.fit", "PNG image (*.png)"}));
+}
+
+// A name typed without an extension gets the one of the chosen entry, and
+// .bmp again under the *.fit entry.
+TEST_F(SaveAsTest, ANameTypedWithoutExtensionGetsThatOfTheChosenEntry) {
+  std::vector<QString> saved;
+  dialogs.FileDialogUser = [&](QFileDialog& dialog) -> std::optional<QString> {
+    dialog.setDirectory(QString::fromStdString(dir.Path().string()));
+    dialog.show();
+    if (!QTest::qWaitForWindowActive(&dialog)) return std::nullopt;
+    auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
+    auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
+    if (!types || !name) return std::nullopt;
+    QTest::keyClick(types, saved.empty() ? Qt::Key_End : Qt::Key_Up);  // the PNG entry, then *.fit
+    name->setText(saved.empty() ? "typed" : "again");
+    QTest::keyClick(name, Qt::Key_Return);
+    if (dialog.isVisible() || dialog.result() != QDialog::Accepted) return std::nullopt;
+    saved.push_back(dialog.selectedFiles().value(0));
+    return saved.back();
+  };
+  Click("FileSaveBtn");
+  Click("FileSaveBtn");
+  ASSERT_EQ(saved.size(), 2u);
+  EXPECT_TRUE(saved[0].endsWith("/typed.png")) << saved[0].toStdString();
+  EXPECT_TRUE(saved[1].endsWith("/again.bmp")) << saved[1].toStdString();
+  EXPECT_TRUE(DecodePng(ReadBytes(dir / "typed.png")));
+  EXPECT_EQ(ReadBytes(dir / "again.bmp"), ShownBmp());
 }
 
 TEST_F(SaveAsTest, AFailedSaveIsReportedAndKeepsThePreviousFile) {
@@ -142,11 +175,33 @@ TEST_F(SaveAsTest, PrintingToAPdfFileMakesOnePageHoldingThePictureWithoutLoss) {
   EXPECT_EQ(differentPixels, 0);
 }
 
-TEST_F(SaveAsTest, TheCommandLineWritesTheSameFitsFile) {
-  SaveAs(dir / "window.fits");
-  std::ostringstream out, err;
-  ASSERT_EQ(cli::RunRender({"-o", dir / "cli.fits", dir / "frame.001"}, out, err), cli::ExitSuccess) << err.str();
-  EXPECT_EQ(ReadBytes(dir / "cli.fits"), ReadBytes(dir / "window.fits"));
+// The same picture and settings, by buttons in the window and by arguments on
+// the command line, give the same files, text chunks included.
+TEST_F(SaveAsTest, TheCommandLineWritesTheSameFiles) {
+  const struct {
+    std::vector<const char*> Buttons;
+    std::vector<std::string> Args;
+    std::string Options;
+  } cases[] = {
+      {{"ToolButton32", "ToolButton20", "ToolButton20"}, {"--colorize", "--brightness", "-40"}, "colorize"},
+      {{"ToolButton9"}, {"--original"}, "Original Image"},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.Options);
+    for (const char* button : row.Buttons) Click(button);
+    for (const std::string extension : {".fits", ".png"}) {
+      SaveAs(dir / ("window" + extension));
+      std::vector<std::string> args = row.Args;
+      args.insert(args.end(), {"-o", dir / ("cli" + extension), dir / "frame.001"});
+      std::ostringstream out, err;
+      ASSERT_EQ(cli::RunRender(args, out, err), cli::ExitSuccess) << err.str();
+      EXPECT_EQ(ReadBytes(dir / ("cli" + extension)), ReadBytes(dir / ("window" + extension))) << extension;
+    }
+    const auto png = DecodePng(ReadBytes(dir / "window.png"));
+    ASSERT_TRUE(png);
+    EXPECT_EQ(png->TextOf("Options"), row.Options);
+  }
+  EXPECT_TRUE(dialogs.Errors.empty());
 }
 
 }  // namespace

@@ -3,13 +3,14 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <QImage>
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <span>
 #include <sstream>
 
 #include "frames/file_list.h"
+#include "frames/file_name.h"
 #include "support/test_support.h"
 #include "viewer/frame_document.h"
 
@@ -70,16 +71,57 @@ TEST(RenderCommand, ReadsNoFolderListing) {
   EXPECT_EQ(FileListingsMade(), before);
 }
 
-TEST(RenderCommand, PngHoldsThePixelsOfTheBmp) {
+// The PNG holds the BMP's pixels in the smallest colour type, and says which
+// frame, data set and settings made them.
+TEST(RenderCommand, PngHoldsThePixelsOfTheBmpAndHowTheyWereMade) {
   TempDir dir;
-  const std::string frame = WriteFrame(dir);
-  ASSERT_EQ(Render({"--colorize", "--stretch", frame, "-o", dir / "out.bmp"}).ExitCode, ExitSuccess);
-  ASSERT_EQ(Render({"--colorize", "--stretch", frame, "-o", dir / "out.PNG"}).ExitCode, ExitSuccess);
-  const QImage png(QString::fromStdString(dir / "out.PNG"), "PNG");
-  ASSERT_EQ(png.size(), QSize(PictureSamples, FrameLines));
-  // The BMP's bytes are checked against the document's above; here only the pixels count.
-  const QImage bmp(QString::fromStdString(dir / "out.bmp"), "BMP");
-  EXPECT_TRUE(png.convertToFormat(QImage::Format_RGB32) == bmp.convertToFormat(QImage::Format_RGB32));
+  const std::string mariner10 = WriteFrame(dir), mariner9 = WriteFrame(dir, "MME0101.001");
+  constexpr int Grey = 0, Palette = 3;
+  const std::string noCounters = "brightness 0 contrast 0 gradient 0";
+  const struct {
+    const char* Name;
+    std::string Frame;
+    std::vector<std::string> Args;
+    int ColorType;
+    std::string Options, Counters;
+  } cases[] = {
+      {"plain", mariner10, {}, Grey, "none", noCounters},
+      {"colorized", mariner10, {"--colorize", "--stretch"}, Palette, "stretch colorize", noCounters},
+      {"Mariner 9 with counters",
+       mariner9,
+       {"--despeckle", "--brightness", "-40", "--contrast", "1"},
+       Grey,
+       "despeckle",
+       "brightness -40 contrast 1 gradient 0"},
+      {"original", mariner10, {"--original"}, Grey, "Original Image", noCounters},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.Name);
+    for (const char* output : {"out.bmp", "out.PNG"}) {
+      std::vector<std::string> args = row.Args;
+      args.insert(args.end(), {row.Frame, "-o", dir / output});
+      const RenderRun run = Render(args);
+      ASSERT_EQ(run.ExitCode, ExitSuccess) << run.Err;
+    }
+    const auto png = testing::DecodePng(ReadBytes(dir / "out.PNG"));
+    ASSERT_TRUE(png);
+    EXPECT_EQ(png->ColorType, row.ColorType);
+    EXPECT_TRUE(png->Rgb == testing::BmpAsRgb(ReadBytes(dir / "out.bmp")));
+
+    FrameDocument document;
+    document.Load(row.Frame, OptionSet{});
+    const HeaderState& header = document.Header();
+    const bool isMariner9 = row.Frame == mariner9;
+    std::string infoLines;
+    for (const std::string& line : isMariner9 ? std::span<const std::string>(header.InfoBox2) : header.InfoBox)
+      infoLines += (infoLines.empty() ? "" : "\n") + line;
+    EXPECT_EQ(png->TextOf("Title"), std::string(FileNamePart(row.Frame)));
+    EXPECT_EQ(png->TextOf("Data Set"), isMariner9 ? "Mariner 9" : "Mariner 10");
+    EXPECT_EQ(png->TextOf("Description"), infoLines);
+    EXPECT_EQ(png->TextOf("Options"), row.Options);
+    EXPECT_EQ(png->TextOf("Counters"), row.Counters);
+    EXPECT_EQ(png->TextOf("Software"), std::string("Vantorel ") + VANTOREL_VERSION);
+  }
 }
 
 // A frame not read or an output not written: exit 1, the file named, no file
@@ -163,6 +205,10 @@ TEST(RenderCommand, NamesThatAreNotUtf8AreWrittenAsGiven) {
     EXPECT_TRUE(fs::exists(written)) << written;
   EXPECT_EQ(std::distance(fs::directory_iterator(dir / "out\xff"), {}), 2);
   EXPECT_NE(ReadBytes(dir / "out\xff/a\xff.001.bmp"), ReadBytes(dir / "out\xff/a\xfe.001.bmp"));
+  // The PNG's text chunks cannot hold such a name as it is; it is escaped.
+  const auto png = testing::DecodePng(ReadBytes(dir / "b\xfe.png"));
+  ASSERT_TRUE(png);
+  EXPECT_EQ(png->TextOf("Title"), "a\\xFF.001");
 }
 
 // An output that is a frame of the run is refused, whatever its spelling; a

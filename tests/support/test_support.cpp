@@ -4,7 +4,10 @@
 #include <fstream>
 #include <stdexcept>
 
+#include <spng.h>
 #include <unistd.h>
+
+#include <memory>
 
 namespace vantorel::testing {
 
@@ -57,6 +60,49 @@ std::vector<std::uint8_t> PatternFrameFile(std::size_t length) {
   std::vector<std::uint8_t> bytes(length, 0);
   for (std::size_t i = RecordBytes; i < length; ++i) bytes[i] = PatternByte(int(i / RecordBytes), int(i % RecordBytes));
   return bytes;
+}
+
+std::string DecodedPng::TextOf(std::string_view keyword) const {
+  const Text* found = nullptr;
+  for (const Text& text : Texts) {
+    if (text.Keyword != keyword) continue;
+    if (found) return {};
+    found = &text;
+  }
+  return found ? found->Value : std::string();
+}
+
+std::optional<DecodedPng> DecodePng(const std::vector<std::uint8_t>& png) {
+  const std::unique_ptr<spng_ctx, void (*)(spng_ctx*)> context(spng_ctx_new(0), spng_ctx_free);
+  spng_ctx* ctx = context.get();
+  spng_ihdr header{};
+  std::size_t size = 0;
+  if (!ctx || spng_set_png_buffer(ctx, png.data(), png.size()) != 0 || spng_get_ihdr(ctx, &header) != 0 ||
+      spng_decoded_image_size(ctx, SPNG_FMT_RGB8, &size) != 0)
+    return std::nullopt;
+  DecodedPng decoded;
+  decoded.ColorType = header.color_type;
+  decoded.Rgb.resize(size);
+  if (spng_decode_image(ctx, decoded.Rgb.data(), size, SPNG_FMT_RGB8, 0) != 0) return std::nullopt;
+  std::uint32_t count = 0;
+  if (spng_get_text(ctx, nullptr, &count) == 0) {
+    std::vector<spng_text> texts(count);
+    if (spng_get_text(ctx, texts.data(), &count) != 0) return std::nullopt;
+    for (const spng_text& text : texts) decoded.Texts.push_back({text.keyword, {text.text, text.length}, text.type});
+  }
+  return decoded;
+}
+
+std::vector<std::uint8_t> BmpAsRgb(const std::vector<std::uint8_t>& bmp) {
+  std::vector<std::uint8_t> rgb;
+  rgb.reserve(BmpPixelBytes);
+  for (int row = FrameLines - 1; row >= 0; --row) {
+    for (int x = 0; x < PictureSamples; ++x) {
+      const std::size_t at = BmpHeaderBytes + std::size_t(row) * BmpRowBytes + std::size_t(x) * 3;
+      rgb.insert(rgb.end(), {bmp.at(at + 2), bmp.at(at + 1), bmp.at(at)});
+    }
+  }
+  return rgb;
 }
 
 }  // namespace vantorel::testing

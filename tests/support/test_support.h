@@ -4,7 +4,9 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "frames/frame_layout.h"
@@ -78,5 +80,22 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path);
 // holds (k * 7 + s) mod 251 + 1 (never zero). Header bytes are zero.
 std::vector<std::uint8_t> PatternFrameFile(std::size_t length);
 std::uint8_t PatternByte(int fileRecord, int offsetInRecord);
+
+// A PNG file read back with libspng.
+struct DecodedPng {
+  int ColorType = -1;             // as in the file's header: 0 grey, 2 RGB, 3 palette
+  std::vector<std::uint8_t> Rgb;  // the pixels, top row first
+  struct Text {
+    std::string Keyword, Value;
+    int Type;  // 1 tEXt, 2 zTXt, 3 iTXt
+  };
+  std::vector<Text> Texts;
+  // The value of the one chunk of that keyword; empty when there is not exactly one.
+  std::string TextOf(std::string_view keyword) const;
+};
+std::optional<DecodedPng> DecodePng(const std::vector<std::uint8_t>& png);
+
+// The pixels of a composed BMP file as RGB, top row first.
+std::vector<std::uint8_t> BmpAsRgb(const std::vector<std::uint8_t>& bmp);
 
 }  // namespace vantorel::testing

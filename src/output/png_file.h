@@ -1,0 +1,39 @@
+// The PNG file Save As and vantorel-render write: the composed BMP's pixels,
+// losslessly, in the smallest colour type that holds them, with text chunks
+// that say which frame and which settings made the picture.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vantorel {
+
+// One text chunk. Keyword is printable ASCII; Text may be any bytes (a file
+// name need not be UTF-8): ASCII goes into tEXt, valid UTF-8 into iTXt, and
+// anything else into tEXt with every byte outside printable ASCII, and every
+// backslash, written as \xNN. An entry with no text is left out.
+struct PngTextEntry {
+  std::string Keyword;
+  std::string Text;
+};
+using PngText = std::vector<PngTextEntry>;
+
+enum class PngFilter { None, Sub, Up, Paeth, Adaptive };
+
+struct PngEncoding {
+  int CompressionLevel = 2;
+  PngFilter Filter = PngFilter::Up;
+};
+
+// Encodes the picture of a composed BMP file (BmpFileBytes long) in memory, so
+// that nothing touches the disk unless the whole file is ready: 8-bit grey when
+// every pixel has R = G = B, an exact palette for at most 256 colours, else
+// 8-bit RGB. Nothing when bmp is not a composed BMP file or a keyword is not
+// printable ASCII of 1..79 characters.
+std::optional<std::vector<std::uint8_t>> BuildPngFile(std::span<const std::uint8_t> bmp, const PngText& text,
+                                                      const PngEncoding& encoding = {});
+
+}  // namespace vantorel

@@ -1,0 +1,25 @@
+// The text chunks of an exported PNG: which frame, which data set, what its
+// header says, and the settings that made the picture, so that the file alone
+// tells how to make it again.
+#pragma once
+
+#include "output/png_file.h"
+#include "viewer/frame_document.h"
+
+namespace vantorel {
+
+inline constexpr const char* PngFileNameKeyword = "Title";
+inline constexpr const char* PngDataSetKeyword = "Data Set";
+inline constexpr const char* PngHeaderKeyword = "Description";
+inline constexpr const char* PngOptionsKeyword = "Options";
+inline constexpr const char* PngCountersKeyword = "Counters";
+inline constexpr const char* PngSoftwareKeyword = "Software";
+
+// File name, data set, the Info box lines (the Mariner 9 box for a Mariner 9
+// header), options, counters and program, in that order. Options are named as
+// vantorel-render's switches ("stretch despeckle colorize", or "none"), or are
+// "Original Image" after that command; counters read
+// "brightness -40 contrast 1 gradient 0".
+PngText PngTextFor(const FrameDocument& document);
+
+}  // namespace vantorel
