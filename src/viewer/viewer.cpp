@@ -81,6 +81,16 @@ std::optional<Picture> Viewer::PreviousFile() {
   return BrowseTo(listing_.FileIndex - 1);
 }
 
+std::optional<Picture> Viewer::FirstFile() {
+  if (listing_.FileCount() == 0 || listing_.FileIndex == 1) return std::nullopt;
+  return BrowseTo(1);
+}
+
+std::optional<Picture> Viewer::LastFile() {
+  if (listing_.FileCount() == 0 || listing_.FileIndex == listing_.FileCount()) return std::nullopt;
+  return BrowseTo(listing_.FileCount());
+}
+
 void Viewer::SetScanButtons(bool forwardDown, bool backwardDown) {
   backwardScanDown_ = backwardDown;
   forwardScanDown_ = forwardDown;

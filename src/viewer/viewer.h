@@ -38,6 +38,10 @@ class Viewer {
   // Next / Previous: nothing (no picture) at the ends of the list.
   std::optional<Picture> NextFile();
   std::optional<Picture> PreviousFile();
+  // Home / End: the folder's first or last frame; nothing when that one is on
+  // screen already or the list is empty.
+  std::optional<Picture> FirstFile();
+  std::optional<Picture> LastFile();
   void StartScan(ScanDirection direction);
   void StopScan();
   // One tick of the scan timer; a picture when it loaded a file.

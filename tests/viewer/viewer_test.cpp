@@ -44,6 +44,36 @@ TEST_F(ViewerTest, OpenPlacesTheFileAndNextStopsAtTheEnd) {
   EXPECT_EQ(viewer.Document().CurrentFileName(), "e.001");
 }
 
+// Home and End load the ends of the listing without listing the folder again,
+// and load nothing when that end is on screen; an unlisted file goes too.
+TEST_F(ViewerTest, FirstAndLastFileGoToTheEndsOfTheListing) {
+  folder.Add("odd.001", 99, 5000);
+  struct Step {
+    std::optional<Picture> (Viewer::*command)();
+    bool loads;
+    const char* shown;
+    const char* counter;
+  };
+  const Step steps[] = {{&Viewer::LastFile, true, "e.001", "3/3"},
+                        {&Viewer::LastFile, false, "e.001", "3/3"},
+                        {&Viewer::FirstFile, true, "a.001", "1/3"},
+                        {&Viewer::FirstFile, false, "a.001", "1/3"},
+                        {&Viewer::LastFile, true, "e.001", "3/3"}};
+  viewer.OpenFrame(folder / "odd.001");
+  const std::uint64_t listings = FileListingsMade();
+  for (const Step& step : steps) {
+    EXPECT_EQ((viewer.*step.command)().has_value(), step.loads) << step.shown;
+    EXPECT_EQ(viewer.Document().CurrentFileName(), step.shown);
+    EXPECT_EQ(viewer.CounterText(), step.counter);
+  }
+  EXPECT_EQ(FileListingsMade(), listings);
+
+  Viewer nothingListed;
+  nothingListed.OpenFrame(folder / "no-such-folder/a.001");
+  EXPECT_FALSE(nothingListed.FirstFile().has_value());
+  EXPECT_FALSE(nothingListed.LastFile().has_value());
+}
+
 struct ScanEndCase {
   const char* openAt;
   ScanDirection direction;

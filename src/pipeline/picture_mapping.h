@@ -1,0 +1,28 @@
+// From a pixel of the composed picture back to the place in the loaded frame
+// that it shows, undoing the composition, minimize, rotate and flip.
+#pragma once
+
+#include <optional>
+
+#include "pipeline/render_context.h"
+
+namespace vantorel {
+
+// A place in the loaded frame (PristineFrame): line 1..700, sample 1..832.
+// A half-size picture shows the mean of a 2 x 2 block; its pixels give the
+// block's first line and sample, with BlockSize 2.
+struct FramePosition {
+  int Line = 0;
+  int Sample = 0;
+  int BlockSize = 1;
+
+  friend bool operator==(const FramePosition&, const FramePosition&) = default;
+};
+
+// x 0..831 from the left, y 0..699 from the top of the picture as shown.
+// Nothing for a pixel outside the picture, on the grey around a half-size
+// picture, on a row the composition left black, or showing a frame line past
+// lineCount (which the frame does not have).
+std::optional<FramePosition> FramePositionAt(int x, int y, const OptionSet& active, int lineCount);
+
+}  // namespace vantorel
