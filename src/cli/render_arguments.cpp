@@ -93,6 +93,15 @@ class Parser {
       outputDirectoryGiven_ = true;
       return;
     }
+    if (name == "--jobs" || name == "-j") {
+      const auto text = Value(name, attached);
+      if (!text) return;
+      const auto jobs = ParseCounter(*text);
+      if (!jobs || *jobs < 1) return Fail(name + " needs a whole number of at least 1, not '" + *text + "'");
+      arguments_.Jobs = *jobs;
+      jobsGiven_ = true;
+      return;
+    }
     if (name == "--format") {
       auto value = Value(name, attached);
       if (!value) return;
@@ -148,7 +157,8 @@ class Parser {
     }
     const bool anyOption = std::any_of(a.Options.begin(), a.Options.end(), [](int on) { return on == 1; });
     if (a.Mode == RenderMode::Info || a.Mode == RenderMode::Cards) {
-      if (anyOption || anyCounterGiven_ || a.Original || outputGiven_ || outputDirectoryGiven_ || formatGiven_)
+      if (anyOption || anyCounterGiven_ || a.Original || outputGiven_ || outputDirectoryGiven_ || formatGiven_ ||
+          jobsGiven_)
         return Fail(*modeName_ + " takes only a frame");
       if (a.Frames.size() != 1) return Fail(*modeName_ + " takes exactly one frame");
       return;
@@ -185,6 +195,7 @@ class Parser {
   bool outputGiven_ = false;
   bool outputDirectoryGiven_ = false;
   bool formatGiven_ = false;
+  bool jobsGiven_ = false;
   bool anyCounterGiven_ = false;
 };
 
@@ -232,6 +243,7 @@ options (all off by default):
                    (not with any option or step)
   -o, --output OUT write one frame; .bmp, .png, .fit or .fits decides the format
   --out-dir DIR    write DIR/<frame name>.<format> for every frame (default format bmp)
+  -j, --jobs N     with --out-dir, render N frames at once (default: one per core)
   --info FRAME     print the header texts of the Info box
   --cards FRAME    print the 36 FITS header cards
 

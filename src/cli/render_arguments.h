@@ -26,6 +26,8 @@ struct RenderArguments {
   std::string Output;
   std::string OutputDirectory;
   OutputFormat Format = OutputFormat::Bmp;
+  // Frames rendered at once in folder mode; 0 means one per core.
+  int Jobs = 0;
   std::vector<std::string> Frames;
 
   bool AnyStep() const { return Steps.BrightnessStep != 0 || Steps.ContrastStep != 0 || Steps.GradientStep != 0; }

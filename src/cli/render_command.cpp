@@ -6,7 +6,10 @@
 #include <optional>
 #include <set>
 #include <span>
+#include <sstream>
+#include <thread>
 
+#include "cli/ordered_pool.h"
 #include "cli/render_arguments.h"
 #include "frames/file_name.h"
 #include "output/atomic_file.h"
@@ -104,31 +107,63 @@ bool RenderToFileGuarded(const RenderArguments& arguments, const std::string& fr
   }
 }
 
+// What one frame of folder mode came to: whether it was written, and the
+// messages it would have printed.
+struct FrameOutcome {
+  bool Written = false;
+  std::string Messages;
+};
+
+// Where folder mode writes a frame: DIR/NAME.EXT.
+struct FolderOutput {
+  std::string Path;
+  bool TakenEarlier = false;  // an earlier frame of the run has that name: writing would overwrite it
+};
+
+std::vector<FolderOutput> FolderOutputs(const RenderArguments& arguments) {
+  std::vector<FolderOutput> outputs;
+  std::set<std::string> taken;
+  const std::string extension = "." + std::string(ExtensionOf(arguments.Format));
+  for (const std::string& frame : arguments.Frames) {
+    std::string path =
+        (std::filesystem::path(arguments.OutputDirectory) / (std::string(FileNamePart(frame)) + extension)).string();
+    const bool takenEarlier = !taken.insert(path).second;
+    outputs.push_back({std::move(path), takenEarlier});
+  }
+  return outputs;
+}
+
+unsigned JobsFor(const RenderArguments& arguments) {
+  return arguments.Jobs > 0 ? unsigned(arguments.Jobs) : std::max(1u, std::thread::hardware_concurrency());
+}
+
 int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
   std::error_code ignored;
   if (!std::filesystem::is_directory(arguments.OutputDirectory, ignored)) {
     err << kProgram << ": cannot write into " << arguments.OutputDirectory << ": not a folder\n";
     return ExitFailure;
   }
-  const std::size_t count = arguments.Frames.size();
-  const FramesOfRun frames(arguments.Frames);
-  std::set<std::string> written;
-  bool anyFailed = false;
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::string& frame = arguments.Frames[i];
-    const std::string name(FileNamePart(frame));
-    err << '[' << (i + 1) << '/' << count << "] " << (name.empty() ? frame : name) << std::endl;
-    const std::string output =
-        (std::filesystem::path(arguments.OutputDirectory) / (name + "." + std::string(ExtensionOf(arguments.Format))))
-            .string();
-    // Two frames of one name from different folders would overwrite each other.
-    if (!written.insert(output).second) {
-      err << kProgram << ": cannot write " << output << ": an earlier frame of the same name went there\n";
-      anyFailed = true;
-      continue;
+  const std::vector<std::string>& frames = arguments.Frames;
+  const std::vector<FolderOutput> outputs = FolderOutputs(arguments);
+  const FramesOfRun framesOfRun(frames);
+  const std::function<FrameOutcome(std::size_t)> render = [&](std::size_t i) {
+    std::ostringstream messages;
+    const FolderOutput& output = outputs[i];
+    if (output.TakenEarlier) {
+      messages << kProgram << ": cannot write " << output.Path << ": an earlier frame of the same name went there\n";
+      return FrameOutcome{false, messages.str()};
     }
-    if (!RenderToFileGuarded(arguments, frame, output, frames, err)) anyFailed = true;
-  }
+    const bool written = RenderToFileGuarded(arguments, frames[i], output.Path, framesOfRun, messages);
+    return FrameOutcome{written, messages.str()};
+  };
+  bool anyFailed = false;
+  const std::function<void(std::size_t, FrameOutcome &&)> report = [&](std::size_t i, FrameOutcome&& outcome) {
+    const std::string name(FileNamePart(frames[i]));
+    err << '[' << (i + 1) << '/' << frames.size() << "] " << (name.empty() ? frames[i] : name) << '\n'
+        << outcome.Messages << std::flush;
+    anyFailed = anyFailed || !outcome.Written;
+  };
+  RunInOrder(frames.size(), JobsFor(arguments), render, report);
   return anyFailed ? ExitFailure : ExitSuccess;
 }
 

@@ -30,6 +30,9 @@ TEST(ParseRenderArguments, AcceptsAndRefusesByRule) {
       {{"--brightness", "2147483648", "f", "-o", "a.bmp"}, "needs a whole number"},
       {{"--stretch=1", "f", "-o", "a.bmp"}, "unknown option"},
       {{"f", "-o"}, "-o needs a value"},
+      {{"-j", "2", "--out-dir", "d", "f", "g"}, ""},
+      {{"--jobs=0", "--out-dir", "d", "f"}, "--jobs needs a whole number of at least 1"},
+      {{"--info", "--jobs", "2", "f"}, "--info takes only a frame"},
       {{"--version", "f"}, "takes no other arguments"},
       {{}, "no arguments"},
   };

@@ -168,6 +168,37 @@ TEST(RenderCommand, FolderModeGoesOnPastABadFrame) {
   EXPECT_EQ(std::distance(fs::directory_iterator(outputs.Path()), {}), 2);
 }
 
+// Several workers write the same files and say the same things, in the same
+// order, as one: a missing frame and a name taken twice in the middle included.
+TEST(RenderCommand, FolderModeOnSeveralCoresMatchesOneCore) {
+  TempDir frames, other;
+  std::vector<std::string> args = {"--stretch", "--colorize", "--format", "fits"};
+  for (int i = 0; i < 6; ++i) args.push_back(WriteFrame(frames, "MVE0101.01" + std::to_string(i)));
+  args.insert(args.begin() + 7, frames / "MISSING.001");
+  args.insert(args.begin() + 9, WriteFrame(other, "MVE0101.012", ShortFrameFileBytes));
+  std::vector<RenderRun> runs;
+  std::vector<std::vector<std::vector<std::uint8_t>>> written;
+  const TempDir outputs;
+  for (const char* jobs : {"1", "2", "3"}) {
+    for (const auto& entry : fs::directory_iterator(outputs.Path())) fs::remove(entry.path());
+    std::vector<std::string> withJobs = args;
+    withJobs.insert(withJobs.begin(), {"--jobs", jobs, "--out-dir", outputs.Path().string()});
+    runs.push_back(Render(withJobs));
+    std::vector<std::vector<std::uint8_t>> files;
+    for (int i = 0; i < 6; ++i) files.push_back(ReadBytes(outputs / ("MVE0101.01" + std::to_string(i) + ".fits")));
+    EXPECT_EQ(std::distance(fs::directory_iterator(outputs.Path()), {}), 6) << jobs;
+    written.push_back(std::move(files));
+  }
+  EXPECT_EQ(runs[0].ExitCode, ExitFailure);
+  EXPECT_NE(runs[0].Err.find("[4/8] MISSING.001\n"), std::string::npos) << runs[0].Err;
+  EXPECT_NE(runs[0].Err.find("an earlier frame of the same name went there"), std::string::npos) << runs[0].Err;
+  for (std::size_t run = 1; run < runs.size(); ++run) {
+    EXPECT_EQ(runs[run].ExitCode, runs[0].ExitCode);
+    EXPECT_EQ(runs[run].Err, runs[0].Err);
+    EXPECT_TRUE(written[run] == written[0]);
+  }
+}
+
 // --info prints what Image Info shows: the Mariner 9 box alone for a Mariner 9 frame.
 TEST(RenderCommand, InfoPrintsTheBoxOfTheDataSetAndCardsPrintAll) {
   TempDir dir;
