@@ -3,13 +3,17 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
 #include <vector>
+
+#include <time.h>
 
 #include "frames/file_name.h"
 #include "frames/frame_file.h"
@@ -125,6 +129,80 @@ void BM_RunPipeline(benchmark::State& state, const OptionSet& options) {
 }
 BENCHMARK_CAPTURE(BM_RunPipeline, every_option_off, AllOff)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_RunPipeline, every_option_on, AllOn)->Unit(benchmark::kMillisecond);
+
+// The least a render could cost: the restore, twelve plain in-place passes
+// over the frame, and the 24-bit BMP composed through a colour table, a pixel
+// a 4-byte store whose fourth byte the next pixel overwrites. The memory
+// clobber after each pass keeps the compiler from fusing or dropping passes.
+void FloorRender(RenderBuffers& buffers) {
+  std::copy(Frame().Pristine.begin(), Frame().Pristine.end(), buffers.Work.begin());
+  for (int pass = 0; pass < 12; ++pass) {
+    const auto key = std::uint8_t(0x5B * pass + 1);
+    for (std::uint8_t& byte : buffers.Work) byte = std::uint8_t((byte ^ key) + pass);
+    benchmark::ClobberMemory();
+  }
+  static const std::array<std::uint32_t, 256> table = [] {
+    std::array<std::uint32_t, 256> t{};
+    for (std::uint32_t v = 0; v < 256; ++v) t[v] = v | (255 - v) << 8 | (v / 2) << 16;
+    return t;
+  }();
+  std::uint8_t* bmp = buffers.Bitmap.data();
+  std::fill_n(bmp, BmpHeaderBytes, 0);
+  for (int line = 1; line <= FrameLines; ++line) {
+    const std::uint8_t* samples = buffers.Work.data() + SampleOffset(line, 1);
+    std::uint8_t* row = bmp + BmpHeaderBytes + std::size_t(line - 1) * BmpRowBytes;
+    for (int s = 0; s < PictureSamples - 1; ++s) std::memcpy(row + 3 * s, &table[samples[s]], 4);
+    std::memcpy(row + 3 * (PictureSamples - 1), &table[samples[PictureSamples - 1]], 3);
+  }
+  benchmark::DoNotOptimize(buffers.Bitmap.data());
+  benchmark::ClobberMemory();
+}
+
+void BM_Floor(benchmark::State& state) {
+  RenderBuffers buffers;
+  for (auto _ : state) FloorRender(buffers);
+}
+BENCHMARK(BM_Floor)->Unit(benchmark::kMillisecond);
+
+double ThreadSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return double(now.tv_sec) + 1e-9 * double(now.tv_nsec);
+}
+
+// Times `base` and `measured` one after the other in every iteration, on this
+// thread's CPU clock, so that both see the same load on a shared machine, and
+// reports measured over base as the counter "ratio".
+template <typename Base, typename Measured>
+void CompareAlternately(benchmark::State& state, Base base, Measured measured) {
+  double baseSeconds = 0, measuredSeconds = 0;
+  for (auto _ : state) {
+    const double start = ThreadSeconds();
+    base();
+    const double middle = ThreadSeconds();
+    measured();
+    measuredSeconds += ThreadSeconds() - middle;
+    baseSeconds += middle - start;
+  }
+  const double iterations = double(state.iterations());
+  state.counters["base_ms"] = 1e3 * baseSeconds / iterations;
+  state.counters["measured_ms"] = 1e3 * measuredSeconds / iterations;
+  state.counters["ratio"] = measuredSeconds / baseSeconds;
+}
+
+// A render with every option on, over the floor.
+void BM_EveryOptionOnOverFloor(benchmark::State& state) {
+  RenderBuffers floor, buffers;
+  CompareAlternately(
+      state, [&] { FloorRender(floor); },
+      [&] {
+        std::copy(Frame().Pristine.begin(), Frame().Pristine.end(), buffers.Work.begin());
+        RenderContext context = buffers.Context(AllOn);
+        RunPipeline(context);
+        benchmark::DoNotOptimize(buffers.Bitmap.data());
+      });
+}
+BENCHMARK(BM_EveryOptionOnOverFloor)->Unit(benchmark::kMillisecond);
 
 using StageFunction = void (*)(RenderContext&);
 constexpr StageFunction Chain[] = {ReconstructSamples, FlipStage,         DespeckleEarly, MapTones,
