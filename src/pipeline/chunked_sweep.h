@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -25,13 +26,24 @@ void ForEachChunk(int first, int last, Visit visit) {
 
 // Index of the first non-zero flag at or after from, or length when there is none.
 inline int NextFlag(const std::uint8_t* flags, int from, int length) {
+  static_assert(std::endian::native == std::endian::little, "the first flag of a word is its lowest byte");
   int i = from;
   for (std::uint64_t word = 0; i + 8 <= length; i += 8) {
     std::memcpy(&word, flags + i, sizeof word);
-    if (word != 0) break;
+    if (word != 0) return i + std::countr_zero(word) / 8;
   }
   while (i < length && flags[i] == 0) ++i;
   return i;
+}
+
+// Visits the index of every non-zero flag of a chunk, in order. Most chunks
+// hold none, which one vectorised pass over the flags tells.
+template <typename Visit>
+void ForEachFlag(const std::uint8_t* flags, int length, Visit visit) {
+  std::uint8_t any = 0;
+  for (int i = 0; i < length; ++i) any |= flags[i];
+  if (any == 0) return;
+  for (int i = NextFlag(flags, 0, length); i < length; i = NextFlag(flags, i + 1, length)) visit(i);
 }
 
 }  // namespace vantorel

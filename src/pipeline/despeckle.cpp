@@ -4,16 +4,16 @@
 // The sweep is in place and ascending, so a decision sees the replaced values
 // of x - 1 and of the line above. It is worked in chunks shorter than a
 // record: when a chunk starts, the line above every byte of it is final and
-// the line below untouched, so whether a byte would change can be worked out
-// for the whole chunk at once (which the compiler vectorises). Within the
-// chunk only x - 1 can still change under a byte; that byte is decided again,
-// one at a time, whenever its left neighbour changed.
+// the line below untouched, so a cheap test that rules out nearly every byte
+// can be worked out for the whole chunk at once (which the compiler
+// vectorises); the bytes it leaves are decided one at a time, in order.
 #include <algorithm>
 #include <cstdint>
 
 #include "pipeline/chunked_sweep.h"
 #include "pipeline/neighbour_offsets.h"
 #include "pipeline/stages.h"
+#include "pipeline/vector_clones.h"
 
 namespace vantorel {
 
@@ -63,50 +63,78 @@ int MeanOfStandouts(const std::uint8_t* frame, int x, int v, int side, int thres
   return count >= quorum ? sum / count : v;
 }
 
-// Decides x one byte at a time; true when its value changed. The dark test
-// sees what the bright one left.
-bool DespeckleAt(std::uint8_t* frame, int x, const SpeckRule& rule) {
-  const int original = frame[x];
-  int v = MeanOfStandouts(frame, x, original, Darker, rule.BrightThreshold, rule.BrightQuorum);
+// Decides x alone. The dark test sees what the bright one left.
+void DespeckleAt(std::uint8_t* frame, int x, const SpeckRule& rule) {
+  int v = MeanOfStandouts(frame, x, frame[x], Darker, rule.BrightThreshold, rule.BrightQuorum);
   v = MeanOfStandouts(frame, x, v, Brighter, rule.DarkThreshold, rule.DarkQuorum);
   frame[x] = static_cast<std::uint8_t>(v);
-  return v != original;
 }
 
-// Flags the bytes of a chunk that would change, judged on the frame as it is.
-// Without a bright replacement v stays as it is, so the dark count is the one
-// the byte-wise decision would make. Each neighbour is compared with a bound
-// worked out once per byte, all in bytes, so that the loop vectorises 16
-// bytes at a time; a bound that would leave 0..255 means no neighbour counts.
-void FlagSpecks(const std::uint8_t* at, int length, const SpeckRule& rule, std::uint8_t* flags) {
-  const int brightThreshold = rule.BrightThreshold, darkThreshold = rule.DarkThreshold;
-  const auto brightQuorum = std::uint8_t(rule.BrightQuorum), darkQuorum = std::uint8_t(rule.DarkQuorum);
+// While a chunk is worked only x - 1 can still change under a byte: its
+// other seven neighbours are already final (the line above) or not yet
+// visited (x + 1, the line below). A byte that fails a test on those seven
+// alone can never change, whatever x - 1 becomes, so only the few that pass
+// are decided one at a time, in order.
+//
+// A test that lets at most two neighbours fail is met by at least one of any
+// three; one that lets none fail, by every one. The bounds below are the
+// loosest that v must clear for that, over trios of the seven.
+enum class Quorum { AllButTwoAtMost, Every };  // early, late
+static_assert(AllNeighbours - EarlyBrightQuorum <= 2 && AllNeighbours - EarlyDarkQuorum <= 2);
+
+inline std::uint8_t Min3(std::uint8_t a, std::uint8_t b, std::uint8_t c) { return std::min(std::min(a, b), c); }
+inline std::uint8_t Max3(std::uint8_t a, std::uint8_t b, std::uint8_t c) { return std::max(std::max(a, b), c); }
+// Written with max so that it vectorises.
+inline std::uint8_t SaturatingSubtract(std::uint8_t a, std::uint8_t b) { return std::uint8_t(std::max(a, b) - b); }
+
+// Flags (non-zero) the bytes of a chunk that may change; all in bytes, so
+// that the loop vectorises.
+template <Quorum kind>
+inline void FlagCandidates(const std::uint8_t* at, int length, std::uint8_t brightThreshold, std::uint8_t darkThreshold,
+                           std::uint8_t* flags) {
   for (int i = 0; i < length; ++i) {
-    const int v = at[i];
-    const bool darkerPossible = v > brightThreshold, brighterPossible = v + darkThreshold < 255;
-    const auto darkerAtMost = std::uint8_t(darkerPossible ? v - brightThreshold - 1 : 0);       // v - u > TB
-    const auto brighterAtLeast = std::uint8_t(brighterPossible ? v + darkThreshold + 1 : 255);  // u - v > TD
-    std::uint8_t darkerNeighbours = 0, brighterNeighbours = 0;
-    for (int offset : NeighbourOffsets) {
-      const std::uint8_t u = at[i + offset];
-      darkerNeighbours += u <= darkerAtMost;
-      brighterNeighbours += u >= brighterAtLeast;
+    const std::uint8_t* above = at + i - RecordBytes;
+    const std::uint8_t* below = at + i + RecordBytes;
+    const std::uint8_t right = at[i + 1];
+    std::uint8_t darkerBound, brighterBound;  // a counting neighbour lies below / above these
+    if constexpr (kind == Quorum::Every) {
+      darkerBound = std::max({Max3(above[-1], above[0], above[1]), Max3(below[-1], below[0], below[1]), right});
+      brighterBound = std::min({Min3(above[-1], above[0], above[1]), Min3(below[-1], below[0], below[1]), right});
+    } else {
+      darkerBound = std::max(
+          {Min3(above[-1], above[0], above[1]), Min3(below[-1], below[0], below[1]), Min3(above[1], right, below[1])});
+      brighterBound = std::min(
+          {Max3(above[-1], above[0], above[1]), Max3(below[-1], below[0], below[1]), Max3(above[1], right, below[1])});
     }
-    flags[i] =
-        (darkerPossible & (darkerNeighbours >= brightQuorum)) | (brighterPossible & (brighterNeighbours >= darkQuorum));
+    // Non-zero where v - TB > bound or v + TD < bound, each side saturating
+    // at 0 where it cannot hold.
+    const std::uint8_t v = at[i];
+    flags[i] = SaturatingSubtract(SaturatingSubtract(v, brightThreshold), darkerBound) |
+               SaturatingSubtract(SaturatingSubtract(brighterBound, darkThreshold), v);
   }
 }
 
+VANTOREL_VECTOR_CLONES void FlagEveryNeighbourCandidates(const std::uint8_t* at, int length,
+                                                         std::uint8_t brightThreshold, std::uint8_t darkThreshold,
+                                                         std::uint8_t* flags) {
+  FlagCandidates<Quorum::Every>(at, length, brightThreshold, darkThreshold, flags);
+}
+
+VANTOREL_VECTOR_CLONES void FlagMostNeighbourCandidates(const std::uint8_t* at, int length,
+                                                        std::uint8_t brightThreshold, std::uint8_t darkThreshold,
+                                                        std::uint8_t* flags) {
+  FlagCandidates<Quorum::AllButTwoAtMost>(at, length, brightThreshold, darkThreshold, flags);
+}
+
+template <Quorum kind>
 void DespeckleChunk(std::uint8_t* frame, int start, int length, const SpeckRule& rule) {
   std::uint8_t flags[ChunkBytes];
-  FlagSpecks(frame + start, length, rule, flags);
-  int i = NextFlag(flags, 0, length);
-  while (i < length) {
-    const bool changed = DespeckleAt(frame, start + i, rule);
-    i = changed ? i + 1 : NextFlag(flags, i + 1, length);
-  }
+  const auto flag = kind == Quorum::Every ? FlagEveryNeighbourCandidates : FlagMostNeighbourCandidates;
+  flag(frame + start, length, std::uint8_t(rule.BrightThreshold), std::uint8_t(rule.DarkThreshold), flags);
+  ForEachFlag(flags, length, [frame, start, &rule](int i) { DespeckleAt(frame, start + i, rule); });
 }
 
+template <Quorum kind>
 void Despeckle(RenderContext& context, const SpeckRule& rule) {
   if (!context.On(Option::Despeckle) || context.PresentLines() == 0) return;
   std::uint8_t* frame = context.WorkFrame.data();
@@ -119,18 +147,20 @@ void Despeckle(RenderContext& context, const SpeckRule& rule) {
   const int first = std::max(context.Despeckle.FirstOffset, lowestSafe);
   const int lastPresent = int(SampleOffset(context.PresentLines(), RecordBytes));
   const int last = std::min({context.Despeckle.LastOffset, lastPresent, highestSafe});
-  ForEachChunk(first, last, [frame, &rule](int start, int length) { DespeckleChunk(frame, start, length, rule); });
+  ForEachChunk(first, last,
+               [frame, &rule](int start, int length) { DespeckleChunk<kind>(frame, start, length, rule); });
 }
 
 }  // namespace
 
 void DespeckleEarly(RenderContext& context) {
   const DespeckleSettings& settings = context.Despeckle;
-  Despeckle(context, {settings.BrightSpeckThreshold, EarlyBrightQuorum, settings.DarkSpeckThreshold, EarlyDarkQuorum});
+  Despeckle<Quorum::AllButTwoAtMost>(
+      context, {settings.BrightSpeckThreshold, EarlyBrightQuorum, settings.DarkSpeckThreshold, EarlyDarkQuorum});
 }
 
 void DespeckleLate(RenderContext& context) {
-  Despeckle(context, {LateThreshold, AllNeighbours, LateThreshold, AllNeighbours});
+  Despeckle<Quorum::Every>(context, {LateThreshold, AllNeighbours, LateThreshold, AllNeighbours});
 }
 
 }  // namespace vantorel

@@ -13,6 +13,7 @@
 #include "pipeline/chunked_sweep.h"
 #include "pipeline/neighbour_offsets.h"
 #include "pipeline/stages.h"
+#include "pipeline/vector_clones.h"
 
 namespace vantorel {
 
@@ -88,13 +89,15 @@ void RemoveSpeckAt(std::uint8_t* frame, int x) {
 // makes or unmakes another candidate: every byte of a speck's near ring is
 // zero and pass 1 never changes a zero, and the ring is symmetric. Later
 // candidates still read the written value through their outer ring.
+VANTOREL_VECTOR_CLONES void FlagSpeckCandidates(const std::uint8_t* at, int length, std::uint8_t* candidate) {
+  for (int i = 0; i < length; ++i) candidate[i] = (at[i] != 0) & (at[i - 1] == 0) & (at[i + 1] == 0);
+}
+
 void RemoveSpecks(std::uint8_t* frame) {
   ForEachChunk(SpeckFirstOffset, SpeckLastOffset, [frame](int start, int length) {
     std::uint8_t candidate[ChunkBytes];
-    const std::uint8_t* at = frame + start;
-    for (int i = 0; i < length; ++i) candidate[i] = (at[i] != 0) & (at[i - 1] == 0) & (at[i + 1] == 0);
-    for (int i = NextFlag(candidate, 0, length); i < length; i = NextFlag(candidate, i + 1, length))
-      RemoveSpeckAt(frame, start + i);
+    FlagSpeckCandidates(frame + start, length, candidate);
+    ForEachFlag(candidate, length, [frame, start](int i) { RemoveSpeckAt(frame, start + i); });
   });
 }
 
@@ -108,24 +111,28 @@ inline std::uint8_t Filled(std::uint8_t at, std::uint8_t before, std::uint8_t af
 // Pass 2. Within a chunk shorter than a record, a write at x is read only as
 // the upper neighbour of x + 968, which lies in a later chunk; so a chunk may
 // be worked all at once.
+VANTOREL_VECTOR_CLONES void FillVerticallyInChunk(std::uint8_t* at, int length) {
+  for (int i = 0; i < length; ++i) at[i] = Filled(at[i], at[i - RecordBytes], at[i + RecordBytes]);
+}
+
 void FillVertically(std::uint8_t* frame) {
-  ForEachChunk(FillFirstOffset, FillLastOffset, [frame](int start, int length) {
-    std::uint8_t* at = frame + start;
-    for (int i = 0; i < length; ++i) at[i] = Filled(at[i], at[i - RecordBytes], at[i + RecordBytes]);
-  });
+  ForEachChunk(FillFirstOffset, FillLastOffset,
+               [frame](int start, int length) { FillVerticallyInChunk(frame + start, length); });
 }
 
 // Pass 3. A zero at x is filled only when x - 1 is non-zero, and x - 1 itself
 // was filled only if x was non-zero; so the left neighbour a zero sees is
 // always the value from before the pass, and a chunk can be worked from a
 // snapshot and written back.
+VANTOREL_VECTOR_CLONES void FillHorizontallyInChunk(std::uint8_t* at, int length) {
+  std::uint8_t filled[ChunkBytes];
+  for (int i = 0; i < length; ++i) filled[i] = Filled(at[i], at[i - 1], at[i + 1]);
+  std::memcpy(at, filled, std::size_t(length));
+}
+
 void FillHorizontally(std::uint8_t* frame) {
-  ForEachChunk(FillFirstOffset, FillLastOffset, [frame](int start, int length) {
-    std::uint8_t filled[ChunkBytes];
-    const std::uint8_t* at = frame + start;
-    for (int i = 0; i < length; ++i) filled[i] = Filled(at[i], at[i - 1], at[i + 1]);
-    std::memcpy(frame + start, filled, std::size_t(length));
-  });
+  ForEachChunk(FillFirstOffset, FillLastOffset,
+               [frame](int start, int length) { FillHorizontallyInChunk(frame + start, length); });
 }
 
 }  // namespace
