@@ -39,7 +39,7 @@ struct DespeckleSettings {
 
 struct RenderContext {
   std::span<std::uint8_t> WorkFrame;    // FrameBytes
-  std::span<std::uint8_t> BitmapImage;  // BitmapImageBytes, zero-filled
+  std::span<std::uint8_t> BitmapImage;  // BitmapImageBytes; the BMP part is written whole, the tail stays zero
   std::span<std::uint8_t> FitsPlane;    // FitsPlaneBytes
   OptionSet ActiveOptions{};
   ToneSteps* Steps = nullptr;  // the viewer's counters; MapTones stores bounds back

@@ -27,6 +27,7 @@ TEST(ComposeBitmapTest, HeaderBytes) {
       40,   0,    0,    0,    0x40, 0x03, 0, 0, 0xBC, 0x02, 0,  0, 1, 0, 24, 0, 0, 0, 0, 0,
       0x00, 0xA9, 0x1A, 0x00, 0,    0,    0, 0, 0,    0,    0,  0, 0, 0, 0,  0, 0, 0, 0, 0};
   StageHarness h;
+  std::fill_n(h.Bitmap.begin(), BmpHeaderBytes, 0xAA);  // an earlier render's leftovers
   Compose(h);
   EXPECT_TRUE(std::equal(std::begin(expected), std::end(expected), h.Bitmap.begin()));
 }
@@ -56,24 +57,32 @@ TEST(ComposeBitmapTest, ColourWindowColoursOnlyTheHalfSizePicture) {
     EXPECT_EQ(BitmapPixel(h, line, sample), inWindow ? coloured : Grey(100)) << line << "," << sample;
 }
 
-// A 692-line frame, in each mode: the plane holds grey values, zero past line 692;
-// pixel rows go bottom-up, those past line 692 black, suffixes never shown.
+// A 692-line frame, in each mode, over buffers an earlier frame filled: the
+// plane holds grey values, zero past line 692; pixel rows go bottom-up, each
+// pixel grey or coloured as the mode says, those past line 692 black,
+// suffixes never shown.
 TEST(ComposeBitmapTest, PixelsAndPlaneHoldLinesOneToN) {
   for (auto [colorize, minimize] : {std::pair{0, 0}, std::pair{0, 1}, std::pair{1, 0}, std::pair{1, 1}}) {
     StageHarness h;
     testing::FillMarked(h);
     h.With(Option::Colorize, colorize).With(Option::Minimize, minimize).BytesRead = std::int32_t(ShortFrameFileBytes);
-    std::fill(h.Fits.begin(), h.Fits.end(), 0xAA);  // an earlier frame's samples
+    std::fill(h.Fits.begin(), h.Fits.end(), 0xAA);
+    std::fill_n(h.Bitmap.begin(), BmpFileBytes, 0xAA);
     Compose(h);
     for (int line = 1; line <= FrameLines; ++line)
       for (int sample = 1; sample <= PictureSamples; ++sample) {
         const int grey = line <= 692 ? Marker(line, sample) : 0;
         ASSERT_EQ(h.Fits[std::size_t(line - 1) * PictureSamples + std::size_t(sample - 1)], grey)
             << colorize << minimize << " " << line << "," << sample;
-        if (colorize == 0 || line > 692) {
-          ASSERT_EQ(BitmapPixel(h, line, sample), Grey(grey)) << minimize << " " << line << "," << sample;
-        }
+        const bool inWindow = line >= 301 && line <= 650 && sample >= 193 && sample <= 608;
+        const Rgb c = ColorizeSample(std::uint8_t(grey));
+        const std::array<int, 3> colour{c.blue, c.green, c.red};
+        const bool coloured = line <= 692 && colorize == 1 && (minimize == 0 || inWindow);
+        ASSERT_EQ(BitmapPixel(h, line, sample), coloured ? colour : Grey(grey))
+            << colorize << minimize << " " << line << "," << sample;
       }
+    EXPECT_TRUE(
+        std::all_of(h.Bitmap.begin() + std::ptrdiff_t(BmpFileBytes), h.Bitmap.end(), [](auto b) { return b == 0; }));
   }
 }
 
