@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <utility>
 
 #include "pipeline/stages.h"
@@ -49,6 +50,27 @@ TEST(SharpenStage, ReadsNeighboursFromTheFrameAsItWas) {
   testing::RunStage(h.With(Option::Sharpen), SharpenStage);
   EXPECT_EQ(h.Work[Middle], 79);
   EXPECT_EQ(h.Work[Middle + 1], 79);
+}
+
+// The block-wise stage against the Laplacian worked out byte by byte from a
+// copy, over 649 lines (so that the last block is a short one) of a frame
+// whose samples sharpen within range and out of it.
+TEST(SharpenStage, MatchesAPlainComputationOnARandomFrame) {
+  std::mt19937 random(5);
+  StageHarness h;
+  for (std::uint8_t& byte : h.Work) byte = std::uint8_t(random() % 100 < 20 ? random() % 256 : 100 + random() % 30);
+  h.BytesRead = 650 * RecordBytes + 17;
+  const FrameBuffer before = h.Work;
+  FrameBuffer expected = h.Work;
+  for (int x = RecordBytes; x < 650 * RecordBytes; ++x) {
+    const int v = before[std::size_t(x)];
+    int sum = 0;
+    for (int offset : NeighbourOffsets) sum += x + offset >= 0 ? before[std::size_t(x + offset)] : 0;
+    const int result = v - 3 * (sum - 8 * v) / 20;
+    expected[std::size_t(x)] = std::uint8_t(result >= 0 && result < 255 ? result : v);
+  }
+  testing::RunStage(h.With(Option::Sharpen), SharpenStage);
+  EXPECT_EQ(h.Work, expected);
 }
 
 // Both write only lines 1..n (ten here); invert negates every byte there, suffixes included.
