@@ -7,6 +7,7 @@
 #include "frames/file_name.h"
 #include "pipeline/stages.h"
 #include "pipeline/stretch_code_tables.h"
+#include "pipeline/vector_clones.h"
 
 namespace vantorel {
 
@@ -105,8 +106,8 @@ std::int16_t NarrowShift(std::int64_t shift, std::int64_t gain) {
 }
 
 template <typename ScaleSample>
-void MapNarrow(std::span<std::uint8_t> bytes, ScaleSample scale, std::int16_t shift,
-               const std::array<std::int16_t, RecordBytes>& ramp) {
+inline void MapNarrow(std::span<std::uint8_t> bytes, ScaleSample scale, std::int16_t shift,
+                      const std::array<std::int16_t, RecordBytes>& ramp) {
   for (std::size_t record = 0; record < bytes.size(); record += RecordBytes) {
     std::uint8_t* line = bytes.data() + record;
     for (int s = 0; s < RecordBytes; ++s) {
@@ -129,14 +130,23 @@ void MapWide(std::span<std::uint8_t> bytes, std::int64_t gain, std::int64_t shif
   }
 }
 
+VANTOREL_VECTOR_CLONES void MapHalved(std::span<std::uint8_t> bytes, std::int16_t shift,
+                                      const std::array<std::int16_t, RecordBytes>& ramp) {
+  MapNarrow(bytes, HalveTiesToEven<std::int16_t>, shift, ramp);
+}
+
+VANTOREL_VECTOR_CLONES void MapScaled(std::span<std::uint8_t> bytes, std::int16_t gain, std::int16_t shift,
+                                      const std::array<std::int16_t, RecordBytes>& ramp) {
+  MapNarrow(
+      bytes, [gain](std::int16_t u) { return std::int16_t(u * gain); }, shift, ramp);
+}
+
 void MapSamples(std::span<std::uint8_t> bytes, std::int64_t gain, std::int64_t shift, int gradient) {
   const std::array<std::int16_t, RecordBytes> ramp = RampFor(gradient);
   if (gain > NarrowGainLimit) return MapWide(bytes, gain, shift, ramp);
   const std::int16_t narrowShift = NarrowShift(shift, gain);
-  if (gain == 0) return MapNarrow(bytes, HalveTiesToEven<std::int16_t>, narrowShift, ramp);
-  const auto narrowGain = std::int16_t(gain);
-  MapNarrow(
-      bytes, [narrowGain](std::int16_t u) { return std::int16_t(u * narrowGain); }, narrowShift, ramp);
+  if (gain == 0) return MapHalved(bytes, narrowShift, ramp);
+  MapScaled(bytes, std::int16_t(gain), narrowShift, ramp);
 }
 
 }  // namespace
