@@ -1,5 +1,6 @@
 #include "viewer/frame_document.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "frames/file_name.h"
@@ -19,7 +20,11 @@ std::int32_t SaturatingAdd(std::int32_t counter, std::int32_t step) {
 
 }  // namespace
 
-FrameDocument::FrameDocument() : pristineFrame_(MakeFrameBuffer()), fitsPlane_(FitsPlaneBytes, 0) {}
+FrameDocument::FrameDocument()
+    : pristineFrame_(MakeFrameBuffer()),
+      workFrame_(MakeFrameBuffer()),
+      bitmapImage_(BitmapImageBytes, 0),
+      fitsPlane_(FitsPlaneBytes, 0) {}
 
 Picture FrameDocument::Load(const std::string& path, const OptionSet& options) {
   FrameRead read = ReadFrameFile(path);
@@ -31,31 +36,32 @@ Picture FrameDocument::Load(const std::string& path, const OptionSet& options) {
   ArrangeFrame(read.WorkFrame, pristineFrame_);
   activeOptions_ = options;
   steps_ = ToneSteps{};
-  return RenderFrame(read.WorkFrame, RenderKind::Full);
+  // The arranged read equals the pristine frame: it becomes the work frame as it is.
+  workFrame_.swap(read.WorkFrame);
+  return RenderWorkFrame(RenderKind::Full);
 }
 
 Picture FrameDocument::Render(RenderKind kind) {
-  FrameBuffer workFrame = pristineFrame_;
-  return RenderFrame(workFrame, kind);
+  std::copy(pristineFrame_.begin(), pristineFrame_.end(), workFrame_.begin());
+  return RenderWorkFrame(kind);
 }
 
-Picture FrameDocument::RenderFrame(FrameBuffer& workFrame, RenderKind kind) {
-  std::vector<std::uint8_t> bitmap(BitmapImageBytes, 0);
-  RenderContext context{.WorkFrame = workFrame,
-                        .BitmapImage = bitmap,
+Picture FrameDocument::RenderWorkFrame(RenderKind kind) {
+  RenderContext context{.WorkFrame = workFrame_,
+                        .BitmapImage = bitmapImage_,
                         .FitsPlane = fitsPlane_,
                         .ActiveOptions = activeOptions_,
                         .Steps = &steps_,
                         .BytesRead = bytesRead_,
                         .CurrentFileName = currentFileName_,
                         .Despeckle = DespeckleSettings{}};
-  showsOriginal_ = kind == RenderKind::Original;
   if (kind == RenderKind::Original)
     RunOriginalPipeline(context);
   else
     RunPipeline(context);
-  bitmap.resize(BmpFileBytes);  // the zero tail behind the BMP file is not part of the picture
-  return Picture{std::move(bitmap)};
+  // The picture is the BMP file alone, not the zero tail of the buffer behind it.
+  const auto bmpEnd = bitmapImage_.begin() + std::ptrdiff_t(BmpFileBytes);
+  return Picture{std::vector<std::uint8_t>(bitmapImage_.begin(), bmpEnd)};
 }
 
 Picture FrameDocument::ToggleActiveOption(Option option) {

@@ -58,10 +58,17 @@ class FrameDocument {
 
  private:
   enum class RenderKind { Full, Original };
+  // Restores the work frame from the pristine one and renders.
   Picture Render(RenderKind kind);
-  Picture RenderFrame(FrameBuffer& workFrame, RenderKind kind);
+  // Renders from the work frame as it is.
+  Picture RenderWorkFrame(RenderKind kind);
 
   FrameBuffer pristineFrame_;
+  // The renders' buffers, kept from one render to the next: every render
+  // overwrites the work frame from the pristine one and writes the whole BMP,
+  // so nothing of an earlier render (or of one an exception cut short) shows.
+  FrameBuffer workFrame_;
+  std::vector<std::uint8_t> bitmapImage_;
   std::vector<std::uint8_t> fitsPlane_;
   HeaderState header_;
   std::int32_t bytesRead_ = 0;

@@ -233,5 +233,22 @@ TEST(ViewerFitsPlane, ShortFrameAfterAFullOneLeavesNoStaleRows) {
       std::all_of(plane.begin() + std::ptrdiff_t(692) * PictureSamples, plane.end(), [](auto b) { return b == 0; }));
 }
 
+// The document keeps its render buffers from one render to the next; after
+// a full frame rendered with every option, a short frame's renders still give
+// the very bytes a fresh document gives them.
+TEST(FrameDocumentRenders, EqualAFreshDocumentsWhateverWasRenderedBefore) {
+  BrowsingFolder folder({"a.001"});
+  folder.Add("b.001", 7, ShortFrameFileBytes);
+  OptionSet everyOption;
+  everyOption.fill(1);
+  FrameDocument kept;
+  kept.Load(folder / "a.001", everyOption);
+  FrameDocument fresh;
+  EXPECT_EQ(kept.Load(folder / "b.001", OptionSet{}).Bmp, fresh.Load(folder / "b.001", OptionSet{}).Bmp);
+  kept.Load(folder / "a.001", everyOption);
+  kept.Load(folder / "b.001", OptionSet{});
+  EXPECT_EQ(kept.ToggleActiveOption(Option::Colorize).Bmp, fresh.ToggleActiveOption(Option::Colorize).Bmp);
+}
+
 }  // namespace
 }  // namespace vantorel
