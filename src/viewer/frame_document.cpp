@@ -55,6 +55,7 @@ Picture FrameDocument::RenderWorkFrame(RenderKind kind) {
                         .BytesRead = bytesRead_,
                         .CurrentFileName = currentFileName_,
                         .Despeckle = DespeckleSettings{}};
+  showsOriginal_ = kind == RenderKind::Original;
   if (kind == RenderKind::Original)
     RunOriginalPipeline(context);
   else
