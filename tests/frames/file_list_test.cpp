@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "support/test_support.h"
@@ -67,6 +68,23 @@ TEST(FileList, KeepsLongNamesWhole) {
   const FileListing listing = BuildFileList(dir.Path().string() + "/", "mve0101.001.backup");
   EXPECT_EQ(listing.FileList, (std::vector<std::string>{"MVE0101.001", "MVE0101.001.backup"}));
   EXPECT_EQ(listing.FileIndex, 2);
+}
+
+// A folder large enough to be listed in parts, merged afterwards.
+TEST(FileList, ListsALargeFolderInOneSortedList) {
+  TempDir dir;
+  std::vector<std::string> expected;
+  for (int i = 0; i < 800; ++i) {
+    const std::string name = std::to_string((i * 7919) % 800) + ".001";  // not created in order
+    const bool accepted = i % 3 != 0;
+    MakeFile(dir, name, accepted ? FullFrameFileBytes : FullFrameFileBytes + 1);
+    if (accepted) expected.push_back(name);
+  }
+  std::filesystem::create_directory(dir.Path() / "folder.001");
+  std::sort(expected.begin(), expected.end());
+  const FileListing listing = BuildFileList(dir.Path().string(), expected[345]);
+  EXPECT_EQ(listing.FileList, expected);
+  EXPECT_EQ(listing.FileIndex, 346);
 }
 
 TEST(FileList, UnreadableDirectoryGivesAnEmptyList) {
