@@ -18,6 +18,7 @@ constexpr int BitDepth = 8;
 constexpr std::size_t PixelCount = std::size_t{PictureSamples} * FrameLines;
 constexpr std::size_t PaletteLimit = 256;
 constexpr std::size_t MaxKeywordLength = 79;
+constexpr int ZlibRunLengthStrategy = 3;  // Z_RLE
 
 enum class ColorType : std::uint8_t { Grey = 0, Rgb = 2, Palette = 3 };
 
@@ -38,48 +39,43 @@ bool AllGrey(std::span<const std::uint8_t> bmp) {
   return true;
 }
 
-// The distinct colours of a picture as long as there are no more than 256.
-// Open addressing over a table four times the limit keeps probing short.
-class ColorSet {
+// The distinct colours of a picture as long as there are no more than 256,
+// each with the index of its first appearance. Open addressing over a table
+// four times the limit keeps probing short.
+class ColorIndex {
  public:
-  // False once a 257th colour turns up.
-  bool Add(std::uint32_t key) {
-    if (key == lastKey_) return true;
-    lastKey_ = key;
+  // The colour's index; nothing once a 257th colour turns up.
+  std::optional<std::uint8_t> IndexOf(std::uint32_t key) {
     std::size_t slot = (key * 2654435761u) >> 22;  // 10 bits: the table's size
-    while (slots_[slot] != EmptySlot) {
-      if (slots_[slot] == key) return true;
-      slot = (slot + 1) % slots_.size();
+    while (keys_[slot] != NoColor) {
+      if (keys_[slot] == key) return indices_[slot];
+      slot = (slot + 1) % keys_.size();
     }
-    if (colors_.size() == PaletteLimit) return false;
-    slots_[slot] = key;
+    if (colors_.size() == PaletteLimit) return std::nullopt;
+    keys_[slot] = key;
+    indices_[slot] = std::uint8_t(colors_.size());
     colors_.push_back(key);
-    return true;
+    return indices_[slot];
   }
-  std::vector<std::uint32_t> Sorted() const {
-    std::vector<std::uint32_t> sorted = colors_;
-    std::sort(sorted.begin(), sorted.end());
-    return sorted;
-  }
+  // In order of first appearance.
+  const std::vector<std::uint32_t>& Colors() const { return colors_; }
 
  private:
-  static constexpr std::uint32_t EmptySlot = NoColor;
-  std::array<std::uint32_t, 4 * PaletteLimit> slots_ = MakeEmpty();
+  static constexpr std::size_t Slots = 4 * PaletteLimit;
+  std::array<std::uint32_t, Slots> keys_ = [] {
+    std::array<std::uint32_t, Slots> keys;
+    keys.fill(NoColor);
+    return keys;
+  }();
+  std::array<std::uint8_t, Slots> indices_{};
   std::vector<std::uint32_t> colors_;
-  std::uint32_t lastKey_ = EmptySlot;
-
-  static std::array<std::uint32_t, 4 * PaletteLimit> MakeEmpty() {
-    std::array<std::uint32_t, 4 * PaletteLimit> slots;
-    slots.fill(EmptySlot);
-    return slots;
-  }
 };
 
 // The image rows in the PNG's order and colour type.
 struct PngImage {
   ColorType Type = ColorType::Rgb;
   std::vector<std::uint8_t> Rows;
-  std::vector<std::uint32_t> Palette;  // sorted keys; the index of a colour is its place here
+  std::vector<std::uint32_t> Palette;  // sorted colour keys; a pixel holds its colour's place here
 };
 
 PngImage GreyImage(std::span<const std::uint8_t> bmp) {
@@ -105,11 +101,8 @@ PngImage RgbImage(std::span<const std::uint8_t> bmp) {
 }
 
 std::optional<PngImage> PaletteImage(std::span<const std::uint8_t> bmp) {
-  ColorSet colors;
-  const std::uint8_t* pixel = bmp.data() + BmpHeaderBytes;
-  for (std::size_t i = 0; i < PixelCount; ++i, pixel += 3)
-    if (!colors.Add(ColorKey(pixel))) return std::nullopt;
-  PngImage image{ColorType::Palette, std::vector<std::uint8_t>(PixelCount), colors.Sorted()};
+  ColorIndex colors;
+  PngImage image{ColorType::Palette, std::vector<std::uint8_t>(PixelCount), {}};
   std::uint8_t* out = image.Rows.data();
   std::uint32_t lastKey = NoColor;
   std::uint8_t lastIndex = 0;
@@ -117,13 +110,23 @@ std::optional<PngImage> PaletteImage(std::span<const std::uint8_t> bmp) {
     for (int x = 0; x < PictureSamples; ++x) {
       const std::uint32_t key = ColorKey(BmpPixel(bmp, y, x));
       if (key != lastKey) {
+        const std::optional<std::uint8_t> index = colors.IndexOf(key);
+        if (!index) return std::nullopt;
         lastKey = key;
-        lastIndex =
-            std::uint8_t(std::lower_bound(image.Palette.begin(), image.Palette.end(), key) - image.Palette.begin());
+        lastIndex = *index;
       }
       *out++ = lastIndex;
     }
   }
+  // Sorted, so that the file does not depend on where a colour first appears.
+  image.Palette = colors.Colors();
+  std::sort(image.Palette.begin(), image.Palette.end());
+  std::array<std::uint8_t, PaletteLimit> sortedIndex{};
+  for (std::size_t i = 0; i < image.Palette.size(); ++i) {
+    const auto first = std::find(colors.Colors().begin(), colors.Colors().end(), image.Palette[i]);
+    sortedIndex[std::size_t(first - colors.Colors().begin())] = std::uint8_t(i);
+  }
+  for (std::uint8_t& index : image.Rows) index = sortedIndex[index];
   return image;
 }
 
@@ -268,6 +271,8 @@ std::optional<std::vector<std::uint8_t>> BuildPngFile(std::span<const std::uint8
   if (spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1) != 0) return std::nullopt;
   if (spng_set_option(ctx, SPNG_IMG_COMPRESSION_LEVEL, encoding.CompressionLevel) != 0) return std::nullopt;
   if (spng_set_option(ctx, SPNG_FILTER_CHOICE, FilterChoice(encoding.Filter)) != 0) return std::nullopt;
+  if (encoding.RunLength && spng_set_option(ctx, SPNG_IMG_COMPRESSION_STRATEGY, ZlibRunLengthStrategy) != 0)
+    return std::nullopt;
   if (spng_set_ihdr(ctx, &header) != 0) return std::nullopt;
   if (image.Type == ColorType::Palette) {
     spng_plte palette{};
