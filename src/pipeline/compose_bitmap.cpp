@@ -4,6 +4,7 @@
 
 #include "pipeline/half_size_picture.h"
 #include "pipeline/stages.h"
+#include "pipeline/vector_clones.h"
 
 namespace vantorel {
 
@@ -110,12 +111,25 @@ void PutRun(const PixelTable& pixels, const std::uint8_t* samples, std::uint8_t*
     std::memcpy(row + 3 * (PictureSamples - 1), &pixels[samples[PictureSamples - 1]], 3);
 }
 
+// With AVX2 the compiler makes byte shuffles of this plain loop, several
+// times faster than any table.
+VANTOREL_AVX2 void PutGreyRunWithAvx2(const std::uint8_t* samples, std::uint8_t* row, SampleRun run) {
+  for (int s = run.first - 1; s < run.last; ++s) row[3 * s] = row[3 * s + 1] = row[3 * s + 2] = samples[s];
+}
+
+void PutGreyRun(bool avx2, const std::uint8_t* samples, std::uint8_t* row, SampleRun run) {
+  if (avx2)
+    PutGreyRunWithAvx2(samples, row, run);
+  else
+    PutRun(GreyPixels(), samples, row, run);
+}
+
 // The mode is settled per line so that the per-pixel loops carry no decisions.
-void ComposeLine(Mode mode, int line, const std::uint8_t* samples, std::uint8_t* row) {
+void ComposeLine(Mode mode, bool avx2, int line, const std::uint8_t* samples, std::uint8_t* row) {
   const SampleRun coloured = ColouredSamples(mode, line);
-  PutRun(GreyPixels(), samples, row, {1, coloured.first - 1});
+  PutGreyRun(avx2, samples, row, {1, coloured.first - 1});
   PutRun(ColourPixels(), samples, row, coloured);
-  PutRun(GreyPixels(), samples, row, {coloured.last + 1, PictureSamples});
+  PutGreyRun(avx2, samples, row, {coloured.last + 1, PictureSamples});
 }
 
 }  // namespace
@@ -141,9 +155,11 @@ void ComposeBitmap(RenderContext& context) {
   const int lines = context.PresentLines();
   const bool colorize = context.On(Option::Colorize);
   const Mode mode = !colorize ? Mode::Grey : context.On(Option::Minimize) ? Mode::ColourWindow : Mode::Colour;
+  const bool avx2 = ProcessorHasAvx2();
   for (int line = 1; line <= lines; ++line) {
     const std::uint8_t* samples = context.WorkFrame.data() + SampleOffset(line, 1);
-    ComposeLine(mode, line, samples, context.BitmapImage.data() + BmpHeaderBytes + std::size_t(line - 1) * BmpRowBytes);
+    ComposeLine(mode, avx2, line, samples,
+                context.BitmapImage.data() + BmpHeaderBytes + std::size_t(line - 1) * BmpRowBytes);
     std::memcpy(context.FitsPlane.data() + std::size_t(line - 1) * PictureSamples, samples, PictureSamples);
   }
   // Rows this render did not compose must not keep an earlier frame's samples.
