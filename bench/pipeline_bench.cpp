@@ -170,24 +170,31 @@ double ThreadSeconds() {
   return double(now.tv_sec) + 1e-9 * double(now.tv_nsec);
 }
 
+double Median(std::vector<double> values) {
+  const auto middle = values.begin() + std::ptrdiff_t(values.size() / 2);
+  std::nth_element(values.begin(), middle, values.end());
+  return *middle;
+}
+
 // Times `base` and `measured` one after the other in every iteration, on this
 // thread's CPU clock, so that both see the same load on a shared machine, and
-// reports measured over base as the counter "ratio".
+// reports their medians and measured over base as the counter "ratio";
+// medians, so that an iteration the machine interrupted does not count.
 template <typename Base, typename Measured>
 void CompareAlternately(benchmark::State& state, Base base, Measured measured) {
-  double baseSeconds = 0, measuredSeconds = 0;
+  std::vector<double> baseSeconds, measuredSeconds;
   for (auto _ : state) {
     const double start = ThreadSeconds();
     base();
     const double middle = ThreadSeconds();
     measured();
-    measuredSeconds += ThreadSeconds() - middle;
-    baseSeconds += middle - start;
+    measuredSeconds.push_back(ThreadSeconds() - middle);
+    baseSeconds.push_back(middle - start);
   }
-  const double iterations = double(state.iterations());
-  state.counters["base_ms"] = 1e3 * baseSeconds / iterations;
-  state.counters["measured_ms"] = 1e3 * measuredSeconds / iterations;
-  state.counters["ratio"] = measuredSeconds / baseSeconds;
+  const double baseMedian = Median(baseSeconds), measuredMedian = Median(measuredSeconds);
+  state.counters["base_ms"] = 1e3 * baseMedian;
+  state.counters["measured_ms"] = 1e3 * measuredMedian;
+  state.counters["ratio"] = measuredMedian / baseMedian;
 }
 
 // A render with every option on, over the floor.
