@@ -6,8 +6,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <future>
 #include <memory>
-#include <system_error>
 #include <thread>
 
 #include "frames/file_name.h"
@@ -33,18 +34,6 @@ using DirectoryHandle = std::unique_ptr<DIR, DirectoryCloser>;
 // file system did not type. Folders, FIFOs, devices and sockets need no stat.
 bool MayBeFrameFile(unsigned char type) { return type == DT_REG || type == DT_LNK || type == DT_UNKNOWN; }
 
-// Every name the folder holds that may be a frame file, in the order read.
-// A read error ends the list where it happened.
-std::vector<std::string> ReadCandidates(DIR* directory) {
-  std::vector<std::string> names;
-  while (const dirent* entry = ::readdir(directory)) {
-    const std::string_view name = entry->d_name;
-    if (name == "." || name == ".." || !MayBeFrameFile(entry->d_type)) continue;
-    names.emplace_back(name);
-  }
-  return names;
-}
-
 // One stat, following links, so that a broken link or a link to a FIFO is
 // never taken for a frame.
 bool IsFrameFile(int directoryFd, const std::string& name) {
@@ -53,58 +42,74 @@ bool IsFrameFile(int directoryFd, const std::string& name) {
          IsAcceptedFrameSize(std::uintmax_t(info.st_size));
 }
 
-// A large folder's candidates are worked in parts of at least this many,
-// and at most MaxParts of them.
-constexpr std::size_t CandidatesPerPart = 256;
-constexpr std::size_t MaxParts = 8;
-
-// The candidates of [first, last) that are frame files, sorted.
-std::vector<std::string> SortedFrameFiles(int directoryFd, std::vector<std::string>::iterator first,
-                                          std::vector<std::string>::iterator last) {
-  std::vector<std::string> files;
-  for (auto name = first; name != last; ++name)
-    if (IsFrameFile(directoryFd, *name)) files.push_back(std::move(*name));
-  std::sort(files.begin(), files.end(), NameBefore);
-  return files;
+// The names of a batch that are frame files, sorted.
+std::vector<std::string> SortedFrameFiles(int directoryFd, std::vector<std::string> names) {
+  std::erase_if(names, [directoryFd](const std::string& name) { return !IsFrameFile(directoryFd, name); });
+  std::sort(names.begin(), names.end(), NameBefore);
+  return names;
 }
 
-// A stat costs far more than anything else here, so the parts of a large
-// folder are shared out among the processor's threads, each part sorted on
-// its own; the sorted parts are then merged pairwise.
-std::vector<std::string> FrameFilesAmong(int directoryFd, std::vector<std::string>& candidates) {
-  const std::size_t parts = std::clamp<std::size_t>(candidates.size() / CandidatesPerPart, 1, MaxParts);
-  const std::size_t threads = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, parts);
-  std::vector<std::vector<std::string>> sorted(parts);
-  const auto partBegin = [&](std::size_t part) {
-    return candidates.begin() + std::ptrdiff_t(candidates.size() * part / parts);
-  };
-  const auto work = [&](std::size_t firstPart) {
-    for (std::size_t part = firstPart; part < parts; part += threads)
-      sorted[part] = SortedFrameFiles(directoryFd, partBegin(part), partBegin(part + 1));
-  };
-  {
-    std::vector<std::jthread> helpers;
-    for (std::size_t thread = 1; thread < threads; ++thread) {
-      try {
-        helpers.emplace_back(work, thread);
-      } catch (const std::system_error&) {
-        work(thread);  // no thread to be had: this one does its share
-      }
-    }
-    work(0);
-  }  // the helpers are joined here
-
-  std::vector<std::string> files;
+// Sorted runs merged pairwise into one sorted list.
+std::vector<std::string> Merged(std::vector<std::vector<std::string>>& runs) {
+  std::vector<std::string> names;
   std::vector<std::ptrdiff_t> bounds{0};
-  for (auto& part : sorted) {
-    files.insert(files.end(), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
-    bounds.push_back(std::ptrdiff_t(files.size()));
+  for (auto& run : runs) {
+    names.insert(names.end(), std::make_move_iterator(run.begin()), std::make_move_iterator(run.end()));
+    bounds.push_back(std::ptrdiff_t(names.size()));
   }
-  for (std::size_t width = 1; width < parts; width *= 2)
-    for (std::size_t i = 0; i + width < parts; i += 2 * width)
-      std::inplace_merge(files.begin() + bounds[i], files.begin() + bounds[i + width],
-                         files.begin() + bounds[std::min(i + 2 * width, parts)], NameBefore);
-  return files;
+  for (std::size_t width = 1; width < runs.size(); width *= 2)
+    for (std::size_t i = 0; i + width < runs.size(); i += 2 * width)
+      std::inplace_merge(names.begin() + bounds[i], names.begin() + bounds[i + width],
+                         names.begin() + bounds[std::min(i + 2 * width, runs.size())], NameBefore);
+  return names;
+}
+
+// A folder's names go to the stat in batches, the first small, so that a
+// small folder is one batch, and later ones ever larger, up to a limit.
+constexpr std::size_t FirstBatchNames = 256;
+constexpr std::size_t LargestBatchNames = 4096;
+
+// The frame files of a folder, sorted. A stat costs far more than reading a
+// name, so while this thread reads on, full batches of names go to helper
+// threads, as many as the processor runs besides this one; with every helper
+// busy, this thread stats the batch itself. A read error ends the folder
+// where it happened.
+std::vector<std::string> ListFrameFiles(DIR* directory) {
+  const int directoryFd = ::dirfd(directory);
+  const std::size_t helpers = std::max(1u, std::thread::hardware_concurrency()) - 1;
+  std::vector<std::future<std::vector<std::string>>> working;
+  std::vector<std::vector<std::string>> sorted;
+  const auto collectFinished = [&] {
+    for (auto future = working.begin(); future != working.end();) {
+      if (future->wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+        ++future;
+        continue;
+      }
+      sorted.push_back(future->get());
+      future = working.erase(future);
+    }
+  };
+
+  std::vector<std::string> batch;
+  std::size_t batchNames = FirstBatchNames;
+  while (const dirent* entry = ::readdir(directory)) {
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == ".." || !MayBeFrameFile(entry->d_type)) continue;
+    batch.emplace_back(name);
+    if (batch.size() < batchNames) continue;
+    collectFinished();
+    if (working.size() < helpers)
+      // Run at once where a thread can be had, else when collected below.
+      working.push_back(
+          std::async(std::launch::async | std::launch::deferred, SortedFrameFiles, directoryFd, std::move(batch)));
+    else
+      sorted.push_back(SortedFrameFiles(directoryFd, std::move(batch)));
+    batch = {};
+    batchNames = std::min(2 * batchNames, LargestBatchNames);
+  }
+  sorted.push_back(SortedFrameFiles(directoryFd, std::move(batch)));
+  for (auto& future : working) sorted.push_back(future.get());
+  return Merged(sorted);
 }
 
 }  // namespace
@@ -128,8 +133,7 @@ FileListing BuildFileList(const std::string& directory, std::string_view current
   FileListing listing;
   const DirectoryHandle handle(::opendir(directory.c_str()));
   if (!handle) return listing;
-  std::vector<std::string> candidates = ReadCandidates(handle.get());
-  listing.FileList = FrameFilesAmong(::dirfd(handle.get()), candidates);
+  listing.FileList = ListFrameFiles(handle.get());
   listing.FileIndex = FindFileIndex(listing.FileList, currentFileName);
   return listing;
 }
