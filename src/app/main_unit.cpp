@@ -6,14 +6,19 @@
 
 #include <QAction>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -26,10 +31,13 @@
 #include "app/icon_resources.h"
 #include "app/info2_unit.h"
 #include "app/info_unit.h"
+#include "app/open_target.h"
 #include "output/fits_file.h"
 #include "output/png_file.h"
 #include "output/same_entry.h"
 #include "viewer/png_text.h"
+#include "viewer/status_text.h"
+#include "viewer/zoom.h"
 
 using vantorel::DiskPathFor;
 using vantorel::DisplayPath;
@@ -40,11 +48,27 @@ namespace {
 
 constexpr QRect kNormalGeometry(218, 212, 575, 450);
 constexpr QSize kGlyphSize(16, 16);
+// How long the status bar says why a drop or a folder opened nothing.
+constexpr int kNoticeMs = 8000;
 
 // QFileDialog folds the runs of blanks when it shows these.
 const char* const kMariner10Filter = "Mariner 10 data set NSSDC ID: PSPA-00108 (*.0* *.1* *.2*)";
 const char* const kMariner9Filter = "Mariner 9 data set   NSSDC ID: PSPG-00235  (*.0* *.1* *.2*)";
 const char* const kPngFilter = "PNG image (*.png)";
+
+// The platform's keys for a standard command; the fallback where it names none.
+QList<QKeySequence> StandardKeys(QKeySequence::StandardKey key, const QKeySequence& fallback) {
+  QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+  if (keys.isEmpty()) keys.append(fallback);
+  return keys;
+}
+
+QLabel* StatusField(const char* name) {
+  auto* field = new QLabel;
+  field->setObjectName(name);
+  field->setContentsMargins(6, 0, 6, 0);
+  return field;
+}
 
 QFrame* ToolBarGap(const char* name) {
   auto* gap = new QFrame;
@@ -104,6 +128,13 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
   for (QFileDialog* dialog : {wyborZbioru_, savePictureDialog_}) vantorel::HideCompleterPopupsOnFinish(*dialog);
 
   statusBar()->setObjectName("StatusBar");
+  pixelReadout_ = StatusField("PixelReadout");
+  statusBar()->addWidget(pixelReadout_, 1);
+  dataSetField_ = StatusField("DataSetField");
+  stepsField_ = StatusField("StepsField");
+  zoomField_ = StatusField("ZoomField");
+  for (QLabel* field : {dataSetField_, stepsField_, zoomField_}) statusBar()->addPermanentWidget(field);
+  setAcceptDrops(true);
 
   aboutBox_ = new TAboutBox(this);
   infoBox_ = new TInfoBox(this);
@@ -133,20 +164,28 @@ void TMainForm::BuildMenus() {
 
   QMenu* file = mainMenu->addMenu("&File");
   file->setObjectName("File1");
-  AddMenuItem(file, "Open1", "&Open...", &TMainForm::Open1Click, Needs::NoFrame);
-  AddMenuItem(file, "Next1", "&Next ", &TMainForm::FileForBtnClick, Needs::Frame);
-  AddMenuItem(file, "Previous1", "Pr&evious", &TMainForm::FileTylBtnClick, Needs::Frame);
-  AddMenuItem(file, "SaveAs1", "Save &As...", &TMainForm::SaveAs1Click, Needs::Frame);
+  // A disabled item's keys do nothing, so every key obeys its command's state.
+  AddMenuItem(file, "Open1", "&Open...", &TMainForm::Open1Click, Needs::NoFrame)
+      ->setShortcuts(StandardKeys(QKeySequence::Open, Qt::CTRL | Qt::Key_O));
+  AddMenuItem(file, "Next1", "&Next ", &TMainForm::FileForBtnClick, Needs::Frame)->setShortcut(Qt::Key_PageDown);
+  AddMenuItem(file, "Previous1", "Pr&evious", &TMainForm::FileTylBtnClick, Needs::Frame)->setShortcut(Qt::Key_PageUp);
+  AddMenuItem(file, "First1", "&First", &TMainForm::First1Click, Needs::Frame)->setShortcut(Qt::Key_Home);
+  AddMenuItem(file, "Last1", "&Last", &TMainForm::Last1Click, Needs::Frame)->setShortcut(Qt::Key_End);
+  AddMenuItem(file, "SaveAs1", "Save &As...", &TMainForm::SaveAs1Click, Needs::Frame)
+      ->setShortcuts(StandardKeys(QKeySequence::SaveAs, Qt::CTRL | Qt::SHIFT | Qt::Key_S));
   file->addSeparator()->setObjectName("N2");
   AddMenuItem(file, "ScanForward1", "Scan Forward", &TMainForm::FileForAutoBtnClick, Needs::Frame);
   AddMenuItem(file, "ScanBackward1", "Scan Backward", &TMainForm::FileTylAutBtnClick, Needs::Frame);
-  AddMenuItem(file, "ScanStop1", "Scan Stop", &TMainForm::FileStopBtnClick, Needs::Frame);
+  AddMenuItem(file, "ScanStop1", "Scan Stop", &TMainForm::FileStopBtnClick, Needs::Frame)->setShortcut(Qt::Key_Escape);
   file->addSeparator()->setObjectName("N3");
-  AddMenuItem(file, "Print1", "&Print...", &TMainForm::Print1Click, Needs::Frame);
+  AddMenuItem(file, "Print1", "&Print...", &TMainForm::Print1Click, Needs::Frame)
+      ->setShortcuts(StandardKeys(QKeySequence::Print, Qt::CTRL | Qt::Key_P));
   AddMenuItem(file, "PrintSetup1", "P&rint Setup...", &TMainForm::PrintSetup1Click, Needs::Frame)
       ->setIcon(vantorel::ToolGlyph("PrintSetup1"));
   file->addSeparator()->setObjectName("N1");
-  AddMenuItem(file, "Exit1", "E&xit", &TMainForm::Exit1Click, Needs::Always)->setIcon(vantorel::ToolGlyph("Exit1"));
+  QAction* exit = AddMenuItem(file, "Exit1", "E&xit", &TMainForm::Exit1Click, Needs::Always);
+  exit->setIcon(vantorel::ToolGlyph("Exit1"));
+  exit->setShortcuts(StandardKeys(QKeySequence::Quit, Qt::CTRL | Qt::Key_Q));
 
   struct OptionItem {
     Option option;
@@ -179,6 +218,14 @@ void TMainForm::BuildMenus() {
   toolbar1_->setCheckable(true);
   toolbar1_->setIcon(vantorel::ToolGlyph("Toolbar1"));
   toolbar1_->setChecked(true);
+  view->addSeparator()->setObjectName("N4");
+  AddMenuItem(view, "ZoomIn1", "Zoom &In", &TMainForm::ZoomIn1Click, Needs::Frame)
+      ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+  AddMenuItem(view, "ZoomOut1", "Zoom &Out", &TMainForm::ZoomOut1Click, Needs::Frame)
+      ->setShortcut(Qt::CTRL | Qt::Key_Minus);
+  AddMenuItem(view, "ActualSize1", "&Actual Size", &TMainForm::ActualSize1Click, Needs::Frame)
+      ->setShortcut(Qt::CTRL | Qt::Key_0);
+  AddMenuItem(view, "FitToWindow1", "&Fit to Window", &TMainForm::FitToWindow1Click, Needs::Frame);
 
   struct PauseItem {
     int seconds;
@@ -362,6 +409,24 @@ void TMainForm::RefreshCommandStates() {
   // Starting only a stopped timer keeps a running scan's rhythm when its direction changes.
   if (viewer_.TimerEnabled() && !timer1_->isActive()) timer1_->start();
   if (!viewer_.TimerEnabled() && timer1_->isActive()) timer1_->stop();
+
+  RefreshStatusFields();
+}
+
+void TMainForm::RefreshStatusFields() {
+  const bool frame = FrameShown();
+  const vantorel::FrameDocument& document = viewer_.Document();
+  // A file that could not be read has no data set to name.
+  const bool frameRead = frame && document.ReadError().empty();
+  dataSetField_->setText(frameRead ? QString::fromStdString(vantorel::DataSetName(document.Header().HeaderKind)) : "");
+  stepsField_->setText(frame ? QString::fromStdString(vantorel::StepsText(document.Steps())) : "");
+  zoomField_->setText(frame ? QString::fromStdString(vantorel::ZoomText(imageWindow_->Zoom())) : "");
+
+  std::optional<vantorel::PixelReadout> readout;
+  if (frame)
+    if (const std::optional<QPoint> pixel = imageWindow_->PointerPixel())
+      readout = vantorel::ReadoutAt(document, pixel->x(), pixel->y());
+  pixelReadout_->setText(readout ? QString::fromStdString(vantorel::ReadoutText(*readout)) : "");
 }
 
 void TMainForm::ShowLoadedFrame(vantorel::Picture picture) {
@@ -393,15 +458,47 @@ void TMainForm::Open1Click() {
     PrepareOpenDialog();
     const std::optional<QString> chosen = dialogs_.ChooseFile(*wyborZbioru_);
     if (!chosen || chosen->isEmpty()) return;
-
-    vantorel::Picture picture = viewer_.OpenFrame(DiskPathFor(*chosen, viewer_.Document().CurrentPath()));
-    auto* child = new TChild;
-    connect(child, &TChild::FormClose, this, &TMainForm::ImageWindowClosed);
-    mdiArea_->addSubWindow(child);
-    imageWindow_ = child;
-    child->showMaximized();
-    ShowLoadedFrame(std::move(picture));
+    OpenFrameFile(DiskPathFor(*chosen, viewer_.Document().CurrentPath()));
   });
+}
+
+void TMainForm::OpenFrameFile(const std::string& path) {
+  vantorel::Picture picture = viewer_.OpenFrame(path);
+  auto* child = new TChild;
+  connect(child, &TChild::FormClose, this, &TMainForm::ImageWindowClosed);
+  connect(child, &TChild::ZoomChanged, this, &TMainForm::RefreshStatusFields);
+  connect(child, &TChild::PointerPixelChanged, this, &TMainForm::RefreshStatusFields);
+  mdiArea_->addSubWindow(child);
+  imageWindow_ = child;
+  child->showMaximized();
+  ShowLoadedFrame(std::move(picture));
+}
+
+void TMainForm::OpenPath(const std::string& path) {
+  const vantorel::OpenTarget target = vantorel::OpenTargetFor(path);
+  if (target.FramePath.empty()) {
+    statusBar()->showMessage(target.Problem, kNoticeMs);
+    return;
+  }
+  // The frame on screen goes as if its window were closed: scan stopped, commands back.
+  if (imageWindow_) {
+    imageWindow_->close();
+    if (imageWindow_) return;  // the window would not close
+  }
+  RunCommand("Open", [this, &target] { OpenFrameFile(target.FramePath); });
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+  const vantorel::OpenTarget target = vantorel::OpenTargetForDrop(event->mimeData()->urls());
+  event->acceptProposedAction();
+  if (target.FramePath.empty())
+    statusBar()->showMessage(target.Problem, kNoticeMs);
+  else
+    OpenPath(target.FramePath);
 }
 
 void TMainForm::PrepareOpenDialog() {
@@ -420,17 +517,16 @@ void TMainForm::ImageWindowClosed() {
   RefreshCommandStates();
 }
 
-void TMainForm::FileForBtnClick() {
-  RunCommand("Next", [this] {
-    if (auto picture = viewer_.NextFile()) ShowLoadedFrame(std::move(*picture));
+void TMainForm::Browse(const QString& commandName, std::optional<vantorel::Picture> (vantorel::Viewer::*command)()) {
+  RunCommand(commandName, [this, command] {
+    if (auto picture = (viewer_.*command)()) ShowLoadedFrame(std::move(*picture));
   });
 }
 
-void TMainForm::FileTylBtnClick() {
-  RunCommand("Previous", [this] {
-    if (auto picture = viewer_.PreviousFile()) ShowLoadedFrame(std::move(*picture));
-  });
-}
+void TMainForm::FileForBtnClick() { Browse("Next", &vantorel::Viewer::NextFile); }
+void TMainForm::FileTylBtnClick() { Browse("Previous", &vantorel::Viewer::PreviousFile); }
+void TMainForm::First1Click() { Browse("First", &vantorel::Viewer::FirstFile); }
+void TMainForm::Last1Click() { Browse("Last", &vantorel::Viewer::LastFile); }
 
 void TMainForm::FileForAutoBtnClick() {
   RunCommand("Scan Forward", [this] { viewer_.StartScan(vantorel::ScanDirection::Forward); });
@@ -544,6 +640,22 @@ void TMainForm::Colour1Click() { ToggleFlag(Option::Colorize); }
 void TMainForm::Toolbar1Click() {
   mojToolBar_->setHidden(!mojToolBar_->isHidden());
   RefreshCommandStates();
+}
+
+void TMainForm::ZoomIn1Click() {
+  if (imageWindow_) imageWindow_->ZoomIn();
+}
+
+void TMainForm::ZoomOut1Click() {
+  if (imageWindow_) imageWindow_->ZoomOut();
+}
+
+void TMainForm::ActualSize1Click() {
+  if (imageWindow_) imageWindow_->ActualSize();
+}
+
+void TMainForm::FitToWindow1Click() {
+  if (imageWindow_) imageWindow_->FitToWindow();
 }
 
 void TMainForm::ChoosePause(int seconds) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include <QMainWindow>
@@ -18,6 +19,7 @@
 class QAction;
 class QFileDialog;
 class QHBoxLayout;
+class QLabel;
 class QLineEdit;
 class QMdiArea;
 class QMenu;
@@ -50,11 +52,17 @@ class TMainForm : public QMainWindow {
   // Test seam: a chunk writer that fails midway.
   void SetChunkWriter(vantorel::ChunkWriter writer) { chunkWriter_ = std::move(writer); }
 
+  // Opens a frame file as Open does, or a folder's first frame, in place of
+  // any frame on screen: the command line's and a drop's way in.
+  void OpenPath(const std::string& path);
+
  public slots:
   // File menu and its buttons.
   void Open1Click();
   void FileForBtnClick();
   void FileTylBtnClick();
+  void First1Click();
+  void Last1Click();
   void SaveAs1Click();
   void FileForAutoBtnClick();
   void FileTylAutBtnClick();
@@ -74,6 +82,10 @@ class TMainForm : public QMainWindow {
   void Colour1Click();
   // View, Scan-pause and About menus.
   void Toolbar1Click();
+  void ZoomIn1Click();
+  void ZoomOut1Click();
+  void ActualSize1Click();
+  void FitToWindow1Click();
   void N2seconds1Click();
   void N3seconds1Click();
   void N4seconds1Click();
@@ -100,8 +112,14 @@ class TMainForm : public QMainWindow {
   void ToolButton29Click();
   void Timer1Timer();
 
+ protected:
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
  private slots:
   void ImageWindowClosed();
+  // The data set, step and zoom fields, and the readout of the pixel under the pointer.
+  void RefreshStatusFields();
 
  private:
   using Handler = void (TMainForm::*)();
@@ -131,6 +149,9 @@ class TMainForm : public QMainWindow {
   // load changes: caption, Info boxes, status bar.
   void ShowLoadedFrame(vantorel::Picture picture);
   void ShowRender(vantorel::Picture picture);
+  // The load of Open: a new image window with the frame at path.
+  void OpenFrameFile(const std::string& path);
+  void Browse(const QString& commandName, std::optional<vantorel::Picture> (vantorel::Viewer::*command)());
   void ToggleFlag(vantorel::Option option);
   void ToggleActive(vantorel::Option option);
   void Step(vantorel::StepCommand command);
@@ -148,6 +169,10 @@ class TMainForm : public QMainWindow {
   QWidget* mojToolBar_ = nullptr;
   QWidget* mojToolBarBand_ = nullptr;  // the cool bar's one band, holding MojToolBar
   QLineEdit* memo1_ = nullptr;
+  QLabel* pixelReadout_ = nullptr;
+  QLabel* dataSetField_ = nullptr;
+  QLabel* stepsField_ = nullptr;
+  QLabel* zoomField_ = nullptr;
   QTimer* timer1_ = nullptr;
   QFileDialog* wyborZbioru_ = nullptr;
   QFileDialog* savePictureDialog_ = nullptr;

@@ -1,29 +1,72 @@
-// The image window: one MDI child that shows the picture of the last render.
+// The image window: one MDI child that shows the picture of the last render,
+// zoomed and scrolled. What the zoom steps are is the core's (viewer/zoom.h);
+// this only keeps the window's zoom and paints.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include <QImage>
 #include <QMdiSubWindow>
+#include <QScrollArea>
 #include <QWidget>
-
-class QScrollArea;
 
 namespace vantorel {
 
-// The image control: fixed at the bitmap size, scales its picture to itself.
+// The image control: the picture at the window's zoom, as large as that makes it.
 class ImageControl : public QWidget {
   Q_OBJECT
  public:
   explicit ImageControl(QWidget* parent = nullptr);
   void SetPicture(const QImage& picture);
+  void SetZoom(double zoom);
+  double Zoom() const { return zoom_; }
+  // The picture pixel under a point of the control; nothing off the picture.
+  std::optional<QPoint> PicturePixelAt(QPoint point) const;
+  // The picture pixel under the pointer; nothing when the pointer is elsewhere.
+  std::optional<QPoint> PointerPixel() const { return pointerPixel_; }
+  // After a zoom or a scroll the pointer, where it stays, is over another pixel.
+  void UpdatePointerPixel();
+
+ signals:
+  // The pointer moved onto another picture pixel, or off the picture.
+  void PointerPixelChanged();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
+  void SetPointerPixel(std::optional<QPoint> pixel);
+
   QImage picture_;
+  // The picture smoothed down to a zoom below 1, made at the first paint that needs it.
+  QImage shrunk_;
+  double zoom_ = 1;
+  std::optional<QPoint> pointerPixel_;
+  // Where the pointer is in the viewport; it stays there when the picture moves under it.
+  std::optional<QPoint> pointerInParent_;
+};
+
+// The scroll area of the image window; Ctrl+wheel zooms instead of scrolling.
+class PictureScrollArea : public QScrollArea {
+  Q_OBJECT
+ public:
+  using QScrollArea::QScrollArea;
+  // The viewport's size without scroll bars: all the room a picture can have.
+  QSize RoomForPicture() const { return maximumViewportSize(); }
+
+ signals:
+  // steps > 0 zooms in; at is the pointer's place in the viewport.
+  void ZoomWheel(int steps, QPoint at);
+
+ protected:
+  void wheelEvent(QWheelEvent* event) override;
+
+ private:
+  int wheelAngle_ = 0;  // eighths of a degree not yet turned into steps
 };
 
 }  // namespace vantorel
@@ -33,25 +76,49 @@ class TChild : public QMdiSubWindow {
  public:
   explicit TChild(QWidget* parent = nullptr);
 
-  // Loads the picture from a BMP file in memory. Throws std::runtime_error when
-  // the bytes are not a BMP file; the picture shown before is then kept.
+  // Takes the picture from a composed BMP file (832 x 700, 24 bits, bottom-up).
+  // Throws std::runtime_error when the bytes are not such a file; the picture
+  // shown before is then kept.
   void ShowBitmap(std::vector<std::uint8_t> bmpFile);
 
   // The BMP file and the bitmap on screen, for Save As and Print.
   const std::vector<std::uint8_t>& BmpFile() const { return bmpFile_; }
   const QImage& Picture() const { return picture_; }
   vantorel::ImageControl* Image() const { return image_; }
+  QScrollArea* ScrollArea() const { return scroller_; }
+
+  // View menu: each keeps the middle of what is visible in place.
+  void ZoomIn();
+  void ZoomOut();
+  void ActualSize();
+  // Fits the whole picture into the window, and again whenever its size changes,
+  // until another zoom command.
+  void FitToWindow();
+  double Zoom() const { return image_->Zoom(); }
+  bool FitsWindow() const { return fitting_; }
+  // The picture pixel under the pointer, if any.
+  std::optional<QPoint> PointerPixel() const { return image_->PointerPixel(); }
 
  signals:
   // The user closed the window; it is deleted right after.
   void FormClose();
+  void ZoomChanged();
+  void PointerPixelChanged();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // Sets the zoom, keeping the picture point at anchor (a viewport point) in place.
+  void ZoomAbout(double zoom, QPoint anchor);
+  QPoint ViewportMiddle() const;
+  // The window may grow beyond the picture's own size only when that is larger.
+  void UpdateMaximumSize();
+
   vantorel::ImageControl* image_;
-  QScrollArea* scroller_;
+  vantorel::PictureScrollArea* scroller_;
   std::vector<std::uint8_t> bmpFile_;
   QImage picture_;
+  bool fitting_ = false;
 };
