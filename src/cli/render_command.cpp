@@ -123,10 +123,12 @@ struct FolderOutput {
 std::vector<FolderOutput> FolderOutputs(const RenderArguments& arguments) {
   std::vector<FolderOutput> outputs;
   std::set<std::string> taken;
-  const std::string extension = "." + std::string(ExtensionOf(arguments.Format));
+  std::string extension(".");
+  extension += ExtensionOf(arguments.Format);
   for (const std::string& frame : arguments.Frames) {
-    std::string path =
-        (std::filesystem::path(arguments.OutputDirectory) / (std::string(FileNamePart(frame)) + extension)).string();
+    std::string name(FileNamePart(frame));
+    name += extension;
+    std::string path = (std::filesystem::path(arguments.OutputDirectory) / name).string();
     const bool takenEarlier = !taken.insert(path).second;
     outputs.push_back({std::move(path), takenEarlier});
   }
