@@ -19,7 +19,10 @@ class ImageControl : public QWidget {
   Q_OBJECT
  public:
   explicit ImageControl(QWidget* parent = nullptr);
-  void SetPicture(const QImage& picture);
+  void SetPicture(QImage picture);
+  const QImage& Picture() const { return picture_; }
+  // The picture, leaving none, so that its pixels can be written over for the next one.
+  QImage TakePicture() { return std::move(picture_); }
   void SetZoom(double zoom);
   double Zoom() const { return zoom_; }
   // The picture pixel under a point of the control; nothing off the picture.
@@ -83,7 +86,7 @@ class TChild : public QMdiSubWindow {
 
   // The BMP file and the bitmap on screen, for Save As and Print.
   const std::vector<std::uint8_t>& BmpFile() const { return bmpFile_; }
-  const QImage& Picture() const { return picture_; }
+  const QImage& Picture() const { return image_->Picture(); }
   vantorel::ImageControl* Image() const { return image_; }
   QScrollArea* ScrollArea() const { return scroller_; }
 
@@ -119,6 +122,5 @@ class TChild : public QMdiSubWindow {
   vantorel::ImageControl* image_;
   vantorel::PictureScrollArea* scroller_;
   std::vector<std::uint8_t> bmpFile_;
-  QImage picture_;
   bool fitting_ = false;
 };

@@ -1,0 +1,116 @@
+// Click to picture: from an option button's click to the end of the paint
+// that shows the new picture, over the real widgets on the offscreen platform,
+// with every option on, at several zooms; and a plain repaint at each zoom
+// for comparison.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+
+#include <QAction>
+#include <QApplication>
+#include <QToolButton>
+
+#include "app/dialogs.h"
+#include "app/main_unit.h"
+
+namespace {
+
+// Answers nothing and shows nothing: no dialog may block a benchmark.
+class NoDialogs final : public vantorel::Dialogs {
+ public:
+  std::optional<QString> ChooseFile(QFileDialog&) override { return std::nullopt; }
+  int ShowModal(QDialog&) override { return 0; }
+  bool ConfirmPrint(QPrinter&, QWidget*) override { return false; }
+  void PageSetup(QPrinter&, QWidget*) override {}
+  void ShowError(QWidget*, const QString&, const QString& text) override { qWarning("%s", qPrintable(text)); }
+  void ShowInformation(QWidget*, const QString&, const QString&) override {}
+};
+
+// Counts the paints of one widget; a paint has ended once the event loop
+// that delivered it returns.
+class PaintCounter final : public QObject {
+ public:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++Paints;
+    return false;
+  }
+  int Paints = 0;
+};
+
+const char* const kOptionItems[] = {"Atostretch1", "Despeckleon1", "Reconstruct1", "FlipVertically1", "Rotate1",
+                                    "Sharpen1",    "Invert1",      "Minimize1",    "Colour1"};
+
+// The main window with a sample frame open, every option on, at a zoom in percent.
+struct Scene {
+  NoDialogs dialogs;
+  TMainForm form{dialogs};
+  PaintCounter counter;
+
+  explicit Scene(int zoomPercent) {
+    form.resize(1400, 1000);
+    form.show();
+    for (const char* item : kOptionItems) form.findChild<QAction*>(item)->trigger();
+    form.OpenPath(VANTOREL_SAMPLES_DIR "/MVE0101.012");
+    TChild& window = *form.ImageWindow();
+    window.Image()->installEventFilter(&counter);
+    while (window.Zoom() * 100 < zoomPercent) window.ZoomIn();
+    while (window.Zoom() * 100 > zoomPercent) window.ZoomOut();
+    QCoreApplication::processEvents();
+  }
+  // Runs the event loop until the picture has been painted again.
+  void AwaitPaint(int paintsBefore) {
+    for (int round = 0; round < 100 && counter.Paints == paintsBefore; ++round) QCoreApplication::processEvents();
+  }
+  void Click(QToolButton& button) {
+    const int before = counter.Paints;
+    button.click();
+    AwaitPaint(before);
+  }
+};
+
+void BM_ClickToPicture(benchmark::State& state) {
+  Scene scene(int(state.range(0)));
+  if (!scene.form.ImageWindow()) return state.SkipWithError("no sample frame");
+  QToolButton& invert = *scene.form.findChild<QToolButton*>("ToolButton19");
+  for (auto _ : state) {
+    // Off untimed, so that every timed click renders with every option on.
+    state.PauseTiming();
+    scene.Click(invert);
+    state.ResumeTiming();
+    scene.Click(invert);
+  }
+  if (!invert.isChecked()) state.SkipWithError("the option did not end up on");
+}
+
+void BM_Repaint(benchmark::State& state) {
+  Scene scene(int(state.range(0)));
+  if (!scene.form.ImageWindow()) return state.SkipWithError("no sample frame");
+  QWidget& image = *scene.form.ImageWindow()->Image();
+  for (auto _ : state) {
+    const int before = scene.counter.Paints;
+    image.update();
+    scene.AwaitPaint(before);
+  }
+}
+
+void Zooms(benchmark::internal::Benchmark* benchmark) {
+  for (int percent : {25, 50, 100, 200, 1600}) benchmark->Arg(percent);
+  benchmark->ArgName("zoom%")->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly();
+}
+
+BENCHMARK(BM_ClickToPicture)->Apply(Zooms);
+BENCHMARK(BM_Repaint)->Apply(Zooms);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The real widgets without a display.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
