@@ -112,6 +112,14 @@ class Parser {
       return;
     }
     if (attached) return Fail("unknown option '" + arg + "'");
+    if (name == "--standard-fits") {
+      arguments_.StandardFits = true;
+      return;
+    }
+    if (name == "--json") {
+      arguments_.Json = true;
+      return;
+    }
     if (name == "--original") {
       arguments_.Original = true;
       return;
@@ -156,10 +164,15 @@ class Parser {
       return;
     }
     const bool anyOption = std::any_of(a.Options.begin(), a.Options.end(), [](int on) { return on == 1; });
+    if (a.Json && a.Mode != RenderMode::Info) return Fail("--json goes with --info");
     if (a.Mode == RenderMode::Info || a.Mode == RenderMode::Cards) {
       if (anyOption || anyCounterGiven_ || a.Original || outputGiven_ || outputDirectoryGiven_ || formatGiven_ ||
-          jobsGiven_)
+          jobsGiven_ || a.StandardFits)
         return Fail(*modeName_ + " takes only a frame");
+      if (a.Json) {
+        if (a.Frames.empty()) return Fail("--info --json needs a frame");
+        return;
+      }
       if (a.Frames.size() != 1) return Fail(*modeName_ + " takes exactly one frame");
       return;
     }
@@ -173,10 +186,13 @@ class Parser {
       const auto format = OutputFormatFor(a.Output);
       if (!format) return Fail("cannot tell the format of '" + a.Output + "' (use .bmp, .png, .fit or .fits)");
       a.Format = *format;
+      if (a.StandardFits && a.Format != OutputFormat::Fits)
+        return Fail("--standard-fits writes FITS: the output must end in .fit or .fits");
       return;
     }
     if (outputDirectoryGiven_) {
-      if (a.OutputDirectory.empty()) Fail("--out-dir needs a folder");
+      if (a.OutputDirectory.empty()) return Fail("--out-dir needs a folder");
+      if (a.StandardFits && a.Format != OutputFormat::Fits) return Fail("--standard-fits goes with --format fits");
       return;
     }
     Fail("no output given (-o OUT or --out-dir DIR)");
@@ -229,7 +245,10 @@ std::string_view UsageText() {
   return R"(usage:
   vantorel-render [OPTIONS] FRAME -o OUT
   vantorel-render [OPTIONS] --out-dir DIR [--format bmp|png|fits] FRAME...
+  vantorel-render [OPTIONS] --standard-fits FRAME -o OUT.fits
+  vantorel-render [OPTIONS] --standard-fits --out-dir DIR --format fits FRAME...
   vantorel-render --info FRAME
+  vantorel-render --info --json FRAME...
   vantorel-render --cards FRAME
   vantorel-render --help | --version
 
@@ -244,7 +263,14 @@ options (all off by default):
   -o, --output OUT write one frame; .bmp, .png, .fit or .fits decides the format
   --out-dir DIR    write DIR/<frame name>.<format> for every frame (default format bmp)
   -j, --jobs N     with --out-dir, render N frames at once (default: one per core)
+  --standard-fits  write standard FITS (CFITSIO): the picture with keywords from
+                   the header, the processing as HISTORY, the header record in an
+                   ENGHDR extension, checksums; only with a .fit/.fits output or
+                   --format fits (without it, FITS is the 36-card file)
   --info FRAME     print the header texts of the Info box
+  --json           with --info: one JSON object per frame, one per line (JSON
+                   lines), in the order given; bytes of a file name that are not
+                   UTF-8 become U+FFFD
   --cards FRAME    print the 36 FITS header cards
 
 exit status: 0 all written, 1 a frame could not be read or an output not written,

@@ -26,6 +26,10 @@ struct RenderArguments {
   std::string Output;
   std::string OutputDirectory;
   OutputFormat Format = OutputFormat::Bmp;
+  // FITS as the standard file (CFITSIO) rather than the 36-card one.
+  bool StandardFits = false;
+  // --info as JSON lines, one object per frame.
+  bool Json = false;
   // Frames rendered at once in folder mode; 0 means one per core.
   int Jobs = 0;
   std::vector<std::string> Frames;

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <thread>
 
+#include "cli/header_json.h"
 #include "cli/ordered_pool.h"
 #include "cli/render_arguments.h"
 #include "frames/file_name.h"
@@ -16,6 +17,7 @@
 #include "output/fits_file.h"
 #include "output/png_file.h"
 #include "output/same_entry.h"
+#include "viewer/fits_export.h"
 #include "viewer/frame_document.h"
 #include "viewer/png_text.h"
 
@@ -45,11 +47,17 @@ std::optional<Picture> LoadAndRender(FrameDocument& document, const RenderArgume
 }
 
 std::optional<std::vector<std::uint8_t>> EncodeOutput(const FrameDocument& document, const Picture& picture,
-                                                      OutputFormat format) {
-  switch (format) {
+                                                      const RenderArguments& arguments) {
+  switch (arguments.Format) {
     case OutputFormat::Bmp: return picture.Bmp;
     case OutputFormat::Png: return BuildPngFile(picture.Bmp, PngTextFor(document));
-    case OutputFormat::Fits: return BuildFitsFile(document.LabelCards(), document.FitsPlane());
+    case OutputFormat::Fits:
+      if (arguments.StandardFits) {
+        StandardFitsFile file = BuildStandardFitsFileFor(document);
+        if (file.Bytes.empty()) return std::nullopt;
+        return std::move(file.Bytes);
+      }
+      return BuildFitsFile(document.LabelCards(), document.FitsPlane());
   }
   return std::nullopt;
 }
@@ -83,7 +91,7 @@ bool RenderToFile(const RenderArguments& arguments, const std::string& frame, co
   FrameDocument document;
   const std::optional<Picture> picture = LoadAndRender(document, arguments, frame, err);
   if (!picture) return false;
-  const auto bytes = EncodeOutput(document, *picture, arguments.Format);
+  const auto bytes = EncodeOutput(document, *picture, arguments);
   if (!bytes) {
     err << kProgram << ": cannot write " << output << ": the picture could not be encoded\n";
     return false;
@@ -169,7 +177,24 @@ int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
   return anyFailed ? ExitFailure : ExitSuccess;
 }
 
+// One JSON line per frame; a frame that cannot be read gets no line, a message
+// and exit status 1, and the others are still printed.
+int PrintHeaderJson(const RenderArguments& arguments, std::ostream& out, std::ostream& err) {
+  bool anyFailed = false;
+  for (const std::string& frame : arguments.Frames) {
+    FrameDocument document;
+    if (!LoadAndRender(document, arguments, frame, err)) {
+      anyFailed = true;
+      continue;
+    }
+    out << HeaderJsonLine(HeaderJson(frame, document)) << '\n';
+  }
+  out.flush();
+  return out && !anyFailed ? ExitSuccess : ExitFailure;
+}
+
 int PrintHeader(const RenderArguments& arguments, std::ostream& out, std::ostream& err) {
+  if (arguments.Json) return PrintHeaderJson(arguments, out, err);
   FrameDocument document;
   if (!LoadAndRender(document, arguments, arguments.Frames.front(), err)) return ExitFailure;
   const HeaderState& header = document.Header();

@@ -34,6 +34,15 @@ TEST(ParseRenderArguments, AcceptsAndRefusesByRule) {
       {{"--jobs=0", "--out-dir", "d", "f"}, "--jobs needs a whole number of at least 1"},
       {{"--info", "--jobs", "2", "f"}, "--info takes only a frame"},
       {{"--version", "f"}, "takes no other arguments"},
+      {{"--standard-fits", "f", "-o", "a.fits"}, ""},
+      {{"--standard-fits", "--out-dir", "d", "--format", "fits", "f", "g"}, ""},
+      {{"--standard-fits", "f", "-o", "a.png"}, "--standard-fits writes FITS"},
+      {{"--standard-fits", "--out-dir", "d", "f"}, "--standard-fits goes with --format fits"},
+      {{"--info", "--standard-fits", "f"}, "--info takes only a frame"},
+      {{"--info", "--json", "f", "g"}, ""},
+      {{"--info", "--json"}, "--info --json needs a frame"},
+      {{"--json", "f", "-o", "a.bmp"}, "--json goes with --info"},
+      {{"--cards", "--json", "f"}, "--json goes with --info"},
       {{}, "no arguments"},
   };
   for (const auto& row : table) {

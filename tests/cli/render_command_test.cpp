@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cstdlib>
@@ -11,6 +12,8 @@
 
 #include "frames/file_list.h"
 #include "frames/file_name.h"
+#include "output/fits_file.h"
+#include "support/ebcdic_text.h"
 #include "support/test_support.h"
 #include "viewer/frame_document.h"
 
@@ -220,6 +223,94 @@ TEST(RenderCommand, InfoPrintsTheBoxOfTheDataSetAndCardsPrintAll) {
     EXPECT_EQ(run.ExitCode, ExitSuccess) << run.Err;
     EXPECT_EQ(run.Out, expected);
   }
+}
+
+// .fit/.fits alone still write the 36-card file byte for byte; only
+// --standard-fits writes the standard one, with -o and in folder mode.
+TEST(RenderCommand, StandardFitsOnlyWhenAskedAndTheDefaultStaysAsItWas) {
+  TempDir dir;
+  const std::string frame = WriteFrame(dir);
+  fs::create_directory(dir / "out");
+  FrameDocument document;
+  document.Load(frame, OptionSet{});
+  const std::vector<std::uint8_t> seedFile = BuildFitsFile(document.LabelCards(), document.FitsPlane());
+  ASSERT_EQ(seedFile.size(), FitsFileBytes);
+  const struct {
+    std::vector<std::string> Args;
+    std::string Written;
+    bool Standard;
+  } table[] = {
+      {{frame, "-o", dir / "a.fits"}, dir / "a.fits", false},
+      {{frame, "-o", dir / "b.FIT"}, dir / "b.FIT", false},
+      {{"--out-dir", dir / "out", "--format", "fits", frame}, dir / "out/MVE0101.012.fits", false},
+      {{"--standard-fits", frame, "-o", dir / "c.fits"}, dir / "c.fits", true},
+      {{"--standard-fits", "--out-dir", dir / "out", "--format", "fits", frame}, dir / "out/MVE0101.012.fits", true},
+  };
+  for (const auto& row : table) {
+    SCOPED_TRACE(row.Written + (row.Standard ? " standard" : ""));
+    const RenderRun run = Render(row.Args);
+    ASSERT_EQ(run.ExitCode, ExitSuccess) << run.Err;
+    const std::vector<std::uint8_t> bytes = ReadBytes(row.Written);
+    if (!row.Standard) {
+      EXPECT_TRUE(bytes == seedFile);
+      continue;
+    }
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_EQ(bytes.size() % 2880, 0u);
+    EXPECT_TRUE(text.starts_with("SIMPLE  =                    T"));
+    EXPECT_NE(text.find("XTENSION= 'IMAGE   '"), std::string::npos);
+    EXPECT_NE(text.find("EXTNAME = 'ENGHDR  '"), std::string::npos);
+  }
+}
+
+// One JSON object per line, in the order given, with the Info box values
+// without their label words; a name that is not UTF-8 gets U+FFFD.
+TEST(RenderCommand, InfoJsonCarriesTheInfoBoxValuesOfBothDataSets) {
+  TempDir dir;
+  testing::WriteBytes(dir / "MVE0101.012", testing::Mariner10FrameFile());
+  std::vector<std::uint8_t> mariner9 = testing::PatternFrameFile(std::size_t(FullFrameFileBytes));
+  const FrameBuffer mariner9Header = testing::Mariner9Frame();
+  std::copy_n(mariner9Header.begin(), RecordBytes, mariner9.begin());
+  testing::WriteBytes(dir / "MME0101.001", mariner9);
+  testing::WriteBytes(dir / "odd\xff.001", testing::Mariner10FrameFile());
+  const std::vector<std::string> frames = {dir / "MVE0101.012", dir / "MME0101.001", dir / "odd\xff.001"};
+  std::vector<std::string> args = {"--info", "--json"};
+  args.insert(args.end(), frames.begin(), frames.end());
+  const RenderRun run = Render(args);
+  ASSERT_EQ(run.ExitCode, ExitSuccess) << run.Err;
+
+  std::istringstream lines(run.Out);
+  std::vector<nlohmann::json> objects;
+  for (std::string line; std::getline(lines, line);) objects.push_back(nlohmann::json::parse(line));
+  ASSERT_EQ(objects.size(), frames.size());
+  const char* const fieldNames[] = {"spacecraft", "dataSet", "fdsCount", "year",    "day",
+                                    "gmt",        "camera",  "filter",   "exposure"};
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    SCOPED_TRACE(frames[i]);
+    FrameDocument document;
+    document.Load(frames[i], OptionSet{});
+    const HeaderState& header = document.Header();
+    const nlohmann::json& object = objects[i];
+    const bool isMariner9 = header.HeaderKind == DataSet::Mariner9;
+    EXPECT_EQ(object["headerKind"], isMariner9 ? "Mariner 9" : "Mariner 10");
+    EXPECT_EQ(object["dataSet"], isMariner9 ? "PSPG-00235" : "PSPA-00108");
+    for (std::size_t f = 0; f < std::size(fieldNames); ++f)
+      EXPECT_EQ(header.InfoBox[f], std::string(header.InfoBox[f].substr(0, header.InfoBox[f].find(" = ") + 3)) +
+                                       object["fields"][fieldNames[f]].get<std::string>());
+    EXPECT_EQ(object.contains("lines"), isMariner9);
+    if (isMariner9) {
+      EXPECT_EQ(object["lines"].get<std::vector<std::string>>(),
+                std::vector<std::string>(header.InfoBox2.begin(), header.InfoBox2.end()));
+    }
+    std::vector<std::string> cards;
+    for (const std::string& card : header.LabelCards)
+      if (!card.empty()) cards.push_back(card);
+    EXPECT_EQ(object["cards"].get<std::vector<std::string>>(), cards);
+  }
+  EXPECT_EQ(objects[0]["fields"]["camera"], "A");
+  EXPECT_EQ(objects[0]["fields"]["exposure"], "    360 MSEC");
+  EXPECT_EQ(objects[0]["file"], "MVE0101.012");
+  EXPECT_EQ(objects[2]["file"], "odd\xEF\xBF\xBD.001");
 }
 
 // Names are bytes: names that are not UTF-8 are written exactly as asked, and

@@ -1,0 +1,294 @@
+#include "output/standard_fits.h"
+
+#include <fitsio.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <mutex>
+#include <optional>
+
+#include "frames/frame_layout.h"
+
+namespace vantorel {
+
+namespace {
+
+constexpr std::string_view Mariner10Spacecraft = "Mariner 10";
+constexpr std::string_view Unknown = "Unknown";
+constexpr std::string_view EngineeringHeaderExtension = "ENGHDR";
+constexpr long FitsBlockBytes = 2880;
+
+// The InfoBox labels, 0-based, in the order DecodeHeader fills them.
+enum InfoBoxLabel {
+  SpacecraftLabel,
+  DataSetLabel,
+  FdsCountLabel,
+  YearLabel,
+  DayLabel,
+  GmtLabel,
+  CameraLabel,
+  FilterLabel,
+  ExposureLabel
+};
+
+constexpr std::array<std::string_view, OptionCount> OptionNames = {
+    "Stretch", "Despeckle", "Reconstruct", "Flip", "Rotate", "Sharpen", "Invert", "Minimize", "Colorize"};
+
+// FITS texts are printable ASCII; anything else (a non-ASCII file name) becomes '?'.
+std::string FitsText(std::string_view text) {
+  std::string result(text);
+  for (char& c : result)
+    if (c < ' ' || c > '~') c = '?';
+  return result;
+}
+
+std::string_view TrimSpaces(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// The value of an Info box label ("Camera = A" gives "A"); nothing for
+// "Unknown" or a blank value.
+std::optional<std::string> LabelValue(const HeaderState& header, InfoBoxLabel label) {
+  const std::string& text = header.InfoBox[std::size_t(label)];
+  const std::size_t equals = text.find(" = ");
+  if (equals == std::string::npos) return std::nullopt;
+  const std::string_view value = TrimSpaces(std::string_view(text).substr(equals + 3));
+  if (value.empty() || value == Unknown) return std::nullopt;
+  return std::string(value);
+}
+
+std::optional<int> Digits(std::string_view text) {
+  if (text.empty() || !std::ranges::all_of(text, [](char c) { return c >= '0' && c <= '9'; })) return std::nullopt;
+  int value = 0;
+  for (char c : text) value = value * 10 + (c - '0');
+  return value;
+}
+
+std::string TwoDigits(int value) {
+  std::string text;
+  text += char('0' + value / 10);
+  text += char('0' + value % 10);
+  return text;
+}
+
+// The header gives a two-digit year (the mission flew 1973-75), the day of the
+// year and "hh/mm/ss"; a DATE-OBS needs all of year and day to be whole.
+std::optional<std::string> ObservationDate(std::string_view year, std::string_view day, std::string_view gmt) {
+  const auto yearDigits = year.size() == 2 ? Digits(year) : std::nullopt;
+  const auto dayOfYear = day.size() == 3 ? Digits(day) : std::nullopt;
+  if (!yearDigits || !dayOfYear) return std::nullopt;
+  const int fullYear = 1900 + *yearDigits;
+  const bool leap = fullYear % 4 == 0 && (fullYear % 100 != 0 || fullYear % 400 == 0);
+  std::array<int, 12> monthDays = {31, leap ? 29 : 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (*dayOfYear < 1 || *dayOfYear > (leap ? 366 : 365)) return std::nullopt;
+  int month = 0;
+  int dayOfMonth = *dayOfYear;
+  while (dayOfMonth > monthDays[std::size_t(month)]) dayOfMonth -= monthDays[std::size_t(month++)];
+  std::string date = std::to_string(fullYear);
+  date += '-';
+  date += TwoDigits(month + 1);
+  date += '-';
+  date += TwoDigits(dayOfMonth);
+  // The time only when it is a real one; a whole date stands without it.
+  if (gmt.size() == 8 && gmt[2] == '/' && gmt[5] == '/') {
+    const auto hour = Digits(gmt.substr(0, 2));
+    const auto minute = Digits(gmt.substr(3, 2));
+    const auto second = Digits(gmt.substr(6, 2));
+    if (hour && minute && second && *hour < 24 && *minute < 60 && *second < 60) {
+      date += 'T';
+      date += TwoDigits(*hour);
+      date += ':';
+      date += TwoDigits(*minute);
+      date += ':';
+      date += TwoDigits(*second);
+    }
+  }
+  return date;
+}
+
+void AddText(HeaderKeywords& out, std::string_view name, std::string_view value, std::string_view comment) {
+  out.Keywords.push_back({std::string(name), FitsText(value), std::string(comment)});
+}
+
+void AddMariner10Keywords(const HeaderState& header, HeaderKeywords& out) {
+  AddText(out, "TELESCOP", Mariner10Spacecraft, "spacecraft");
+  if (const auto camera = LabelValue(header, CameraLabel)) {
+    std::string instrument("TV camera ");
+    instrument += *camera;
+    AddText(out, "INSTRUME", instrument, "television camera of the imaging system");
+  }
+  if (const auto filter = LabelValue(header, FilterLabel)) AddText(out, "FILTER", *filter, "filter wheel position");
+  if (const auto exposure = Digits(TrimSpaces(header.Fields.Exposure)))
+    out.Keywords.push_back({"EXPTIME", *exposure / 1000.0, "[s] exposure time"});
+  if (const auto fds = LabelValue(header, FdsCountLabel)) AddText(out, "FDSCOUNT", *fds, "picture number (FDS count)");
+  AddText(out, "DATASET", "PSPA-00108", "NSSDC data set id");
+  const auto year = LabelValue(header, YearLabel);
+  const auto day = LabelValue(header, DayLabel);
+  const auto gmt = LabelValue(header, GmtLabel);
+  if (year) AddText(out, "OBSYEAR", *year, "year of the picture, as the header gives it");
+  if (day) AddText(out, "OBSDAY", *day, "day of the year, as the header gives it");
+  if (gmt) AddText(out, "OBSGMT", *gmt, "GMT hh/mm/ss, as the header gives it");
+  if (year && day) {
+    if (const auto date = ObservationDate(*year, *day, gmt.value_or(""))) {
+      AddText(out, "DATE-OBS", *date, "picture date (UTC) from the header");
+      AddText(out, "TIMESYS", "UTC", "time scale of DATE-OBS");
+    }
+  }
+}
+
+void AddMariner9Keywords(const HeaderState& header, HeaderKeywords& out) {
+  AddText(out, "TELESCOP", "Mariner 9", "spacecraft");
+  AddText(out, "DATASET", "PSPG-00235", "NSSDC data set id");
+  // The header is free text with no fixed fields: its lines are kept as they are.
+  for (const std::string& line : header.InfoBox2) {
+    const std::string_view text = TrimSpaces(line);
+    if (!text.empty()) out.Comments.push_back(FitsText(text));
+  }
+}
+
+// Owns the CFITSIO memory file and its realloc'd buffer until the bytes are copied out.
+class MemoryFits {
+ public:
+  MemoryFits() {
+    buffer_ = std::malloc(std::size_t(FitsBlockBytes));
+    size_ = buffer_ ? std::size_t(FitsBlockBytes) : 0;
+    if (!buffer_) status_ = MEMORY_ALLOCATION;
+    fits_create_memfile(&file_, &buffer_, &size_, std::size_t(FitsBlockBytes) * 64, std::realloc, &status_);
+  }
+  MemoryFits(const MemoryFits&) = delete;
+  MemoryFits& operator=(const MemoryFits&) = delete;
+  ~MemoryFits() {
+    if (file_) {
+      int ignored = 0;
+      fits_close_file(file_, &ignored);
+    }
+    std::free(buffer_);
+  }
+
+  fitsfile* File() { return file_; }
+  int& Status() { return status_; }
+
+  // Closes the file and copies out the whole blocks it wrote.
+  std::vector<std::uint8_t> Finish() {
+    LONGLONG headStart = 0, dataStart = 0, dataEnd = 0;
+    fits_get_hduaddrll(file_, &headStart, &dataStart, &dataEnd, &status_);
+    fits_close_file(file_, &status_);
+    file_ = nullptr;
+    if (status_ != 0) return {};
+    const std::size_t length = std::size_t((dataEnd + FitsBlockBytes - 1) / FitsBlockBytes * FitsBlockBytes);
+    if (length > size_) return {};
+    const auto* bytes = static_cast<const std::uint8_t*>(buffer_);
+    return std::vector<std::uint8_t>(bytes, bytes + length);
+  }
+
+ private:
+  fitsfile* file_ = nullptr;
+  void* buffer_ = nullptr;
+  std::size_t size_ = 0;
+  int status_ = 0;
+};
+
+void WriteKeywords(fitsfile* file, const HeaderKeywords& keywords, int& status) {
+  for (const FitsKeyword& keyword : keywords.Keywords) {
+    if (const auto* text = std::get_if<std::string>(&keyword.Value))
+      // Long values (a long file name) go on CONTINUE cards.
+      fits_write_key_longstr(file, keyword.Name.c_str(), text->c_str(), keyword.Comment.c_str(), &status);
+    else
+      fits_write_key_dbl(file, keyword.Name.c_str(), std::get<double>(keyword.Value), -15, keyword.Comment.c_str(),
+                         &status);
+  }
+  for (const std::string& comment : keywords.Comments) fits_write_comment(file, comment.c_str(), &status);
+}
+
+// Builds a copy sized exactly, zero-filled where the source is short.
+std::vector<std::uint8_t> Exactly(std::span<const std::uint8_t> bytes, std::size_t length) {
+  std::vector<std::uint8_t> copy(length, 0);
+  std::copy_n(bytes.begin(), std::min(bytes.size(), length), copy.begin());
+  return copy;
+}
+
+// Whether this CFITSIO serialises its own state is a build choice; one file at a time is safe either way.
+std::mutex cfitsioMutex;
+
+}  // namespace
+
+HeaderKeywords KeywordsForHeader(const HeaderState& header, std::string_view fileName) {
+  HeaderKeywords out;
+  if (header.HeaderKind == DataSet::Mariner9)
+    AddMariner9Keywords(header, out);
+  else if (LabelValue(header, SpacecraftLabel) == Mariner10Spacecraft)
+    AddMariner10Keywords(header, out);
+  // Without either, the frame says nothing reliable about where it came from.
+  if (!fileName.empty()) AddText(out, "FILENAME", fileName, "original frame file");
+  return out;
+}
+
+std::vector<std::string> ProcessingHistory(const OptionSet& options, const ToneSteps& steps, bool original) {
+  if (original) return {"Vantorel: Original Image"};
+  std::vector<std::string> history;
+  for (std::size_t i = 0; i < OptionNames.size(); ++i) {
+    if (options[i] != 1) continue;
+    std::string text("Vantorel: option ");
+    text += OptionNames[i];
+    text += " on";
+    history.push_back(std::move(text));
+  }
+  const std::pair<std::string_view, std::int32_t> counters[] = {
+      {"Brightness", steps.BrightnessStep}, {"Contrast", steps.ContrastStep}, {"Gradient", steps.GradientStep}};
+  for (const auto& [name, value] : counters) {
+    std::string text("Vantorel: ");
+    text += name;
+    text += " step ";
+    text += std::to_string(value);
+    history.push_back(std::move(text));
+  }
+  return history;
+}
+
+StandardFitsFile BuildStandardFitsFile(const StandardFitsSource& source) {
+  std::vector<std::uint8_t> plane = Exactly(source.Plane, FitsPlaneBytes);
+  std::vector<std::uint8_t> record = Exactly(source.HeaderRecord, RecordBytes);
+  const HeaderKeywords keywords = KeywordsForHeader(source.Header, source.FileName);
+  const std::vector<std::string> history = ProcessingHistory(source.Options, source.Steps, source.Original);
+
+  const std::lock_guard lock(cfitsioMutex);
+  MemoryFits memory;
+  int& status = memory.Status();
+  fitsfile* file = memory.File();
+  if (status == 0) {
+    // FitsPlane's first row is frame line 1, the bottom row of the bottom-up
+    // picture the window shows: FITS row 1 is the bottom row too.
+    long planeAxes[2] = {PictureSamples, FrameLines};
+    fits_create_img(file, BYTE_IMG, 2, planeAxes, &status);
+    WriteKeywords(file, keywords, status);
+    fits_write_key_str(file, "BUNIT", "DN", "grey level of the picture as shown, 0..255", &status);
+    fits_write_key_str(file, "ORIGIN", "Vantorel", "program that wrote this file", &status);
+    fits_write_date(file, &status);
+    for (const std::string& text : history) fits_write_history(file, text.c_str(), &status);
+    fits_write_img(file, TBYTE, 1, LONGLONG(plane.size()), plane.data(), &status);
+    fits_write_chksum(file, &status);
+
+    long recordAxes[1] = {RecordBytes};
+    fits_create_img(file, BYTE_IMG, 1, recordAxes, &status);
+    fits_write_key_str(file, "EXTNAME", std::string(EngineeringHeaderExtension).c_str(),
+                       "engineering header record, unchanged", &status);
+    fits_write_comment(file, "Record 0 of the frame file as read (EBCDIC), byte for byte.", &status);
+    fits_write_img(file, TBYTE, 1, LONGLONG(record.size()), record.data(), &status);
+    fits_write_chksum(file, &status);
+  }
+  StandardFitsFile result;
+  result.Bytes = memory.Finish();
+  if (status != 0 || result.Bytes.empty()) {
+    char text[FLEN_STATUS] = {};
+    fits_get_errstatus(status, text);
+    result.Bytes.clear();
+    result.Error = "CFITSIO: ";
+    result.Error += text;
+  }
+  return result;
+}
+
+}  // namespace vantorel
