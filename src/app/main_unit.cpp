@@ -35,6 +35,8 @@
 #include "output/fits_file.h"
 #include "output/png_file.h"
 #include "output/same_entry.h"
+#include "output/standard_fits.h"
+#include "viewer/fits_export.h"
 #include "viewer/png_text.h"
 #include "viewer/status_text.h"
 #include "viewer/zoom.h"
@@ -55,6 +57,8 @@ constexpr int kNoticeMs = 8000;
 const char* const kMariner10Filter = "Mariner 10 data set NSSDC ID: PSPA-00108 (*.0* *.1* *.2*)";
 const char* const kMariner9Filter = "Mariner 9 data set   NSSDC ID: PSPG-00235  (*.0* *.1* *.2*)";
 const char* const kPngFilter = "PNG image (*.png)";
+// Only this entry writes standard FITS; *.fit keeps the 36-card file.
+const char* const kStandardFitsFilter = "FITS, standard (*.fits)";
 
 // The platform's keys for a standard command; the fallback where it names none.
 QList<QKeySequence> StandardKeys(QKeySequence::StandardKey key, const QKeySequence& fallback) {
@@ -119,11 +123,12 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
   savePictureDialog_->setAcceptMode(QFileDialog::AcceptSave);
   savePictureDialog_->setFileMode(QFileDialog::AnyFile);
   savePictureDialog_->setDefaultSuffix("bmp");
-  savePictureDialog_->setNameFilters({"*.bmp", "*.fit", kPngFilter});
+  savePictureDialog_->setNameFilters({"*.bmp", "*.fit", kStandardFitsFilter, kPngFilter});
   savePictureDialog_->setOption(QFileDialog::DontConfirmOverwrite, false);
-  // A name typed without an extension under the PNG entry means a PNG file.
+  // A name typed without an extension under the PNG entry means a PNG file,
+  // under the standard FITS entry a .fits file.
   connect(savePictureDialog_, &QFileDialog::filterSelected, this, [this](const QString& filter) {
-    savePictureDialog_->setDefaultSuffix(filter == kPngFilter ? "png" : "bmp");
+    savePictureDialog_->setDefaultSuffix(filter == kPngFilter ? "png" : filter == kStandardFitsFilter ? "fits" : "bmp");
   });
   for (QFileDialog* dialog : {wyborZbioru_, savePictureDialog_}) vantorel::HideCompleterPopupsOnFinish(*dialog);
 
@@ -588,7 +593,17 @@ void TMainForm::SavePictureAs(const QString& fileName) {
       break;
     }
     case vantorel::SaveFormat::Fits:
-      encoded = vantorel::BuildFitsFile(viewer_.Document().LabelCards(), viewer_.Document().FitsPlane());
+      if (savePictureDialog_->selectedNameFilter() == kStandardFitsFilter) {
+        vantorel::StandardFitsFile file = vantorel::BuildStandardFitsFileFor(viewer_.Document());
+        if (file.Bytes.empty()) {
+          dialogs_.ShowError(this, "Save image",
+                             QString("Could not save %1: %2").arg(shownPath, QString::fromStdString(file.Error)));
+          return;
+        }
+        encoded = std::move(file.Bytes);
+      } else {
+        encoded = vantorel::BuildFitsFile(viewer_.Document().LabelCards(), viewer_.Document().FitsPlane());
+      }
       chunks.emplace_back(encoded);
       break;
     case vantorel::SaveFormat::Unsupported:

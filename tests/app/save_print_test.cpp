@@ -13,6 +13,7 @@
 
 #include "cli/render_command.h"
 #include "form_harness.h"
+#include "output/fits_file.h"
 
 namespace vantorel::testing {
 namespace {
@@ -62,7 +63,7 @@ TEST_F(SaveAsTest, TheExtensionDecidesWhatIsWritten) {
   QFileDialog& dialog = form->SaveDialog();
   EXPECT_EQ(dialog.windowTitle(), "Save image");
   EXPECT_EQ(dialog.defaultSuffix(), "bmp");
-  EXPECT_EQ(dialog.nameFilters(), QStringList({"*.bmp", "*.fit", "PNG image (*.png)"}));
+  EXPECT_EQ(dialog.nameFilters(), QStringList({"*.bmp", "*.fit", "FITS, standard (*.fits)", "PNG image (*.png)"}));
 }
 
 // A name typed without an extension gets the one of the chosen entry, and
@@ -76,20 +77,53 @@ TEST_F(SaveAsTest, ANameTypedWithoutExtensionGetsThatOfTheChosenEntry) {
     auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
     auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
     if (!types || !name) return std::nullopt;
-    QTest::keyClick(types, saved.empty() ? Qt::Key_End : Qt::Key_Up);  // the PNG entry, then *.fit
-    name->setText(saved.empty() ? "typed" : "again");
+    // The PNG entry, then standard FITS, then *.fit.
+    QTest::keyClick(types, saved.empty() ? Qt::Key_End : Qt::Key_Up);
+    name->setText(QString("typed%1").arg(saved.size()));
     QTest::keyClick(name, Qt::Key_Return);
     if (dialog.isVisible() || dialog.result() != QDialog::Accepted) return std::nullopt;
     saved.push_back(dialog.selectedFiles().value(0));
     return saved.back();
   };
-  Click("FileSaveBtn");
-  Click("FileSaveBtn");
-  ASSERT_EQ(saved.size(), 2u);
-  EXPECT_TRUE(saved[0].endsWith("/typed.png")) << saved[0].toStdString();
-  EXPECT_TRUE(saved[1].endsWith("/again.bmp")) << saved[1].toStdString();
-  EXPECT_TRUE(DecodePng(ReadBytes(dir / "typed.png")));
-  EXPECT_EQ(ReadBytes(dir / "again.bmp"), ShownBmp());
+  for (int i = 0; i < 3; ++i) Click("FileSaveBtn");
+  ASSERT_EQ(saved.size(), 3u);
+  EXPECT_TRUE(saved[0].endsWith("/typed0.png")) << saved[0].toStdString();
+  EXPECT_TRUE(saved[1].endsWith("/typed1.fits")) << saved[1].toStdString();
+  EXPECT_TRUE(saved[2].endsWith("/typed2.bmp")) << saved[2].toStdString();
+  EXPECT_TRUE(DecodePng(ReadBytes(dir / "typed0.png")));
+  const std::vector<std::uint8_t> fits = ReadBytes(dir / "typed1.fits");
+  EXPECT_NE(std::string(fits.begin(), fits.end()).find("EXTNAME = 'ENGHDR  '"), std::string::npos);
+  EXPECT_EQ(ReadBytes(dir / "typed2.bmp"), ShownBmp());
+}
+
+// Only the standard FITS entry writes standard FITS; .fit/.fits under any
+// other entry stay the 36-card file. A standard file that cannot be written
+// leaves the earlier file as it was.
+TEST_F(SaveAsTest, TheStandardFitsEntryAloneWritesStandardFits) {
+  QFileDialog& dialog = form->SaveDialog();
+  const std::vector<std::uint8_t> seedFile =
+      BuildFitsFile(form->Viewer().Document().LabelCards(), form->Viewer().Document().FitsPlane());
+  for (const auto& [filter, standard] :
+       {std::pair{"*.bmp", false}, {"*.fit", false}, {"FITS, standard (*.fits)", true}, {"PNG image (*.png)", false}}) {
+    SCOPED_TRACE(filter);
+    dialog.selectNameFilter(filter);
+    SaveAs(dir / "out.fits");
+    const std::vector<std::uint8_t> bytes = ReadBytes(dir / "out.fits");
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_EQ(bytes == seedFile, !standard);
+    EXPECT_EQ(text.find("XTENSION= 'IMAGE   '") != std::string::npos, standard);
+  }
+  EXPECT_TRUE(dialogs.Errors.empty());
+
+  dialog.selectNameFilter("FITS, standard (*.fits)");
+  const std::vector<std::uint8_t> previous(1000, 0x5A);
+  WriteBytes(dir / "kept.fits", previous);
+  form->SetChunkWriter([](int fd, std::span<const std::uint8_t> chunk) {
+    return ::write(fd, chunk.data(), chunk.size() / 2) < 0 && false;
+  });
+  SaveAs(dir / "kept.fits");
+  ASSERT_EQ(dialogs.Errors.size(), 1u);
+  EXPECT_EQ(ReadBytes(dir / "kept.fits"), previous);
 }
 
 TEST_F(SaveAsTest, AFailedSaveIsReportedAndKeepsThePreviousFile) {
