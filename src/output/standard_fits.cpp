@@ -192,9 +192,16 @@ class MemoryFits {
 };
 
 void WriteKeywords(fitsfile* file, const HeaderKeywords& keywords, int& status) {
+  // A value longer than one card goes on CONTINUE cards, which readers are
+  // told about by LONGSTRN.
+  constexpr std::size_t OneCardText = 68;
+  const bool anyLong = std::ranges::any_of(keywords.Keywords, [](const FitsKeyword& keyword) {
+    const auto* text = std::get_if<std::string>(&keyword.Value);
+    return text && text->size() + std::size_t(std::ranges::count(*text, '\'')) > OneCardText;
+  });
+  if (anyLong) fits_write_key_longwarn(file, &status);
   for (const FitsKeyword& keyword : keywords.Keywords) {
     if (const auto* text = std::get_if<std::string>(&keyword.Value))
-      // Long values (a long file name) go on CONTINUE cards.
       fits_write_key_longstr(file, keyword.Name.c_str(), text->c_str(), keyword.Comment.c_str(), &status);
     else
       fits_write_key_dbl(file, keyword.Name.c_str(), std::get<double>(keyword.Value), -15, keyword.Comment.c_str(),

@@ -177,6 +177,13 @@ class FitsReader {
     }
     return texts;
   }
+  std::string LongKey(const char* name) {
+    char* value = nullptr;
+    fits_read_key_longstr(file_, name, &value, nullptr, &status_);
+    std::string text = value ? value : "";
+    if (value) fits_free_memory(value, &status_);
+    return text;
+  }
   std::vector<std::string> Cards() {
     int count = 0;
     fits_get_hdrspace(file_, &count, nullptr, &status_);
@@ -307,17 +314,20 @@ INSTANTIATE_TEST_SUITE_P(
                                    testing::Mariner9Lines.size()}),
     [](const auto& info) { return std::string(info.param.Name); });
 
+// The name is longer than one card holds, with a quote: it goes whole onto CONTINUE cards.
 TEST(StandardFits, AFrameWithoutTheMariner10MarkGetsNoKeywordItCannotFill) {
   TempDir dir;
-  testing::WriteBytes(dir / "plain.001", testing::PatternFrameFile(std::size_t(FullFrameFileBytes)));
+  const std::string name = "plain-frame-with-a-name-longer-than-one-card-can-hold-'quoted'-as-well.001";
+  testing::WriteBytes(dir / name, testing::PatternFrameFile(std::size_t(FullFrameFileBytes)));
   FrameDocument document;
-  document.Load(dir / "plain.001", OptionSet{});
+  document.Load(dir / name, OptionSet{});
   ASSERT_EQ(document.Header().InfoBox[0], "Spacecraft = Unknown");
   FitsReader reader(BuildStandardFitsFileFor(document).Bytes);
   ASSERT_EQ(reader.Status(), 0);
   for (const char* key : {"TELESCOP", "INSTRUME", "FILTER", "EXPTIME", "FDSCOUNT", "DATASET", "DATE-OBS", "OBSYEAR"})
     EXPECT_FALSE(reader.Key(key)) << key;
-  EXPECT_EQ(reader.Key("FILENAME"), "plain.001");
+  EXPECT_EQ(reader.LongKey("FILENAME"), name);
+  EXPECT_TRUE(reader.Key("LONGSTRN"));
   for (const std::string& card : reader.Cards()) EXPECT_EQ(card.find("NULL"), std::string::npos) << card;
 }
 
