@@ -1,7 +1,5 @@
 #include "output/standard_fits.h"
 
-#include <fitsio.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -9,6 +7,7 @@
 #include <optional>
 
 #include "frames/frame_layout.h"
+#include "output/cfitsio_library.h"
 
 namespace vantorel {
 
@@ -152,18 +151,18 @@ void AddMariner9Keywords(const HeaderState& header, HeaderKeywords& out) {
 // Owns the CFITSIO memory file and its realloc'd buffer until the bytes are copied out.
 class MemoryFits {
  public:
-  MemoryFits() {
+  explicit MemoryFits(const CfitsioApi& api) : api_(api) {
     buffer_ = std::malloc(std::size_t(FitsBlockBytes));
     size_ = buffer_ ? std::size_t(FitsBlockBytes) : 0;
     if (!buffer_) status_ = MEMORY_ALLOCATION;
-    fits_create_memfile(&file_, &buffer_, &size_, std::size_t(FitsBlockBytes) * 64, std::realloc, &status_);
+    api_.CreateMemoryFile(&file_, &buffer_, &size_, std::size_t(FitsBlockBytes) * 64, std::realloc, &status_);
   }
   MemoryFits(const MemoryFits&) = delete;
   MemoryFits& operator=(const MemoryFits&) = delete;
   ~MemoryFits() {
     if (file_) {
       int ignored = 0;
-      fits_close_file(file_, &ignored);
+      api_.CloseFile(file_, &ignored);
     }
     std::free(buffer_);
   }
@@ -174,8 +173,8 @@ class MemoryFits {
   // Closes the file and copies out the whole blocks it wrote.
   std::vector<std::uint8_t> Finish() {
     LONGLONG headStart = 0, dataStart = 0, dataEnd = 0;
-    fits_get_hduaddrll(file_, &headStart, &dataStart, &dataEnd, &status_);
-    fits_close_file(file_, &status_);
+    api_.HduAddresses(file_, &headStart, &dataStart, &dataEnd, &status_);
+    api_.CloseFile(file_, &status_);
     file_ = nullptr;
     if (status_ != 0) return {};
     const std::size_t length = std::size_t((dataEnd + FitsBlockBytes - 1) / FitsBlockBytes * FitsBlockBytes);
@@ -185,13 +184,14 @@ class MemoryFits {
   }
 
  private:
+  const CfitsioApi& api_;
   fitsfile* file_ = nullptr;
   void* buffer_ = nullptr;
   std::size_t size_ = 0;
   int status_ = 0;
 };
 
-void WriteKeywords(fitsfile* file, const HeaderKeywords& keywords, int& status) {
+void WriteKeywords(const CfitsioApi& api, fitsfile* file, const HeaderKeywords& keywords, int& status) {
   // A value longer than one card goes on CONTINUE cards, which readers are
   // told about by LONGSTRN.
   constexpr std::size_t OneCardText = 68;
@@ -199,15 +199,15 @@ void WriteKeywords(fitsfile* file, const HeaderKeywords& keywords, int& status) 
     const auto* text = std::get_if<std::string>(&keyword.Value);
     return text && text->size() + std::size_t(std::ranges::count(*text, '\'')) > OneCardText;
   });
-  if (anyLong) fits_write_key_longwarn(file, &status);
+  if (anyLong) api.WriteLongStringWarning(file, &status);
   for (const FitsKeyword& keyword : keywords.Keywords) {
     if (const auto* text = std::get_if<std::string>(&keyword.Value))
-      fits_write_key_longstr(file, keyword.Name.c_str(), text->c_str(), keyword.Comment.c_str(), &status);
+      api.WriteLongString(file, keyword.Name.c_str(), text->c_str(), keyword.Comment.c_str(), &status);
     else
-      fits_write_key_dbl(file, keyword.Name.c_str(), std::get<double>(keyword.Value), -15, keyword.Comment.c_str(),
-                         &status);
+      api.WriteDouble(file, keyword.Name.c_str(), std::get<double>(keyword.Value), -15, keyword.Comment.c_str(),
+                      &status);
   }
-  for (const std::string& comment : keywords.Comments) fits_write_comment(file, comment.c_str(), &status);
+  for (const std::string& comment : keywords.Comments) api.WriteComment(file, comment.c_str(), &status);
 }
 
 // Builds a copy sized exactly, zero-filled where the source is short.
@@ -261,36 +261,39 @@ StandardFitsFile BuildStandardFitsFile(const StandardFitsSource& source) {
   const HeaderKeywords keywords = KeywordsForHeader(source.Header, source.FileName);
   const std::vector<std::string> history = ProcessingHistory(source.Options, source.Steps, source.Original);
 
+  StandardFitsFile result;
+  const CfitsioApi* loaded = Cfitsio(result.Error);
+  if (loaded == nullptr) return result;
+  const CfitsioApi& api = *loaded;
   const std::lock_guard lock(cfitsioMutex);
-  MemoryFits memory;
+  MemoryFits memory(api);
   int& status = memory.Status();
   fitsfile* file = memory.File();
   if (status == 0) {
     // FitsPlane's first row is frame line 1, the bottom row of the bottom-up
     // picture the window shows: FITS row 1 is the bottom row too.
     long planeAxes[2] = {PictureSamples, FrameLines};
-    fits_create_img(file, BYTE_IMG, 2, planeAxes, &status);
-    WriteKeywords(file, keywords, status);
-    fits_write_key_str(file, "BUNIT", "DN", "grey level of the picture as shown, 0..255", &status);
-    fits_write_key_str(file, "ORIGIN", "Vantorel", "program that wrote this file", &status);
-    fits_write_date(file, &status);
-    for (const std::string& text : history) fits_write_history(file, text.c_str(), &status);
-    fits_write_img(file, TBYTE, 1, LONGLONG(plane.size()), plane.data(), &status);
-    fits_write_chksum(file, &status);
+    api.CreateImage(file, BYTE_IMG, 2, planeAxes, &status);
+    WriteKeywords(api, file, keywords, status);
+    api.WriteString(file, "BUNIT", "DN", "grey level of the picture as shown, 0..255", &status);
+    api.WriteString(file, "ORIGIN", "Vantorel", "program that wrote this file", &status);
+    api.WriteDate(file, &status);
+    for (const std::string& text : history) api.WriteHistory(file, text.c_str(), &status);
+    api.WriteImage(file, TBYTE, 1, LONGLONG(plane.size()), plane.data(), &status);
+    api.WriteChecksum(file, &status);
 
     long recordAxes[1] = {RecordBytes};
-    fits_create_img(file, BYTE_IMG, 1, recordAxes, &status);
-    fits_write_key_str(file, "EXTNAME", std::string(EngineeringHeaderExtension).c_str(),
-                       "engineering header record, unchanged", &status);
-    fits_write_comment(file, "Record 0 of the frame file as read (EBCDIC), byte for byte.", &status);
-    fits_write_img(file, TBYTE, 1, LONGLONG(record.size()), record.data(), &status);
-    fits_write_chksum(file, &status);
+    api.CreateImage(file, BYTE_IMG, 1, recordAxes, &status);
+    api.WriteString(file, "EXTNAME", std::string(EngineeringHeaderExtension).c_str(),
+                    "engineering header record, unchanged", &status);
+    api.WriteComment(file, "Record 0 of the frame file as read (EBCDIC), byte for byte.", &status);
+    api.WriteImage(file, TBYTE, 1, LONGLONG(record.size()), record.data(), &status);
+    api.WriteChecksum(file, &status);
   }
-  StandardFitsFile result;
   result.Bytes = memory.Finish();
   if (status != 0 || result.Bytes.empty()) {
     char text[FLEN_STATUS] = {};
-    fits_get_errstatus(status, text);
+    api.ErrorText(status, text);
     result.Bytes.clear();
     result.Error = "CFITSIO: ";
     result.Error += text;
