@@ -297,10 +297,7 @@ TEST_F(ImageViewTest, ReadoutFollowsThePointerThroughZoomAndGeometry) {
 }
 
 TEST_F(ImageViewTest, StatusFieldsShowTheDataSetTheStepsAndTheZoom) {
-  std::vector<std::uint8_t> mariner9 = PatternFrameFile(std::size_t(FullFrameFileBytes));
-  const std::uint8_t mark[] = {0xD4, 0xC1, 0xD9, 0xC9, 0xD5, 0xC5, 0xD9, 0x40, 0xF9};  // "MARINER 9" in EBCDIC
-  std::copy(std::begin(mark), std::end(mark), mariner9.begin() + 72);
-  WriteFrame("b.001", mariner9);
+  WriteFrame("b.001", Mariner9FrameFile());
   Open(WriteFrame("a.001"));
   struct Expected {
     const char* after;

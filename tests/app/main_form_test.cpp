@@ -290,14 +290,11 @@ TEST_F(MainFormTest, ImageInfoShowsTheBoxOfTheFramesDataSetAndAboutItsBox) {
   EXPECT_EQ(form->InfoBox().LabelText(1), "Spacecraft = Mariner 10");
   CloseImageWindow();
 
-  std::vector<std::uint8_t> mariner9 = PatternFrameFile(std::size_t(FullFrameFileBytes));
-  const std::uint8_t mark[] = {0xD4, 0xC1, 0xD9, 0xC9, 0xD5, 0xC5, 0xD9, 0x40, 0xF9};  // "MARINER 9" in EBCDIC
-  std::copy(std::begin(mark), std::end(mark), mariner9.begin() + 72);
-  Open(WriteFrame("b.001", mariner9));
+  Open(WriteFrame("b.001", Mariner9FrameFile()));
   Click("ToolButton29");
   ASSERT_EQ(dialogs.ModalShown.size(), 2u);
   EXPECT_EQ(dialogs.ModalShown.back(), static_cast<QDialog*>(&form->InfoBox2()));
-  EXPECT_EQ(form->InfoBox2().LabelText(1), "MARINER 9" + QString(14, ' '));
+  EXPECT_EQ(form->InfoBox2().LabelText(1), QString::fromLatin1(Mariner9Lines[0].data(), 23));
 
   Click("HelpAboutBtn");
   ASSERT_EQ(dialogs.ModalShown.size(), 3u);

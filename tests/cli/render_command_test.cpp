@@ -268,10 +268,7 @@ TEST(RenderCommand, StandardFitsOnlyWhenAskedAndTheDefaultStaysAsItWas) {
 TEST(RenderCommand, InfoJsonCarriesTheInfoBoxValuesOfBothDataSets) {
   TempDir dir;
   testing::WriteBytes(dir / "MVE0101.012", testing::Mariner10FrameFile());
-  std::vector<std::uint8_t> mariner9 = testing::PatternFrameFile(std::size_t(FullFrameFileBytes));
-  const FrameBuffer mariner9Header = testing::Mariner9Frame();
-  std::copy_n(mariner9Header.begin(), RecordBytes, mariner9.begin());
-  testing::WriteBytes(dir / "MME0101.001", mariner9);
+  testing::WriteBytes(dir / "MME0101.001", testing::Mariner9FrameFile());
   testing::WriteBytes(dir / "odd\xff.001", testing::Mariner10FrameFile());
   const std::vector<std::string> frames = {dir / "MVE0101.012", dir / "MME0101.001", dir / "odd\xff.001"};
   std::vector<std::string> args = {"--info", "--json"};

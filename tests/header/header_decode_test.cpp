@@ -28,16 +28,8 @@ HeaderState Decode(FrameBuffer frame, std::string_view name = "f.img",
 }
 
 TEST(EbcdicChar, DecodesHeaderCharactersAndEverythingElseToASpace) {
-  for (const auto& [code, expected] : {std::pair<std::uint8_t, char>{0xC1, 'A'},
-                                       {0xD0, '}'},
-                                       {0x7E, '='},
-                                       {0x40, ' '},
-                                       {0x20, ' '},
-                                       {0x00, ' '},
-                                       {0x81, ' '},
-                                       {0xFF, ' '}})
-    EXPECT_EQ(EbcdicChar(code), expected) << int(code);
-  for (char c : std::string_view("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.+;-/:={}"))
+  for (std::uint8_t code : {0x20, 0x00, 0x81, 0xFF}) EXPECT_EQ(EbcdicChar(code), ' ') << int(code);
+  for (char c : std::string_view("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 .+;-/:={}"))
     EXPECT_EQ(EbcdicChar(EbcdicCode(c)), c) << c;
 }
 

@@ -164,17 +164,11 @@ class FitsReader {
   }
   // The texts of one commentary keyword, in order.
   std::vector<std::string> Commentary(std::string_view keyword) {
-    int count = 0;
-    fits_get_hdrspace(file_, &count, nullptr, &status_);
     std::vector<std::string> texts;
-    for (int n = 1; n <= count; ++n) {
-      char card[FLEN_CARD] = {};
-      fits_read_record(file_, n, card, &status_);
-      const std::string_view text(card);
-      if (text.starts_with(keyword) && text.size() >= 8 &&
-          text.substr(keyword.size(), 8 - keyword.size()).find_first_not_of(' ') == std::string_view::npos)
-        texts.emplace_back(text.size() > 8 ? text.substr(8) : "");
-    }
+    for (const std::string& card : Cards())
+      if (card.starts_with(keyword) && card.size() >= 8 &&
+          card.substr(keyword.size(), 8 - keyword.size()).find_first_not_of(' ') == std::string::npos)
+        texts.push_back(card.substr(8));
     return texts;
   }
   std::string LongKey(const char* name) {
@@ -231,12 +225,6 @@ struct ReadBackCase {
 };
 
 std::vector<std::uint8_t> Mariner10File() { return testing::Mariner10FrameFile(); }
-std::vector<std::uint8_t> Mariner9File() {
-  std::vector<std::uint8_t> bytes = testing::PatternFrameFile(std::size_t(FullFrameFileBytes));
-  const FrameBuffer header = testing::Mariner9Frame();
-  std::copy_n(header.begin(), RecordBytes, bytes.begin());
-  return bytes;
-}
 
 class StandardFitsReadBack : public ::testing::TestWithParam<ReadBackCase> {};
 
@@ -308,7 +296,7 @@ INSTANTIATE_TEST_SUITE_P(
                                    0},
                       ReadBackCase{"Mariner9",
                                    "MME0101.001",
-                                   Mariner9File,
+                                   testing::Mariner9FrameFile,
                                    "Mariner 9",
                                    {{"DATASET", "PSPG-00235"}, {"INSTRUME", nullptr}, {"DATE-OBS", nullptr}},
                                    testing::Mariner9Lines.size()}),

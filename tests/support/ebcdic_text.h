@@ -3,6 +3,7 @@
 // the headers of both data sets that the header, card and FITS tests share.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <stdexcept>
@@ -79,6 +80,14 @@ inline FrameBuffer Mariner9Frame() {
   for (std::size_t i = 0; i < HeaderTextBytes.Length; ++i) frame[HeaderTextBytes.Offset + i] = EbcdicCode('=');
   for (std::size_t i = 0; i < Mariner9Lines.size(); ++i) PutEbcdic(frame, Mariner9LineOffset(i), Mariner9Lines[i]);
   return frame;
+}
+
+// A whole frame file: that Mariner 9 header in front of the pattern samples.
+inline std::vector<std::uint8_t> Mariner9FrameFile() {
+  std::vector<std::uint8_t> bytes = PatternFrameFile(std::size_t(FullFrameFileBytes));
+  const FrameBuffer header = Mariner9Frame();
+  std::copy_n(header.begin(), RecordBytes, bytes.begin());
+  return bytes;
 }
 
 }  // namespace vantorel::testing
