@@ -8,7 +8,9 @@
 namespace {
 
 constexpr int kClientWidth = 224;
-constexpr int kClientHeight = 292;
+// Below the box as it was, a row for the Header Bytes button.
+constexpr int kHeaderBytesRow = 32;
+constexpr int kClientHeight = 292 + kHeaderBytesRow;
 constexpr int kLabelLeft = 16;
 constexpr int kFirstLabelTop = 16;
 constexpr int kLineStep = 16;
@@ -50,6 +52,12 @@ TInfoBox2::TInfoBox2(QWidget* parent)
   BitBtn1->setGeometry(64, 240, 75, 25);
   BitBtn1->setDefault(true);
   connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+
+  HeaderBytesBtn = new QPushButton("Header Bytes...", this);
+  HeaderBytesBtn->setObjectName("HeaderBytesBtn");
+  HeaderBytesBtn->setToolTip("The header record's bytes and where each decoded field came from");
+  HeaderBytesBtn->setGeometry(49, 272, 105, 25);
+  connect(HeaderBytesBtn, &QPushButton::clicked, this, &TInfoBox2::HeaderBytesRequested);
 }
 
 void TInfoBox2::SetLabels(const std::array<std::string, LabelCount>& texts) {

@@ -21,8 +21,14 @@ class TInfoBox2 : public QDialog {
   void SetLabels(const std::array<std::string, LabelCount>& texts);
   // The text of Label1..Label12; empty for any other index.
   QString LabelText(int oneBasedIndex) const;
+  QPushButton* HeaderBytesButton() const { return HeaderBytesBtn; }
+
+ signals:
+  // "Header Bytes..." was clicked: the owner shows the header's bytes.
+  void HeaderBytesRequested();
 
  private:
   std::array<QLabel*, LabelCount> Labels{};
   QPushButton* BitBtn1 = nullptr;
+  QPushButton* HeaderBytesBtn = nullptr;
 };

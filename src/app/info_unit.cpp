@@ -11,7 +11,9 @@
 namespace {
 
 constexpr int kClientWidth = 217;
-constexpr int kClientHeight = 306;
+// Below the box as it was, a row for the Header Bytes button.
+constexpr int kHeaderBytesRow = 32;
+constexpr int kClientHeight = 306 + kHeaderBytesRow;
 constexpr int kLabelLeft = 16;
 constexpr std::array<int, TInfoBox::LabelCount> kLabelTops = {24, 56, 80, 104, 128, 152, 176, 200, 224};
 constexpr int kFirstLabelPixelSize = 13;
@@ -59,6 +61,12 @@ TInfoBox::TInfoBox(QWidget* parent)
   BitBtn1->setGeometry(72, 264, 75, 25);
   BitBtn1->setDefault(true);
   connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+
+  HeaderBytesBtn = new QPushButton("Header Bytes...", this);
+  HeaderBytesBtn->setObjectName("HeaderBytesBtn");
+  HeaderBytesBtn->setToolTip("The header record's bytes and where each decoded field came from");
+  HeaderBytesBtn->setGeometry(57, 296, 105, 25);
+  connect(HeaderBytesBtn, &QPushButton::clicked, this, &TInfoBox::HeaderBytesRequested);
 }
 
 void TInfoBox::SetLabels(const std::array<std::string, LabelCount>& texts) {

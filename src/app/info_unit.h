@@ -22,9 +22,15 @@ class TInfoBox : public QDialog {
   void SetLabels(const std::array<std::string, LabelCount>& texts);
   // The text of Label1..Label9; empty for any other index.
   QString LabelText(int oneBasedIndex) const;
+  QPushButton* HeaderBytesButton() const { return HeaderBytesBtn; }
+
+ signals:
+  // "Header Bytes..." was clicked: the owner shows the header's bytes.
+  void HeaderBytesRequested();
 
  private:
   QFrame* Bevel1 = nullptr;
   std::array<QLabel*, LabelCount> Labels{};
   QPushButton* BitBtn1 = nullptr;
+  QPushButton* HeaderBytesBtn = nullptr;
 };

@@ -1,10 +1,12 @@
 #include "app/main_unit.h"
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 #include <vector>
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -13,12 +15,14 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPixmap>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -28,16 +32,21 @@
 #include "app/about.h"
 #include "app/dialogs.h"
 #include "app/disk_path.h"
+#include "app/header_bytes_box.h"
+#include "app/histogram_view.h"
 #include "app/icon_resources.h"
 #include "app/info2_unit.h"
 #include "app/info_unit.h"
 #include "app/open_target.h"
+#include "app/special_pixel_layer.h"
 #include "output/fits_file.h"
 #include "output/png_file.h"
 #include "output/same_entry.h"
 #include "output/standard_fits.h"
 #include "viewer/fits_export.h"
+#include "viewer/histogram.h"
 #include "viewer/png_text.h"
+#include "viewer/special_pixels.h"
 #include "viewer/status_text.h"
 #include "viewer/zoom.h"
 
@@ -74,6 +83,16 @@ QLabel* StatusField(const char* name) {
   return field;
 }
 
+// A small filled square in a colour, for a legend.
+QLabel* ColorSwatch(const QColor& color) {
+  constexpr int kSide = 10;
+  QPixmap swatch(kSide, kSide);
+  swatch.fill(color);
+  auto* label = new QLabel;
+  label->setPixmap(swatch);
+  return label;
+}
+
 QFrame* ToolBarGap(const char* name) {
   auto* gap = new QFrame;
   gap->setObjectName(name);
@@ -97,6 +116,15 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
   mdiArea_ = new QMdiArea;
   mdiArea_->setObjectName("MdiArea");
   setCentralWidget(mdiArea_);
+
+  // Beside the image window, hidden until View > Histogram.
+  histogramDock_ = new vantorel::HistogramDock(this);
+  addDockWidget(Qt::RightDockWidgetArea, histogramDock_);
+  histogramDock_->hide();
+  connect(histogramDock_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+    if (visible) RefreshHistogram();
+  });
+  connect(histogramDock_, &vantorel::HistogramDock::ScaleChanged, this, &TMainForm::RefreshHistogram);
 
   BuildMenus();
   BuildToolBar();
@@ -139,16 +167,25 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
   stepsField_ = StatusField("StepsField");
   zoomField_ = StatusField("ZoomField");
   for (QLabel* field : {dataSetField_, stepsField_, zoomField_}) statusBar()->addPermanentWidget(field);
+  BuildSpecialPixelLegend();
   setAcceptDrops(true);
 
   aboutBox_ = new TAboutBox(this);
   infoBox_ = new TInfoBox(this);
   infoBox2_ = new TInfoBox2(this);
+  headerBytesBox_ = new THeaderBytesBox(this);
+  connect(infoBox_, &TInfoBox::HeaderBytesRequested, this,
+          [this] { RunIfAllowed(&TMainForm::HeaderBytesClick, Needs::Frame); });
+  connect(infoBox2_, &TInfoBox2::HeaderBytesRequested, this,
+          [this] { RunIfAllowed(&TMainForm::HeaderBytesClick, Needs::Frame); });
+  // B is the blink key wherever the focus is in this window.
+  qApp->installEventFilter(this);
 
   RefreshCommandStates();
 }
 
 TMainForm::~TMainForm() {
+  qApp->removeEventFilter(this);
   // The image window must not report its end to a form that is going away.
   if (imageWindow_) imageWindow_->disconnect(this);
   timer1_->stop();
@@ -231,6 +268,15 @@ void TMainForm::BuildMenus() {
   AddMenuItem(view, "ActualSize1", "&Actual Size", &TMainForm::ActualSize1Click, Needs::Frame)
       ->setShortcut(Qt::CTRL | Qt::Key_0);
   AddMenuItem(view, "FitToWindow1", "&Fit to Window", &TMainForm::FitToWindow1Click, Needs::Frame);
+  view->addSeparator()->setObjectName("N5");
+  // The dock's own action, so that its check mark follows the dock's close box too.
+  QAction* histogram = histogramDock_->toggleViewAction();
+  histogram->setObjectName("Histogram1");
+  histogram->setText("&Histogram");
+  view->addAction(histogram);
+  markSpecialPixels1_ = AddMenuItem(view, "MarkSpecialPixels1", "Mark &Special Pixels",
+                                    &TMainForm::MarkSpecialPixels1Click, Needs::Always);
+  markSpecialPixels1_->setCheckable(true);
 
   struct PauseItem {
     int seconds;
@@ -322,6 +368,27 @@ void TMainForm::BuildToolBar() {
   addOptionButton({Option::Despeckle, "ToolButton12", "Despeckle", &TMainForm::ToolButton12Click});
   addOptionButton({Option::Stretch, "ToolButton13", "Contrast stretch", &TMainForm::ToolButton13Click});
   addOptionButton({Option::Sharpen, "ToolButton18", "Sharpen", &TMainForm::ToolButton18Click});
+  currentRow_->addWidget(ToolBarGap("BlinkGap"));
+  // Works while held, so pressed and released rather than clicked.
+  blinkButton_ = new QToolButton;
+  blinkButton_->setObjectName("BlinkBtn");
+  blinkButton_->setToolTip("Blink: hold to see the original image (or hold B)");
+  blinkButton_->setText("Blink");
+  blinkButton_->setIcon(vantorel::ToolGlyph("BlinkBtn"));
+  blinkButton_->setIconSize(kGlyphSize);
+  blinkButton_->setAutoRaise(true);
+  blinkButton_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  blinkButton_->setFocusPolicy(Qt::NoFocus);
+  connect(blinkButton_, &QToolButton::pressed, this, [this] {
+    blinkButtonHeld_ = true;
+    RefreshBlink();
+  });
+  connect(blinkButton_, &QToolButton::released, this, [this] {
+    blinkButtonHeld_ = false;
+    RefreshBlink();
+  });
+  frameButtons_.push_back(blinkButton_);
+  currentRow_->addWidget(blinkButton_);
   // ToolButton1 ends the first row; Memo1 fills the second row up to the bar's width.
   currentRow_->addStretch(1);
 
@@ -449,10 +516,112 @@ void TMainForm::ShowLoadedFrame(vantorel::Picture picture) {
   if (!imageWindow_) return;
   imageWindow_->setWindowTitle(fileName);
   imageWindow_->ShowBitmap(std::move(picture.Bmp));
+  RefreshFrameViews();
 }
 
 void TMainForm::ShowRender(vantorel::Picture picture) {
   if (imageWindow_) imageWindow_->ShowBitmap(std::move(picture.Bmp));
+  RefreshFrameViews();
+}
+
+void TMainForm::RefreshFrameViews() {
+  RefreshHistogram();
+  RefreshSpecialPixels();
+  RefreshBlink();
+}
+
+void TMainForm::RefreshHistogram() {
+  vantorel::HistogramView& view = *histogramDock_->View();
+  if (!FrameShown() || histogramDock_->isHidden()) {
+    view.SetPlot(std::nullopt);
+    return;
+  }
+  const vantorel::FrameDocument& document = viewer_.Document();
+  const vantorel::Histogram shown = document.ShownHistogram();
+  const vantorel::Histogram raw = document.RawHistogram();
+  const vantorel::HistogramScale scale =
+      histogramDock_->Logarithmic() ? vantorel::HistogramScale::Logarithmic : vantorel::HistogramScale::Linear;
+  // One axis for both, so that the shown picture compares with the raw samples.
+  const auto fullScale = std::max(vantorel::LargestCount(shown), vantorel::LargestCount(raw));
+  vantorel::HistogramPlot plot;
+  plot.Shown = vantorel::HistogramHeights(shown, scale, fullScale);
+  plot.Raw = vantorel::HistogramHeights(raw, scale, fullScale);
+  plot.ToneCurve = document.CurrentToneCurve();
+  view.SetPlot(plot);
+}
+
+void TMainForm::BuildSpecialPixelLegend() {
+  specialPixelLegend_ = new QWidget;
+  specialPixelLegend_->setObjectName("SpecialPixelLegend");
+  auto* legend = new QHBoxLayout(specialPixelLegend_);
+  legend->setContentsMargins(6, 0, 6, 0);
+  const std::pair<QColor, const char*> kinds[] = {{vantorel::MissingPixelColor(), "missing"},
+                                                  {vantorel::SaturatedPixelColor(), "saturated"},
+                                                  {vantorel::ReplacedPixelColor(), "replaced"}};
+  for (const auto& [color, name] : kinds) {
+    legend->addWidget(ColorSwatch(color));
+    legend->addWidget(new QLabel(name));
+  }
+  specialPixelCounts_ = StatusField("SpecialPixelCounts");
+  legend->addWidget(specialPixelCounts_);
+  // Before the data set, step and zoom fields; after the readout, which is not permanent.
+  statusBar()->insertPermanentWidget(1, specialPixelLegend_);
+  specialPixelLegend_->hide();
+}
+
+void TMainForm::RefreshSpecialPixels() {
+  const bool marking = markSpecialPixels1_->isChecked() && FrameShown();
+  if (!marking) {
+    specialPixelLegend_->hide();
+    specialPixelCounts_->clear();
+    if (imageWindow_) imageWindow_->Image()->SetSpecialPixelMask({});
+    return;
+  }
+  const vantorel::SpecialPixelMap map = vantorel::FindSpecialPixels(viewer_.Document());
+  specialPixelCounts_->setText(QString::fromStdString(vantorel::SpecialPixelStatusText(map.Counts)));
+  imageWindow_->Image()->SetSpecialPixelMask(std::vector<std::uint8_t>(map.Screen.begin(), map.Screen.end()));
+  specialPixelLegend_->show();
+}
+
+void TMainForm::RefreshBlink() {
+  if (!imageWindow_) return;
+  if (!Blinking() || !FrameShown()) {
+    imageWindow_->EndBlink();
+    return;
+  }
+  try {
+    imageWindow_->ShowBlink(viewer_.OriginalPicture().Bmp);
+  } catch (const std::exception& error) {
+    imageWindow_->EndBlink();
+    statusBar()->showMessage(QString("Blink failed: %1").arg(QString::fromLocal8Bit(error.what())), kNoticeMs);
+  }
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  const bool press = event->type() == QEvent::KeyPress, release = event->type() == QEvent::KeyRelease;
+  if (press || release) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    // A release ends the blink whatever modifier came since; a press with one is another key.
+    const bool blinkKey = key->key() == Qt::Key_B && (release || key->modifiers() == Qt::NoModifier);
+    if (blinkKey && widget && widget->window() == this && FrameShown()) {
+      if (!key->isAutoRepeat() && blinkKeyHeld_ != press) {
+        blinkKeyHeld_ = press;
+        RefreshBlink();
+      }
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // The release of a key held while the window loses the focus never comes here.
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow() && blinkKeyHeld_) {
+    blinkKeyHeld_ = false;
+    RefreshBlink();
+  }
 }
 
 // --- File menu ---------------------------------------------------------------
@@ -518,8 +687,10 @@ void TMainForm::PrepareOpenDialog() {
 
 void TMainForm::ImageWindowClosed() {
   imageWindow_ = nullptr;
+  blinkKeyHeld_ = false;
   viewer_.CloseImageWindow();
   RefreshCommandStates();
+  RefreshFrameViews();
 }
 
 void TMainForm::Browse(const QString& commandName, std::optional<vantorel::Picture> (vantorel::Viewer::*command)()) {
@@ -673,6 +844,10 @@ void TMainForm::FitToWindow1Click() {
   if (imageWindow_) imageWindow_->FitToWindow();
 }
 
+void TMainForm::MarkSpecialPixels1Click() {
+  RunCommand("Mark Special Pixels", [this] { RefreshSpecialPixels(); });
+}
+
 void TMainForm::ChoosePause(int seconds) {
   RunCommand("Scan-pause", [this, seconds] { viewer_.ChooseScanPause(seconds); });
 }
@@ -725,5 +900,12 @@ void TMainForm::ToolButton29Click() {
       dialogs_.ShowModal(*infoBox2_);
     else
       dialogs_.ShowModal(*infoBox_);
+  });
+}
+
+void TMainForm::HeaderBytesClick() {
+  RunCommand("Header Bytes", [this] {
+    headerBytesBox_->ShowDocument(viewer_.Document());
+    dialogs_.ShowModal(*headerBytesBox_);
   });
 }

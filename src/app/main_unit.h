@@ -29,10 +29,12 @@ class QToolButton;
 class TAboutBox;
 class TInfoBox;
 class TInfoBox2;
+class THeaderBytesBox;
 
 namespace vantorel {
 class Dialogs;
-}
+class HistogramDock;
+}  // namespace vantorel
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
@@ -48,6 +50,10 @@ class TMainForm : public QMainWindow {
   TAboutBox& AboutBox() const { return *aboutBox_; }
   TInfoBox& InfoBox() const { return *infoBox_; }
   TInfoBox2& InfoBox2() const { return *infoBox2_; }
+  THeaderBytesBox& HeaderBytesBox() const { return *headerBytesBox_; }
+  vantorel::HistogramDock& Histogram() const { return *histogramDock_; }
+  // True while B or the Blink button holds the original picture on screen.
+  bool Blinking() const { return blinkKeyHeld_ || blinkButtonHeld_; }
 
   // Test seam: a chunk writer that fails midway.
   void SetChunkWriter(vantorel::ChunkWriter writer) { chunkWriter_ = std::move(writer); }
@@ -86,6 +92,7 @@ class TMainForm : public QMainWindow {
   void ZoomOut1Click();
   void ActualSize1Click();
   void FitToWindow1Click();
+  void MarkSpecialPixels1Click();
   void N2seconds1Click();
   void N3seconds1Click();
   void N4seconds1Click();
@@ -111,10 +118,15 @@ class TMainForm : public QMainWindow {
   void ToolButton30Click();
   void ToolButton29Click();
   void Timer1Timer();
+  // Image Info's "Header Bytes..." button.
+  void HeaderBytesClick();
 
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  // Holding B blinks: seen before any widget of this window can take the key.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private slots:
   void ImageWindowClosed();
@@ -149,6 +161,14 @@ class TMainForm : public QMainWindow {
   // load changes: caption, Info boxes, status bar.
   void ShowLoadedFrame(vantorel::Picture picture);
   void ShowRender(vantorel::Picture picture);
+  // The views over the frame on screen (histogram, special-pixel marks, a
+  // blink in progress) after it changed; emptied when there is none.
+  void RefreshFrameViews();
+  void RefreshHistogram();
+  void RefreshSpecialPixels();
+  // Shows the original picture while B or the Blink button is held, the processed one otherwise.
+  void RefreshBlink();
+  void BuildSpecialPixelLegend();
   // The load of Open: a new image window with the frame at path.
   void OpenFrameFile(const std::string& path);
   void Browse(const QString& commandName, std::optional<vantorel::Picture> (vantorel::Viewer::*command)());
@@ -179,6 +199,14 @@ class TMainForm : public QMainWindow {
   TAboutBox* aboutBox_ = nullptr;
   TInfoBox* infoBox_ = nullptr;
   TInfoBox2* infoBox2_ = nullptr;
+  THeaderBytesBox* headerBytesBox_ = nullptr;
+  vantorel::HistogramDock* histogramDock_ = nullptr;
+  QAction* markSpecialPixels1_ = nullptr;
+  QWidget* specialPixelLegend_ = nullptr;
+  QLabel* specialPixelCounts_ = nullptr;
+  QToolButton* blinkButton_ = nullptr;
+  bool blinkKeyHeld_ = false;
+  bool blinkButtonHeld_ = false;
 
   QAction* toolbar1_ = nullptr;
   std::vector<std::pair<vantorel::Option, QAction*>> optionItems_;

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include "app/special_pixel_layer.h"
 #include "frames/frame_layout.h"
 #include "viewer/zoom.h"
 
@@ -110,7 +111,21 @@ ImageControl::ImageControl(QWidget* parent) : QWidget(parent) {
 
 void ImageControl::SetPicture(QImage picture) {
   picture_ = std::move(picture);
+  if (!Blinking()) shrunk_ = QImage();
+  update();
+}
+
+void ImageControl::SetBlinkPicture(QImage picture) {
+  if (picture.isNull() && blinkPicture_.isNull()) return;
+  blinkPicture_ = std::move(picture);
   shrunk_ = QImage();
+  update();
+}
+
+void ImageControl::SetSpecialPixelMask(std::vector<std::uint8_t> mask) {
+  if (mask == specialPixelMask_) return;
+  specialPixelMask_ = std::move(mask);
+  specialPixelLayer_ = QImage();
   update();
 }
 
@@ -118,6 +133,7 @@ void ImageControl::SetZoom(double zoom) {
   if (zoom == zoom_) return;
   zoom_ = zoom;
   shrunk_ = QImage();
+  specialPixelLayer_ = QImage();
   setFixedSize(ZoomedExtent(PictureSamples, zoom), ZoomedExtent(FrameLines, zoom));
   update();
 }
@@ -131,22 +147,35 @@ std::optional<QPoint> ImageControl::PicturePixelAt(QPoint point) const {
 void ImageControl::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   const QRect exposed = event->rect();
-  if (picture_.isNull()) {
+  const QImage& shown = ShownPicture();
+  if (shown.isNull()) {
     painter.fillRect(exposed, Qt::black);
-  } else if (zoom_ == 1) {
-    painter.drawImage(exposed.topLeft(), picture_, exposed);
+    return;
+  }
+  // Shrunk once per picture and zoom, smoothed; each paint then only copies.
+  if (zoom_ < 1 && shrunk_.size() != size()) shrunk_ = Shrunk(shown, size(), zoom_);
+  PaintPicture(painter, shown, shrunk_, exposed);
+  if (specialPixelMask_.empty() || Blinking()) return;
+  // The marks are a layer of their own: Picture(), which Save As and Print
+  // use, never carries them.
+  if (specialPixelLayer_.isNull())
+    specialPixelLayer_ = SpecialPixelLayer(specialPixelMask_, kPictureSize, zoom_ < 1 ? size() : kPictureSize);
+  if (!specialPixelLayer_.isNull()) PaintPicture(painter, specialPixelLayer_, specialPixelLayer_, exposed);
+}
+
+void ImageControl::PaintPicture(QPainter& painter, const QImage& picture, const QImage& shrunk, QRect exposed) const {
+  if (zoom_ == 1) {
+    painter.drawImage(exposed.topLeft(), picture, exposed);
   } else if (zoom_ < 1) {
-    // Shrunk once per picture and zoom, smoothed; each paint then only copies.
-    if (shrunk_.size() != size()) shrunk_ = Shrunk(picture_, size(), zoom_);
-    painter.drawImage(exposed.topLeft(), shrunk_, exposed);
+    painter.drawImage(exposed.topLeft(), shrunk, exposed);
   } else {
     // Magnified zooms are whole numbers: only the picture pixels under the
     // exposed part are drawn, each as an equal sharp square.
     const int scale = int(zoom_);
     const QRect source = QRect(QPoint(exposed.left() / scale, exposed.top() / scale),
                                QPoint(exposed.right() / scale, exposed.bottom() / scale)) &
-                         picture_.rect();
-    painter.drawImage(QRect(source.topLeft() * scale, source.size() * scale), picture_, source);
+                         picture.rect();
+    painter.drawImage(QRect(source.topLeft() * scale, source.size() * scale), picture, source);
   }
 }
 
@@ -217,6 +246,13 @@ void TChild::ShowBitmap(std::vector<std::uint8_t> bmpFile) {
   image_->SetPicture(vantorel::PictureFromBmp(bmpFile, image_->TakePicture()));
   bmpFile_ = std::move(bmpFile);
 }
+
+void TChild::ShowBlink(const std::vector<std::uint8_t>& bmpFile) {
+  if (!vantorel::IsComposedBmp(bmpFile)) throw std::runtime_error("the picture is not an 832 x 700, 24-bit BMP file");
+  image_->SetBlinkPicture(vantorel::PictureFromBmp(bmpFile, QImage()));
+}
+
+void TChild::EndBlink() { image_->SetBlinkPicture(QImage()); }
 
 void TChild::ZoomIn() {
   fitting_ = false;

@@ -12,6 +12,8 @@
 #include <QScrollArea>
 #include <QWidget>
 
+class QPainter;
+
 namespace vantorel {
 
 // The image control: the picture at the window's zoom, as large as that makes it.
@@ -23,6 +25,15 @@ class ImageControl : public QWidget {
   const QImage& Picture() const { return picture_; }
   // The picture, leaving none, so that its pixels can be written over for the next one.
   QImage TakePicture() { return std::move(picture_); }
+  // A picture painted in place of Picture() until cleared with a null image;
+  // Picture() stays what it was.
+  void SetBlinkPicture(QImage picture);
+  bool Blinking() const { return !blinkPicture_.isNull(); }
+  // The special-pixel mask (one byte a picture pixel, top row first) painted
+  // over the picture; an empty mask paints none. Not painted while blinking:
+  // the marks belong to the processed picture.
+  void SetSpecialPixelMask(std::vector<std::uint8_t> mask);
+  const std::vector<std::uint8_t>& SpecialPixelMask() const { return specialPixelMask_; }
   void SetZoom(double zoom);
   double Zoom() const { return zoom_; }
   // The picture pixel under a point of the control; nothing off the picture.
@@ -43,8 +54,14 @@ class ImageControl : public QWidget {
 
  private:
   void SetPointerPixel(std::optional<QPoint> pixel);
+  const QImage& ShownPicture() const { return blinkPicture_.isNull() ? picture_ : blinkPicture_; }
+  void PaintPicture(QPainter& painter, const QImage& picture, const QImage& shrunk, QRect exposed) const;
 
   QImage picture_;
+  QImage blinkPicture_;
+  std::vector<std::uint8_t> specialPixelMask_;
+  // The mask's colours at the picture's size, or at the control's size below a zoom of 1.
+  QImage specialPixelLayer_;
   // The picture smoothed down to a zoom below 1, made at the first paint that needs it.
   QImage shrunk_;
   double zoom_ = 1;
@@ -87,6 +104,11 @@ class TChild : public QMdiSubWindow {
   // The BMP file and the bitmap on screen, for Save As and Print.
   const std::vector<std::uint8_t>& BmpFile() const { return bmpFile_; }
   const QImage& Picture() const { return image_->Picture(); }
+  // Paints the picture of a composed BMP file in place of Picture() (which
+  // stays, as does BmpFile()) until EndBlink. Throws as ShowBitmap does.
+  void ShowBlink(const std::vector<std::uint8_t>& bmpFile);
+  void EndBlink();
+  bool Blinking() const { return image_->Blinking(); }
   vantorel::ImageControl* Image() const { return image_; }
   QScrollArea* ScrollArea() const { return scroller_; }
 

@@ -1,0 +1,60 @@
+// The histogram dock: the shown picture's histogram over the raw frame's, and
+// the tone mapping's transfer curve. The counts, the bar heights and the curve
+// are the core's (viewer/histogram.h, pipeline/tone_curve.h); this only paints.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include <QDockWidget>
+#include <QWidget>
+
+class QCheckBox;
+
+namespace vantorel {
+
+inline constexpr int HistogramBins = 256;
+
+// One frame's histogram picture, heights already scaled to 0..1 on a shared axis.
+struct HistogramPlot {
+  std::array<double, HistogramBins> Shown{};
+  std::array<double, HistogramBins> Raw{};
+  std::array<std::uint8_t, HistogramBins> ToneCurve{};
+  bool operator==(const HistogramPlot&) const = default;
+};
+
+class HistogramView : public QWidget {
+  Q_OBJECT
+ public:
+  explicit HistogramView(QWidget* parent = nullptr);
+  // Nothing clears the view: no frame on screen.
+  void SetPlot(std::optional<HistogramPlot> plot);
+  const std::optional<HistogramPlot>& Plot() const { return plot_; }
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  std::optional<HistogramPlot> plot_;
+};
+
+class HistogramDock : public QDockWidget {
+  Q_OBJECT
+ public:
+  explicit HistogramDock(QWidget* parent = nullptr);
+  HistogramView* View() const { return view_; }
+  bool Logarithmic() const;
+
+ signals:
+  // The linear / logarithmic toggle changed: the heights must be computed again.
+  void ScaleChanged();
+
+ private:
+  HistogramView* view_;
+  QCheckBox* logarithmic_;
+};
+
+}  // namespace vantorel

@@ -1,0 +1,235 @@
+// The views over the frame on screen: the histogram dock, the special-pixel
+// marks, blinking to the original picture and the header's bytes.
+#include <algorithm>
+#include <functional>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextCursor>
+
+#include "app/header_bytes_box.h"
+#include "app/histogram_view.h"
+#include "app/info2_unit.h"
+#include "app/info_unit.h"
+#include "form_harness.h"
+#include "viewer/header_bytes.h"
+#include "viewer/special_pixels.h"
+
+namespace vantorel::testing {
+namespace {
+
+// A Mariner 10 frame with a band of missing (zero) lines, which the special
+// pixels and the histogram must tell from the plain one.
+std::vector<std::uint8_t> FrameWithMissingBand() {
+  constexpr int kFirstRecord = 10, kRecords = 40;
+  std::vector<std::uint8_t> bytes = Mariner10FrameFile();
+  std::fill_n(bytes.begin() + kFirstRecord * RecordBytes, kRecords * RecordBytes, 0);
+  return bytes;
+}
+
+QImage FromBmp(const std::vector<std::uint8_t>& bmp) {
+  return QImage::fromData(bmp.data(), int(bmp.size()), "BMP").convertToFormat(QImage::Format_RGB32);
+}
+
+class FrameViewsTest : public FormTest {
+ protected:
+  TChild& Window() const { return *form->ImageWindow(); }
+  // What the image control paints, at the zoom of 1 of a fresh window.
+  QImage Painted() const { return Window().Image()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+  const std::optional<HistogramPlot>& Plot() const { return form->Histogram().View()->Plot(); }
+
+  // Everything a blink must leave alone.
+  struct State {
+    std::vector<std::uint8_t> Bmp;
+    QImage Picture;
+    std::vector<bool> Down;
+    QString Counter, Steps;
+    std::optional<HistogramPlot> Histogram;
+    std::vector<std::uint8_t> Marks;
+    bool operator==(const State&) const = default;
+  };
+  State Snapshot() const {
+    State state{ShownBmp(),
+                Window().Picture(),
+                {},
+                Memo(),
+                form->findChild<QLabel*>("StepsField")->text(),
+                Plot(),
+                Window().Image()->SpecialPixelMask()};
+    for (const char* name : {"ToolButton10", "ToolButton2", "ToolButton11", "ToolButton12", "ToolButton13",
+                             "ToolButton18", "ToolButton19", "ToolButton32", "ToolButton30", "FileForAutoBtn"})
+      state.Down.push_back(Button(name)->isChecked());
+    return state;
+  }
+  void Key(QEvent::Type type, bool autoRepeat = false) {
+    QKeyEvent key(type, Qt::Key_B, Qt::NoModifier, "b", autoRepeat);
+    QApplication::sendEvent(Window().Image(), &key);
+  }
+};
+
+// B held (auto-repeat included) or the Blink button held shows the original
+// picture; nothing else changes, and Save As meanwhile writes the processed picture.
+TEST_F(FrameViewsTest, BlinkShowsTheOriginalWhileHeldAndChangesNothing) {
+  struct Way {
+    const char* name;
+    std::function<void()> press, release;
+  };
+  const Way ways[] = {
+      {"key B",
+       [this] {
+         Key(QEvent::KeyPress);
+         // Auto-repeat sends releases too; only the last, real one ends the blink.
+         Key(QEvent::KeyRelease, true);
+         Key(QEvent::KeyPress, true);
+         Key(QEvent::KeyRelease, true);
+       },
+       [this] { Key(QEvent::KeyRelease); }},
+      {"Blink button", [this] { QTest::mousePress(Button("BlinkBtn"), Qt::LeftButton); },
+       [this] { QTest::mouseRelease(Button("BlinkBtn"), Qt::LeftButton); }},
+  };
+  Open(WriteFrame("a.001", FrameWithMissingBand()));
+  Action("Histogram1")->trigger();
+  Action("MarkSpecialPixels1")->trigger();
+  Click("ToolButton13");
+  Click("ToolButton21");
+  const State before = Snapshot();
+  const QImage original = FromBmp(form->Viewer().OriginalPicture().Bmp);
+  ASSERT_NE(original, before.Picture) << "the options must change the picture for the test to tell";
+  ASSERT_NE(Painted(), before.Picture) << "the special pixels must be marked on screen";
+  ASSERT_TRUE(before.Histogram);
+  const QImage painted = Painted();
+  dialogs.FileAnswers.push_back(QString::fromStdString(dir / "marked.bmp"));
+  Click("FileSaveBtn");
+  EXPECT_EQ(ReadBytes(dir / "marked.bmp"), before.Bmp);
+
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.name);
+    way.press();
+    EXPECT_TRUE(form->Blinking());
+    EXPECT_EQ(Painted(), original);
+    EXPECT_TRUE(Snapshot() == before);
+    const std::string saved = dir / (std::string(way.name) + ".bmp");
+    dialogs.FileAnswers.push_back(QString::fromStdString(saved));
+    Click("FileSaveBtn");
+    EXPECT_EQ(ReadBytes(saved), before.Bmp);
+
+    way.release();
+    EXPECT_FALSE(form->Blinking());
+    EXPECT_EQ(Painted(), painted);
+    EXPECT_TRUE(Snapshot() == before);
+  }
+}
+
+// The dock follows browsing, renders and Close, with the counts and the curve
+// of the frame on screen.
+TEST_F(FrameViewsTest, HistogramFollowsTheFrameOnScreen) {
+  WriteFrame("b.001", FrameWithMissingBand());
+  Open(WriteFrame("a.001"));
+  EXPECT_FALSE(Plot()) << "nothing is worked out for a hidden dock";
+  Action("Histogram1")->trigger();
+  ASSERT_TRUE(Plot());
+  const HistogramPlot first = *Plot();
+
+  Click("FileForBtn");
+  ASSERT_EQ(Caption(), "b.001");
+  ASSERT_TRUE(Plot());
+  const FrameDocument& document = form->Viewer().Document();
+  const Histogram raw = document.RawHistogram();
+  EXPECT_NE(Plot()->Raw, first.Raw);
+  EXPECT_EQ(Plot()->Raw, HistogramHeights(raw, HistogramScale::Linear,
+                                          std::max(LargestCount(raw), LargestCount(document.ShownHistogram()))));
+
+  Click("ToolButton21");
+  EXPECT_EQ(Plot()->ToneCurve, document.CurrentToneCurve());
+  EXPECT_NE(Plot()->ToneCurve, first.ToneCurve);
+  const HistogramPlot linear = *Plot();
+  form->Histogram().findChild<QCheckBox*>("HistogramLogarithmic")->click();
+  EXPECT_NE(Plot()->Shown, linear.Shown);
+
+  CloseImageWindow();
+  EXPECT_FALSE(Plot());
+}
+
+// Marks and their counts come and go with the menu item and the frame.
+TEST_F(FrameViewsTest, SpecialPixelMarksFollowTheMenuItemAndTheFrame) {
+  WriteFrame("b.001", FrameWithMissingBand());
+  Open(WriteFrame("a.001"));
+  QWidget* legend = form->findChild<QWidget*>("SpecialPixelLegend");
+  QLabel* counts = form->findChild<QLabel*>("SpecialPixelCounts");
+  Action("MarkSpecialPixels1")->trigger();
+  EXPECT_TRUE(legend->isVisible());
+  const QString plainCounts = counts->text();
+
+  Click("FileForBtn");
+  const SpecialPixelMap map = FindSpecialPixels(form->Viewer().Document());
+  EXPECT_EQ(counts->text().toStdString(), SpecialPixelStatusText(map.Counts));
+  EXPECT_NE(counts->text(), plainCounts);
+  EXPECT_EQ(Window().Image()->SpecialPixelMask(), map.Screen);
+  // A missing pixel is painted in its colour, a plain one as it is.
+  const QImage painted = Painted();
+  const QImage picture = Window().Picture().convertToFormat(QImage::Format_RGB32);
+  int marked = 0;
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x) {
+      const std::uint8_t bits = map.Screen[std::size_t(y * picture.width() + x)];
+      if (bits == MissingBit) {
+        ++marked;
+        ASSERT_NE(painted.pixel(x, y), picture.pixel(x, y)) << x << ", " << y;
+      } else if (bits == 0) {
+        ASSERT_EQ(painted.pixel(x, y), picture.pixel(x, y)) << x << ", " << y;
+      }
+    }
+  EXPECT_GT(marked, 0);
+
+  Action("MarkSpecialPixels1")->trigger();
+  EXPECT_FALSE(legend->isVisible());
+  EXPECT_TRUE(Window().Image()->SpecialPixelMask().empty());
+  EXPECT_EQ(Painted(), Window().Picture().convertToFormat(QImage::Format_RGB32));
+}
+
+// Both Info boxes lead to the header's bytes; Copy takes the selection, or everything.
+TEST_F(FrameViewsTest, HeaderBytesCopyPutsTheSelectionOrEverythingOnTheClipboard) {
+  struct Case {
+    const char* name;
+    std::vector<std::uint8_t> file;
+    std::function<QDialog&(TMainForm&)> box;
+  };
+  const Case cases[] = {{"Mariner 10", Mariner10FrameFile(), [](TMainForm& f) -> QDialog& { return f.InfoBox(); }},
+                        {"Mariner 9", Mariner9FrameFile(), [](TMainForm& f) -> QDialog& { return f.InfoBox2(); }}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Open(WriteFrame(std::string(c.name) + ".001", c.file));
+    Click("ToolButton29");
+    QDialog& info = c.box(*form);
+    ASSERT_EQ(dialogs.ModalShown.back(), &info);
+    QTest::mouseClick(info.findChild<QPushButton*>("HeaderBytesBtn"), Qt::LeftButton);
+    THeaderBytesBox& box = form->HeaderBytesBox();
+    ASSERT_EQ(dialogs.ModalShown.back(), static_cast<QDialog*>(&box));
+
+    const FrameDocument& document = form->Viewer().Document();
+    const std::vector<HeaderByteRow> rows = HeaderByteRows(document.HeaderRecord());
+    const std::string everything = HeaderBytesText(rows, HeaderFieldSources(document.Header()));
+    QApplication::clipboard()->clear();
+    QTest::mouseClick(box.findChild<QPushButton*>("HeaderBytesCopy"), Qt::LeftButton);
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), everything);
+
+    // The second row, selected as a mouse would.
+    QTextCursor cursor = box.BytesPane()->textCursor();
+    cursor.movePosition(QTextCursor::Start);
+    cursor.movePosition(QTextCursor::Down);
+    cursor.movePosition(QTextCursor::EndOfLine, QTextCursor::KeepAnchor);
+    box.BytesPane()->setTextCursor(cursor);
+    QTest::mouseClick(box.findChild<QPushButton*>("HeaderBytesCopy"), Qt::LeftButton);
+    EXPECT_EQ(QApplication::clipboard()->text(), QString::fromStdString(everything).split('\n')[1]);
+    box.BytesPane()->moveCursor(QTextCursor::Start);
+    CloseImageWindow();
+  }
+}
+
+}  // namespace
+}  // namespace vantorel::testing
