@@ -19,7 +19,7 @@ namespace {
 // Wide enough for a row of offset, hex and text without a scroll bar.
 constexpr int kRowColumns = 82;
 constexpr int kVisibleRows = 20;
-constexpr int kVisibleFields = 8;
+constexpr int kVisibleFields = 12;
 
 QPlainTextEdit* FixedPitchPane(const char* name) {
   auto* pane = new QPlainTextEdit;

@@ -125,6 +125,21 @@ TEST_F(FrameViewsTest, BlinkShowsTheOriginalWhileHeldAndChangesNothing) {
   }
 }
 
+// The release of a key held while another window takes the focus never comes.
+TEST_F(FrameViewsTest, BlinkEndsWhenTheWindowLosesTheFocus) {
+  Open(WriteFrame("a.001"));
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  Key(QEvent::KeyPress);
+  ASSERT_TRUE(form->Blinking());
+  QWidget other;
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  EXPECT_FALSE(form->Blinking());
+  EXPECT_EQ(Painted(), Window().Picture().convertToFormat(QImage::Format_RGB32));
+}
+
 // The dock follows browsing, renders and Close, with the counts and the curve
 // of the frame on screen.
 TEST_F(FrameViewsTest, HistogramFollowsTheFrameOnScreen) {
