@@ -7,6 +7,7 @@
 #include "frames/file_name.h"
 #include "pipeline/stages.h"
 #include "pipeline/stretch_code_tables.h"
+#include "pipeline/tone_curve.h"
 #include "pipeline/vector_clones.h"
 
 namespace vantorel {
@@ -63,9 +64,9 @@ int StretchCodeFor(std::string_view name) {
   return code;
 }
 
-Transfer TransferFor(const RenderContext& context) {
-  if (!context.On(Option::Stretch)) return {};
-  const int code = StretchCodeFor(context.CurrentFileName);
+Transfer TransferFor(std::string_view currentFileName, const OptionSet& active) {
+  if (Entry(active, Option::Stretch) != 1) return {};
+  const int code = StretchCodeFor(currentFileName);
   return {code % CodeDigitBase, StretchOffsetUnit * (code / CodeDigitBase)};
 }
 
@@ -74,6 +75,12 @@ template <typename Integer>
 constexpr Integer HalveTiesToEven(Integer u) {
   const Integer half = Integer(u >> 1);
   return Integer(half + (u & half & 1));
+}
+
+// Contrast never takes the gain below 0. 64-bit so that a counter stepped far
+// up cannot overflow the sum.
+std::int32_t BoundedContrastStep(const Transfer& transfer, std::int32_t contrastStep) {
+  return std::int64_t{transfer.GainDigit} + contrastStep < 0 ? -transfer.GainDigit : contrastStep;
 }
 
 std::int64_t Scale(int u, std::int64_t gain) { return gain >= 1 ? u * gain : HalveTiesToEven(u); }
@@ -151,13 +158,31 @@ void MapSamples(std::span<std::uint8_t> bytes, std::int64_t gain, std::int64_t s
 
 }  // namespace
 
+ToneCurve ToneTransferCurve(std::string_view currentFileName, const OptionSet& active, const ToneSteps& steps) {
+  const Transfer transfer = TransferFor(currentFileName, active);
+  const std::int64_t gain = std::int64_t{transfer.GainDigit} + BoundedContrastStep(transfer, steps.ContrastStep);
+  const std::int64_t shift = std::int64_t{steps.BrightnessStep} - transfer.Offset;
+  const bool invert = Entry(active, Option::Invert) == 1;
+  ToneCurve curve{};
+  for (int u = 0; u < SampleValues; ++u) {
+    const auto level = std::uint8_t(std::clamp<std::int64_t>(Scale(u, gain) + shift, 0, MaxSample));
+    curve[std::size_t(u)] = invert ? std::uint8_t(MaxSample - level) : level;
+  }
+  return curve;
+}
+
+ToneCurve IdentityToneCurve() {
+  ToneCurve curve{};
+  for (int u = 0; u < SampleValues; ++u) curve[std::size_t(u)] = std::uint8_t(u);
+  return curve;
+}
+
 void MapTones(RenderContext& context) {
   ToneSteps unboundSteps;
   ToneSteps& steps = context.Steps ? *context.Steps : unboundSteps;
 
-  const Transfer transfer = TransferFor(context);
-  // 64-bit so that a counter stepped far up cannot overflow the sum or the product.
-  if (std::int64_t{transfer.GainDigit} + steps.ContrastStep < 0) steps.ContrastStep = -transfer.GainDigit;
+  const Transfer transfer = TransferFor(context.CurrentFileName, context.ActiveOptions);
+  steps.ContrastStep = BoundedContrastStep(transfer, steps.ContrastStep);
   const std::int64_t gain = std::int64_t{transfer.GainDigit} + steps.ContrastStep;
 
   if (context.PresentLines() == 0) return;

@@ -41,6 +41,22 @@ Picture FrameDocument::Load(const std::string& path, const OptionSet& options) {
   return RenderWorkFrame(RenderKind::Full);
 }
 
+std::span<const std::uint8_t> FrameDocument::HeaderRecord() const {
+  const auto length = std::size_t(std::clamp(bytesRead_, 0, RecordBytes));
+  return std::span<const std::uint8_t>(pristineFrame_).first(length);
+}
+
+Histogram FrameDocument::RawHistogram() const { return RawPictureHistogram(pristineFrame_, LineCount()); }
+
+Histogram FrameDocument::ShownHistogram() const {
+  return ShownPictureHistogram(fitsPlane_, activeOptions_, LineCount());
+}
+
+ToneCurve FrameDocument::CurrentToneCurve() const {
+  if (showsOriginal_) return IdentityToneCurve();
+  return ToneTransferCurve(currentFileName_, activeOptions_, steps_);
+}
+
 Picture FrameDocument::Render(RenderKind kind) {
   std::copy(pristineFrame_.begin(), pristineFrame_.end(), workFrame_.begin());
   return RenderWorkFrame(kind);
@@ -91,6 +107,27 @@ Picture FrameDocument::ShowOriginalImage() {
   activeOptions_ = OptionSet{};
   steps_ = ToneSteps{};
   return Render(RenderKind::Original);
+}
+
+Picture FrameDocument::OriginalPicture() const {
+  if (originalWork_.empty()) {
+    originalWork_ = MakeFrameBuffer();
+    originalBitmap_.assign(BitmapImageBytes, 0);
+    originalFits_.assign(FitsPlaneBytes, 0);
+  }
+  std::copy(pristineFrame_.begin(), pristineFrame_.end(), originalWork_.begin());
+  ToneSteps noSteps;
+  RenderContext context{.WorkFrame = originalWork_,
+                        .BitmapImage = originalBitmap_,
+                        .FitsPlane = originalFits_,
+                        .ActiveOptions = OptionSet{},
+                        .Steps = &noSteps,
+                        .BytesRead = bytesRead_,
+                        .CurrentFileName = currentFileName_,
+                        .Despeckle = DespeckleSettings{}};
+  RunOriginalPipeline(context);
+  const auto bmpEnd = originalBitmap_.begin() + std::ptrdiff_t(BmpFileBytes);
+  return Picture{std::vector<std::uint8_t>(originalBitmap_.begin(), bmpEnd)};
 }
 
 Picture FrameDocument::RenderWithSteps(const ToneSteps& steps) {

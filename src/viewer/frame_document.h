@@ -3,12 +3,15 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "frames/frame_layout.h"
 #include "header/header_decode.h"
 #include "pipeline/render_context.h"
+#include "pipeline/tone_curve.h"
+#include "viewer/histogram.h"
 
 namespace vantorel {
 
@@ -37,6 +40,9 @@ class FrameDocument {
   Picture ApplyStep(StepCommand command);
   // "Original Image": every option off, counters 0, only flip and compose.
   Picture ShowOriginalImage();
+  // What "Original Image" would show, worked out in buffers of its own: the
+  // options, counters, FitsPlane and the next render stay as they are (for blinking).
+  Picture OriginalPicture() const;
   // Sets all three counters at once and renders again (the command line's steps).
   Picture RenderWithSteps(const ToneSteps& steps);
 
@@ -52,7 +58,16 @@ class FrameDocument {
   // Whether the last render was "Original Image" rather than one with the options.
   bool ShowsOriginal() const { return showsOriginal_; }
   const FrameBuffer& PristineFrame() const { return pristineFrame_; }
+  // The header record as the file had it (the arrangement keeps record 0):
+  // 968 bytes, fewer when the file was shorter, none when it could not be read.
+  std::span<const std::uint8_t> HeaderRecord() const;
   const std::vector<std::uint8_t>& FitsPlane() const { return fitsPlane_; }
+  // Sample values of the loaded frame, and of the picture the last render shows.
+  Histogram RawHistogram() const;
+  Histogram ShownHistogram() const;
+  // What the last render's tone mapping and invert did to each raw value;
+  // the identity after Original Image.
+  ToneCurve CurrentToneCurve() const;
   const HeaderState& Header() const { return header_; }
   const LabelCardSet& LabelCards() const { return header_.LabelCards; }
 
@@ -71,6 +86,10 @@ class FrameDocument {
   std::vector<std::uint8_t> bitmapImage_;
   std::vector<std::uint8_t> fitsPlane_;
   HeaderState header_;
+  // OriginalPicture's own buffers, allocated on its first call.
+  mutable FrameBuffer originalWork_;
+  mutable std::vector<std::uint8_t> originalBitmap_;
+  mutable std::vector<std::uint8_t> originalFits_;
   std::int32_t bytesRead_ = 0;
   std::string currentPath_;
   std::string currentFileName_;

@@ -33,6 +33,8 @@ class Viewer {
   Picture ApplyStep(StepCommand command);
   Picture ShowOriginalImage();
   Picture RenderWithSteps(const ToneSteps& steps);
+  // What Original Image would show, changing nothing (for blinking).
+  Picture OriginalPicture() const { return document_.OriginalPicture(); }
 
   // --- browsing ----------------------------------------------------------------
   // Next / Previous: nothing (no picture) at the ends of the list.

@@ -188,6 +188,41 @@ TEST_F(ViewerTest, OriginalImageIsStableAndEqualsTheBarePipeline) {
   EXPECT_EQ(viewer.Document().ActiveOptions(), sharpenOnly);
 }
 
+// Blinking asks for the original picture between renders: it must equal Original
+// Image and leave everything the document keeps as it was.
+TEST_F(ViewerTest, OriginalPictureEqualsOriginalImageAndChangesNothing) {
+  viewer.ToggleOptionFlag(Option::Invert);
+  viewer.ToggleOptionFlag(Option::Minimize);
+  viewer.OpenFrame(folder / "a.001");
+  viewer.ToggleActiveOption(Option::Colorize);
+  viewer.ApplyStep(StepCommand::BrightnessUp);
+  viewer.ApplyStep(StepCommand::ContrastUp);
+  Viewer untouched;
+  untouched.ToggleOptionFlag(Option::Invert);
+  untouched.ToggleOptionFlag(Option::Minimize);
+  untouched.OpenFrame(folder / "a.001");
+  untouched.ToggleActiveOption(Option::Colorize);
+  untouched.ApplyStep(StepCommand::BrightnessUp);
+  untouched.ApplyStep(StepCommand::ContrastUp);
+
+  const FrameDocument& document = viewer.Document();
+  const std::vector<std::uint8_t> plane = document.FitsPlane();
+  const Picture original = viewer.OriginalPicture();
+  EXPECT_EQ(original.Bmp, Viewer().OpenFrame(folder / "a.001").Bmp);
+  EXPECT_EQ(original.Bmp, Viewer(untouched).ShowOriginalImage().Bmp);
+  EXPECT_EQ(document.FitsPlane(), plane);
+  EXPECT_EQ(document.ActiveOptions(), untouched.Document().ActiveOptions());
+  EXPECT_EQ(document.Steps().BrightnessStep, BrightnessStepSize);
+  EXPECT_EQ(document.Steps().ContrastStep, 1);
+  EXPECT_FALSE(document.ShowsOriginal());
+  EXPECT_EQ(viewer.ApplyStep(StepCommand::GradientUp).Bmp, untouched.ApplyStep(StepCommand::GradientUp).Bmp);
+
+  // And after Original Image itself it is the picture on screen.
+  const Picture shown = viewer.ShowOriginalImage();
+  EXPECT_EQ(viewer.OriginalPicture().Bmp, shown.Bmp);
+  EXPECT_TRUE(viewer.Document().ShowsOriginal());
+}
+
 TEST_F(ViewerTest, CountersSaturateAtTheirLimits) {
   constexpr std::int32_t kMin = INT32_MIN, kMax = INT32_MAX;
   struct Case {

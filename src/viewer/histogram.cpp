@@ -1,0 +1,61 @@
+#include "viewer/histogram.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "pipeline/half_size_picture.h"
+#include "pipeline/picture_mapping.h"
+
+namespace vantorel {
+
+namespace {
+
+void CountRun(const std::uint8_t* samples, int count, Histogram& histogram) {
+  for (int i = 0; i < count; ++i) ++histogram[samples[i]];
+}
+
+}  // namespace
+
+Histogram RawPictureHistogram(std::span<const std::uint8_t> pristineFrame, int lineCount) {
+  Histogram histogram{};
+  const int lines = std::clamp(lineCount, 0, FrameLines);
+  for (int line = 1; line <= lines; ++line) {
+    const std::size_t at = SampleOffset(line, 1);
+    if (at + PictureSamples > pristineFrame.size()) break;
+    CountRun(pristineFrame.data() + at, PictureSamples, histogram);
+  }
+  return histogram;
+}
+
+Histogram ShownPictureHistogram(std::span<const std::uint8_t> fitsPlane, const OptionSet& active, int lineCount) {
+  Histogram histogram{};
+  const bool half = Entry(active, Option::Minimize) == 1;
+  // Every sample of a row shows the frame, or none does; a half-size picture
+  // keeps to its own columns. A column inside those decides for the row.
+  const FrameRectangle halfPicture = HalfSizePicture(FrameLines);
+  const int firstX = half ? halfPicture.FirstSample - 1 : 0;
+  const int lastX = half ? halfPicture.LastSample - 1 : PictureSamples - 1;
+  // FitsPlane row r holds work-frame line r + 1, which is shown at y = 699 - r.
+  for (int row = 0; row < FrameLines; ++row) {
+    const std::size_t at = std::size_t(row) * PictureSamples;
+    if (at + PictureSamples > fitsPlane.size()) break;
+    if (!FramePositionAt(firstX, FrameLines - 1 - row, active, lineCount)) continue;
+    CountRun(fitsPlane.data() + at + firstX, lastX - firstX + 1, histogram);
+  }
+  return histogram;
+}
+
+std::uint32_t LargestCount(const Histogram& histogram) { return *std::max_element(histogram.begin(), histogram.end()); }
+
+std::array<double, 256> HistogramHeights(const Histogram& histogram, HistogramScale scale, std::uint32_t fullScale) {
+  std::array<double, 256> heights{};
+  if (fullScale == 0) return heights;
+  const double full = scale == HistogramScale::Linear ? double(fullScale) : std::log1p(double(fullScale));
+  for (std::size_t v = 0; v < histogram.size(); ++v) {
+    const double count = scale == HistogramScale::Linear ? double(histogram[v]) : std::log1p(double(histogram[v]));
+    heights[v] = std::min(1.0, count / full);
+  }
+  return heights;
+}
+
+}  // namespace vantorel

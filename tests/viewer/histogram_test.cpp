@@ -1,0 +1,108 @@
+#include "viewer/histogram.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <ostream>
+
+#include "frames/frame_layout.h"
+
+namespace vantorel {
+namespace {
+
+std::uint64_t Total(const Histogram& histogram) {
+  return std::accumulate(histogram.begin(), histogram.end(), std::uint64_t{0});
+}
+
+// Marks in the picture, in a suffix and in the header: only the picture counts.
+TEST(RawPictureHistogram, CountsThePictureSamplesOfTheLinesRead) {
+  FrameBuffer frame = MakeFrameBuffer();
+  frame[SampleOffset(1, 1)] = 5;
+  frame[SampleOffset(700, PictureSamples)] = 5;
+  frame[SampleOffset(3, 900)] = 5;
+  frame[10] = 5;
+  const struct {
+    int lineCount;
+    std::uint32_t fives;
+    std::uint64_t total;
+  } cases[] = {{700, 2, 700 * 832}, {692, 1, 692 * 832}, {0, 0, 0}, {-1, 0, 0}};
+  for (const auto& c : cases) {
+    const Histogram histogram = RawPictureHistogram(frame, c.lineCount);
+    EXPECT_EQ(histogram[5], c.fives) << c.lineCount;
+    EXPECT_EQ(Total(histogram), c.total) << c.lineCount;
+  }
+  // A buffer too short for the lines asked for is counted as far as it goes.
+  EXPECT_EQ(Total(RawPictureHistogram(std::span(frame).first(SampleOffset(2, 1)), 700)), 832u);
+}
+
+struct ShownCase {
+  const char* caseName;
+  bool flip, minimize;
+  int lineCount;
+  std::uint32_t firstRowMarks, lastRowMarks, halfMarks;
+  std::uint64_t total;
+};
+
+void PrintTo(const ShownCase& c, std::ostream* out) { *out << c.caseName; }
+
+class ShownPictureHistogramTest : public ::testing::TestWithParam<ShownCase> {};
+
+// Plane row 0 (work line 1, the bottom row) holds 7s, row 699 holds 9s, and
+// row 300 (line 301, the half-size picture's first) holds 3s at its first
+// column and the column before it.
+TEST_P(ShownPictureHistogramTest, CountsOnlyPixelsShowingTheFrame) {
+  const ShownCase& c = GetParam();
+  std::vector<std::uint8_t> plane(FitsPlaneBytes, 1);
+  std::fill_n(plane.begin(), PictureSamples, 7);
+  std::fill_n(plane.end() - PictureSamples, PictureSamples, 9);
+  plane[300 * PictureSamples + 191] = 3;
+  plane[300 * PictureSamples + 192] = 3;
+  OptionSet options{};
+  Entry(options, Option::Flip) = c.flip ? 1 : 0;
+  Entry(options, Option::Minimize) = c.minimize ? 1 : 0;
+  const Histogram histogram = ShownPictureHistogram(plane, options, c.lineCount);
+  EXPECT_EQ(histogram[7], c.firstRowMarks);
+  EXPECT_EQ(histogram[9], c.lastRowMarks);
+  EXPECT_EQ(histogram[3], c.halfMarks);
+  EXPECT_EQ(Total(histogram), c.total);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ShownPictureHistogramTest,
+    ::testing::Values(ShownCase{"FullFrame", false, false, 700, 832, 832, 2, 582400},
+                      // Lines 601..700 are missing: turned the right way up they are work lines 1..100,
+                      // and work lines 601..700 are not composed.
+                      ShownCase{"ShortFrame_Exchanged", false, false, 600, 0, 0, 2, 500 * 832},
+                      ShownCase{"ShortFrame_FileOrder", true, false, 600, 832, 0, 2, 600 * 832},
+                      ShownCase{"NoLines", false, false, 0, 0, 0, 0, 0},
+                      // Half size: lines 301..650, samples 193..608 only.
+                      ShownCase{"Minimize", false, true, 700, 0, 0, 1, 350 * 416},
+                      ShownCase{"MinimizeShortFrame_FileOrder", true, true, 600, 0, 0, 1, 300 * 416},
+                      // Exchanged first, the missing lines are the first 100 the half picture is made of.
+                      ShownCase{"MinimizeShortFrame_Exchanged", false, true, 600, 0, 0, 0, 250 * 416},
+                      ShownCase{"MinimizeNoLines", true, true, 0, 0, 0, 0, 0}),
+    ::testing::PrintToStringParamName());
+
+TEST(HistogramHeights, AreCountsAgainstTheFullScale) {
+  Histogram histogram{};
+  histogram[1] = 50;
+  histogram[2] = 100;
+  histogram[3] = 400;
+  EXPECT_EQ(LargestCount(histogram), 400u);
+  const auto linear = HistogramHeights(histogram, HistogramScale::Linear, 100);
+  EXPECT_DOUBLE_EQ(linear[0], 0.0);
+  EXPECT_DOUBLE_EQ(linear[1], 0.5);
+  EXPECT_DOUBLE_EQ(linear[2], 1.0);
+  EXPECT_DOUBLE_EQ(linear[3], 1.0);  // past the full scale: a full bar
+  const auto logarithmic = HistogramHeights(histogram, HistogramScale::Logarithmic, 400);
+  EXPECT_DOUBLE_EQ(logarithmic[0], 0.0);
+  EXPECT_NEAR(logarithmic[2], std::log(101.0) / std::log(401.0), 1e-12);
+  EXPECT_DOUBLE_EQ(logarithmic[3], 1.0);
+  const auto none = HistogramHeights(histogram, HistogramScale::Logarithmic, 0);
+  EXPECT_TRUE(std::all_of(none.begin(), none.end(), [](double h) { return h == 0.0; }));
+}
+
+}  // namespace
+}  // namespace vantorel
