@@ -205,6 +205,16 @@ TEST_F(FrameViewsTest, SpecialPixelMarksFollowTheMenuItemAndTheFrame) {
   EXPECT_FALSE(legend->isVisible());
   EXPECT_TRUE(Window().Image()->SpecialPixelMask().empty());
   EXPECT_EQ(Painted(), Window().Picture().convertToFormat(QImage::Format_RGB32));
+
+  // A file too short to be a frame still shows, marked and counted, without an error.
+  Action("MarkSpecialPixels1")->trigger();
+  Action("Histogram1")->trigger();
+  CloseImageWindow();
+  Open(WriteFrame("c.001", std::vector<std::uint8_t>(RecordBytes, 1)));
+  ASSERT_EQ(Caption(), "c.001");
+  EXPECT_TRUE(dialogs.Errors.empty());
+  EXPECT_TRUE(legend->isVisible());
+  EXPECT_TRUE(Plot());
 }
 
 // Both Info boxes lead to the header's bytes; Copy takes the selection, or everything.
