@@ -127,7 +127,9 @@ TEST_F(FrameViewsTest, BlinkShowsTheOriginalWhileHeldAndChangesNothing) {
 
 // The release of a key held while another window takes the focus never comes.
 TEST_F(FrameViewsTest, BlinkEndsWhenTheWindowLosesTheFocus) {
+  EXPECT_FALSE(Button("BlinkBtn")->isEnabled());
   Open(WriteFrame("a.001"));
+  EXPECT_TRUE(Button("BlinkBtn")->isEnabled());
   form->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
   Key(QEvent::KeyPress);
@@ -138,6 +140,8 @@ TEST_F(FrameViewsTest, BlinkEndsWhenTheWindowLosesTheFocus) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
   EXPECT_FALSE(form->Blinking());
   EXPECT_EQ(Painted(), Window().Picture().convertToFormat(QImage::Format_RGB32));
+  CloseImageWindow();
+  EXPECT_FALSE(Button("BlinkBtn")->isEnabled());
 }
 
 // The dock follows browsing, renders and Close, with the counts and the curve
