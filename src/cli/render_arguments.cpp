@@ -166,9 +166,13 @@ class Parser {
     const bool anyOption = std::any_of(a.Options.begin(), a.Options.end(), [](int on) { return on == 1; });
     if (a.Json && a.Mode != RenderMode::Info) return Fail("--json goes with --info");
     if (a.Mode == RenderMode::Info || a.Mode == RenderMode::Cards) {
-      if (anyOption || anyCounterGiven_ || a.Original || outputGiven_ || outputDirectoryGiven_ || formatGiven_ ||
-          jobsGiven_ || a.StandardFits)
-        return Fail(*modeName_ + " takes only a frame");
+      // --info counts the special pixels of a render, so it takes what sets one up.
+      const bool renderGiven = anyOption || anyCounterGiven_ || a.Original;
+      if (outputGiven_ || outputDirectoryGiven_ || formatGiven_ || jobsGiven_ || a.StandardFits)
+        return Fail(*modeName_ + " takes only a frame" + (a.Mode == RenderMode::Info ? " and render options" : ""));
+      if (renderGiven && a.Mode == RenderMode::Cards) return Fail(*modeName_ + " takes only a frame");
+      if (a.Original && (anyOption || anyCounterGiven_))
+        return Fail("--original cannot be combined with options or counters");
       if (a.Json) {
         if (a.Frames.empty()) return Fail("--info --json needs a frame");
         return;
@@ -247,8 +251,8 @@ std::string_view UsageText() {
   vantorel-render [OPTIONS] --out-dir DIR [--format bmp|png|fits] FRAME...
   vantorel-render [OPTIONS] --standard-fits FRAME -o OUT.fits
   vantorel-render [OPTIONS] --standard-fits --out-dir DIR --format fits FRAME...
-  vantorel-render --info FRAME
-  vantorel-render --info --json FRAME...
+  vantorel-render [OPTIONS] --info FRAME
+  vantorel-render [OPTIONS] --info --json FRAME...
   vantorel-render --cards FRAME
   vantorel-render --help | --version
 
@@ -267,7 +271,9 @@ options (all off by default):
                    the header, the processing as HISTORY, the header record in an
                    ENGHDR extension, checksums; only with a .fit/.fits output or
                    --format fits (without it, FITS is the 36-card file)
-  --info FRAME     print the header texts of the Info box
+  --info FRAME     print the header texts of the Info box, then a line counting
+                   the missing (0), saturated (255) and replaced pixels of the
+                   frame rendered with the options, counters or --original given
   --json           with --info: one JSON object per frame, one per line (JSON
                    lines), in the order given; bytes of a file name that are not
                    UTF-8 become U+FFFD

@@ -20,6 +20,7 @@
 #include "viewer/fits_export.h"
 #include "viewer/frame_document.h"
 #include "viewer/png_text.h"
+#include "viewer/special_pixels.h"
 
 namespace vantorel::cli {
 
@@ -177,6 +178,18 @@ int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
   return anyFailed ? ExitFailure : ExitSuccess;
 }
 
+// The special pixels of the render the options asked for, and what each
+// cleaning stage replaced in it.
+void AddSpecialPixels(const FrameDocument& document, nlohmann::ordered_json& object) {
+  const SpecialPixelCounts counts = FindSpecialPixels(document).Counts;
+  object["specialPixels"] = {
+      {"missing", counts.Missing}, {"saturated", counts.Saturated}, {"replaced", counts.Replaced}};
+  const ReplacedCounts& stages = document.Replaced();
+  object["replacedByStage"] = {{"reconstruction", stages.Reconstruction},
+                               {"despeckleEarly", stages.DespeckleEarly},
+                               {"despeckleLate", stages.DespeckleLate}};
+}
+
 // One JSON line per frame; a frame that cannot be read gets no line, a message
 // and exit status 1, and the others are still printed.
 int PrintHeaderJson(const RenderArguments& arguments, std::ostream& out, std::ostream& err) {
@@ -187,7 +200,9 @@ int PrintHeaderJson(const RenderArguments& arguments, std::ostream& out, std::os
       anyFailed = true;
       continue;
     }
-    out << HeaderJsonLine(HeaderJson(frame, document)) << '\n';
+    nlohmann::ordered_json object = HeaderJson(frame, document);
+    AddSpecialPixels(document, object);
+    out << HeaderJsonLine(object) << '\n';
   }
   out.flush();
   return out && !anyFailed ? ExitSuccess : ExitFailure;
@@ -209,6 +224,8 @@ int PrintHeader(const RenderArguments& arguments, std::ostream& out, std::ostrea
       print(header.InfoBox2);
     else
       print(header.InfoBox);
+    // Then what the picture holds: the special pixels of the render the options asked for.
+    out << SpecialPixelStatusText(FindSpecialPixels(document).Counts) << '\n';
   }
   out.flush();
   return out ? ExitSuccess : ExitFailure;

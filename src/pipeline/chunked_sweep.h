@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -17,6 +18,41 @@ namespace vantorel {
 // the line below untouched while the chunk is worked.
 inline constexpr int ChunkBytes = 512;
 static_assert(ChunkBytes < RecordBytes - 1);
+
+// 1 for the picture samples of a record and 0 for its suffix, long enough
+// that a chunk starting anywhere in a record reads its mask from
+// PictureColumns() + (start % RecordBytes) on, without wrapping.
+inline const std::uint8_t* PictureColumns() {
+  static const auto mask = [] {
+    std::array<std::uint8_t, RecordBytes + ChunkBytes> m{};
+    for (std::size_t i = 0; i < m.size(); ++i) m[i] = i % RecordBytes < PictureSamples ? 1 : 0;
+    return m;
+  }();
+  return mask.data();
+}
+
+// The number of flags set among a chunk's flags of 0 or 1. The words of eight
+// flags are added whole, which vectorises: a byte of the sum collects at most
+// ChunkBytes / 8 flags, so no byte carries into the next.
+inline int CountOnes(const std::uint8_t* flags, int length) {
+  static_assert(ChunkBytes / 8 <= UINT8_MAX);
+  constexpr std::uint64_t evenBytes = 0x00FF00FF00FF00FF, shortOnes = 0x0001000100010001;
+  constexpr int topShortShift = 48;
+  std::uint64_t lanes = 0;
+  int i = 0;
+  for (; i + 8 <= length; i += 8) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, flags + i, sizeof word);
+    lanes += word;
+  }
+  // Four 16-bit sums of byte pairs, then their sum in the top 16 bits.
+  const std::uint64_t pairs = (lanes & evenBytes) + ((lanes >> 8) & evenBytes);
+  int count = int((pairs * shortOnes) >> topShortShift);
+  for (; i < length; ++i) count += flags[i];
+  return count;
+}
+
+inline bool IsPictureSample(int offset) { return offset % RecordBytes < PictureSamples; }
 
 // Visits chunk after chunk of [first, last], handing each its start and length.
 template <typename Visit>

@@ -63,11 +63,14 @@ int MeanOfStandouts(const std::uint8_t* frame, int x, int v, int side, int thres
   return count >= quorum ? sum / count : v;
 }
 
-// Decides x alone. The dark test sees what the bright one left.
-void DespeckleAt(std::uint8_t* frame, int x, const SpeckRule& rule) {
-  int v = MeanOfStandouts(frame, x, frame[x], Darker, rule.BrightThreshold, rule.BrightQuorum);
+// Decides x alone, and tells whether its value changed. The dark test sees
+// what the bright one left.
+bool DespeckleAt(std::uint8_t* frame, int x, const SpeckRule& rule) {
+  const int was = frame[x];
+  int v = MeanOfStandouts(frame, x, was, Darker, rule.BrightThreshold, rule.BrightQuorum);
   v = MeanOfStandouts(frame, x, v, Brighter, rule.DarkThreshold, rule.DarkQuorum);
   frame[x] = static_cast<std::uint8_t>(v);
+  return v != was;
 }
 
 // While a chunk is worked only x - 1 can still change under a byte: its
@@ -127,15 +130,18 @@ VANTOREL_VECTOR_CLONES void FlagMostNeighbourCandidates(const std::uint8_t* at, 
 }
 
 template <Quorum kind>
-void DespeckleChunk(std::uint8_t* frame, int start, int length, const SpeckRule& rule) {
+void DespeckleChunk(std::uint8_t* frame, int start, int length, const SpeckRule& rule, std::int32_t& replaced) {
   std::uint8_t flags[ChunkBytes];
   const auto flag = kind == Quorum::Every ? FlagEveryNeighbourCandidates : FlagMostNeighbourCandidates;
   flag(frame + start, length, std::uint8_t(rule.BrightThreshold), std::uint8_t(rule.DarkThreshold), flags);
-  ForEachFlag(flags, length, [frame, start, &rule](int i) { DespeckleAt(frame, start + i, rule); });
+  ForEachFlag(flags, length, [frame, start, &rule, &replaced](int i) {
+    if (DespeckleAt(frame, start + i, rule) && IsPictureSample(start + i)) ++replaced;
+  });
 }
 
 template <Quorum kind>
-void Despeckle(RenderContext& context, const SpeckRule& rule) {
+void Despeckle(RenderContext& context, const SpeckRule& rule, std::int32_t& replaced) {
+  replaced = 0;
   if (!context.On(Option::Despeckle) || context.PresentLines() == 0) return;
   std::uint8_t* frame = context.WorkFrame.data();
   if (HasEveryOtherColumnEmpty(frame)) return;
@@ -147,8 +153,9 @@ void Despeckle(RenderContext& context, const SpeckRule& rule) {
   const int first = std::max(context.Despeckle.FirstOffset, lowestSafe);
   const int lastPresent = int(SampleOffset(context.PresentLines(), RecordBytes));
   const int last = std::min({context.Despeckle.LastOffset, lastPresent, highestSafe});
-  ForEachChunk(first, last,
-               [frame, &rule](int start, int length) { DespeckleChunk<kind>(frame, start, length, rule); });
+  ForEachChunk(first, last, [frame, &rule, &replaced](int start, int length) {
+    DespeckleChunk<kind>(frame, start, length, rule, replaced);
+  });
 }
 
 }  // namespace
@@ -156,11 +163,13 @@ void Despeckle(RenderContext& context, const SpeckRule& rule) {
 void DespeckleEarly(RenderContext& context) {
   const DespeckleSettings& settings = context.Despeckle;
   Despeckle<Quorum::AllButTwoAtMost>(
-      context, {settings.BrightSpeckThreshold, EarlyBrightQuorum, settings.DarkSpeckThreshold, EarlyDarkQuorum});
+      context, {settings.BrightSpeckThreshold, EarlyBrightQuorum, settings.DarkSpeckThreshold, EarlyDarkQuorum},
+      context.Replaced.DespeckleEarly);
 }
 
 void DespeckleLate(RenderContext& context) {
-  Despeckle<Quorum::Every>(context, {LateThreshold, AllNeighbours, LateThreshold, AllNeighbours});
+  Despeckle<Quorum::Every>(context, {LateThreshold, AllNeighbours, LateThreshold, AllNeighbours},
+                           context.Replaced.DespeckleLate);
 }
 
 }  // namespace vantorel

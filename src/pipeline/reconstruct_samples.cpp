@@ -70,9 +70,10 @@ bool NearRingIsBlank(const std::uint8_t* frame, int x) {
 // Whether pass 1 may write at x: never at s = 831..966.
 bool SpeckMayChange(int x) { return (x + 1) % RecordBytes < PictureSamples; }
 
-void RemoveSpeckAt(std::uint8_t* frame, int x) {
+// Whether the byte at x was changed.
+bool RemoveSpeckAt(std::uint8_t* frame, int x) {
   const int r = frame[x];
-  if (r == 0 || !NearRingIsBlank(frame, x) || !SpeckMayChange(x)) return;
+  if (r == 0 || !NearRingIsBlank(frame, x) || !SpeckMayChange(x)) return false;
   int sum = 0, farDarker = 0, nearDarker = 0;
   for (int offset : OuterRing) {
     const int n = frame[x + offset];
@@ -80,8 +81,9 @@ void RemoveSpeckAt(std::uint8_t* frame, int x) {
     farDarker += r - n >= FarDarkerMargin;
     nearDarker += r - n >= NearDarkerMargin;
   }
-  if (farDarker == OuterRingSize || (nearDarker == OuterRingSize && sum <= NearBlackRingSum))
-    frame[x] = RoundedMean(sum, OuterRingSize);
+  if (farDarker != OuterRingSize && (nearDarker != OuterRingSize || sum > NearBlackRingSum)) return false;
+  frame[x] = RoundedMean(sum, OuterRingSize);
+  return frame[x] != r;
 }
 
 // Pass 1. Only a non-zero byte between two zero bytes can be a speck, so that
@@ -93,56 +95,79 @@ VANTOREL_VECTOR_CLONES void FlagSpeckCandidates(const std::uint8_t* at, int leng
   for (int i = 0; i < length; ++i) candidate[i] = (at[i] != 0) & (at[i - 1] == 0) & (at[i + 1] == 0);
 }
 
-void RemoveSpecks(std::uint8_t* frame) {
-  ForEachChunk(SpeckFirstOffset, SpeckLastOffset, [frame](int start, int length) {
+void RemoveSpecks(std::uint8_t* frame, std::int32_t& replaced) {
+  ForEachChunk(SpeckFirstOffset, SpeckLastOffset, [frame, &replaced](int start, int length) {
     std::uint8_t candidate[ChunkBytes];
     FlagSpeckCandidates(frame + start, length, candidate);
-    ForEachFlag(candidate, length, [frame, start](int i) { RemoveSpeckAt(frame, start + i); });
+    ForEachFlag(candidate, length, [frame, start, &replaced](int i) {
+      if (RemoveSpeckAt(frame, start + i) && IsPictureSample(start + i)) ++replaced;
+    });
   });
 }
 
-// What passes 2 and 3 leave at a byte: a zero between two non-zero bytes
-// (above and below, or left and right) takes their mean.
-inline std::uint8_t Filled(std::uint8_t at, std::uint8_t before, std::uint8_t after) {
-  const bool fill = (at == 0) & (before != 0) & (after != 0);
-  return fill ? RoundedPairMean(before, after) : at;
+// Passes 2 and 3 fill a zero between two non-zero bytes (above and below, or
+// left and right) with their mean, which is never zero: so a byte changes
+// exactly when it is filled.
+inline bool Fills(std::uint8_t at, std::uint8_t before, std::uint8_t after) {
+  return (at == 0) & (before != 0) & (after != 0);
 }
 
 // Pass 2. Within a chunk shorter than a record, a write at x is read only as
 // the upper neighbour of x + 968, which lies in a later chunk; so a chunk may
 // be worked all at once.
-VANTOREL_VECTOR_CLONES void FillVerticallyInChunk(std::uint8_t* at, int length) {
-  for (int i = 0; i < length; ++i) at[i] = Filled(at[i], at[i - RecordBytes], at[i + RecordBytes]);
+//
+// Both fill passes flag the picture samples they fill (against a mask of the
+// picture columns) in bytes, which keeps the loop one byte-wide vector loop,
+// and count the flags after it.
+VANTOREL_VECTOR_CLONES int FillVerticallyInChunk(std::uint8_t* at, int length, const std::uint8_t* __restrict picture) {
+  std::uint8_t filled[ChunkBytes];
+  for (int i = 0; i < length; ++i) {
+    const std::uint8_t before = at[i - RecordBytes], after = at[i + RecordBytes];
+    const bool fill = Fills(at[i], before, after);
+    at[i] = fill ? RoundedPairMean(before, after) : at[i];
+    filled[i] = std::uint8_t(fill & picture[i]);
+  }
+  return CountOnes(filled, length);
 }
 
-void FillVertically(std::uint8_t* frame) {
-  ForEachChunk(FillFirstOffset, FillLastOffset,
-               [frame](int start, int length) { FillVerticallyInChunk(frame + start, length); });
+void FillVertically(std::uint8_t* frame, std::int32_t& replaced) {
+  ForEachChunk(FillFirstOffset, FillLastOffset, [frame, &replaced](int start, int length) {
+    replaced += FillVerticallyInChunk(frame + start, length, PictureColumns() + start % RecordBytes);
+  });
 }
 
 // Pass 3. A zero at x is filled only when x - 1 is non-zero, and x - 1 itself
 // was filled only if x was non-zero; so the left neighbour a zero sees is
 // always the value from before the pass, and a chunk can be worked from a
 // snapshot and written back.
-VANTOREL_VECTOR_CLONES void FillHorizontallyInChunk(std::uint8_t* at, int length) {
-  std::uint8_t filled[ChunkBytes];
-  for (int i = 0; i < length; ++i) filled[i] = Filled(at[i], at[i - 1], at[i + 1]);
-  std::memcpy(at, filled, std::size_t(length));
+VANTOREL_VECTOR_CLONES int FillHorizontallyInChunk(std::uint8_t* at, int length,
+                                                   const std::uint8_t* __restrict picture) {
+  std::uint8_t values[ChunkBytes], filled[ChunkBytes];
+  for (int i = 0; i < length; ++i) {
+    const bool fill = Fills(at[i], at[i - 1], at[i + 1]);
+    values[i] = fill ? RoundedPairMean(at[i - 1], at[i + 1]) : at[i];
+    filled[i] = std::uint8_t(fill & picture[i]);
+  }
+  std::memcpy(at, values, std::size_t(length));
+  return CountOnes(filled, length);
 }
 
-void FillHorizontally(std::uint8_t* frame) {
-  ForEachChunk(FillFirstOffset, FillLastOffset,
-               [frame](int start, int length) { FillHorizontallyInChunk(frame + start, length); });
+void FillHorizontally(std::uint8_t* frame, std::int32_t& replaced) {
+  ForEachChunk(FillFirstOffset, FillLastOffset, [frame, &replaced](int start, int length) {
+    replaced += FillHorizontallyInChunk(frame + start, length, PictureColumns() + start % RecordBytes);
+  });
 }
 
 }  // namespace
 
 void ReconstructSamples(RenderContext& context) {
+  std::int32_t& replaced = context.Replaced.Reconstruction;
+  replaced = 0;
   if (!context.On(Option::Reconstruct)) return;
   std::uint8_t* frame = context.WorkFrame.data();
-  RemoveSpecks(frame);
-  FillVertically(frame);
-  FillHorizontally(frame);
+  RemoveSpecks(frame, replaced);
+  FillVertically(frame, replaced);
+  FillHorizontally(frame, replaced);
 }
 
 }  // namespace vantorel

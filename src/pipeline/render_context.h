@@ -37,6 +37,14 @@ struct DespeckleSettings {
   std::uint8_t DarkSpeckThreshold = 10;
 };
 
+// Picture samples (lines 1..700, samples 1..832) whose value a cleaning stage
+// changed in one render; suffix bytes the stages also sweep are not counted.
+struct ReplacedCounts {
+  std::int32_t Reconstruction = 0;
+  std::int32_t DespeckleEarly = 0;
+  std::int32_t DespeckleLate = 0;
+};
+
 struct RenderContext {
   std::span<std::uint8_t> WorkFrame;    // FrameBytes
   std::span<std::uint8_t> BitmapImage;  // BitmapImageBytes; the BMP part is written whole, the tail stays zero
@@ -46,6 +54,7 @@ struct RenderContext {
   std::int32_t BytesRead = 0;
   std::string_view CurrentFileName;
   DespeckleSettings Despeckle;
+  ReplacedCounts Replaced{};  // written by the stages that count
 
   bool On(Option option) const { return Entry(ActiveOptions, option) == 1; }
   // Image lines the read filled, 0..700. The stages that work on the lines

@@ -72,10 +72,12 @@ Picture FrameDocument::RenderWorkFrame(RenderKind kind) {
                         .CurrentFileName = currentFileName_,
                         .Despeckle = DespeckleSettings{}};
   showsOriginal_ = kind == RenderKind::Original;
+  replaced_ = ReplacedCounts{};
   if (kind == RenderKind::Original)
     RunOriginalPipeline(context);
   else
     RunPipeline(context);
+  replaced_ = context.Replaced;
   // The picture is the BMP file alone, not the zero tail of the buffer behind it.
   const auto bmpEnd = bitmapImage_.begin() + std::ptrdiff_t(BmpFileBytes);
   return Picture{std::vector<std::uint8_t>(bitmapImage_.begin(), bmpEnd)};

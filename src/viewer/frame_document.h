@@ -68,6 +68,8 @@ class FrameDocument {
   // What the last render's tone mapping and invert did to each raw value;
   // the identity after Original Image.
   ToneCurve CurrentToneCurve() const;
+  // Picture samples the cleaning stages changed in the last render (all 0 after Original Image).
+  const ReplacedCounts& Replaced() const { return replaced_; }
   const HeaderState& Header() const { return header_; }
   const LabelCardSet& LabelCards() const { return header_.LabelCards; }
 
@@ -97,6 +99,7 @@ class FrameDocument {
   OptionSet activeOptions_{};
   ToneSteps steps_;
   bool showsOriginal_ = false;
+  ReplacedCounts replaced_;
 };
 
 }  // namespace vantorel

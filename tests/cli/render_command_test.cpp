@@ -16,6 +16,7 @@
 #include "support/ebcdic_text.h"
 #include "support/test_support.h"
 #include "viewer/frame_document.h"
+#include "viewer/special_pixels.h"
 
 namespace vantorel::cli {
 namespace {
@@ -210,14 +211,17 @@ TEST(RenderCommand, InfoPrintsTheBoxOfTheDataSetAndCardsPrintAll) {
     for (const std::string& label : labels) text += label + "\n";
     return text;
   };
+  const auto counted = [](const FrameDocument& document) {
+    return SpecialPixelStatusText(FindSpecialPixels(document).Counts) + "\n";
+  };
   FrameDocument mariner10, mariner9;
   const std::string m10 = WriteFrame(dir), m9 = WriteFrame(dir, "MME0101.001");
   mariner10.Load(m10, OptionSet{});
   mariner9.Load(m9, OptionSet{});
   ASSERT_EQ(mariner9.Header().HeaderKind, DataSet::Mariner9);
   for (const auto& [args, expected] :
-       {std::pair{std::vector<std::string>{"--info", m10}, joined(mariner10.Header().InfoBox)},
-        {{"--info", m9}, joined(mariner9.Header().InfoBox2)},
+       {std::pair{std::vector<std::string>{"--info", m10}, joined(mariner10.Header().InfoBox) + counted(mariner10)},
+        {{"--info", m9}, joined(mariner9.Header().InfoBox2) + counted(mariner9)},
         {{"--cards", m10}, joined(mariner10.Header().LabelCards)}}) {
     const RenderRun run = Render(args);
     EXPECT_EQ(run.ExitCode, ExitSuccess) << run.Err;
@@ -261,6 +265,29 @@ TEST(RenderCommand, StandardFitsOnlyWhenAskedAndTheDefaultStaysAsItWas) {
     EXPECT_NE(text.find("XTENSION= 'IMAGE   '"), std::string::npos);
     EXPECT_NE(text.find("EXTNAME = 'ENGHDR  '"), std::string::npos);
   }
+}
+
+// --info counts the special pixels of the render the options ask for; --json
+// adds them and what each cleaning stage replaced.
+TEST(RenderCommand, InfoCountsTheSpecialPixelsOfTheRenderAskedFor) {
+  TempDir dir;
+  std::vector<std::uint8_t> file = testing::Mariner10FrameFile();
+  file[SampleOffset(5, 10)] = 0;    // filled from above and below
+  file[SampleOffset(9, 20)] = 255;  // saturated, left alone
+  testing::WriteBytes(dir / "MVE0101.012", file);
+  const auto lastLine = [](const std::string& out) {
+    const std::size_t end = out.find_last_of('\n');
+    return out.substr(out.find_last_of('\n', end - 1) + 1, end - out.find_last_of('\n', end - 1) - 1);
+  };
+  EXPECT_EQ(lastLine(Render({"--info", dir / "MVE0101.012"}).Out), "missing 1 / saturated 1 / replaced 0");
+  EXPECT_EQ(lastLine(Render({"--info", "--reconstruct", dir / "MVE0101.012"}).Out),
+            "missing 1 / saturated 1 / replaced 1");
+  const RenderRun run = Render({"--info", "--json", "--reconstruct", dir / "MVE0101.012"});
+  ASSERT_EQ(run.ExitCode, ExitSuccess) << run.Err;
+  const nlohmann::json object = nlohmann::json::parse(run.Out);
+  EXPECT_EQ(object["specialPixels"], nlohmann::json::parse(R"({"missing":1,"saturated":1,"replaced":1})"));
+  EXPECT_EQ(object["replacedByStage"],
+            nlohmann::json::parse(R"({"reconstruction":1,"despeckleEarly":0,"despeckleLate":0})"));
 }
 
 // One JSON object per line, in the order given, with the Info box values

@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "frames/frame_file.h"
+#include "pipeline/stages.h"
+#include "support/test_support.h"
+
+namespace vantorel {
+namespace {
+
+using testing::StageHarness;
+
+// Picture samples that differ between two frames: the plain recount the stages' counts must equal.
+std::int32_t ChangedPictureSamples(const FrameBuffer& before, const FrameBuffer& after) {
+  std::int32_t changed = 0;
+  for (int line = 1; line <= FrameLines; ++line)
+    for (int s = 1; s <= PictureSamples; ++s) changed += before[SampleOffset(line, s)] != after[SampleOffset(line, s)];
+  return changed;
+}
+
+// Runs the chain up to the second despeckle, checking each cleaning stage's count.
+void ExpectCountsEqualRecounts(StageHarness& h) {
+  RenderContext context = h.Context();
+  FrameBuffer before = h.Work;
+  ReconstructSamples(context);
+  EXPECT_EQ(context.Replaced.Reconstruction, ChangedPictureSamples(before, h.Work));
+  FlipStage(context);
+  before = h.Work;
+  DespeckleEarly(context);
+  EXPECT_EQ(context.Replaced.DespeckleEarly, ChangedPictureSamples(before, h.Work));
+  MapTones(context);
+  before = h.Work;
+  DespeckleLate(context);
+  EXPECT_EQ(context.Replaced.DespeckleLate, ChangedPictureSamples(before, h.Work));
+}
+
+struct RandomCase {
+  unsigned seed;
+  int zeroPercent, speckPercent;
+  std::int32_t bytesRead;
+};
+
+// Random frames with many zeros (for the fills) and bright or dark specks
+// (for despeckle) over a smooth ground; suffixes and header included.
+TEST(ReplacedCounts, EqualARecountOfChangedSamples) {
+  const RandomCase cases[] = {{1, 20, 5, std::int32_t(FrameBytes)},
+                              {2, 60, 1, std::int32_t(FrameBytes)},
+                              {3, 5, 20, std::int32_t(ShortFrameFileBytes)},
+                              {4, 0, 30, std::int32_t(FrameBytes)},
+                              {5, 30, 10, 20 * RecordBytes + 17}};
+  for (const RandomCase& c : cases) {
+    SCOPED_TRACE(c.seed);
+    StageHarness h;
+    h.BytesRead = c.bytesRead;
+    h.With(Option::Reconstruct).With(Option::Despeckle).With(Option::Stretch).FileName = "ABCDE01.012";
+    std::mt19937 random(c.seed);
+    std::uniform_int_distribution<int> percent(0, 99), level(0, 255);
+    for (std::size_t i = 0; i < h.Work.size(); ++i) {
+      const int roll = percent(random);
+      const int ground = 90 + int(i % RecordBytes) / 64;
+      h.Work[i] = std::uint8_t(roll < c.zeroPercent                    ? 0
+                               : roll < c.zeroPercent + c.speckPercent ? level(random)
+                                                                       : ground);
+    }
+    ExpectCountsEqualRecounts(h);
+  }
+}
+
+TEST(ReplacedCounts, EqualARecountOnTheSampleFrames) {
+  int frames = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(VANTOREL_SAMPLES_DIR)) {
+    if (!entry.is_regular_file() || entry.path().filename().string().starts_with(".")) continue;
+    SCOPED_TRACE(entry.path().string());
+    FrameRead read = ReadFrameFile(entry.path().string());
+    StageHarness h;
+    ArrangeFrame(read.WorkFrame, h.Work);
+    h.BytesRead = read.BytesRead;
+    h.FileName = entry.path().filename().string();
+    h.With(Option::Reconstruct).With(Option::Despeckle).With(Option::Stretch);
+    ExpectCountsEqualRecounts(h);
+    ++frames;
+  }
+  EXPECT_GT(frames, 0);
+}
+
+// A stage that is off, or has no lines to work, reports nothing, even over a context that counted before.
+TEST(ReplacedCounts, AreZeroWhenTheStageDoesNotRun) {
+  StageHarness h;
+  RenderContext context = h.Context();
+  context.Replaced = {5, 6, 7};
+  ReconstructSamples(context);
+  DespeckleEarly(context);
+  DespeckleLate(context);
+  EXPECT_EQ(context.Replaced.Reconstruction, 0);
+  EXPECT_EQ(context.Replaced.DespeckleEarly, 0);
+  EXPECT_EQ(context.Replaced.DespeckleLate, 0);
+}
+
+}  // namespace
+}  // namespace vantorel
