@@ -217,10 +217,13 @@ TEST_F(ViewerTest, OriginalPictureEqualsOriginalImageAndChangesNothing) {
   EXPECT_FALSE(document.ShowsOriginal());
   EXPECT_EQ(viewer.ApplyStep(StepCommand::GradientUp).Bmp, untouched.ApplyStep(StepCommand::GradientUp).Bmp);
 
-  // And after Original Image itself it is the picture on screen.
+  EXPECT_EQ(document.CurrentToneCurve()[0], 255 - BrightnessStepSize);  // brightened, then inverted
+
+  // And after Original Image itself it is the picture on screen, with no tone change.
   const Picture shown = viewer.ShowOriginalImage();
   EXPECT_EQ(viewer.OriginalPicture().Bmp, shown.Bmp);
   EXPECT_TRUE(viewer.Document().ShowsOriginal());
+  EXPECT_EQ(viewer.Document().CurrentToneCurve(), IdentityToneCurve());
 }
 
 TEST_F(ViewerTest, CountersSaturateAtTheirLimits) {
