@@ -81,38 +81,51 @@ class FramesOfRun {
   std::map<EntryIdentity, std::string> entries_;
 };
 
-// Renders one frame into one file; the file is replaced only when complete.
-bool RenderToFile(const RenderArguments& arguments, const std::string& frame, const std::string& output,
-                  const FramesOfRun& frames, std::ostream& err) {
+// Renders one frame and writes it beside its output, not yet flushed or in
+// place; nothing when it failed, with the messages said.
+std::optional<PendingSave> StartRenderToFile(const RenderArguments& arguments, const std::string& frame,
+                                             const std::string& output, const FramesOfRun& frames, std::ostream& err) {
   if (const std::string* read = frames.FrameAt(output)) {
     err << kProgram << ": cannot write " << output << ": it is the frame " << *read << " of this run\n";
-    return false;
+    return std::nullopt;
   }
   FrameDocument document;
   const std::optional<Picture> picture = LoadAndRender(document, arguments, frame, err);
-  if (!picture) return false;
+  if (!picture) return std::nullopt;
   const auto bytes = EncodeOutput(document, *picture, arguments);
   if (!bytes) {
     err << kProgram << ": cannot write " << output << ": the picture could not be encoded\n";
-    return false;
+    return std::nullopt;
   }
-  const SaveOutcome outcome = SaveFileAtomically(output, {std::span<const std::uint8_t>(*bytes)});
-  if (!outcome.Saved) {
-    err << kProgram << ": cannot write " << output << ": " << outcome.Error << '\n';
-    return false;
-  }
-  return true;
+  StartedSave started = StartSave(output, {std::span<const std::uint8_t>(*bytes)});
+  if (!started.Pending) err << kProgram << ": cannot write " << output << ": " << started.Failure.Error << '\n';
+  return std::move(started.Pending);
 }
 
 // An allocation failure or similar ends this frame only.
-bool RenderToFileGuarded(const RenderArguments& arguments, const std::string& frame, const std::string& output,
-                         const FramesOfRun& frames, std::ostream& err) {
+std::optional<PendingSave> StartRenderToFileGuarded(const RenderArguments& arguments, const std::string& frame,
+                                                    const std::string& output, const FramesOfRun& frames,
+                                                    std::ostream& err) {
   try {
-    return RenderToFile(arguments, frame, output, frames, err);
+    return StartRenderToFile(arguments, frame, output, frames, err);
   } catch (const std::exception& error) {
     err << kProgram << ": " << frame << ": " << error.what() << '\n';
-    return false;
+    return std::nullopt;
   }
+}
+
+// Flushes the file and puts it in place of the output.
+bool FinishFile(PendingSave& pending, const std::string& output, std::ostream& err) {
+  const SaveOutcome outcome = pending.Finish();
+  if (!outcome.Saved) err << kProgram << ": cannot write " << output << ": " << outcome.Error << '\n';
+  return outcome.Saved;
+}
+
+// Renders one frame into one file; the file is replaced only when complete.
+bool RenderToFile(const RenderArguments& arguments, const std::string& frame, const std::string& output,
+                  const FramesOfRun& frames, std::ostream& err) {
+  std::optional<PendingSave> pending = StartRenderToFileGuarded(arguments, frame, output, frames, err);
+  return pending && FinishFile(*pending, output, err);
 }
 
 // What one frame of folder mode came to: whether it was written, and the
@@ -120,6 +133,7 @@ bool RenderToFileGuarded(const RenderArguments& arguments, const std::string& fr
 struct FrameOutcome {
   bool Written = false;
   std::string Messages;
+  std::optional<PendingSave> Pending;  // written, waiting to be flushed and put in place
 };
 
 // Where folder mode writes a frame: DIR/NAME.EXT.
@@ -147,6 +161,14 @@ unsigned JobsFor(const RenderArguments& arguments) {
   return arguments.Jobs > 0 ? unsigned(arguments.Jobs) : std::max(1u, std::thread::hardware_concurrency());
 }
 
+// Threads that flush finished files to disk and rename them, so that waiting
+// for the disk holds no render worker; with several flushes in flight the file
+// system commits them together.
+constexpr unsigned FinishingThreads = 4;
+
+// Frames begun and not yet reported: each holds an open temporary file.
+std::size_t FramesInFlight(const RenderArguments& arguments) { return 2 * (JobsFor(arguments) + FinishingThreads); }
+
 int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
   std::error_code ignored;
   if (!std::filesystem::is_directory(arguments.OutputDirectory, ignored)) {
@@ -156,24 +178,50 @@ int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
   const std::vector<std::string>& frames = arguments.Frames;
   const std::vector<FolderOutput> outputs = FolderOutputs(arguments);
   const FramesOfRun framesOfRun(frames);
-  const std::function<FrameOutcome(std::size_t)> render = [&](std::size_t i) {
-    std::ostringstream messages;
-    const FolderOutput& output = outputs[i];
-    if (output.TakenEarlier) {
-      messages << kProgram << ": cannot write " << output.Path << ": an earlier frame of the same name went there\n";
-      return FrameOutcome{false, messages.str()};
-    }
-    const bool written = RenderToFileGuarded(arguments, frames[i], output.Path, framesOfRun, messages);
-    return FrameOutcome{written, messages.str()};
-  };
   bool anyFailed = false;
-  const std::function<void(std::size_t, FrameOutcome &&)> report = [&](std::size_t i, FrameOutcome&& outcome) {
-    const std::string name(FileNamePart(frames[i]));
-    err << '[' << (i + 1) << '/' << frames.size() << "] " << (name.empty() ? frames[i] : name) << '\n'
-        << outcome.Messages << std::flush;
-    anyFailed = anyFailed || !outcome.Written;
-  };
-  RunInOrder(frames.size(), JobsFor(arguments), render, report);
+  const OrderedSteps<FrameOutcome> steps{
+      .Work =
+          [&](std::size_t i) {
+            std::ostringstream messages;
+            const FolderOutput& output = outputs[i];
+            if (output.TakenEarlier) {
+              messages << kProgram << ": cannot write " << output.Path
+                       << ": an earlier frame of the same name went there\n";
+              return FrameOutcome{false, messages.str(), std::nullopt};
+            }
+            std::optional<PendingSave> pending =
+                StartRenderToFileGuarded(arguments, frames[i], output.Path, framesOfRun, messages);
+            const bool written = pending.has_value();
+            return FrameOutcome{written, messages.str(), std::move(pending)};
+          },
+      .Finish =
+          [&](std::size_t i, FrameOutcome& outcome) {
+            if (!outcome.Pending) return;
+            try {
+              std::ostringstream messages;
+              outcome.Written = FinishFile(*outcome.Pending, outputs[i].Path, messages);
+              outcome.Messages += messages.str();
+            } catch (const std::exception& error) {
+              // As a frame whose render failed so says.
+              outcome.Written = false;
+              std::string message(kProgram);
+              message += ": ";
+              message += frames[i];
+              message += ": ";
+              message += error.what();
+              message += '\n';
+              outcome.Messages += message;
+            }
+            outcome.Pending.reset();
+          },
+      .Deliver =
+          [&](std::size_t i, FrameOutcome&& outcome) {
+            const std::string name(FileNamePart(frames[i]));
+            err << '[' << (i + 1) << '/' << frames.size() << "] " << (name.empty() ? frames[i] : name) << '\n'
+                << outcome.Messages << std::flush;
+            anyFailed = anyFailed || !outcome.Written;
+          }};
+  RunInOrder(frames.size(), JobsFor(arguments), FinishingThreads, FramesInFlight(arguments), steps);
   return anyFailed ? ExitFailure : ExitSuccess;
 }
 
@@ -228,8 +276,7 @@ int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
       case RenderMode::Cards: return PrintHeader(arguments, out, err);
       case RenderMode::Render:
         if (!arguments.OutputDirectory.empty()) return RenderIntoFolder(arguments, err);
-        return RenderToFileGuarded(arguments, arguments.Frames.front(), arguments.Output, FramesOfRun(arguments.Frames),
-                                   err)
+        return RenderToFile(arguments, arguments.Frames.front(), arguments.Output, FramesOfRun(arguments.Frames), err)
                    ? ExitSuccess
                    : ExitFailure;
     }

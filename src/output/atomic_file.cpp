@@ -10,6 +10,7 @@
 #include <cstring>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 #include "frames/file_name.h"
 
@@ -47,80 +48,94 @@ std::optional<std::string> RealPath(const std::string& path) {
   return std::string(resolved);
 }
 
-// Removes the temporary file unless the save got as far as renaming it.
-class TemporaryFile {
- public:
-  explicit TemporaryFile(std::string pattern) : path_(std::move(pattern)) {
-    fd_ = ::mkostemp(path_.data(), O_CLOEXEC);
-    created_ = fd_ >= 0;
-  }
-  ~TemporaryFile() {
-    if (fd_ >= 0) ::close(fd_);
-    if (created_ && !kept_) ::unlink(path_.c_str());
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-  bool Opened() const { return fd_ >= 0; }
-  int Descriptor() const { return fd_; }
-  const std::string& Path() const { return path_; }
-  // Closes the descriptor, reporting a failure of the last write-back.
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
-  void Keep() { kept_ = true; }
-
- private:
-  std::string path_;
-  int fd_ = -1;
-  bool created_ = false;
-  bool kept_ = false;
-};
-
 SaveOutcome Failed(std::string reason) { return {false, std::move(reason)}; }
 
+StartedSave Refused(std::string reason) { return {{false, std::move(reason)}, std::nullopt}; }
+
 }  // namespace
+
+PendingSave::PendingSave(int fd, std::string temporaryPath, std::string target)
+    : fd_(fd), temporaryPath_(std::move(temporaryPath)), target_(std::move(target)) {}
+
+PendingSave::PendingSave(PendingSave&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)),
+      temporaryPath_(std::move(other.temporaryPath_)),
+      target_(std::move(other.target_)),
+      settled_(std::exchange(other.settled_, true)) {}
+
+PendingSave& PendingSave::operator=(PendingSave&& other) noexcept {
+  if (this != &other) {
+    Discard();
+    fd_ = std::exchange(other.fd_, -1);
+    temporaryPath_ = std::move(other.temporaryPath_);
+    target_ = std::move(other.target_);
+    settled_ = std::exchange(other.settled_, true);
+  }
+  return *this;
+}
+
+PendingSave::~PendingSave() { Discard(); }
+
+void PendingSave::Discard() {
+  if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+  if (!settled_) ::unlink(temporaryPath_.c_str());
+  settled_ = true;
+}
+
+SaveOutcome PendingSave::Finish() {
+  if (fd_ < 0) return Failed("the file was already finished");
+  if (::fsync(fd_) != 0) return Failed(ErrnoText());
+  // Close reports a failure of the last write-back.
+  const int closed = ::close(std::exchange(fd_, -1));
+  if (closed != 0) return Failed(ErrnoText());
+  if (::rename(temporaryPath_.c_str(), target_.c_str()) != 0) return Failed(ErrnoText());
+  settled_ = true;
+  return {true, {}};
+}
 
 SaveOutcome SaveFileAtomically(const std::string& path, const SaveChunks& chunks) {
   return SaveFileAtomically(path, chunks, WriteAll);
 }
 
 SaveOutcome SaveFileAtomically(const std::string& path, const SaveChunks& chunks, const ChunkWriter& writer) {
-  if (path.empty()) return Failed("no file name");
+  StartedSave started = StartSave(path, chunks, writer);
+  if (!started.Pending) return started.Failure;
+  return started.Pending->Finish();
+}
+
+StartedSave StartSave(const std::string& path, const SaveChunks& chunks) { return StartSave(path, chunks, WriteAll); }
+
+StartedSave StartSave(const std::string& path, const SaveChunks& chunks, const ChunkWriter& writer) {
+  if (path.empty()) return Refused("no file name");
   std::string target = path;
   struct stat existing {};
   bool replacing = false;
   if (::lstat(path.c_str(), &existing) == 0) {
     if (S_ISLNK(existing.st_mode)) {
       const std::optional<std::string> linked = RealPath(path);
-      if (!linked) return Failed("it is a symbolic link to nothing");
+      if (!linked) return Refused("it is a symbolic link to nothing");
       target = *linked;
-      if (::stat(target.c_str(), &existing) != 0) return Failed(ErrnoText());
+      if (::stat(target.c_str(), &existing) != 0) return Refused(ErrnoText());
     }
-    if (S_ISDIR(existing.st_mode)) return Failed("it is a directory");
-    if (!S_ISREG(existing.st_mode)) return Failed("it is not a regular file");
+    if (S_ISDIR(existing.st_mode)) return Refused("it is a directory");
+    if (!S_ISREG(existing.st_mode)) return Refused("it is not a regular file");
     replacing = true;
   }
 
-  TemporaryFile temporary(DirectoryPart(target) + ".vantorel-XXXXXX");
-  if (!temporary.Opened()) return Failed(ErrnoText());
-  const int fd = temporary.Descriptor();
+  std::string temporaryPath = DirectoryPart(target) + ".vantorel-XXXXXX";
+  const int fd = ::mkostemp(temporaryPath.data(), O_CLOEXEC);
+  if (fd < 0) return Refused(ErrnoText());
+  PendingSave pending(fd, std::move(temporaryPath), std::move(target));
   if (replacing) {
     // Best effort: only root may give the file back to another owner.
     [[maybe_unused]] const int ignored = ::fchown(fd, existing.st_uid, existing.st_gid);
   }
-  if (::fchmod(fd, replacing ? existing.st_mode & 07777 : NewFileMode()) != 0) return Failed(ErrnoText());
+  if (::fchmod(fd, replacing ? existing.st_mode & 07777 : NewFileMode()) != 0) return Refused(ErrnoText());
   for (const auto& chunk : chunks) {
     errno = 0;
-    if (!writer(fd, chunk)) return Failed(errno != 0 ? ErrnoText() : "the write failed");
+    if (!writer(fd, chunk)) return Refused(errno != 0 ? ErrnoText() : "the write failed");
   }
-  if (::fsync(fd) != 0) return Failed(ErrnoText());
-  if (!temporary.Close()) return Failed(ErrnoText());
-  if (::rename(temporary.Path().c_str(), target.c_str()) != 0) return Failed(ErrnoText());
-  temporary.Keep();
-  return {true, {}};
+  return {{}, std::move(pending)};
 }
 
 }  // namespace vantorel
