@@ -32,34 +32,47 @@ int Usage(std::string_view problem, std::ostream& err) {
   return ExitUsage;
 }
 
-// One load with the options on, then the render the arguments ask for.
-// Nothing when the frame could not be read; a short or empty file is read.
-std::optional<Picture> LoadAndRender(FrameDocument& document, const RenderArguments& arguments,
-                                     const std::string& frame, std::ostream& err) {
-  Picture picture = document.Load(frame, arguments.Options);
+// One load with the options on, then the render the arguments ask for; the
+// picture is the document's CurrentBmp(). False when the frame could not be
+// read; a short or empty file is read.
+bool LoadAndRender(FrameDocument& document, const RenderArguments& arguments, const std::string& frame,
+                   std::ostream& err) {
+  document.Open(frame, arguments.Options);
   if (!document.ReadError().empty()) {
     err << kProgram << ": cannot read " << frame << ": " << document.ReadError() << '\n';
-    return std::nullopt;
+    return false;
   }
-  if (arguments.Original) return document.ShowOriginalImage();
-  if (arguments.AnyStep()) return document.RenderWithSteps(arguments.Steps);
-  return picture;
+  if (arguments.Original)
+    document.ShowOriginalImage();
+  else if (arguments.AnyStep())
+    document.RenderWithSteps(arguments.Steps);
+  return true;
 }
 
-std::optional<std::vector<std::uint8_t>> EncodeOutput(const FrameDocument& document, const Picture& picture,
-                                                      const RenderArguments& arguments) {
+// The bytes of the output file: an encoding, or the document's BMP as it lies.
+struct EncodedOutput {
+  std::vector<std::uint8_t> Encoded;
+  std::span<const std::uint8_t> Bytes;
+};
+
+std::optional<EncodedOutput> EncodeOutput(const FrameDocument& document, const RenderArguments& arguments) {
+  std::optional<std::vector<std::uint8_t>> encoded;
   switch (arguments.Format) {
-    case OutputFormat::Bmp: return picture.Bmp;
-    case OutputFormat::Png: return BuildPngFile(picture.Bmp, PngTextFor(document));
+    case OutputFormat::Bmp: return EncodedOutput{{}, document.CurrentBmp()};
+    case OutputFormat::Png: encoded = BuildPngFile(document.CurrentBmp(), PngTextFor(document)); break;
     case OutputFormat::Fits:
       if (arguments.StandardFits) {
         StandardFitsFile file = BuildStandardFitsFileFor(document);
-        if (file.Bytes.empty()) return std::nullopt;
-        return std::move(file.Bytes);
+        if (!file.Bytes.empty()) encoded = std::move(file.Bytes);
+      } else {
+        encoded = BuildFitsFile(document.LabelCards(), document.FitsPlane());
       }
-      return BuildFitsFile(document.LabelCards(), document.FitsPlane());
+      break;
   }
-  return std::nullopt;
+  if (!encoded) return std::nullopt;
+  EncodedOutput output{std::move(*encoded), {}};
+  output.Bytes = output.Encoded;
+  return output;
 }
 
 // The files a run reads, so that no output of the run replaces one of them.
@@ -83,31 +96,30 @@ class FramesOfRun {
 
 // Renders one frame and writes it beside its output, not yet flushed or in
 // place; nothing when it failed, with the messages said.
-std::optional<PendingSave> StartRenderToFile(const RenderArguments& arguments, const std::string& frame,
-                                             const std::string& output, const FramesOfRun& frames, std::ostream& err) {
+std::optional<PendingSave> StartRenderToFile(FrameDocument& document, const RenderArguments& arguments,
+                                             const std::string& frame, const std::string& output,
+                                             const FramesOfRun& frames, std::ostream& err) {
   if (const std::string* read = frames.FrameAt(output)) {
     err << kProgram << ": cannot write " << output << ": it is the frame " << *read << " of this run\n";
     return std::nullopt;
   }
-  FrameDocument document;
-  const std::optional<Picture> picture = LoadAndRender(document, arguments, frame, err);
-  if (!picture) return std::nullopt;
-  const auto bytes = EncodeOutput(document, *picture, arguments);
-  if (!bytes) {
+  if (!LoadAndRender(document, arguments, frame, err)) return std::nullopt;
+  const std::optional<EncodedOutput> encoded = EncodeOutput(document, arguments);
+  if (!encoded) {
     err << kProgram << ": cannot write " << output << ": the picture could not be encoded\n";
     return std::nullopt;
   }
-  StartedSave started = StartSave(output, {std::span<const std::uint8_t>(*bytes)});
+  StartedSave started = StartSave(output, {encoded->Bytes});
   if (!started.Pending) err << kProgram << ": cannot write " << output << ": " << started.Failure.Error << '\n';
   return std::move(started.Pending);
 }
 
 // An allocation failure or similar ends this frame only.
-std::optional<PendingSave> StartRenderToFileGuarded(const RenderArguments& arguments, const std::string& frame,
-                                                    const std::string& output, const FramesOfRun& frames,
-                                                    std::ostream& err) {
+std::optional<PendingSave> StartRenderToFileGuarded(FrameDocument& document, const RenderArguments& arguments,
+                                                    const std::string& frame, const std::string& output,
+                                                    const FramesOfRun& frames, std::ostream& err) {
   try {
-    return StartRenderToFile(arguments, frame, output, frames, err);
+    return StartRenderToFile(document, arguments, frame, output, frames, err);
   } catch (const std::exception& error) {
     err << kProgram << ": " << frame << ": " << error.what() << '\n';
     return std::nullopt;
@@ -124,8 +136,16 @@ bool FinishFile(PendingSave& pending, const std::string& output, std::ostream& e
 // Renders one frame into one file; the file is replaced only when complete.
 bool RenderToFile(const RenderArguments& arguments, const std::string& frame, const std::string& output,
                   const FramesOfRun& frames, std::ostream& err) {
-  std::optional<PendingSave> pending = StartRenderToFileGuarded(arguments, frame, output, frames, err);
+  FrameDocument document;
+  std::optional<PendingSave> pending = StartRenderToFileGuarded(document, arguments, frame, output, frames, err);
   return pending && FinishFile(*pending, output, err);
+}
+
+// Each worker of folder mode renders into the same buffers frame after frame,
+// rather than touching fresh memory for every frame.
+FrameDocument& WorkerDocument() {
+  thread_local FrameDocument document;
+  return document;
 }
 
 // What one frame of folder mode came to: whether it was written, and the
@@ -190,7 +210,7 @@ int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
               return FrameOutcome{false, messages.str(), std::nullopt};
             }
             std::optional<PendingSave> pending =
-                StartRenderToFileGuarded(arguments, frames[i], output.Path, framesOfRun, messages);
+                StartRenderToFileGuarded(WorkerDocument(), arguments, frames[i], output.Path, framesOfRun, messages);
             const bool written = pending.has_value();
             return FrameOutcome{written, messages.str(), std::move(pending)};
           },
@@ -230,7 +250,7 @@ int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
 int PrintHeaderJson(const RenderArguments& arguments, std::ostream& out, std::ostream& err) {
   bool anyFailed = false;
   for (const std::string& frame : arguments.Frames) {
-    FrameDocument document;
+    FrameDocument& document = WorkerDocument();
     if (!LoadAndRender(document, arguments, frame, err)) {
       anyFailed = true;
       continue;

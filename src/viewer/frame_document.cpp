@@ -27,6 +27,11 @@ FrameDocument::FrameDocument()
       fitsPlane_(FitsPlaneBytes, 0) {}
 
 Picture FrameDocument::Load(const std::string& path, const OptionSet& options) {
+  Open(path, options);
+  return Picture{std::vector<std::uint8_t>(CurrentBmp().begin(), CurrentBmp().end())};
+}
+
+void FrameDocument::Open(const std::string& path, const OptionSet& options) {
   FrameRead read = ReadFrameFile(path);
   currentPath_ = path;
   currentFileName_ = std::string(FileNamePart(path));
@@ -38,7 +43,7 @@ Picture FrameDocument::Load(const std::string& path, const OptionSet& options) {
   steps_ = ToneSteps{};
   // The arranged read equals the pristine frame: it becomes the work frame as it is.
   workFrame_.swap(read.WorkFrame);
-  return RenderWorkFrame(RenderKind::Full);
+  RunRender(RenderKind::Full);
 }
 
 Picture FrameDocument::Render(RenderKind kind) {
@@ -47,6 +52,12 @@ Picture FrameDocument::Render(RenderKind kind) {
 }
 
 Picture FrameDocument::RenderWorkFrame(RenderKind kind) {
+  RunRender(kind);
+  // The picture is the BMP file alone, not the zero tail of the buffer behind it.
+  return Picture{std::vector<std::uint8_t>(CurrentBmp().begin(), CurrentBmp().end())};
+}
+
+void FrameDocument::RunRender(RenderKind kind) {
   RenderContext context{.WorkFrame = workFrame_,
                         .BitmapImage = bitmapImage_,
                         .FitsPlane = fitsPlane_,
@@ -60,9 +71,6 @@ Picture FrameDocument::RenderWorkFrame(RenderKind kind) {
     RunOriginalPipeline(context);
   else
     RunPipeline(context);
-  // The picture is the BMP file alone, not the zero tail of the buffer behind it.
-  const auto bmpEnd = bitmapImage_.begin() + std::ptrdiff_t(BmpFileBytes);
-  return Picture{std::vector<std::uint8_t>(bitmapImage_.begin(), bmpEnd)};
 }
 
 Picture FrameDocument::ToggleActiveOption(Option option) {
