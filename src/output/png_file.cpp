@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdlib>
 #include <memory>
+#include <new>
 #include <string_view>
 
 #include "frames/frame_layout.h"
@@ -71,69 +72,77 @@ class ColorIndex {
   std::vector<std::uint32_t> colors_;
 };
 
-// The image rows in the PNG's order and colour type.
-struct PngImage {
+// The colour type of the PNG and, for a palette, what maps colours to it.
+// Rows are made one at a time as the encoder takes them: a whole converted
+// picture would be another 1.75 MB of memory touched once.
+struct PngLayout {
   ColorType Type = ColorType::Rgb;
-  std::vector<std::uint8_t> Rows;
-  std::vector<std::uint32_t> Palette;  // sorted colour keys; a pixel holds its colour's place here
+  std::vector<std::uint32_t> Palette;                // sorted colour keys; a pixel holds its colour's place here
+  ColorIndex Colors;                                 // each colour's index of first appearance
+  std::array<std::uint8_t, PaletteLimit> PlaceOf{};  // index of first appearance -> place in Palette
 };
 
-PngImage GreyImage(std::span<const std::uint8_t> bmp) {
-  PngImage image{ColorType::Grey, std::vector<std::uint8_t>(PixelCount), {}};
-  std::uint8_t* out = image.Rows.data();
-  for (int y = 0; y < FrameLines; ++y)
-    for (int x = 0; x < PictureSamples; ++x) *out++ = BmpPixel(bmp, y, x)[0];
-  return image;
-}
-
-PngImage RgbImage(std::span<const std::uint8_t> bmp) {
-  PngImage image{ColorType::Rgb, std::vector<std::uint8_t>(PixelCount * 3), {}};
-  std::uint8_t* out = image.Rows.data();
-  for (int y = 0; y < FrameLines; ++y) {
-    for (int x = 0; x < PictureSamples; ++x) {
-      const std::uint8_t* bgr = BmpPixel(bmp, y, x);
-      *out++ = bgr[2];
-      *out++ = bgr[1];
-      *out++ = bgr[0];
-    }
-  }
-  return image;
-}
-
-std::optional<PngImage> PaletteImage(std::span<const std::uint8_t> bmp) {
-  ColorIndex colors;
-  PngImage image{ColorType::Palette, std::vector<std::uint8_t>(PixelCount), {}};
-  std::uint8_t* out = image.Rows.data();
+// Whether the picture has at most a palette's colours, counted into colors.
+bool CountColors(std::span<const std::uint8_t> bmp, ColorIndex& colors) {
   std::uint32_t lastKey = NoColor;
-  std::uint8_t lastIndex = 0;
-  for (int y = 0; y < FrameLines; ++y) {
-    for (int x = 0; x < PictureSamples; ++x) {
-      const std::uint32_t key = ColorKey(BmpPixel(bmp, y, x));
-      if (key != lastKey) {
-        const std::optional<std::uint8_t> index = colors.IndexOf(key);
-        if (!index) return std::nullopt;
-        lastKey = key;
-        lastIndex = *index;
-      }
-      *out++ = lastIndex;
-    }
+  const std::uint8_t* pixel = bmp.data() + BmpHeaderBytes;
+  for (std::size_t i = 0; i < PixelCount; ++i, pixel += 3) {
+    const std::uint32_t key = ColorKey(pixel);
+    if (key == lastKey) continue;
+    if (!colors.IndexOf(key)) return false;
+    lastKey = key;
   }
-  // Sorted, so that the file does not depend on where a colour first appears.
-  image.Palette = colors.Colors();
-  std::sort(image.Palette.begin(), image.Palette.end());
-  std::array<std::uint8_t, PaletteLimit> sortedIndex{};
-  for (std::size_t i = 0; i < image.Palette.size(); ++i) {
-    const auto first = std::find(colors.Colors().begin(), colors.Colors().end(), image.Palette[i]);
-    sortedIndex[std::size_t(first - colors.Colors().begin())] = std::uint8_t(i);
-  }
-  for (std::uint8_t& index : image.Rows) index = sortedIndex[index];
-  return image;
+  return true;
 }
 
-PngImage ImageOf(std::span<const std::uint8_t> bmp) {
-  if (AllGrey(bmp)) return GreyImage(bmp);
-  if (std::optional<PngImage> indexed = PaletteImage(bmp)) return std::move(*indexed);
-  return RgbImage(bmp);
+std::unique_ptr<PngLayout> LayoutOf(std::span<const std::uint8_t> bmp) {
+  auto layout = std::make_unique<PngLayout>();
+  if (AllGrey(bmp)) {
+    layout->Type = ColorType::Grey;
+  } else if (CountColors(bmp, layout->Colors)) {
+    layout->Type = ColorType::Palette;
+    // Sorted, so that the file does not depend on where a colour first appears.
+    const std::vector<std::uint32_t>& colors = layout->Colors.Colors();
+    layout->Palette = colors;
+    std::sort(layout->Palette.begin(), layout->Palette.end());
+    for (std::size_t i = 0; i < layout->Palette.size(); ++i) {
+      const auto first = std::find(colors.begin(), colors.end(), layout->Palette[i]);
+      layout->PlaceOf[std::size_t(first - colors.begin())] = std::uint8_t(i);
+    }
+  }
+  return layout;
+}
+
+std::size_t RowBytes(ColorType type) { return std::size_t(PictureSamples) * (type == ColorType::Rgb ? 3 : 1); }
+
+// PNG row y (top row first) in the layout's colour type.
+void MakeRow(PngLayout& layout, std::span<const std::uint8_t> bmp, int y, std::uint8_t* out) {
+  switch (layout.Type) {
+    case ColorType::Grey:
+      for (int x = 0; x < PictureSamples; ++x) *out++ = BmpPixel(bmp, y, x)[0];
+      return;
+    case ColorType::Rgb:
+      for (int x = 0; x < PictureSamples; ++x) {
+        const std::uint8_t* bgr = BmpPixel(bmp, y, x);
+        *out++ = bgr[2];
+        *out++ = bgr[1];
+        *out++ = bgr[0];
+      }
+      return;
+    case ColorType::Palette: {
+      std::uint32_t lastKey = NoColor;
+      std::uint8_t lastPlace = 0;
+      for (int x = 0; x < PictureSamples; ++x) {
+        const std::uint32_t key = ColorKey(BmpPixel(bmp, y, x));
+        if (key != lastKey) {
+          lastKey = key;
+          lastPlace = layout.PlaceOf[layout.Colors.IndexOf(key).value_or(0)];  // every colour was counted
+        }
+        *out++ = lastPlace;
+      }
+      return;
+    }
+  }
 }
 
 bool PrintableAscii(std::string_view text) {
@@ -247,9 +256,18 @@ int FilterChoice(PngFilter filter) {
 struct ContextFree {
   void operator()(spng_ctx* context) const { spng_ctx_free(context); }
 };
-struct BufferFree {
-  void operator()(void* buffer) const { std::free(buffer); }
-};
+// Appends what the encoder writes to the file's bytes, rather than letting it
+// grow a buffer of its own that would then be copied.
+int AppendEncoded(spng_ctx*, void* user, void* data, std::size_t length) {
+  try {
+    auto& bytes = *static_cast<std::vector<std::uint8_t>*>(user);
+    const auto* begin = static_cast<const std::uint8_t*>(data);
+    bytes.insert(bytes.end(), begin, begin + length);
+    return 0;
+  } catch (const std::bad_alloc&) {
+    return SPNG_IO_ERROR;  // no exception may cross the C library
+  }
+}
 
 }  // namespace
 
@@ -258,7 +276,7 @@ std::optional<std::vector<std::uint8_t>> BuildPngFile(std::span<const std::uint8
   if (bmp.size() != BmpFileBytes || bmp[0] != 'B' || bmp[1] != 'M') return std::nullopt;
   TextChunks textChunks;
   if (!PrepareText(text, textChunks)) return std::nullopt;
-  PngImage image = ImageOf(bmp);
+  const std::unique_ptr<PngLayout> layout = LayoutOf(bmp);
 
   const std::unique_ptr<spng_ctx, ContextFree> context(spng_ctx_new(SPNG_CTX_ENCODER));
   if (!context) return std::nullopt;
@@ -267,18 +285,20 @@ std::optional<std::vector<std::uint8_t>> BuildPngFile(std::span<const std::uint8
   header.width = PictureSamples;
   header.height = FrameLines;
   header.bit_depth = BitDepth;
-  header.color_type = std::uint8_t(image.Type);
-  if (spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1) != 0) return std::nullopt;
+  header.color_type = std::uint8_t(layout->Type);
+  std::vector<std::uint8_t> encoded;
+  encoded.reserve(RowBytes(layout->Type) * FrameLines / 2);  // only what is written is touched
+  if (spng_set_png_stream(ctx, AppendEncoded, &encoded) != 0) return std::nullopt;
   if (spng_set_option(ctx, SPNG_IMG_COMPRESSION_LEVEL, encoding.CompressionLevel) != 0) return std::nullopt;
   if (spng_set_option(ctx, SPNG_FILTER_CHOICE, FilterChoice(encoding.Filter)) != 0) return std::nullopt;
   if (encoding.RunLength && spng_set_option(ctx, SPNG_IMG_COMPRESSION_STRATEGY, ZlibRunLengthStrategy) != 0)
     return std::nullopt;
   if (spng_set_ihdr(ctx, &header) != 0) return std::nullopt;
-  if (image.Type == ColorType::Palette) {
+  if (layout->Type == ColorType::Palette) {
     spng_plte palette{};
-    palette.n_entries = std::uint32_t(image.Palette.size());
-    for (std::size_t i = 0; i < image.Palette.size(); ++i) {
-      const std::uint32_t key = image.Palette[i];
+    palette.n_entries = std::uint32_t(layout->Palette.size());
+    for (std::size_t i = 0; i < layout->Palette.size(); ++i) {
+      const std::uint32_t key = layout->Palette[i];
       palette.entries[i] = {std::uint8_t(key >> 16), std::uint8_t(key >> 8), std::uint8_t(key), 0};
     }
     if (spng_set_plte(ctx, &palette) != 0) return std::nullopt;
@@ -286,14 +306,15 @@ std::optional<std::vector<std::uint8_t>> BuildPngFile(std::span<const std::uint8
   if (!textChunks.Chunks.empty() &&
       spng_set_text(ctx, textChunks.Chunks.data(), std::uint32_t(textChunks.Chunks.size())) != 0)
     return std::nullopt;
-  if (spng_encode_image(ctx, image.Rows.data(), image.Rows.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE) != 0)
+  if (spng_encode_image(ctx, nullptr, 0, SPNG_FMT_PNG, SPNG_ENCODE_PROGRESSIVE | SPNG_ENCODE_FINALIZE) != 0)
     return std::nullopt;
-  std::size_t length = 0;
-  int error = 0;
-  const std::unique_ptr<void, BufferFree> encoded(spng_get_png_buffer(ctx, &length, &error));
-  if (!encoded || error != 0) return std::nullopt;
-  const auto* bytes = static_cast<const std::uint8_t*>(encoded.get());
-  return std::vector<std::uint8_t>(bytes, bytes + length);
+  std::vector<std::uint8_t> row(RowBytes(layout->Type));
+  for (int y = 0; y < FrameLines; ++y) {
+    MakeRow(*layout, bmp, y, row.data());
+    const int result = spng_encode_row(ctx, row.data(), row.size());
+    if (result != 0 && !(result == SPNG_EOI && y == FrameLines - 1)) return std::nullopt;
+  }
+  return encoded;
 }
 
 }  // namespace vantorel
