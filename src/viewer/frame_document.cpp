@@ -32,7 +32,7 @@ Picture FrameDocument::Load(const std::string& path, const OptionSet& options) {
 }
 
 void FrameDocument::Open(const std::string& path, const OptionSet& options) {
-  FrameRead read = ReadFrameFile(path);
+  FrameRead read = ReadFrameFile(path, std::move(workFrame_));
   currentPath_ = path;
   currentFileName_ = std::string(FileNamePart(path));
   bytesRead_ = read.BytesRead;
