@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <new>
 #include <optional>
 #include <system_error>
 #include <utility>
@@ -47,7 +46,7 @@ struct AlignedFree {
 };
 
 // The chunks, end to end, in page-aligned memory that each thread keeps from
-// one file to the next.
+// one file to the next; nothing when that memory cannot be had.
 std::span<const std::uint8_t> Staged(const SaveChunks& chunks, std::size_t total) {
   thread_local std::unique_ptr<std::uint8_t, AlignedFree> memory;
   thread_local std::size_t capacity = 0;
@@ -55,7 +54,7 @@ std::span<const std::uint8_t> Staged(const SaveChunks& chunks, std::size_t total
     const std::size_t rounded = (total + DirectAlignment - 1) / DirectAlignment * DirectAlignment;
     memory.reset(static_cast<std::uint8_t*>(std::aligned_alloc(DirectAlignment, rounded)));
     capacity = memory ? rounded : 0;
-    if (!memory) throw std::bad_alloc();
+    if (!memory) return {};
   }
   std::uint8_t* end = memory.get();
   for (const auto& chunk : chunks) end = std::copy(chunk.begin(), chunk.end(), end);
@@ -68,20 +67,20 @@ bool WriteChunks(int fd, const SaveChunks& chunks) {
   std::size_t total = 0;
   for (const auto& chunk : chunks) total += chunk.size();
   const std::size_t aligned = total / DirectAlignment * DirectAlignment;
-  if (aligned < DirectMinimum) {
+  const std::span<const std::uint8_t> staged =
+      aligned < DirectMinimum ? std::span<const std::uint8_t>() : Staged(chunks, total);
+  if (staged.empty()) {
     for (const auto& chunk : chunks)
       if (!WriteAll(fd, chunk)) return false;
     return true;
   }
-  const std::span<const std::uint8_t> staged = Staged(chunks, total);
   const int flags = ::fcntl(fd, F_GETFL);
   if (flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_DIRECT) == 0) {
     const bool written = WriteAll(fd, staged.first(aligned));
-    const int error = errno;
     if (::fcntl(fd, F_SETFL, flags) != 0) return false;
     if (written) return WriteAll(fd, staged.subspan(aligned));
-    // A device that wants more alignment refuses; anything else fails again below.
-    errno = error;
+    // A device that wants more alignment refuses direct writes; anything else
+    // fails again below, through the page cache.
     if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0) return false;
   }
   return WriteAll(fd, staged);
