@@ -222,7 +222,7 @@ int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
               outcome.Written = FinishFile(*outcome.Pending, outputs[i].Path, messages);
               outcome.Messages += messages.str();
             } catch (const std::exception& error) {
-              // As a frame whose render failed so says.
+              // Said as for a frame whose render threw.
               outcome.Written = false;
               std::string message(kProgram);
               message += ": ";
