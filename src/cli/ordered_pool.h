@@ -3,9 +3,9 @@
 #pragma once
 
 #include <algorithm>
-#include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -14,39 +14,108 @@
 
 namespace vantorel::cli {
 
-// Runs work(i) for every i in [0, count) on up to `workers` threads and hands
-// each result to deliver(i, result) on the calling thread, in ascending i. At
-// most `workers` items are being worked on at once. work must not throw.
+// The three steps of one item: Work on a worker thread, then Finish on a
+// finishing thread (for waiting that need not hold a worker, such as a flush
+// to disk), then Deliver on the calling thread, in ascending order. Work and
+// Finish must not throw.
 template <typename Result>
-void RunInOrder(std::size_t count, unsigned workers, const std::function<Result(std::size_t)>& work,
-                const std::function<void(std::size_t, Result&&)>& deliver) {
+struct OrderedSteps {
+  std::function<Result(std::size_t)> Work;
+  std::function<void(std::size_t, Result&)> Finish;
+  std::function<void(std::size_t, Result&&)> Deliver;
+};
+
+// Runs the steps for every i in [0, count) on up to `workers` worker threads
+// and `finishers` finishing threads. At most `workers` items are being worked
+// on at once, and at most `window` items are begun and not yet delivered, so
+// that what is held does not grow with count.
+template <typename Result>
+void RunInOrder(std::size_t count, unsigned workers, unsigned finishers, std::size_t window,
+                const OrderedSteps<Result>& steps) {
   workers = unsigned(std::min<std::size_t>(std::max(workers, 1u), count));
-  if (workers <= 1) {
-    for (std::size_t i = 0; i < count; ++i) deliver(i, work(i));
+  window = std::max<std::size_t>(window, workers);
+  if (workers <= 1 && finishers == 0) {
+    for (std::size_t i = 0; i < count; ++i) {
+      Result result = steps.Work(i);
+      steps.Finish(i, result);
+      steps.Deliver(i, std::move(result));
+    }
     return;
   }
-  std::vector<std::optional<Result>> done(count);
+  struct Slot {
+    std::optional<Result> Value;
+    bool Ready = false;
+  };
+  std::vector<Slot> slots(window);  // item i lives in slot i % window
+  std::deque<std::size_t> toFinish;
   std::mutex mutex;
-  std::condition_variable finished;
-  std::atomic<std::size_t> next{0};
-  std::vector<std::jthread> threads;
-  threads.reserve(workers);
-  for (unsigned w = 0; w < workers; ++w)
-    threads.emplace_back([&] {
-      for (std::size_t i = next++; i < count; i = next++) {
-        Result result = work(i);
-        const std::lock_guard lock(mutex);
-        done[i] = std::move(result);
-        finished.notify_all();
-      }
-    });
-  for (std::size_t i = 0; i < count; ++i) {
-    std::unique_lock lock(mutex);
-    finished.wait(lock, [&] { return done[i].has_value(); });
-    Result result = std::move(*done[i]);
-    done[i].reset();
-    lock.unlock();
-    deliver(i, std::move(result));
+  std::condition_variable changed;
+  std::size_t next = 0, delivered = 0;
+  bool stopping = false;  // every item delivered, or delivering failed
+  const auto ready = [&](std::size_t i, Result&& result) {
+    const std::lock_guard lock(mutex);
+    slots[i % window] = {std::move(result), true};
+    changed.notify_all();
+  };
+  {
+    std::vector<std::jthread> threads;
+    // Stops the threads however the delivery loop below is left.
+    const auto stop = [&] {
+      const std::lock_guard lock(mutex);
+      stopping = true;
+      changed.notify_all();
+    };
+    struct StopOnExit {
+      const decltype(stop)& Stop;
+      ~StopOnExit() { Stop(); }
+    };
+    const StopOnExit stopOnExit{stop};
+    threads.reserve(workers + finishers);
+    for (unsigned w = 0; w < workers; ++w)
+      threads.emplace_back([&] {
+        for (;;) {
+          std::unique_lock lock(mutex);
+          changed.wait(lock, [&] { return stopping || next == count || next < delivered + window; });
+          if (stopping || next == count) return;
+          const std::size_t i = next++;
+          lock.unlock();
+          Result result = steps.Work(i);
+          if (finishers == 0) {
+            steps.Finish(i, result);
+            ready(i, std::move(result));
+            continue;
+          }
+          lock.lock();
+          slots[i % window].Value = std::move(result);
+          toFinish.push_back(i);
+          changed.notify_all();
+        }
+      });
+    for (unsigned f = 0; f < finishers; ++f)
+      threads.emplace_back([&] {
+        for (;;) {
+          std::unique_lock lock(mutex);
+          changed.wait(lock, [&] { return stopping || !toFinish.empty(); });
+          if (toFinish.empty()) return;
+          const std::size_t i = toFinish.front();
+          toFinish.pop_front();
+          Result result = std::move(*slots[i % window].Value);
+          lock.unlock();
+          steps.Finish(i, result);
+          ready(i, std::move(result));
+        }
+      });
+    for (std::size_t i = 0; i < count; ++i) {
+      std::unique_lock lock(mutex);
+      changed.wait(lock, [&] { return slots[i % window].Ready; });
+      Result result = std::move(*slots[i % window].Value);
+      slots[i % window] = {};
+      lock.unlock();
+      steps.Deliver(i, std::move(result));
+      lock.lock();
+      ++delivered;
+      changed.notify_all();
+    }
   }
 }
 

@@ -33,34 +33,47 @@ int Usage(std::string_view problem, std::ostream& err) {
   return ExitUsage;
 }
 
-// One load with the options on, then the render the arguments ask for.
-// Nothing when the frame could not be read; a short or empty file is read.
-std::optional<Picture> LoadAndRender(FrameDocument& document, const RenderArguments& arguments,
-                                     const std::string& frame, std::ostream& err) {
-  Picture picture = document.Load(frame, arguments.Options);
+// One load with the options on, then the render the arguments ask for; the
+// picture is the document's CurrentBmp(). False when the frame could not be
+// read; a short or empty file is read.
+bool LoadAndRender(FrameDocument& document, const RenderArguments& arguments, const std::string& frame,
+                   std::ostream& err) {
+  document.Open(frame, arguments.Options);
   if (!document.ReadError().empty()) {
     err << kProgram << ": cannot read " << frame << ": " << document.ReadError() << '\n';
-    return std::nullopt;
+    return false;
   }
-  if (arguments.Original) return document.ShowOriginalImage();
-  if (arguments.AnyStep()) return document.RenderWithSteps(arguments.Steps);
-  return picture;
+  if (arguments.Original)
+    document.ShowOriginalImage();
+  else if (arguments.AnyStep())
+    document.RenderWithSteps(arguments.Steps);
+  return true;
 }
 
-std::optional<std::vector<std::uint8_t>> EncodeOutput(const FrameDocument& document, const Picture& picture,
-                                                      const RenderArguments& arguments) {
+// The bytes of the output file: an encoding, or the document's BMP as it lies.
+struct EncodedOutput {
+  std::vector<std::uint8_t> Encoded;
+  std::span<const std::uint8_t> Bytes;
+};
+
+std::optional<EncodedOutput> EncodeOutput(const FrameDocument& document, const RenderArguments& arguments) {
+  std::optional<std::vector<std::uint8_t>> encoded;
   switch (arguments.Format) {
-    case OutputFormat::Bmp: return picture.Bmp;
-    case OutputFormat::Png: return BuildPngFile(picture.Bmp, PngTextFor(document));
+    case OutputFormat::Bmp: return EncodedOutput{{}, document.CurrentBmp()};
+    case OutputFormat::Png: encoded = BuildPngFile(document.CurrentBmp(), PngTextFor(document)); break;
     case OutputFormat::Fits:
       if (arguments.StandardFits) {
         StandardFitsFile file = BuildStandardFitsFileFor(document);
-        if (file.Bytes.empty()) return std::nullopt;
-        return std::move(file.Bytes);
+        if (!file.Bytes.empty()) encoded = std::move(file.Bytes);
+      } else {
+        encoded = BuildFitsFile(document.LabelCards(), document.FitsPlane());
       }
-      return BuildFitsFile(document.LabelCards(), document.FitsPlane());
+      break;
   }
-  return std::nullopt;
+  if (!encoded) return std::nullopt;
+  EncodedOutput output{std::move(*encoded), {}};
+  output.Bytes = output.Encoded;
+  return output;
 }
 
 // The files a run reads, so that no output of the run replaces one of them.
@@ -82,38 +95,58 @@ class FramesOfRun {
   std::map<EntryIdentity, std::string> entries_;
 };
 
-// Renders one frame into one file; the file is replaced only when complete.
-bool RenderToFile(const RenderArguments& arguments, const std::string& frame, const std::string& output,
-                  const FramesOfRun& frames, std::ostream& err) {
+// Renders one frame and writes it beside its output, not yet flushed or in
+// place; nothing when it failed, with the messages said.
+std::optional<PendingSave> StartRenderToFile(FrameDocument& document, const RenderArguments& arguments,
+                                             const std::string& frame, const std::string& output,
+                                             const FramesOfRun& frames, std::ostream& err) {
   if (const std::string* read = frames.FrameAt(output)) {
     err << kProgram << ": cannot write " << output << ": it is the frame " << *read << " of this run\n";
-    return false;
+    return std::nullopt;
   }
-  FrameDocument document;
-  const std::optional<Picture> picture = LoadAndRender(document, arguments, frame, err);
-  if (!picture) return false;
-  const auto bytes = EncodeOutput(document, *picture, arguments);
-  if (!bytes) {
+  if (!LoadAndRender(document, arguments, frame, err)) return std::nullopt;
+  const std::optional<EncodedOutput> encoded = EncodeOutput(document, arguments);
+  if (!encoded) {
     err << kProgram << ": cannot write " << output << ": the picture could not be encoded\n";
-    return false;
+    return std::nullopt;
   }
-  const SaveOutcome outcome = SaveFileAtomically(output, {std::span<const std::uint8_t>(*bytes)});
-  if (!outcome.Saved) {
-    err << kProgram << ": cannot write " << output << ": " << outcome.Error << '\n';
-    return false;
-  }
-  return true;
+  StartedSave started = StartSave(output, {encoded->Bytes});
+  if (!started.Pending) err << kProgram << ": cannot write " << output << ": " << started.Failure.Error << '\n';
+  return std::move(started.Pending);
 }
 
 // An allocation failure or similar ends this frame only.
-bool RenderToFileGuarded(const RenderArguments& arguments, const std::string& frame, const std::string& output,
-                         const FramesOfRun& frames, std::ostream& err) {
+std::optional<PendingSave> StartRenderToFileGuarded(FrameDocument& document, const RenderArguments& arguments,
+                                                    const std::string& frame, const std::string& output,
+                                                    const FramesOfRun& frames, std::ostream& err) {
   try {
-    return RenderToFile(arguments, frame, output, frames, err);
+    return StartRenderToFile(document, arguments, frame, output, frames, err);
   } catch (const std::exception& error) {
     err << kProgram << ": " << frame << ": " << error.what() << '\n';
-    return false;
+    return std::nullopt;
   }
+}
+
+// Flushes the file and puts it in place of the output.
+bool FinishFile(PendingSave& pending, const std::string& output, std::ostream& err) {
+  const SaveOutcome outcome = pending.Finish();
+  if (!outcome.Saved) err << kProgram << ": cannot write " << output << ": " << outcome.Error << '\n';
+  return outcome.Saved;
+}
+
+// Renders one frame into one file; the file is replaced only when complete.
+bool RenderToFile(const RenderArguments& arguments, const std::string& frame, const std::string& output,
+                  const FramesOfRun& frames, std::ostream& err) {
+  FrameDocument document;
+  std::optional<PendingSave> pending = StartRenderToFileGuarded(document, arguments, frame, output, frames, err);
+  return pending && FinishFile(*pending, output, err);
+}
+
+// Each worker of folder mode renders into the same buffers frame after frame,
+// rather than touching fresh memory for every frame.
+FrameDocument& WorkerDocument() {
+  thread_local FrameDocument document;
+  return document;
 }
 
 // What one frame of folder mode came to: whether it was written, and the
@@ -121,6 +154,7 @@ bool RenderToFileGuarded(const RenderArguments& arguments, const std::string& fr
 struct FrameOutcome {
   bool Written = false;
   std::string Messages;
+  std::optional<PendingSave> Pending;  // written, waiting to be flushed and put in place
 };
 
 // Where folder mode writes a frame: DIR/NAME.EXT.
@@ -148,6 +182,14 @@ unsigned JobsFor(const RenderArguments& arguments) {
   return arguments.Jobs > 0 ? unsigned(arguments.Jobs) : std::max(1u, std::thread::hardware_concurrency());
 }
 
+// Threads that flush finished files to disk and rename them, so that waiting
+// for the disk holds no render worker; with several flushes in flight the file
+// system commits them together.
+constexpr unsigned FinishingThreads = 4;
+
+// Frames begun and not yet reported: each holds an open temporary file.
+std::size_t FramesInFlight(const RenderArguments& arguments) { return 2 * (JobsFor(arguments) + FinishingThreads); }
+
 int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
   std::error_code ignored;
   if (!std::filesystem::is_directory(arguments.OutputDirectory, ignored)) {
@@ -157,24 +199,50 @@ int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
   const std::vector<std::string>& frames = arguments.Frames;
   const std::vector<FolderOutput> outputs = FolderOutputs(arguments);
   const FramesOfRun framesOfRun(frames);
-  const std::function<FrameOutcome(std::size_t)> render = [&](std::size_t i) {
-    std::ostringstream messages;
-    const FolderOutput& output = outputs[i];
-    if (output.TakenEarlier) {
-      messages << kProgram << ": cannot write " << output.Path << ": an earlier frame of the same name went there\n";
-      return FrameOutcome{false, messages.str()};
-    }
-    const bool written = RenderToFileGuarded(arguments, frames[i], output.Path, framesOfRun, messages);
-    return FrameOutcome{written, messages.str()};
-  };
   bool anyFailed = false;
-  const std::function<void(std::size_t, FrameOutcome &&)> report = [&](std::size_t i, FrameOutcome&& outcome) {
-    const std::string name(FileNamePart(frames[i]));
-    err << '[' << (i + 1) << '/' << frames.size() << "] " << (name.empty() ? frames[i] : name) << '\n'
-        << outcome.Messages << std::flush;
-    anyFailed = anyFailed || !outcome.Written;
-  };
-  RunInOrder(frames.size(), JobsFor(arguments), render, report);
+  const OrderedSteps<FrameOutcome> steps{
+      .Work =
+          [&](std::size_t i) {
+            std::ostringstream messages;
+            const FolderOutput& output = outputs[i];
+            if (output.TakenEarlier) {
+              messages << kProgram << ": cannot write " << output.Path
+                       << ": an earlier frame of the same name went there\n";
+              return FrameOutcome{false, messages.str(), std::nullopt};
+            }
+            std::optional<PendingSave> pending =
+                StartRenderToFileGuarded(WorkerDocument(), arguments, frames[i], output.Path, framesOfRun, messages);
+            const bool written = pending.has_value();
+            return FrameOutcome{written, messages.str(), std::move(pending)};
+          },
+      .Finish =
+          [&](std::size_t i, FrameOutcome& outcome) {
+            if (!outcome.Pending) return;
+            try {
+              std::ostringstream messages;
+              outcome.Written = FinishFile(*outcome.Pending, outputs[i].Path, messages);
+              outcome.Messages += messages.str();
+            } catch (const std::exception& error) {
+              // Said as for a frame whose render threw.
+              outcome.Written = false;
+              std::string message(kProgram);
+              message += ": ";
+              message += frames[i];
+              message += ": ";
+              message += error.what();
+              message += '\n';
+              outcome.Messages += message;
+            }
+            outcome.Pending.reset();
+          },
+      .Deliver =
+          [&](std::size_t i, FrameOutcome&& outcome) {
+            const std::string name(FileNamePart(frames[i]));
+            err << '[' << (i + 1) << '/' << frames.size() << "] " << (name.empty() ? frames[i] : name) << '\n'
+                << outcome.Messages << std::flush;
+            anyFailed = anyFailed || !outcome.Written;
+          }};
+  RunInOrder(frames.size(), JobsFor(arguments), FinishingThreads, FramesInFlight(arguments), steps);
   return anyFailed ? ExitFailure : ExitSuccess;
 }
 
@@ -195,7 +263,7 @@ void AddSpecialPixels(const FrameDocument& document, nlohmann::ordered_json& obj
 int PrintHeaderJson(const RenderArguments& arguments, std::ostream& out, std::ostream& err) {
   bool anyFailed = false;
   for (const std::string& frame : arguments.Frames) {
-    FrameDocument document;
+    FrameDocument& document = WorkerDocument();
     if (!LoadAndRender(document, arguments, frame, err)) {
       anyFailed = true;
       continue;
@@ -245,8 +313,7 @@ int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
       case RenderMode::Cards: return PrintHeader(arguments, out, err);
       case RenderMode::Render:
         if (!arguments.OutputDirectory.empty()) return RenderIntoFolder(arguments, err);
-        return RenderToFileGuarded(arguments, arguments.Frames.front(), arguments.Output, FramesOfRun(arguments.Frames),
-                                   err)
+        return RenderToFile(arguments, arguments.Frames.front(), arguments.Output, FramesOfRun(arguments.Frames), err)
                    ? ExitSuccess
                    : ExitFailure;
     }

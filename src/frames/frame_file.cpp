@@ -46,31 +46,42 @@ std::int64_t ReadFully(int fd, std::uint8_t* into, std::size_t length) {
 
 }  // namespace
 
-FrameRead ReadFrameFile(const std::string& path) {
+FrameRead ReadFrameFile(const std::string& path) { return ReadFrameFile(path, FrameBuffer{}); }
+
+FrameRead ReadFrameFile(const std::string& path, FrameBuffer&& reuse) {
   FrameRead result;
-  result.WorkFrame = MakeFrameBuffer();
+  result.WorkFrame = std::move(reuse);
+  result.WorkFrame.resize(FrameBytes);
+  // Whatever the read does not fill is zero, as in a fresh buffer.
+  const auto unread = [&result](std::size_t from) {
+    std::fill(result.WorkFrame.begin() + std::ptrdiff_t(from), result.WorkFrame.end(), 0);
+  };
   // O_NONBLOCK keeps the open itself from waiting on a FIFO with no writer.
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (file.get() < 0) {
     result.Error = ErrnoText(errno);
+    unread(0);
     return result;
   }
   struct stat info {};
   if (::fstat(file.get(), &info) != 0) {
     result.Error = ErrnoText(errno);
+    unread(0);
     return result;
   }
   if (!S_ISREG(info.st_mode)) {
     result.Error = S_ISDIR(info.st_mode) ? "it is a directory" : "it is not a regular file";
+    unread(0);
     return result;
   }
   const std::size_t length = std::min<std::size_t>(std::size_t(info.st_size), FrameBytes);
   const std::int64_t got = ReadFully(file.get(), result.WorkFrame.data(), length);
   if (got < 0) {
     result.Error = ErrnoText(errno);
-    std::fill(result.WorkFrame.begin(), result.WorkFrame.end(), 0);
+    unread(0);
     return result;
   }
+  unread(std::size_t(got));
   result.BytesRead = std::int32_t(got);
   return result;
 }

@@ -18,6 +18,9 @@ struct FrameRead {
 // Reads at most FrameBytes of the file at path. Anything but a regular file
 // (a directory, FIFO or device) counts as unreadable, so a FIFO cannot hang us.
 FrameRead ReadFrameFile(const std::string& path);
+// The same into a buffer taken over from an earlier read, so that a reader of
+// frame after frame does not touch fresh memory for each.
+FrameRead ReadFrameFile(const std::string& path, FrameBuffer&& reuse);
 
 // Brings a Mariner 9 frame (header byte 80 = F9) into the common layout by
 // dropping file record 1, then copies the frame into pristine. Both buffers

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -30,5 +31,37 @@ using ChunkWriter = std::function<bool(int fd, std::span<const std::uint8_t>)>;
 // keeps its permission bits; a new one gets the usual 0666 less the umask.
 SaveOutcome SaveFileAtomically(const std::string& path, const SaveChunks& chunks);
 SaveOutcome SaveFileAtomically(const std::string& path, const SaveChunks& chunks, const ChunkWriter& writer);
+
+// A save split in two, so that waiting for the disk can happen on another
+// thread: every byte is in the temporary file, which is neither flushed nor in
+// place yet. Dropping it unfinished removes the temporary file.
+class PendingSave {
+ public:
+  PendingSave(int fd, std::string temporaryPath, std::string target);
+  PendingSave(PendingSave&& other) noexcept;
+  PendingSave& operator=(PendingSave&& other) noexcept;
+  PendingSave(const PendingSave&) = delete;
+  PendingSave& operator=(const PendingSave&) = delete;
+  ~PendingSave();
+
+  // Flushes the file to disk and renames it over the target; once only.
+  SaveOutcome Finish();
+
+ private:
+  void Discard();
+
+  int fd_;
+  std::string temporaryPath_;
+  std::string target_;
+  bool settled_ = false;  // renamed into place or removed: nothing left to clean up
+};
+
+// The first half of SaveFileAtomically: the failure, or the written file.
+struct StartedSave {
+  SaveOutcome Failure;
+  std::optional<PendingSave> Pending;
+};
+StartedSave StartSave(const std::string& path, const SaveChunks& chunks);
+StartedSave StartSave(const std::string& path, const SaveChunks& chunks, const ChunkWriter& writer);
 
 }  // namespace vantorel

@@ -1,11 +1,12 @@
 #include "output/png_file.h"
 
-#include <spng.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <memory>
+#include <new>
 #include <string_view>
 
 #include "frames/frame_layout.h"
@@ -18,7 +19,6 @@ constexpr int BitDepth = 8;
 constexpr std::size_t PixelCount = std::size_t{PictureSamples} * FrameLines;
 constexpr std::size_t PaletteLimit = 256;
 constexpr std::size_t MaxKeywordLength = 79;
-constexpr int ZlibRunLengthStrategy = 3;  // Z_RLE
 
 enum class ColorType : std::uint8_t { Grey = 0, Rgb = 2, Palette = 3 };
 
@@ -71,69 +71,77 @@ class ColorIndex {
   std::vector<std::uint32_t> colors_;
 };
 
-// The image rows in the PNG's order and colour type.
-struct PngImage {
+// The colour type of the PNG and, for a palette, what maps colours to it.
+// Rows are made one at a time as the encoder takes them: a whole converted
+// picture would be another 1.75 MB of memory touched once.
+struct PngLayout {
   ColorType Type = ColorType::Rgb;
-  std::vector<std::uint8_t> Rows;
-  std::vector<std::uint32_t> Palette;  // sorted colour keys; a pixel holds its colour's place here
+  std::vector<std::uint32_t> Palette;                // sorted colour keys; a pixel holds its colour's place here
+  ColorIndex Colors;                                 // each colour's index of first appearance
+  std::array<std::uint8_t, PaletteLimit> PlaceOf{};  // index of first appearance -> place in Palette
 };
 
-PngImage GreyImage(std::span<const std::uint8_t> bmp) {
-  PngImage image{ColorType::Grey, std::vector<std::uint8_t>(PixelCount), {}};
-  std::uint8_t* out = image.Rows.data();
-  for (int y = 0; y < FrameLines; ++y)
-    for (int x = 0; x < PictureSamples; ++x) *out++ = BmpPixel(bmp, y, x)[0];
-  return image;
-}
-
-PngImage RgbImage(std::span<const std::uint8_t> bmp) {
-  PngImage image{ColorType::Rgb, std::vector<std::uint8_t>(PixelCount * 3), {}};
-  std::uint8_t* out = image.Rows.data();
-  for (int y = 0; y < FrameLines; ++y) {
-    for (int x = 0; x < PictureSamples; ++x) {
-      const std::uint8_t* bgr = BmpPixel(bmp, y, x);
-      *out++ = bgr[2];
-      *out++ = bgr[1];
-      *out++ = bgr[0];
-    }
-  }
-  return image;
-}
-
-std::optional<PngImage> PaletteImage(std::span<const std::uint8_t> bmp) {
-  ColorIndex colors;
-  PngImage image{ColorType::Palette, std::vector<std::uint8_t>(PixelCount), {}};
-  std::uint8_t* out = image.Rows.data();
+// Whether the picture has at most a palette's colours, counted into colors.
+bool CountColors(std::span<const std::uint8_t> bmp, ColorIndex& colors) {
   std::uint32_t lastKey = NoColor;
-  std::uint8_t lastIndex = 0;
-  for (int y = 0; y < FrameLines; ++y) {
-    for (int x = 0; x < PictureSamples; ++x) {
-      const std::uint32_t key = ColorKey(BmpPixel(bmp, y, x));
-      if (key != lastKey) {
-        const std::optional<std::uint8_t> index = colors.IndexOf(key);
-        if (!index) return std::nullopt;
-        lastKey = key;
-        lastIndex = *index;
-      }
-      *out++ = lastIndex;
-    }
+  const std::uint8_t* pixel = bmp.data() + BmpHeaderBytes;
+  for (std::size_t i = 0; i < PixelCount; ++i, pixel += 3) {
+    const std::uint32_t key = ColorKey(pixel);
+    if (key == lastKey) continue;
+    if (!colors.IndexOf(key)) return false;
+    lastKey = key;
   }
-  // Sorted, so that the file does not depend on where a colour first appears.
-  image.Palette = colors.Colors();
-  std::sort(image.Palette.begin(), image.Palette.end());
-  std::array<std::uint8_t, PaletteLimit> sortedIndex{};
-  for (std::size_t i = 0; i < image.Palette.size(); ++i) {
-    const auto first = std::find(colors.Colors().begin(), colors.Colors().end(), image.Palette[i]);
-    sortedIndex[std::size_t(first - colors.Colors().begin())] = std::uint8_t(i);
-  }
-  for (std::uint8_t& index : image.Rows) index = sortedIndex[index];
-  return image;
+  return true;
 }
 
-PngImage ImageOf(std::span<const std::uint8_t> bmp) {
-  if (AllGrey(bmp)) return GreyImage(bmp);
-  if (std::optional<PngImage> indexed = PaletteImage(bmp)) return std::move(*indexed);
-  return RgbImage(bmp);
+std::unique_ptr<PngLayout> LayoutOf(std::span<const std::uint8_t> bmp) {
+  auto layout = std::make_unique<PngLayout>();
+  if (AllGrey(bmp)) {
+    layout->Type = ColorType::Grey;
+  } else if (CountColors(bmp, layout->Colors)) {
+    layout->Type = ColorType::Palette;
+    // Sorted, so that the file does not depend on where a colour first appears.
+    const std::vector<std::uint32_t>& colors = layout->Colors.Colors();
+    layout->Palette = colors;
+    std::sort(layout->Palette.begin(), layout->Palette.end());
+    for (std::size_t i = 0; i < layout->Palette.size(); ++i) {
+      const auto first = std::find(colors.begin(), colors.end(), layout->Palette[i]);
+      layout->PlaceOf[std::size_t(first - colors.begin())] = std::uint8_t(i);
+    }
+  }
+  return layout;
+}
+
+std::size_t RowBytes(ColorType type) { return std::size_t(PictureSamples) * (type == ColorType::Rgb ? 3 : 1); }
+
+// PNG row y (top row first) in the layout's colour type.
+void MakeRow(PngLayout& layout, std::span<const std::uint8_t> bmp, int y, std::uint8_t* out) {
+  switch (layout.Type) {
+    case ColorType::Grey:
+      for (int x = 0; x < PictureSamples; ++x) *out++ = BmpPixel(bmp, y, x)[0];
+      return;
+    case ColorType::Rgb:
+      for (int x = 0; x < PictureSamples; ++x) {
+        const std::uint8_t* bgr = BmpPixel(bmp, y, x);
+        *out++ = bgr[2];
+        *out++ = bgr[1];
+        *out++ = bgr[0];
+      }
+      return;
+    case ColorType::Palette: {
+      std::uint32_t lastKey = NoColor;
+      std::uint8_t lastPlace = 0;
+      for (int x = 0; x < PictureSamples; ++x) {
+        const std::uint32_t key = ColorKey(BmpPixel(bmp, y, x));
+        if (key != lastKey) {
+          lastKey = key;
+          lastPlace = layout.PlaceOf[layout.Colors.IndexOf(key).value_or(0)];  // every colour was counted
+        }
+        *out++ = lastPlace;
+      }
+      return;
+    }
+  }
 }
 
 bool PrintableAscii(std::string_view text) {
@@ -200,100 +208,209 @@ std::string Escaped(std::string_view text) {
   return escaped;
 }
 
-// The chunks handed to the encoder point into this; it must outlive the encoding.
-struct TextChunks {
-  std::vector<std::string> Texts;
-  std::vector<spng_text> Chunks;
-  char Empty[1] = {'\0'};
+// The bytes of the file as they are put together: chunks of length, type,
+// data and the CRC of type and data.
+class PngWriter {
+ public:
+  PngWriter() { bytes_.assign(Signature.begin(), Signature.end()); }
+
+  void Chunk(std::string_view type, std::span<const std::uint8_t> data) {
+    PutBigEndian(bytes_, std::uint32_t(data.size()));
+    const std::size_t typeAt = bytes_.size();
+    bytes_.insert(bytes_.end(), type.begin(), type.end());
+    bytes_.insert(bytes_.end(), data.begin(), data.end());
+    PutBigEndian(bytes_, std::uint32_t(crc32(0, bytes_.data() + typeAt, uInt(bytes_.size() - typeAt))));
+  }
+  void Reserve(std::size_t more) { bytes_.reserve(bytes_.size() + more); }
+  std::vector<std::uint8_t> Take() { return std::move(bytes_); }
+
+  static void PutBigEndian(std::vector<std::uint8_t>& bytes, std::uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(std::uint8_t(value >> shift));
+  }
+
+ private:
+  static constexpr std::array<std::uint8_t, 8> Signature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::vector<std::uint8_t> bytes_;
 };
 
-bool PrepareText(const PngText& text, TextChunks& prepared) {
-  prepared.Texts.reserve(text.size());
+struct TextChunk {
+  const char* Type;
+  std::vector<std::uint8_t> Data;
+};
+
+// tEXt for ASCII, iTXt (not compressed, no language) for clean UTF-8, escaped
+// tEXt for anything else; nothing when a keyword is not allowed.
+std::optional<std::vector<TextChunk>> TextChunks(const PngText& text) {
+  std::vector<TextChunk> chunks;
   for (const PngTextEntry& entry : text) {
-    if (!ValidKeyword(entry.Keyword)) return false;
+    if (!ValidKeyword(entry.Keyword)) return std::nullopt;
     if (entry.Text.empty()) continue;
-    spng_text chunk{};
-    std::copy(entry.Keyword.begin(), entry.Keyword.end(), chunk.keyword);
-    if (PlainAscii(entry.Text)) {
-      chunk.type = SPNG_TEXT;
-      prepared.Texts.push_back(entry.Text);
-    } else if (CleanUtf8(entry.Text)) {
-      chunk.type = SPNG_ITXT;
-      chunk.language_tag = prepared.Empty;
-      chunk.translated_keyword = prepared.Empty;
-      prepared.Texts.push_back(entry.Text);
-    } else {
-      chunk.type = SPNG_TEXT;
-      prepared.Texts.push_back(Escaped(entry.Text));
+    TextChunk chunk{"tEXt", std::vector<std::uint8_t>(entry.Keyword.begin(), entry.Keyword.end())};
+    chunk.Data.push_back(0);
+    std::string escaped;
+    std::string_view body = entry.Text;
+    if (!PlainAscii(entry.Text)) {
+      if (CleanUtf8(entry.Text)) {
+        chunk.Type = "iTXt";
+        // Compression flag and method, then the empty language tag and translated keyword.
+        chunk.Data.insert(chunk.Data.end(), {0, 0, 0, 0});
+      } else {
+        escaped = Escaped(entry.Text);
+        body = escaped;
+      }
     }
-    chunk.text = prepared.Texts.back().data();
-    chunk.length = prepared.Texts.back().size();
-    prepared.Chunks.push_back(chunk);
+    chunk.Data.insert(chunk.Data.end(), body.begin(), body.end());
+    chunks.push_back(std::move(chunk));
+  }
+  return chunks;
+}
+
+enum class FilterType : std::uint8_t { None = 0, Sub = 1, Up = 2, Average = 3, Paeth = 4 };
+
+int PaethPredictor(int left, int above, int aboveLeft) {
+  const int estimate = left + above - aboveLeft;
+  const int toLeft = std::abs(estimate - left), toAbove = std::abs(estimate - above),
+            toAboveLeft = std::abs(estimate - aboveLeft);
+  if (toLeft <= toAbove && toLeft <= toAboveLeft) return left;
+  return toAbove <= toAboveLeft ? above : aboveLeft;
+}
+
+// Filters one row into out: the filter type byte, then the row. previous is
+// the row above (zero above the top row). Each type has a loop of its own, so
+// that the compiler can vectorise the simple ones.
+void FilterRow(FilterType type, std::span<const std::uint8_t> row, std::span<const std::uint8_t> previous,
+               std::size_t pixelBytes, std::uint8_t* out) {
+  *out++ = std::uint8_t(type);
+  const std::size_t length = row.size();
+  const std::uint8_t* r = row.data();
+  const std::uint8_t* p = previous.data();
+  switch (type) {
+    case FilterType::None: std::copy_n(r, length, out); return;
+    case FilterType::Sub:
+      std::copy_n(r, pixelBytes, out);
+      for (std::size_t i = pixelBytes; i < length; ++i) out[i] = std::uint8_t(r[i] - r[i - pixelBytes]);
+      return;
+    case FilterType::Up:
+      for (std::size_t i = 0; i < length; ++i) out[i] = std::uint8_t(r[i] - p[i]);
+      return;
+    case FilterType::Average:
+      for (std::size_t i = 0; i < length; ++i) {
+        const int left = i >= pixelBytes ? r[i - pixelBytes] : 0;
+        out[i] = std::uint8_t(r[i] - (left + p[i]) / 2);
+      }
+      return;
+    case FilterType::Paeth:
+      for (std::size_t i = 0; i < length; ++i) {
+        const bool first = i < pixelBytes;
+        out[i] =
+            std::uint8_t(r[i] - PaethPredictor(first ? 0 : r[i - pixelBytes], p[i], first ? 0 : p[i - pixelBytes]));
+      }
+      return;
+  }
+}
+
+// The usual guess at the filter that compresses a row best: the smallest sum
+// of the filtered bytes taken as signed.
+std::uint64_t FilteredCost(const std::vector<std::uint8_t>& filtered) {
+  std::uint64_t cost = 0;
+  for (std::size_t i = 1; i < filtered.size(); ++i) cost += std::uint64_t(std::abs(int(std::int8_t(filtered[i]))));
+  return cost;
+}
+
+FilterType FixedFilter(PngFilter filter) {
+  switch (filter) {
+    case PngFilter::None: return FilterType::None;
+    case PngFilter::Sub: return FilterType::Sub;
+    case PngFilter::Up: return FilterType::Up;
+    case PngFilter::Paeth:
+    case PngFilter::Adaptive: break;
+  }
+  return FilterType::Paeth;
+}
+
+constexpr int WindowBits = 15;
+constexpr int MemoryLevel = 8;
+// The IDAT chunk size of common writers; readers take any.
+constexpr std::size_t IdatChunkBytes = 8192;
+
+struct StreamEnd {
+  void operator()(z_stream* stream) const { deflateEnd(stream); }
+};
+
+// The IDAT chunks of the filtered rows, made one row at a time; false when
+// the encoding failed.
+bool WriteImageData(PngLayout& layout, std::span<const std::uint8_t> bmp, const PngEncoding& encoding, PngWriter& png) {
+  const std::size_t rowBytes = RowBytes(layout.Type), pixelBytes = layout.Type == ColorType::Rgb ? 3 : 1;
+  z_stream stream{};
+  if (deflateInit2(&stream, encoding.CompressionLevel, Z_DEFLATED, WindowBits, MemoryLevel,
+                   encoding.RunLength ? Z_RLE : Z_DEFAULT_STRATEGY) != Z_OK)
+    return false;
+  const std::unique_ptr<z_stream, StreamEnd> end(&stream);
+  std::array<std::uint8_t, IdatChunkBytes> chunk;
+  stream.next_out = chunk.data();
+  stream.avail_out = uInt(chunk.size());
+  std::vector<std::uint8_t> row(rowBytes), previous(rowBytes, 0), filtered(rowBytes + 1), candidate(rowBytes + 1);
+  for (int y = 0; y < FrameLines; ++y) {
+    MakeRow(layout, bmp, y, row.data());
+    if (encoding.Filter == PngFilter::Adaptive) {
+      std::uint64_t best = UINT64_MAX;
+      for (FilterType type :
+           {FilterType::None, FilterType::Sub, FilterType::Up, FilterType::Average, FilterType::Paeth}) {
+        FilterRow(type, row, previous, pixelBytes, candidate.data());
+        if (const std::uint64_t cost = FilteredCost(candidate); cost < best) {
+          best = cost;
+          filtered.swap(candidate);
+        }
+      }
+    } else {
+      FilterRow(FixedFilter(encoding.Filter), row, previous, pixelBytes, filtered.data());
+    }
+    stream.next_in = filtered.data();
+    stream.avail_in = uInt(filtered.size());
+    const int flush = y == FrameLines - 1 ? Z_FINISH : Z_NO_FLUSH;
+    for (int result = Z_OK; result != Z_STREAM_END && (stream.avail_in > 0 || flush == Z_FINISH);) {
+      result = deflate(&stream, flush);
+      if (result != Z_OK && result != Z_STREAM_END) return false;
+      // A full chunk, or the end of the stream.
+      if (stream.avail_out == 0 || result == Z_STREAM_END) {
+        png.Chunk("IDAT", std::span(chunk).first(chunk.size() - stream.avail_out));
+        stream.next_out = chunk.data();
+        stream.avail_out = uInt(chunk.size());
+      }
+    }
+    row.swap(previous);
   }
   return true;
 }
-
-int FilterChoice(PngFilter filter) {
-  switch (filter) {
-    case PngFilter::None: return SPNG_FILTER_CHOICE_NONE;
-    case PngFilter::Sub: return SPNG_FILTER_CHOICE_SUB;
-    case PngFilter::Up: return SPNG_FILTER_CHOICE_UP;
-    case PngFilter::Paeth: return SPNG_FILTER_CHOICE_PAETH;
-    case PngFilter::Adaptive: return SPNG_FILTER_CHOICE_ALL;
-  }
-  return SPNG_FILTER_CHOICE_ALL;
-}
-
-struct ContextFree {
-  void operator()(spng_ctx* context) const { spng_ctx_free(context); }
-};
-struct BufferFree {
-  void operator()(void* buffer) const { std::free(buffer); }
-};
 
 }  // namespace
 
 std::optional<std::vector<std::uint8_t>> BuildPngFile(std::span<const std::uint8_t> bmp, const PngText& text,
                                                       const PngEncoding& encoding) {
   if (bmp.size() != BmpFileBytes || bmp[0] != 'B' || bmp[1] != 'M') return std::nullopt;
-  TextChunks textChunks;
-  if (!PrepareText(text, textChunks)) return std::nullopt;
-  PngImage image = ImageOf(bmp);
-
-  const std::unique_ptr<spng_ctx, ContextFree> context(spng_ctx_new(SPNG_CTX_ENCODER));
-  if (!context) return std::nullopt;
-  spng_ctx* ctx = context.get();
-  spng_ihdr header{};
-  header.width = PictureSamples;
-  header.height = FrameLines;
-  header.bit_depth = BitDepth;
-  header.color_type = std::uint8_t(image.Type);
-  if (spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1) != 0) return std::nullopt;
-  if (spng_set_option(ctx, SPNG_IMG_COMPRESSION_LEVEL, encoding.CompressionLevel) != 0) return std::nullopt;
-  if (spng_set_option(ctx, SPNG_FILTER_CHOICE, FilterChoice(encoding.Filter)) != 0) return std::nullopt;
-  if (encoding.RunLength && spng_set_option(ctx, SPNG_IMG_COMPRESSION_STRATEGY, ZlibRunLengthStrategy) != 0)
-    return std::nullopt;
-  if (spng_set_ihdr(ctx, &header) != 0) return std::nullopt;
-  if (image.Type == ColorType::Palette) {
-    spng_plte palette{};
-    palette.n_entries = std::uint32_t(image.Palette.size());
-    for (std::size_t i = 0; i < image.Palette.size(); ++i) {
-      const std::uint32_t key = image.Palette[i];
-      palette.entries[i] = {std::uint8_t(key >> 16), std::uint8_t(key >> 8), std::uint8_t(key), 0};
-    }
-    if (spng_set_plte(ctx, &palette) != 0) return std::nullopt;
+  const std::optional<std::vector<TextChunk>> textChunks = TextChunks(text);
+  if (!textChunks) return std::nullopt;
+  const std::unique_ptr<PngLayout> layout = LayoutOf(bmp);
+  PngWriter png;
+  std::vector<std::uint8_t> header;
+  PngWriter::PutBigEndian(header, PictureSamples);
+  PngWriter::PutBigEndian(header, FrameLines);
+  // Depth and colour type, then deflate, the five filters and no interlace (all 0).
+  header.insert(header.end(), {std::uint8_t(BitDepth), std::uint8_t(layout->Type), 0, 0, 0});
+  png.Chunk("IHDR", header);
+  if (layout->Type == ColorType::Palette) {
+    std::vector<std::uint8_t> palette;
+    for (const std::uint32_t key : layout->Palette)
+      palette.insert(palette.end(), {std::uint8_t(key >> 16), std::uint8_t(key >> 8), std::uint8_t(key)});
+    png.Chunk("PLTE", palette);
   }
-  if (!textChunks.Chunks.empty() &&
-      spng_set_text(ctx, textChunks.Chunks.data(), std::uint32_t(textChunks.Chunks.size())) != 0)
-    return std::nullopt;
-  if (spng_encode_image(ctx, image.Rows.data(), image.Rows.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE) != 0)
-    return std::nullopt;
-  std::size_t length = 0;
-  int error = 0;
-  const std::unique_ptr<void, BufferFree> encoded(spng_get_png_buffer(ctx, &length, &error));
-  if (!encoded || error != 0) return std::nullopt;
-  const auto* bytes = static_cast<const std::uint8_t*>(encoded.get());
-  return std::vector<std::uint8_t>(bytes, bytes + length);
+  for (const TextChunk& chunk : *textChunks) png.Chunk(chunk.Type, chunk.Data);
+  // Room for the compressed rows, so that the bytes are not moved as they grow;
+  // only what is written is touched.
+  png.Reserve(RowBytes(layout->Type) * FrameLines / 2);
+  if (!WriteImageData(*layout, bmp, encoding, png)) return std::nullopt;
+  png.Chunk("IEND", {});
+  return png.Take();
 }
 
 }  // namespace vantorel

@@ -27,7 +27,12 @@ FrameDocument::FrameDocument()
       fitsPlane_(FitsPlaneBytes, 0) {}
 
 Picture FrameDocument::Load(const std::string& path, const OptionSet& options) {
-  FrameRead read = ReadFrameFile(path);
+  Open(path, options);
+  return Picture{std::vector<std::uint8_t>(CurrentBmp().begin(), CurrentBmp().end())};
+}
+
+void FrameDocument::Open(const std::string& path, const OptionSet& options) {
+  FrameRead read = ReadFrameFile(path, std::move(workFrame_));
   currentPath_ = path;
   currentFileName_ = std::string(FileNamePart(path));
   bytesRead_ = read.BytesRead;
@@ -38,7 +43,7 @@ Picture FrameDocument::Load(const std::string& path, const OptionSet& options) {
   steps_ = ToneSteps{};
   // The arranged read equals the pristine frame: it becomes the work frame as it is.
   workFrame_.swap(read.WorkFrame);
-  return RenderWorkFrame(RenderKind::Full);
+  RunRender(RenderKind::Full);
 }
 
 std::span<const std::uint8_t> FrameDocument::HeaderRecord() const {
@@ -63,6 +68,12 @@ Picture FrameDocument::Render(RenderKind kind) {
 }
 
 Picture FrameDocument::RenderWorkFrame(RenderKind kind) {
+  RunRender(kind);
+  // The picture is the BMP file alone, not the zero tail of the buffer behind it.
+  return Picture{std::vector<std::uint8_t>(CurrentBmp().begin(), CurrentBmp().end())};
+}
+
+void FrameDocument::RunRender(RenderKind kind) {
   RenderContext context{.WorkFrame = workFrame_,
                         .BitmapImage = bitmapImage_,
                         .FitsPlane = fitsPlane_,
@@ -78,9 +89,6 @@ Picture FrameDocument::RenderWorkFrame(RenderKind kind) {
   else
     RunPipeline(context);
   replaced_ = context.Replaced;
-  // The picture is the BMP file alone, not the zero tail of the buffer behind it.
-  const auto bmpEnd = bitmapImage_.begin() + std::ptrdiff_t(BmpFileBytes);
-  return Picture{std::vector<std::uint8_t>(bitmapImage_.begin(), bmpEnd)};
 }
 
 Picture FrameDocument::ToggleActiveOption(Option option) {

@@ -33,6 +33,8 @@ class FrameDocument {
   // options over as ActiveOptions with the counters at 0, and renders. A file
   // that cannot be read gives a black picture and a ReadError.
   Picture Load(const std::string& path, const OptionSet& options);
+  // Load without the copy of the picture: CurrentBmp() shows it.
+  void Open(const std::string& path, const OptionSet& options);
 
   // Option button: toggles one ActiveOptions entry and renders again.
   Picture ToggleActiveOption(Option option);
@@ -71,6 +73,8 @@ class FrameDocument {
   // Picture samples the cleaning stages changed in the last render (all 0 after Original Image).
   const ReplacedCounts& Replaced() const { return replaced_; }
   const HeaderState& Header() const { return header_; }
+  // The BMP file of the last render, where it lies; valid until the next one.
+  std::span<const std::uint8_t> CurrentBmp() const { return {bitmapImage_.data(), BmpFileBytes}; }
   const LabelCardSet& LabelCards() const { return header_.LabelCards; }
 
  private:
@@ -79,6 +83,7 @@ class FrameDocument {
   Picture Render(RenderKind kind);
   // Renders from the work frame as it is.
   Picture RenderWorkFrame(RenderKind kind);
+  void RunRender(RenderKind kind);
 
   FrameBuffer pristineFrame_;
   // The renders' buffers, kept from one render to the next: every render

@@ -45,6 +45,25 @@ TEST(SaveFileAtomically, ReplacesWholeAndKeepsPermissionBits) {
   ExpectOnly(dir, 2);
 }
 
+// Large files go to the disk partly around the page cache: every byte must
+// still arrive, in order, whatever the length and however the chunks split it.
+TEST(SaveFileAtomically, LargeFilesArriveWhole) {
+  TempDir dir;
+  std::vector<std::uint8_t> bytes(1'747'254);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = std::uint8_t(i * 7 + i / 4096);
+  const std::span<const std::uint8_t> all(bytes);
+  const std::vector<SaveChunks> table = {{all},                   // the BMP's length: a tail after the last whole page
+                                         {all.first(16 * 4096)},  // whole pages only
+                                         {all.first(54), all.subspan(54, 70'001)}};  // a header chunk, then the rest
+  for (const SaveChunks& chunks : table) {
+    std::vector<std::uint8_t> expected;
+    for (const auto& chunk : chunks) expected.insert(expected.end(), chunk.begin(), chunk.end());
+    ASSERT_TRUE(SaveFileAtomically(dir / "large", chunks).Saved);
+    EXPECT_TRUE(ReadBytes(dir / "large") == expected) << expected.size();
+  }
+  ExpectOnly(dir, 1);
+}
+
 TEST(SaveFileAtomically, WritesThroughASymbolicLink) {
   TempDir dir;
   WriteBytes(dir / "target", kOld);
@@ -81,6 +100,23 @@ TEST(SaveFileAtomically, AFailureKeepsTheEarlierFile) {
   EXPECT_EQ(ReadBytes(dir / "kept"), kOld);
   EXPECT_TRUE(fs::is_empty(dir / "folder"));
   ExpectOnly(dir, 3);
+}
+
+// A save finished later (folder mode flushes on other threads) still fails
+// cleanly when the target changed in between, and one never finished leaves
+// nothing behind.
+TEST(PendingSave, AFinishThatFailsOrNeverComesLeavesNoTemporaryFile) {
+  TempDir dir;
+  StartedSave changed = StartSave(dir / "became-a-folder", {std::span(kNew)});
+  StartedSave dropped = StartSave(dir / "dropped", {std::span(kNew)});
+  ASSERT_TRUE(changed.Pending && dropped.Pending);
+  fs::create_directory(dir / "became-a-folder");
+  const SaveOutcome outcome = changed.Pending->Finish();
+  EXPECT_FALSE(outcome.Saved);
+  EXPECT_FALSE(outcome.Error.empty());
+  dropped.Pending.reset();
+  EXPECT_TRUE(fs::is_empty(dir / "became-a-folder"));
+  ExpectOnly(dir, 1);
 }
 
 TEST(SameDirectoryEntry, FollowsSpellingsAndLinksButNotHardLinks) {

@@ -48,7 +48,7 @@ struct ColourCase {
 };
 
 // The smallest colour type that holds the pixels exactly, at its limits, and
-// always the BMP's pixels, the right way up.
+// always the BMP's pixels, the right way up, whatever the rows' filter.
 TEST(BuildPngFile, ChoosesTheColourTypeAndKeepsEveryPixel) {
   const ColourCase cases[] = {
       {"grey",
@@ -67,16 +67,26 @@ TEST(BuildPngFile, ChoosesTheColourTypeAndKeepsEveryPixel) {
          return LastPixel(x, y) ? std::array{1, 1, 1} : Spread(x, y);
        },
        RgbType},
+      // Every predictor of every filter, ties included, shows in noise.
+      {"noise",
+       [](int x, int y) {
+         const auto hash = std::uint32_t(x * 73856093 ^ y * 19349663) * 2654435761u;
+         return std::array{int(hash >> 24), int(hash >> 16 & 0xFF), int(hash >> 8 & 0xFF)};
+       },
+       RgbType},
   };
   for (const ColourCase& row : cases) {
-    SCOPED_TRACE(row.Name);
     const std::vector<std::uint8_t> bmp = MakeBmp(row.Colour);
-    const auto png = BuildPngFile(bmp, {});
-    ASSERT_TRUE(png);
-    const auto decoded = DecodePng(*png);
-    ASSERT_TRUE(decoded);
-    EXPECT_EQ(decoded->ColorType, row.ColorType);
-    EXPECT_TRUE(decoded->Rgb == BmpAsRgb(bmp));
+    for (const PngFilter filter :
+         {PngFilter::Up, PngFilter::None, PngFilter::Sub, PngFilter::Paeth, PngFilter::Adaptive}) {
+      SCOPED_TRACE(std::string(row.Name) + ", filter " + std::to_string(int(filter)));
+      const auto png = BuildPngFile(bmp, {}, PngEncoding{.Filter = filter});
+      ASSERT_TRUE(png);
+      const auto decoded = DecodePng(*png);
+      ASSERT_TRUE(decoded);
+      EXPECT_EQ(decoded->ColorType, row.ColorType);
+      EXPECT_TRUE(decoded->Rgb == BmpAsRgb(bmp));
+    }
   }
 }
 
