@@ -70,7 +70,7 @@ TEST(BuildPngFile, ChoosesTheColourTypeAndKeepsEveryPixel) {
       // Every predictor of every filter, ties included, shows in noise.
       {"noise",
        [](int x, int y) {
-         const auto hash = std::uint32_t(x * 73856093 ^ y * 19349663) * 2654435761u;
+         const auto hash = (std::uint32_t(x) * 73856093u ^ std::uint32_t(y) * 19349663u) * 2654435761u;
          return std::array{int(hash >> 24), int(hash >> 16 & 0xFF), int(hash >> 8 & 0xFF)};
        },
        RgbType},
