@@ -6,9 +6,13 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
 #include <future>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <thread>
 
 #include "frames/file_name.h"
@@ -64,31 +68,63 @@ std::vector<std::string> Merged(std::vector<std::vector<std::string>>& runs) {
   return names;
 }
 
-// A folder's names go to the stat in batches, the first small, so that a
-// small folder is one batch, and later ones ever larger, up to a limit.
+// A folder's names go to the stat in batches: the first small, so that a
+// small folder is one batch worked on this thread alone, later ones larger.
 constexpr std::size_t FirstBatchNames = 256;
-constexpr std::size_t LargestBatchNames = 4096;
+constexpr std::size_t LaterBatchNames = 1024;
 
-// The frame files of a folder, sorted. A stat costs far more than reading a
-// name, so while this thread reads on, full batches of names go to helper
-// threads, as many as the processor runs besides this one; with every helper
-// busy, this thread stats the batch itself. A read error ends the folder
-// where it happened.
+// Batches of names from the thread that reads the folder to the threads that
+// stat them. Reading is one sequential walk, while stat calls, which cost far
+// more, can run on every core: so the reader only reads, helpers stat from
+// the first full batch on, and the reader joins them when the folder ends.
+class BatchQueue {
+ public:
+  void Push(std::vector<std::string> batch) {
+    {
+      const std::lock_guard lock(mutex_);
+      batches_.push_back(std::move(batch));
+    }
+    ready_.notify_one();
+  }
+  void Close() {
+    {
+      const std::lock_guard lock(mutex_);
+      closed_ = true;
+    }
+    ready_.notify_all();
+  }
+  // The next batch; nothing once the queue is closed and empty.
+  std::optional<std::vector<std::string>> Pop() {
+    std::unique_lock lock(mutex_);
+    ready_.wait(lock, [this] { return closed_ || !batches_.empty(); });
+    if (batches_.empty()) return std::nullopt;
+    std::vector<std::string> batch = std::move(batches_.front());
+    batches_.pop_front();
+    return batch;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::deque<std::vector<std::string>> batches_;
+  bool closed_ = false;
+};
+
+// Stats batch after batch until the queue ends; each batch's frame files come
+// back sorted.
+std::vector<std::vector<std::string>> StatBatches(int directoryFd, BatchQueue& queue) {
+  std::vector<std::vector<std::string>> sorted;
+  while (auto batch = queue.Pop()) sorted.push_back(SortedFrameFiles(directoryFd, std::move(*batch)));
+  return sorted;
+}
+
+// The frame files of a folder, sorted. A read error ends the folder where it
+// happened.
 std::vector<std::string> ListFrameFiles(DIR* directory) {
   const int directoryFd = ::dirfd(directory);
-  const std::size_t helpers = std::max(1u, std::thread::hardware_concurrency()) - 1;
-  std::vector<std::future<std::vector<std::string>>> working;
-  std::vector<std::vector<std::string>> sorted;
-  const auto collectFinished = [&] {
-    for (auto future = working.begin(); future != working.end();) {
-      if (future->wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
-        ++future;
-        continue;
-      }
-      sorted.push_back(future->get());
-      future = working.erase(future);
-    }
-  };
+  const std::size_t helperCount = std::max(1u, std::thread::hardware_concurrency()) - 1;
+  BatchQueue queue;
+  std::vector<std::future<std::vector<std::vector<std::string>>>> helpers;
 
   std::vector<std::string> batch;
   std::size_t batchNames = FirstBatchNames;
@@ -97,18 +133,19 @@ std::vector<std::string> ListFrameFiles(DIR* directory) {
     if (name == "." || name == ".." || !MayBeFrameFile(entry->d_type)) continue;
     batch.emplace_back(name);
     if (batch.size() < batchNames) continue;
-    collectFinished();
-    if (working.size() < helpers)
-      // Run at once where a thread can be had, else when collected below.
-      working.push_back(
-          std::async(std::launch::async | std::launch::deferred, SortedFrameFiles, directoryFd, std::move(batch)));
-    else
-      sorted.push_back(SortedFrameFiles(directoryFd, std::move(batch)));
+    // Helpers start with the first full batch: a small folder needs none.
+    if (helpers.empty())
+      for (std::size_t i = 0; i < helperCount; ++i)
+        helpers.push_back(std::async(std::launch::async, StatBatches, directoryFd, std::ref(queue)));
+    queue.Push(std::move(batch));
     batch = {};
-    batchNames = std::min(2 * batchNames, LargestBatchNames);
+    batchNames = LaterBatchNames;
   }
-  sorted.push_back(SortedFrameFiles(directoryFd, std::move(batch)));
-  for (auto& future : working) sorted.push_back(future.get());
+  queue.Push(std::move(batch));
+  queue.Close();
+  std::vector<std::vector<std::string>> sorted = StatBatches(directoryFd, queue);
+  for (auto& helper : helpers)
+    for (auto& run : helper.get()) sorted.push_back(std::move(run));
   return Merged(sorted);
 }
 
