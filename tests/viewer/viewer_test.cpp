@@ -191,19 +191,17 @@ TEST_F(ViewerTest, OriginalImageIsStableAndEqualsTheBarePipeline) {
 // Blinking asks for the original picture between renders: it must equal Original
 // Image and leave everything the document keeps as it was.
 TEST_F(ViewerTest, OriginalPictureEqualsOriginalImageAndChangesNothing) {
-  viewer.ToggleOptionFlag(Option::Invert);
-  viewer.ToggleOptionFlag(Option::Minimize);
-  viewer.OpenFrame(folder / "a.001");
-  viewer.ToggleActiveOption(Option::Colorize);
-  viewer.ApplyStep(StepCommand::BrightnessUp);
-  viewer.ApplyStep(StepCommand::ContrastUp);
+  const auto showProcessed = [this](Viewer& shown) {
+    shown.ToggleOptionFlag(Option::Invert);
+    shown.ToggleOptionFlag(Option::Minimize);
+    shown.OpenFrame(folder / "a.001");
+    shown.ToggleActiveOption(Option::Colorize);
+    shown.ApplyStep(StepCommand::BrightnessUp);
+    shown.ApplyStep(StepCommand::ContrastUp);
+  };
+  showProcessed(viewer);
   Viewer untouched;
-  untouched.ToggleOptionFlag(Option::Invert);
-  untouched.ToggleOptionFlag(Option::Minimize);
-  untouched.OpenFrame(folder / "a.001");
-  untouched.ToggleActiveOption(Option::Colorize);
-  untouched.ApplyStep(StepCommand::BrightnessUp);
-  untouched.ApplyStep(StepCommand::ContrastUp);
+  showProcessed(untouched);
 
   const FrameDocument& document = viewer.Document();
   const std::vector<std::uint8_t> plane = document.FitsPlane();
