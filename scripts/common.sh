@@ -15,7 +15,8 @@ install_missing_packages() {
   # One dpkg-query for the whole list keeps a start of an installed tree quick.
   local installed missing=()
   local package
-  installed="$(dpkg-query -W -f='${Package} ${Status}\n' "${PACKAGES[@]}" 2>/dev/null | awk '/install ok installed/ {print $1}')"
+  # dpkg-query fails for a package it has never heard of; the awk still lists the installed ones.
+  installed="$( (dpkg-query -W -f='${Package} ${Status}\n' "${PACKAGES[@]}" 2>/dev/null || true) | awk '/install ok installed/ {print $1}')"
   for package in "${PACKAGES[@]}"; do
     grep -qx -- "$package" <<<"$installed" || missing+=("$package")
   done
