@@ -39,9 +39,9 @@
 #include "app/info_unit.h"
 #include "app/open_target.h"
 #include "app/special_pixel_layer.h"
+#include "output/file_identity.h"
 #include "output/fits_file.h"
 #include "output/png_file.h"
-#include "output/same_entry.h"
 #include "output/standard_fits.h"
 #include "viewer/fits_export.h"
 #include "viewer/histogram.h"
@@ -739,12 +739,18 @@ void TMainForm::SaveAs1Click() {
 void TMainForm::SavePictureAs(const QString& fileName) {
   const std::string path = DiskPathFor(fileName, viewer_.Document().CurrentPath());
   const QString shownPath = QDir::toNativeSeparators(DisplayPath(path));
-  // Through a symbolic link or another spelling, the atomic write would
-  // replace the frame file itself.
-  if (vantorel::SameDirectoryEntry(path, viewer_.Document().CurrentPath())) {
+  // Through a link or another spelling, the atomic write would replace the
+  // frame file itself.
+  const vantorel::FrameGuard::Verdict verdict = vantorel::FrameGuard({viewer_.Document().CurrentPath()}).Check(path);
+  if (verdict.Frame) {
     dialogs_.ShowError(this, "Save image",
                        QString("Could not save %1: it is the file of the frame on screen (%2).")
                            .arg(shownPath, QDir::toNativeSeparators(DisplayPath(viewer_.Document().CurrentPath()))));
+    return;
+  }
+  if (!verdict.Error.empty()) {
+    dialogs_.ShowError(this, "Save image",
+                       QString("Could not save %1: %2.").arg(shownPath, QString::fromLocal8Bit(verdict.Error)));
     return;
   }
   std::vector<std::uint8_t> encoded;

@@ -3,8 +3,10 @@
 #include <vector>
 
 #include "cli/render_command.h"
+#include "output/descriptors.h"
 
 int main(int argc, char** argv) {
+  vantorel::EnsureStandardDescriptors();
   const std::vector<std::string> args(argv + 1, argv + argc);
   return vantorel::cli::RunRender(args, std::cout, std::cerr);
 }

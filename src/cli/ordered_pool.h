@@ -17,30 +17,35 @@ namespace vantorel::cli {
 // The three steps of one item: Work on a worker thread, then Finish on a
 // finishing thread (for waiting that need not hold a worker, such as a flush
 // to disk), then Deliver on the calling thread, in ascending order. Work and
-// Finish must not throw.
+// Finish must not throw. Once Stopped (when given) says so, no further item is
+// begun; those begun are still finished and delivered.
 template <typename Result>
 struct OrderedSteps {
   std::function<Result(std::size_t)> Work;
   std::function<void(std::size_t, Result&)> Finish;
   std::function<void(std::size_t, Result&&)> Deliver;
+  std::function<bool()> Stopped;
 };
 
 // Runs the steps for every i in [0, count) on up to `workers` worker threads
 // and `finishers` finishing threads. At most `workers` items are being worked
 // on at once, and at most `window` items are begun and not yet delivered, so
-// that what is held does not grow with count.
+// that what is held does not grow with count. Returns how many items were
+// delivered: count, unless stopped.
 template <typename Result>
-void RunInOrder(std::size_t count, unsigned workers, unsigned finishers, std::size_t window,
-                const OrderedSteps<Result>& steps) {
+std::size_t RunInOrder(std::size_t count, unsigned workers, unsigned finishers, std::size_t window,
+                       const OrderedSteps<Result>& steps) {
   workers = unsigned(std::min<std::size_t>(std::max(workers, 1u), count));
   window = std::max<std::size_t>(window, workers);
+  const auto stopped = [&steps] { return steps.Stopped && steps.Stopped(); };
   if (workers <= 1 && finishers == 0) {
-    for (std::size_t i = 0; i < count; ++i) {
+    std::size_t i = 0;
+    for (; i < count && !stopped(); ++i) {
       Result result = steps.Work(i);
       steps.Finish(i, result);
       steps.Deliver(i, std::move(result));
     }
-    return;
+    return i;
   }
   struct Slot {
     std::optional<Result> Value;
@@ -76,7 +81,11 @@ void RunInOrder(std::size_t count, unsigned workers, unsigned finishers, std::si
         for (;;) {
           std::unique_lock lock(mutex);
           changed.wait(lock, [&] { return stopping || next == count || next < delivered + window; });
-          if (stopping || next == count) return;
+          if (stopping || next == count || stopped()) {
+            // The delivery loop may be waiting for an item that will now never begin.
+            changed.notify_all();
+            return;
+          }
           const std::size_t i = next++;
           lock.unlock();
           Result result = steps.Work(i);
@@ -107,7 +116,8 @@ void RunInOrder(std::size_t count, unsigned workers, unsigned finishers, std::si
       });
     for (std::size_t i = 0; i < count; ++i) {
       std::unique_lock lock(mutex);
-      changed.wait(lock, [&] { return slots[i % window].Ready; });
+      changed.wait(lock, [&] { return slots[i % window].Ready || (i >= next && stopped()); });
+      if (!slots[i % window].Ready) return i;
       Result result = std::move(*slots[i % window].Value);
       slots[i % window] = {};
       lock.unlock();
@@ -117,6 +127,7 @@ void RunInOrder(std::size_t count, unsigned workers, unsigned finishers, std::si
       changed.notify_all();
     }
   }
+  return count;
 }
 
 }  // namespace vantorel::cli

@@ -10,13 +10,16 @@
 #include <thread>
 
 #include "cli/header_json.h"
+#include "cli/interruption.h"
 #include "cli/ordered_pool.h"
 #include "cli/render_arguments.h"
 #include "frames/file_name.h"
+#include "header/ascii_text.h"
 #include "output/atomic_file.h"
+#include "output/descriptors.h"
+#include "output/file_identity.h"
 #include "output/fits_file.h"
 #include "output/png_file.h"
-#include "output/same_entry.h"
 #include "viewer/fits_export.h"
 #include "viewer/frame_document.h"
 #include "viewer/png_text.h"
@@ -28,9 +31,21 @@ namespace {
 
 constexpr std::string_view kProgram = "vantorel-render";
 
+// Names come from the user and the disk: shown escaped, they cannot drive the terminal.
+std::string Shown(std::string_view name) { return EscapedForTerminal(name); }
+
 int Usage(std::string_view problem, std::ostream& err) {
-  err << kProgram << ": " << problem << '\n' << UsageText();
+  err << kProgram << ": " << Shown(problem) << '\n' << UsageText();
   return ExitUsage;
+}
+
+// A text asked for is only delivered once it is written: a full disk or a
+// closed pipe is a failure, said on err.
+int Delivered(std::ostream& out, std::ostream& err, int status) {
+  out.flush();
+  if (out) return status;
+  err << kProgram << ": the output could not be written\n";
+  return ExitFailure;
 }
 
 // One load with the options on, then the render the arguments ask for; the
@@ -40,7 +55,7 @@ bool LoadAndRender(FrameDocument& document, const RenderArguments& arguments, co
                    std::ostream& err) {
   document.Open(frame, arguments.Options);
   if (!document.ReadError().empty()) {
-    err << kProgram << ": cannot read " << frame << ": " << document.ReadError() << '\n';
+    err << kProgram << ": cannot read " << Shown(frame) << ": " << document.ReadError() << '\n';
     return false;
   }
   if (arguments.Original)
@@ -50,96 +65,122 @@ bool LoadAndRender(FrameDocument& document, const RenderArguments& arguments, co
   return true;
 }
 
-// The bytes of the output file: an encoding, or the document's BMP as it lies.
+// The bytes of the output file: an encoding, or the document's BMP as it
+// lies; or why there are none.
 struct EncodedOutput {
   std::vector<std::uint8_t> Encoded;
   std::span<const std::uint8_t> Bytes;
+  std::string Error;
 };
 
-std::optional<EncodedOutput> EncodeOutput(const FrameDocument& document, const RenderArguments& arguments) {
-  std::optional<std::vector<std::uint8_t>> encoded;
+EncodedOutput EncodeOutput(const FrameDocument& document, const RenderArguments& arguments) {
+  EncodedOutput output;
   switch (arguments.Format) {
-    case OutputFormat::Bmp: return EncodedOutput{{}, document.CurrentBmp()};
-    case OutputFormat::Png: encoded = BuildPngFile(document.CurrentBmp(), PngTextFor(document)); break;
+    case OutputFormat::Bmp: output.Bytes = document.CurrentBmp(); return output;
+    case OutputFormat::Png:
+      if (auto png = BuildPngFile(document.CurrentBmp(), PngTextFor(document))) output.Encoded = std::move(*png);
+      break;
     case OutputFormat::Fits:
       if (arguments.StandardFits) {
         StandardFitsFile file = BuildStandardFitsFileFor(document);
-        if (!file.Bytes.empty()) encoded = std::move(file.Bytes);
+        output.Encoded = std::move(file.Bytes);
+        output.Error = std::move(file.Error);
       } else {
-        encoded = BuildFitsFile(document.LabelCards(), document.FitsPlane());
+        output.Encoded = BuildFitsFile(document.LabelCards(), document.FitsPlane());
       }
       break;
   }
-  if (!encoded) return std::nullopt;
-  EncodedOutput output{std::move(*encoded), {}};
+  if (output.Encoded.empty() && output.Error.empty()) output.Error = "the picture could not be encoded";
   output.Bytes = output.Encoded;
   return output;
 }
 
-// The files a run reads, so that no output of the run replaces one of them.
-class FramesOfRun {
- public:
-  explicit FramesOfRun(const std::vector<std::string>& frames) {
-    for (const std::string& frame : frames)
-      if (auto identity = IdentifyEntry(frame)) entries_.emplace(std::move(*identity), frame);
-  }
-  // The frame that output would replace, if any.
-  const std::string* FrameAt(const std::string& output) const {
-    const std::optional<EntryIdentity> identity = IdentifyEntry(output);
-    if (!identity) return nullptr;
-    const auto found = entries_.find(*identity);
-    return found == entries_.end() ? nullptr : &found->second;
-  }
+std::string CannotWrite(const std::string& output, std::string_view reason) {
+  std::string message(kProgram);
+  message += ": cannot write " + Shown(output) + ": ";
+  message += reason;
+  message += '\n';
+  return message;
+}
 
- private:
-  std::map<EntryIdentity, std::string> entries_;
+std::string IsFrameOfRun(const std::string& frame) { return "it is the frame " + Shown(frame) + " of this run"; }
+
+// What a run may do, decided before anything is rendered, so that it does
+// not hang on which thread comes first: an output that is a frame of the run
+// (or cannot be told apart from one) is not written, and a frame that is an
+// output of the same run is not read. The guard checks again at each write.
+struct RunPlan {
+  std::vector<std::string> Refusals;  // for each frame, the messages that stop it; empty when it goes ahead
+  FrameGuard Guard;
 };
+
+RunPlan PlanRun(const std::vector<std::string>& frames, const std::vector<std::string>& outputs) {
+  RunPlan plan{std::vector<std::string>(frames.size()), FrameGuard(frames)};
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    const FrameGuard::Verdict verdict = plan.Guard.Check(outputs[i]);
+    if (!verdict.Error.empty()) plan.Refusals[i] += CannotWrite(outputs[i], verdict.Error);
+    if (!verdict.Frame) continue;
+    const std::size_t frame = *verdict.Frame;
+    plan.Refusals[i] += CannotWrite(outputs[i], IsFrameOfRun(frames[frame]));
+    if (frame != i)
+      plan.Refusals[frame] += std::string(kProgram) + ": cannot read " + Shown(frames[frame]) +
+                              ": it is the output of " + Shown(frames[i]) + " in this run\n";
+  }
+  return plan;
+}
 
 // Renders one frame and writes it beside its output, not yet flushed or in
 // place; nothing when it failed, with the messages said.
 std::optional<PendingSave> StartRenderToFile(FrameDocument& document, const RenderArguments& arguments,
-                                             const std::string& frame, const std::string& output,
-                                             const FramesOfRun& frames, std::ostream& err) {
-  if (const std::string* read = frames.FrameAt(output)) {
-    err << kProgram << ": cannot write " << output << ": it is the frame " << *read << " of this run\n";
+                                             const std::string& frame, const std::string& output, const RunPlan& plan,
+                                             std::ostream& err) {
+  const FrameGuard::Verdict verdict = plan.Guard.Check(output);
+  if (!verdict.MayWrite()) {
+    err << CannotWrite(output, verdict.Frame ? IsFrameOfRun(arguments.Frames[*verdict.Frame]) : verdict.Error);
     return std::nullopt;
   }
   if (!LoadAndRender(document, arguments, frame, err)) return std::nullopt;
-  const std::optional<EncodedOutput> encoded = EncodeOutput(document, arguments);
-  if (!encoded) {
-    err << kProgram << ": cannot write " << output << ": the picture could not be encoded\n";
+  const EncodedOutput encoded = EncodeOutput(document, arguments);
+  if (!encoded.Error.empty()) {
+    err << CannotWrite(output, encoded.Error);
     return std::nullopt;
   }
-  StartedSave started = StartSave(output, {encoded->Bytes});
-  if (!started.Pending) err << kProgram << ": cannot write " << output << ": " << started.Failure.Error << '\n';
+  StartedSave started = StartSave(output, {encoded.Bytes});
+  if (!started.Pending) err << CannotWrite(output, started.Failure.Error);
   return std::move(started.Pending);
 }
 
 // An allocation failure or similar ends this frame only.
 std::optional<PendingSave> StartRenderToFileGuarded(FrameDocument& document, const RenderArguments& arguments,
                                                     const std::string& frame, const std::string& output,
-                                                    const FramesOfRun& frames, std::ostream& err) {
+                                                    const RunPlan& plan, std::ostream& err) {
   try {
-    return StartRenderToFile(document, arguments, frame, output, frames, err);
+    return StartRenderToFile(document, arguments, frame, output, plan, err);
   } catch (const std::exception& error) {
-    err << kProgram << ": " << frame << ": " << error.what() << '\n';
+    err << kProgram << ": " << Shown(frame) << ": " << error.what() << '\n';
     return std::nullopt;
   }
 }
 
-// Flushes the file and puts it in place of the output.
-bool FinishFile(PendingSave& pending, const std::string& output, std::ostream& err) {
-  const SaveOutcome outcome = pending.Finish();
-  if (!outcome.Saved) err << kProgram << ": cannot write " << output << ": " << outcome.Error << '\n';
+// Flushes the file, puts it in place of the output and flushes its folder.
+bool FinishFile(PendingSave& pending, const std::string& output, FolderFlushes* flushes, std::ostream& err) {
+  const SaveOutcome outcome = pending.Finish(flushes);
+  if (!outcome.Saved) err << CannotWrite(output, outcome.Error);
   return outcome.Saved;
 }
 
 // Renders one frame into one file; the file is replaced only when complete.
-bool RenderToFile(const RenderArguments& arguments, const std::string& frame, const std::string& output,
-                  const FramesOfRun& frames, std::ostream& err) {
+int RenderToFile(const RenderArguments& arguments, std::ostream& err) {
+  const std::string& frame = arguments.Frames.front();
+  const RunPlan plan = PlanRun(arguments.Frames, {arguments.Output});
+  if (!plan.Refusals.front().empty()) {
+    err << plan.Refusals.front();
+    return ExitFailure;
+  }
   FrameDocument document;
-  std::optional<PendingSave> pending = StartRenderToFileGuarded(document, arguments, frame, output, frames, err);
-  return pending && FinishFile(*pending, output, err);
+  std::optional<PendingSave> pending =
+      StartRenderToFileGuarded(document, arguments, frame, arguments.Output, plan, err);
+  return pending && FinishFile(*pending, arguments.Output, nullptr, err) ? ExitSuccess : ExitFailure;
 }
 
 // Each worker of folder mode renders into the same buffers frame after frame,
@@ -178,40 +219,73 @@ std::vector<FolderOutput> FolderOutputs(const RenderArguments& arguments) {
   return outputs;
 }
 
-unsigned JobsFor(const RenderArguments& arguments) {
-  return arguments.Jobs > 0 ? unsigned(arguments.Jobs) : std::max(1u, std::thread::hardware_concurrency());
-}
-
 // Threads that flush finished files to disk and rename them, so that waiting
 // for the disk holds no render worker; with several flushes in flight the file
 // system commits them together.
 constexpr unsigned FinishingThreads = 4;
 
-// Frames begun and not yet reported: each holds an open temporary file.
-std::size_t FramesInFlight(const RenderArguments& arguments) { return 2 * (JobsFor(arguments) + FinishingThreads); }
+// More workers than this per core only hold memory and descriptors: a render
+// waits for nothing but the frame's read.
+constexpr unsigned MaxJobsPerCore = 4;
+// Descriptors kept back for what else the run opens: the frames being read,
+// CFITSIO when it is loaded, the standard streams.
+constexpr std::size_t ReservedDescriptors = 32;
+// A frame begun holds its temporary file and its folder open until reported.
+constexpr std::size_t DescriptorsPerFrame = 2;
+
+struct Capacity {
+  unsigned Jobs;
+  std::size_t Window;  // frames begun and not yet reported
+};
+
+// As many workers as asked for (one per core by default), as far as the cores
+// and the open-file limit can serve them; said when fewer.
+Capacity CapacityFor(const RenderArguments& arguments, std::ostream& err) {
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  const std::size_t descriptors = FreeDescriptors();
+  const std::size_t usable = descriptors > ReservedDescriptors ? descriptors - ReservedDescriptors : 1;
+  // Each worker reads a frame and keeps about two frames in flight.
+  const std::size_t byDescriptors = std::max<std::size_t>(1, usable / (2 * DescriptorsPerFrame + 1));
+  const std::size_t requested = arguments.Jobs > 0 ? std::size_t(arguments.Jobs) : cores;
+  const auto jobs = unsigned(std::min({requested, std::size_t(MaxJobsPerCore) * cores, byDescriptors}));
+  if (jobs < requested)
+    err << kProgram << ": rendering " << jobs << " frames at once, not " << requested << " (" << cores
+        << (cores == 1 ? " core, " : " cores, ") << descriptors << " more files may be opened)\n";
+  const std::size_t window = std::min<std::size_t>(2 * (jobs + FinishingThreads),
+                                                   std::max<std::size_t>(jobs, (usable - jobs) / DescriptorsPerFrame));
+  return {jobs, window};
+}
+
+std::string InterruptedText(std::size_t delivered, std::size_t count) {
+  return std::string(kProgram) + ": interrupted after " + std::to_string(delivered) + " of " + std::to_string(count) +
+         " frames\n";
+}
 
 int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
   std::error_code ignored;
   if (!std::filesystem::is_directory(arguments.OutputDirectory, ignored)) {
-    err << kProgram << ": cannot write into " << arguments.OutputDirectory << ": not a folder\n";
+    err << kProgram << ": cannot write into " << Shown(arguments.OutputDirectory) << ": not a folder\n";
     return ExitFailure;
   }
   const std::vector<std::string>& frames = arguments.Frames;
   const std::vector<FolderOutput> outputs = FolderOutputs(arguments);
-  const FramesOfRun framesOfRun(frames);
+  std::vector<std::string> outputPaths;
+  for (const FolderOutput& output : outputs) outputPaths.push_back(output.Path);
+  const RunPlan plan = PlanRun(frames, outputPaths);
+  const Capacity capacity = CapacityFor(arguments, err);
+  FolderFlushes flushes;
   bool anyFailed = false;
   const OrderedSteps<FrameOutcome> steps{
       .Work =
           [&](std::size_t i) {
-            std::ostringstream messages;
             const FolderOutput& output = outputs[i];
-            if (output.TakenEarlier) {
-              messages << kProgram << ": cannot write " << output.Path
-                       << ": an earlier frame of the same name went there\n";
-              return FrameOutcome{false, messages.str(), std::nullopt};
-            }
+            if (output.TakenEarlier)
+              return FrameOutcome{false, CannotWrite(output.Path, "an earlier frame of the same name went there"),
+                                  std::nullopt};
+            if (!plan.Refusals[i].empty()) return FrameOutcome{false, plan.Refusals[i], std::nullopt};
+            std::ostringstream messages;
             std::optional<PendingSave> pending =
-                StartRenderToFileGuarded(WorkerDocument(), arguments, frames[i], output.Path, framesOfRun, messages);
+                StartRenderToFileGuarded(WorkerDocument(), arguments, frames[i], output.Path, plan, messages);
             const bool written = pending.has_value();
             return FrameOutcome{written, messages.str(), std::move(pending)};
           },
@@ -220,29 +294,28 @@ int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
             if (!outcome.Pending) return;
             try {
               std::ostringstream messages;
-              outcome.Written = FinishFile(*outcome.Pending, outputs[i].Path, messages);
+              outcome.Written = FinishFile(*outcome.Pending, outputs[i].Path, &flushes, messages);
               outcome.Messages += messages.str();
             } catch (const std::exception& error) {
               // Said as for a frame whose render threw.
               outcome.Written = false;
-              std::string message(kProgram);
-              message += ": ";
-              message += frames[i];
-              message += ": ";
-              message += error.what();
-              message += '\n';
-              outcome.Messages += message;
+              outcome.Messages += std::string(kProgram) + ": " + Shown(frames[i]) + ": " + error.what() + '\n';
             }
             outcome.Pending.reset();
           },
       .Deliver =
           [&](std::size_t i, FrameOutcome&& outcome) {
             const std::string name(FileNamePart(frames[i]));
-            err << '[' << (i + 1) << '/' << frames.size() << "] " << (name.empty() ? frames[i] : name) << '\n'
+            err << '[' << (i + 1) << '/' << frames.size() << "] " << Shown(name.empty() ? frames[i] : name) << '\n'
                 << outcome.Messages << std::flush;
             anyFailed = anyFailed || !outcome.Written;
-          }};
-  RunInOrder(frames.size(), JobsFor(arguments), FinishingThreads, FramesInFlight(arguments), steps);
+          },
+      .Stopped = InterruptionWatch::Requested};
+  const std::size_t delivered = RunInOrder(frames.size(), capacity.Jobs, FinishingThreads, capacity.Window, steps);
+  if (InterruptionWatch::Requested()) {
+    err << InterruptedText(delivered, frames.size());
+    return ExitInterrupted;
+  }
   return anyFailed ? ExitFailure : ExitSuccess;
 }
 
@@ -272,8 +345,7 @@ int PrintHeaderJson(const RenderArguments& arguments, std::ostream& out, std::os
     AddSpecialPixels(document, object);
     out << HeaderJsonLine(object) << '\n';
   }
-  out.flush();
-  return out && !anyFailed ? ExitSuccess : ExitFailure;
+  return Delivered(out, err, anyFailed ? ExitFailure : ExitSuccess);
 }
 
 int PrintHeader(const RenderArguments& arguments, std::ostream& out, std::ostream& err) {
@@ -295,8 +367,7 @@ int PrintHeader(const RenderArguments& arguments, std::ostream& out, std::ostrea
     // Then what the picture holds: the special pixels of the render the options asked for.
     out << SpecialPixelStatusText(FindSpecialPixels(document).Counts) << '\n';
   }
-  out.flush();
-  return out ? ExitSuccess : ExitFailure;
+  return Delivered(out, err, ExitSuccess);
 }
 
 }  // namespace
@@ -307,15 +378,19 @@ int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
   const RenderArguments& arguments = parsed.Arguments;
   try {
     switch (arguments.Mode) {
-      case RenderMode::Help: out << UsageText(); return ExitSuccess;
-      case RenderMode::Version: out << kProgram << ' ' << VANTOREL_VERSION << '\n'; return ExitSuccess;
+      case RenderMode::Help: out << UsageText(); return Delivered(out, err, ExitSuccess);
+      case RenderMode::Version:
+        out << kProgram << ' ' << VANTOREL_VERSION << '\n';
+        return Delivered(out, err, ExitSuccess);
       case RenderMode::Info:
       case RenderMode::Cards: return PrintHeader(arguments, out, err);
-      case RenderMode::Render:
-        if (!arguments.OutputDirectory.empty()) return RenderIntoFolder(arguments, err);
-        return RenderToFile(arguments, arguments.Frames.front(), arguments.Output, FramesOfRun(arguments.Frames), err)
-                   ? ExitSuccess
-                   : ExitFailure;
+      case RenderMode::Render: {
+        const InterruptionWatch watch;
+        const int status =
+            arguments.OutputDirectory.empty() ? RenderToFile(arguments, err) : RenderIntoFolder(arguments, err);
+        // A single frame already begun has landed whole; the caller still learns of the signal.
+        return InterruptionWatch::Requested() ? ExitInterrupted : status;
+      }
     }
   } catch (const std::exception& error) {
     err << kProgram << ": " << error.what() << '\n';

@@ -11,6 +11,7 @@ namespace vantorel::cli {
 inline constexpr int ExitSuccess = 0;
 inline constexpr int ExitFailure = 1;  // a frame not read or an output not written
 inline constexpr int ExitUsage = 2;
+inline constexpr int ExitInterrupted = 130;  // SIGINT or SIGTERM: what was begun landed, the rest was not taken
 
 // args are the arguments after the program name. Texts asked for (--info,
 // --cards, --help, --version) go to out; progress and messages to err.

@@ -1,5 +1,6 @@
 #include "header/ascii_text.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace vantorel {
@@ -50,7 +51,41 @@ std::size_t WellFormedSequenceLength(std::string_view text, std::size_t at) {
   return length;
 }
 
+// U+0080 to U+009F: two bytes, C2 then 80 to 9F.
+bool IsC1Control(std::string_view sequence) {
+  return sequence.size() == 2 && std::uint8_t(sequence[0]) == 0xC2 && std::uint8_t(sequence[1]) <= 0x9F;
+}
+
+void AppendHexEscape(std::string& text, std::uint8_t byte) {
+  constexpr std::string_view Hex = "0123456789ABCDEF";
+  text += "\\x";
+  text += Hex[byte >> 4];
+  text += Hex[byte & 0xF];
+}
+
 }  // namespace
+
+std::string EscapedForTerminal(std::string_view bytes) {
+  std::string shown;
+  std::size_t at = 0;
+  while (at < bytes.size()) {
+    const auto byte = std::uint8_t(bytes[at]);
+    if (IsPrintableAscii(byte)) {
+      shown += char(byte);
+      ++at;
+      continue;
+    }
+    const std::size_t length = WellFormedSequenceLength(bytes, at);
+    const std::string_view sequence = bytes.substr(at, std::max<std::size_t>(length, 1));
+    if (length == 0 || IsC1Control(sequence)) {
+      for (const char c : sequence) AppendHexEscape(shown, std::uint8_t(c));
+    } else {
+      shown += sequence;
+    }
+    at += sequence.size();
+  }
+  return shown;
+}
 
 std::string PrintableAsciiPrefix(std::string_view utf8, std::size_t maxCharacters) {
   std::string result;

@@ -14,4 +14,9 @@ namespace vantorel {
 // sequence, or a single byte that is not valid UTF-8) becomes "?".
 std::string PrintableAsciiPrefix(std::string_view utf8, std::size_t maxCharacters);
 
+// A name as a terminal may be shown it: control bytes (C0, DEL, and the C1
+// controls as UTF-8) and bytes that are not valid UTF-8 become "\xHH", so that
+// no name can move the cursor, ring the bell or send escape sequences.
+std::string EscapedForTerminal(std::string_view bytes);
+
 }  // namespace vantorel

@@ -59,11 +59,14 @@ std::string StandardCard(std::string_view keyword, std::string_view value) {
   return card;
 }
 
+// An apostrophe inside a FITS string is written twice. Only the file name can
+// hold one (no EBCDIC header byte decodes to it), and twenty doubled still fit
+// the 80 characters.
 std::string DescriptiveCard(std::string_view keyword, std::string_view value) {
   std::string card(keyword);
   card.resize(DescriptiveKeywordWidth, ' ');
   card += "= '";
-  card += value;
+  for (const char c : value) card.append(c == '\'' ? 2 : 1, c);
   card += '\'';
   return card;
 }

@@ -4,13 +4,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <dirent.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
-#include <cstring>
+#include <ctime>
 #include <memory>
 #include <optional>
+#include <random>
+#include <set>
+#include <string_view>
 #include <system_error>
 #include <utility>
 
@@ -97,12 +102,6 @@ mode_t NewFileMode() {
   return mode;
 }
 
-std::optional<std::string> RealPath(const std::string& path) {
-  char resolved[PATH_MAX];
-  if (::realpath(path.c_str(), resolved) == nullptr) return std::nullopt;
-  return std::string(resolved);
-}
-
 SaveOutcome Failed(std::string reason) { return {false, std::move(reason)}; }
 
 StartedSave Refused(std::string reason) { return {{false, std::move(reason)}, std::nullopt}; }
@@ -112,25 +111,240 @@ SaveOutcome Finished(StartedSave&& started) {
   return started.Pending->Finish();
 }
 
-StartedSave StartSaveWith(const std::string& path, const std::function<bool(int fd)>& writeFile);
+class UniqueFd {
+ public:
+  explicit UniqueFd(int fd = -1) : fd_(fd) {}
+  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  UniqueFd& operator=(UniqueFd&& other) noexcept {
+    std::swap(fd_, other.fd_);
+    return *this;
+  }
+  ~UniqueFd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int Get() const { return fd_; }
+  int Release() { return std::exchange(fd_, -1); }
+
+ private:
+  int fd_;
+};
+
+// Symbolic links followed to a file, at most this many (as the kernel does).
+constexpr int MaxLinkHops = 40;
+
+// Where the bytes go: a name in an open folder, and what is there now.
+struct Target {
+  UniqueFd Folder;
+  std::string Name;
+  std::optional<struct stat> Existing;
+};
+
+UniqueFd OpenFolder(int base, const std::string& path) {
+  return UniqueFd(::openat(base, path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+}
+
+std::optional<std::string> LinkText(int folder, const std::string& name, std::size_t sizeHint) {
+  std::string text(std::max<std::size_t>(sizeHint, 255) + 1, '\0');
+  for (;;) {
+    const ssize_t length = ::readlinkat(folder, name.c_str(), text.data(), text.size());
+    if (length < 0) return std::nullopt;
+    if (std::size_t(length) < text.size()) {
+      text.resize(std::size_t(length));
+      return text;
+    }
+    text.resize(text.size() * 2);
+  }
+}
+
+// Follows symbolic links one folder at a time, with no limit on the length of
+// the whole path; the reason when the path cannot be written.
+std::optional<std::string> ResolveTarget(const std::string& path, Target& target) {
+  target.Folder = OpenFolder(AT_FDCWD, DirectoryPart(path));
+  if (target.Folder.Get() < 0) return ErrnoText();
+  target.Name = FileNamePart(path);
+  for (int hops = 0;; ++hops) {
+    if (target.Name.empty() || target.Name == "." || target.Name == "..") return "it is a directory";
+    struct stat found {};
+    if (::fstatat(target.Folder.Get(), target.Name.c_str(), &found, AT_SYMLINK_NOFOLLOW) != 0) {
+      if (errno != ENOENT) return ErrnoText();
+      if (hops > 0) return "it is a symbolic link to nothing";
+      return std::nullopt;
+    }
+    if (!S_ISLNK(found.st_mode)) {
+      if (S_ISDIR(found.st_mode)) return "it is a directory";
+      if (!S_ISREG(found.st_mode)) return "it is not a regular file";
+      target.Existing = found;
+      return std::nullopt;
+    }
+    if (hops == MaxLinkHops) return "it is a chain of too many symbolic links";
+    const std::optional<std::string> link = LinkText(target.Folder.Get(), target.Name, std::size_t(found.st_size));
+    if (!link || link->empty()) return "it is a symbolic link to nothing";
+    UniqueFd next = OpenFolder(link->front() == '/' ? AT_FDCWD : target.Folder.Get(), DirectoryPart(*link));
+    if (next.Get() < 0) return errno == ENOENT ? std::string("it is a symbolic link to nothing") : ErrnoText();
+    target.Folder = std::move(next);
+    target.Name = FileNamePart(*link);
+  }
+}
+
+std::atomic<bool> unnamedTemporariesAllowed{true};
+
+constexpr std::string_view TemporaryPrefix = ".vantorel-";
+constexpr std::size_t TemporaryRandomCharacters = 6;
+constexpr std::string_view TemporaryAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+// Ours and left by a run that ended without removing it; a run still going
+// has no temporary this old.
+constexpr time_t StaleAfterSeconds = 24 * 60 * 60;
+
+std::string TemporaryName() {
+  thread_local std::mt19937_64 random{std::random_device{}()};
+  std::string name(TemporaryPrefix);
+  std::uniform_int_distribution<std::size_t> pick(0, TemporaryAlphabet.size() - 1);
+  for (std::size_t i = 0; i < TemporaryRandomCharacters; ++i) name += TemporaryAlphabet[pick(random)];
+  return name;
+}
+
+bool IsTemporaryName(std::string_view name) {
+  if (!name.starts_with(TemporaryPrefix) || name.size() != TemporaryPrefix.size() + TemporaryRandomCharacters)
+    return false;
+  return name.substr(TemporaryPrefix.size()).find_first_not_of(TemporaryAlphabet) == std::string_view::npos;
+}
+
+// Removes the temporaries of ours that earlier runs left in the folder, once
+// per folder and run.
+void RemoveStaleTemporaries(int folder) {
+  static std::mutex mutex;
+  static std::set<std::pair<dev_t, ino_t>> swept;
+  struct stat folderInfo {};
+  if (::fstat(folder, &folderInfo) != 0) return;
+  {
+    const std::lock_guard lock(mutex);
+    if (!swept.insert({folderInfo.st_dev, folderInfo.st_ino}).second) return;
+  }
+  const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listing < 0) return;
+  DIR* entries = ::fdopendir(listing);
+  if (entries == nullptr) {
+    ::close(listing);
+    return;
+  }
+  const time_t staleBefore = ::time(nullptr) - StaleAfterSeconds;
+  while (const dirent* entry = ::readdir(entries)) {
+    struct stat info {};
+    if (!IsTemporaryName(entry->d_name) || ::fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && info.st_mtime < staleBefore)
+      ::unlinkat(folder, entry->d_name, 0);
+  }
+  ::closedir(entries);
+}
+
+// Runs create (which makes a file under a fresh temporary name, or fails with
+// errno) until a name is free.
+template <typename Create>
+bool WithFreeTemporaryName(std::string& name, const Create& create) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = TemporaryName();
+    if (create(name)) return true;
+    if (errno != EEXIST) return false;
+  }
+  return false;
+}
+
+struct Temporary {
+  UniqueFd File;
+  std::string Name;  // empty for an unnamed file
+};
+
+// Reasons that O_TMPFILE is not there, as against a failure to create anything.
+bool NoUnnamedFiles(int error) { return error == EOPNOTSUPP || error == EISDIR || error == EINVAL; }
+
+std::optional<Temporary> CreateTemporary(int folder) {
+  if (unnamedTemporariesAllowed) {
+    const int fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd >= 0) return Temporary{UniqueFd(fd), {}};
+    if (!NoUnnamedFiles(errno)) return std::nullopt;
+  }
+  RemoveStaleTemporaries(folder);
+  Temporary temporary;
+  const bool created = WithFreeTemporaryName(temporary.Name, [&](const std::string& name) {
+    temporary.File = UniqueFd(::openat(folder, name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600));
+    return temporary.File.Get() >= 0;
+  });
+  if (!created) return std::nullopt;
+  return temporary;
+}
+
+// Gives an unnamed file a name in the folder; fails with EEXIST when taken.
+bool LinkUnnamed(int fd, int folder, const std::string& name) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  if (::linkat(AT_FDCWD, self.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+  // Without /proc mounted; this way needs a privilege.
+  if (errno == ENOENT) return ::linkat(fd, "", folder, name.c_str(), AT_EMPTY_PATH) == 0;
+  return false;
+}
+
+StartedSave StartSaveWith(const std::string& path, const std::function<bool(int fd)>& writeFile) {
+  if (path.empty()) return Refused("no file name");
+  Target target;
+  if (std::optional<std::string> refusal = ResolveTarget(path, target)) return Refused(std::move(*refusal));
+  std::optional<Temporary> temporary = CreateTemporary(target.Folder.Get());
+  if (!temporary) return Refused(ErrnoText());
+  const int fd = temporary->File.Get();
+  PendingSave pending(temporary->File.Release(), target.Folder.Release(), std::move(temporary->Name),
+                      std::move(target.Name));
+  if (target.Existing) {
+    // Best effort: only root may give the file back to another owner.
+    [[maybe_unused]] const int ignored = ::fchown(fd, target.Existing->st_uid, target.Existing->st_gid);
+  }
+  if (::fchmod(fd, target.Existing ? target.Existing->st_mode & 07777 : NewFileMode()) != 0)
+    return Refused(ErrnoText());
+  errno = 0;
+  if (!writeFile(fd)) return Refused(errno != 0 ? ErrnoText() : "the write failed");
+  return {{}, std::move(pending)};
+}
 
 }  // namespace
 
-PendingSave::PendingSave(int fd, std::string temporaryPath, std::string target)
-    : fd_(fd), temporaryPath_(std::move(temporaryPath)), target_(std::move(target)) {}
+bool FolderFlushes::FlushAfterRename(int folder) {
+  struct stat info {};
+  if (::fstat(folder, &info) != 0) return false;
+  std::unique_lock lock(mutex_);
+  Folder& state = folders_[{info.st_dev, info.st_ino}];
+  const std::uint64_t ticket = ++state.Renamed;
+  while (state.Flushed < ticket) {
+    if (state.Flushing) {
+      changed_.wait(lock);
+      continue;
+    }
+    state.Flushing = true;
+    const std::uint64_t covers = state.Renamed;
+    lock.unlock();
+    const bool flushed = ::fsync(folder) == 0;
+    lock.lock();
+    state.Flushing = false;
+    changed_.notify_all();
+    if (!flushed) return false;
+    state.Flushed = std::max(state.Flushed, covers);
+  }
+  return true;
+}
+
+PendingSave::PendingSave(int fd, int folder, std::string temporaryName, std::string targetName)
+    : fd_(fd), folder_(folder), temporaryName_(std::move(temporaryName)), targetName_(std::move(targetName)) {}
 
 PendingSave::PendingSave(PendingSave&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
-      temporaryPath_(std::move(other.temporaryPath_)),
-      target_(std::move(other.target_)),
+      folder_(std::exchange(other.folder_, -1)),
+      temporaryName_(std::move(other.temporaryName_)),
+      targetName_(std::move(other.targetName_)),
       settled_(std::exchange(other.settled_, true)) {}
 
 PendingSave& PendingSave::operator=(PendingSave&& other) noexcept {
   if (this != &other) {
     Discard();
     fd_ = std::exchange(other.fd_, -1);
-    temporaryPath_ = std::move(other.temporaryPath_);
-    target_ = std::move(other.target_);
+    folder_ = std::exchange(other.folder_, -1);
+    temporaryName_ = std::move(other.temporaryName_);
+    targetName_ = std::move(other.targetName_);
     settled_ = std::exchange(other.settled_, true);
   }
   return *this;
@@ -140,21 +354,48 @@ PendingSave::~PendingSave() { Discard(); }
 
 void PendingSave::Discard() {
   if (fd_ >= 0) ::close(std::exchange(fd_, -1));
-  if (!settled_) ::unlink(temporaryPath_.c_str());
+  if (!settled_ && !temporaryName_.empty()) ::unlinkat(folder_, temporaryName_.c_str(), 0);
   settled_ = true;
+  if (folder_ >= 0) ::close(std::exchange(folder_, -1));
 }
 
-SaveOutcome PendingSave::Finish() {
+// Close reports a failure of the last write-back, so it comes before the file
+// replaces anything.
+bool PendingSave::PutInPlace() {
+  if (temporaryName_.empty()) {
+    // A new name is taken at once; an existing file is replaced through a
+    // named link, since a link cannot replace a name.
+    if (LinkUnnamed(fd_, folder_, targetName_)) {
+      if (::close(std::exchange(fd_, -1)) == 0) return true;
+      const int error = errno;
+      ::unlinkat(folder_, targetName_.c_str(), 0);  // the name is new and ours: no bad file may keep it
+      errno = error;
+      return false;
+    }
+    if (errno != EEXIST) return false;
+    if (!WithFreeTemporaryName(temporaryName_,
+                               [this](const std::string& name) { return LinkUnnamed(fd_, folder_, name); })) {
+      temporaryName_.clear();
+      return false;
+    }
+  }
+  return ::close(std::exchange(fd_, -1)) == 0 &&
+         ::renameat(folder_, temporaryName_.c_str(), folder_, targetName_.c_str()) == 0;
+}
+
+SaveOutcome PendingSave::Finish(FolderFlushes* flushes) {
   if (settled_) return Failed("the file was already finished");
-  // Close reports a failure of the last write-back.
-  if (::fsync(fd_) != 0 || ::close(std::exchange(fd_, -1)) != 0 ||
-      ::rename(temporaryPath_.c_str(), target_.c_str()) != 0) {
+  if (::fsync(fd_) != 0 || !PutInPlace()) {
     SaveOutcome failed = Failed(ErrnoText());
     Discard();
     return failed;
   }
   settled_ = true;
-  return {true, {}};
+  const bool flushed = flushes ? flushes->FlushAfterRename(folder_) : ::fsync(folder_) == 0;
+  SaveOutcome outcome =
+      flushed ? SaveOutcome{true, {}} : Failed("written, but its folder could not be flushed: " + ErrnoText());
+  Discard();
+  return outcome;
 }
 
 SaveOutcome SaveFileAtomically(const std::string& path, const SaveChunks& chunks) {
@@ -177,39 +418,6 @@ StartedSave StartSave(const std::string& path, const SaveChunks& chunks, const C
   });
 }
 
-namespace {
-
-StartedSave StartSaveWith(const std::string& path, const std::function<bool(int fd)>& writeFile) {
-  if (path.empty()) return Refused("no file name");
-  std::string target = path;
-  struct stat existing {};
-  bool replacing = false;
-  if (::lstat(path.c_str(), &existing) == 0) {
-    if (S_ISLNK(existing.st_mode)) {
-      const std::optional<std::string> linked = RealPath(path);
-      if (!linked) return Refused("it is a symbolic link to nothing");
-      target = *linked;
-      if (::stat(target.c_str(), &existing) != 0) return Refused(ErrnoText());
-    }
-    if (S_ISDIR(existing.st_mode)) return Refused("it is a directory");
-    if (!S_ISREG(existing.st_mode)) return Refused("it is not a regular file");
-    replacing = true;
-  }
-
-  std::string temporaryPath = DirectoryPart(target) + ".vantorel-XXXXXX";
-  const int fd = ::mkostemp(temporaryPath.data(), O_CLOEXEC);
-  if (fd < 0) return Refused(ErrnoText());
-  PendingSave pending(fd, std::move(temporaryPath), std::move(target));
-  if (replacing) {
-    // Best effort: only root may give the file back to another owner.
-    [[maybe_unused]] const int ignored = ::fchown(fd, existing.st_uid, existing.st_gid);
-  }
-  if (::fchmod(fd, replacing ? existing.st_mode & 07777 : NewFileMode()) != 0) return Refused(ErrnoText());
-  errno = 0;
-  if (!writeFile(fd)) return Refused(errno != 0 ? ErrnoText() : "the write failed");
-  return {{}, std::move(pending)};
-}
-
-}  // namespace
+void AllowUnnamedTemporaries(bool allowed) { unnamedTemporariesAllowed = allowed; }
 
 }  // namespace vantorel

@@ -1,16 +1,27 @@
 // Writing a whole file so that a reader never sees half of it: the bytes go to
-// a temporary file beside the target, are flushed to disk, and the temporary is
-// renamed over the target. A failed save leaves any earlier file as it was.
+// a temporary file in the target's folder, are flushed to disk, and only then
+// take the target's name; the folder is flushed after. A failed save leaves
+// any earlier file as it was.
+//
+// The temporary has no name where the file system allows (an interrupted or
+// killed run leaves nothing); elsewhere it is a hidden ".vantorel-XXXXXX" file,
+// and a later save into the same folder removes ours that are over a day old.
+// Every call is made relative to the folder's descriptor, so a folder moved
+// away mid-save keeps nothing of ours.
 #pragma once
 
+#include <sys/types.h>
+
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
-
-#include "output/same_entry.h"
 
 namespace vantorel {
 
@@ -32,28 +43,52 @@ using ChunkWriter = std::function<bool(int fd, std::span<const std::uint8_t>)>;
 SaveOutcome SaveFileAtomically(const std::string& path, const SaveChunks& chunks);
 SaveOutcome SaveFileAtomically(const std::string& path, const SaveChunks& chunks, const ChunkWriter& writer);
 
+// Flushes of folders shared between threads: a rename is durable once a flush
+// of its folder that began after it has ended, so one flush serves every
+// rename that came before it.
+class FolderFlushes {
+ public:
+  // Returns once the folder (an open descriptor) has been flushed after a
+  // rename that has just been made in it; false when the flush failed.
+  bool FlushAfterRename(int folder);
+
+ private:
+  struct Folder {
+    std::uint64_t Renamed = 0;  // renames announced
+    std::uint64_t Flushed = 0;  // renames a finished flush covers
+    bool Flushing = false;
+  };
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::map<std::pair<dev_t, ino_t>, Folder> folders_;
+};
+
 // A save split in two, so that waiting for the disk can happen on another
 // thread: every byte is in the temporary file, which is neither flushed nor in
 // place yet. Dropping it unfinished removes the temporary file.
 class PendingSave {
  public:
-  PendingSave(int fd, std::string temporaryPath, std::string target);
+  // Takes over both descriptors; an empty temporaryName is an unnamed file.
+  PendingSave(int fd, int folder, std::string temporaryName, std::string targetName);
   PendingSave(PendingSave&& other) noexcept;
   PendingSave& operator=(PendingSave&& other) noexcept;
   PendingSave(const PendingSave&) = delete;
   PendingSave& operator=(const PendingSave&) = delete;
   ~PendingSave();
 
-  // Flushes the file to disk and renames it over the target; once only.
-  SaveOutcome Finish();
+  // Flushes the file to disk, puts it in place of the target and flushes the
+  // folder (through flushes, shared with other threads, when given); once only.
+  SaveOutcome Finish(FolderFlushes* flushes = nullptr);
 
  private:
+  bool PutInPlace();
   void Discard();
 
   int fd_;
-  std::string temporaryPath_;
-  std::string target_;
-  bool settled_ = false;  // renamed into place or removed: nothing left to clean up
+  int folder_;
+  std::string temporaryName_;
+  std::string targetName_;
+  bool settled_ = false;  // in place or removed: nothing left to clean up
 };
 
 // The first half of SaveFileAtomically: the failure, or the written file.
@@ -63,5 +98,9 @@ struct StartedSave {
 };
 StartedSave StartSave(const std::string& path, const SaveChunks& chunks);
 StartedSave StartSave(const std::string& path, const SaveChunks& chunks, const ChunkWriter& writer);
+
+// Off, every temporary is a named one, as on file systems without unnamed
+// files; tests use it to reach that path.
+void AllowUnnamedTemporaries(bool allowed);
 
 }  // namespace vantorel

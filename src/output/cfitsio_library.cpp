@@ -25,7 +25,8 @@ LoadedLibrary Load() {
   void* library = ::dlopen(VANTOREL_CFITSIO_SONAME, RTLD_NOW | RTLD_LOCAL);
   if (library == nullptr) {
     const char* reason = ::dlerror();
-    loaded.Error = reason ? reason : "cannot load " VANTOREL_CFITSIO_SONAME;
+    loaded.Error = "cannot load the CFITSIO library " VANTOREL_CFITSIO_SONAME ": ";
+    loaded.Error += reason ? reason : "the loader gave no reason";
     return loaded;
   }
   CfitsioApi& api = loaded.Api;

@@ -150,7 +150,7 @@ TEST_F(SaveAsTest, TheFileOfTheFrameOnScreenIsNeverSavedOver) {
   std::filesystem::create_hard_link(dir.Path() / "frame.fit", dir.Path() / "hard.fit");
   std::filesystem::create_directory(dir.Path() / "other");
   const std::pair<const char*, bool> targets[] = {
-      {"frame.fit", true}, {"./frame.fit", true}, {"link.bmp", true}, {"hard.fit", false}, {"other/frame.fit", false}};
+      {"frame.fit", true}, {"./frame.fit", true}, {"link.bmp", true}, {"hard.fit", true}, {"other/frame.fit", false}};
   for (const auto& [name, refused] : targets) {
     SCOPED_TRACE(name);
     dialogs.Errors.clear();
@@ -165,7 +165,7 @@ TEST_F(SaveAsTest, TheFileOfTheFrameOnScreenIsNeverSavedOver) {
     EXPECT_EQ(ReadBytes(dir / "frame.fit"), frame);
   }
   EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "link.bmp"));
-  for (const char* saved : {"hard.fit", "other/frame.fit"}) EXPECT_EQ(ReadBytes(dir / saved).size(), 585'280u) << saved;
+  EXPECT_EQ(ReadBytes(dir / "other/frame.fit").size(), 585'280u);
 }
 
 TEST_F(SaveAsTest, PrintingToAPdfFileMakesOnePageHoldingThePictureWithoutLoss) {

@@ -208,6 +208,9 @@ TEST(BuildLabelCards, FileNameCard) {
   for (const auto& [name, value] : {std::pair<const char*, const char*>{"MiXeD_1.Img", "MIXED_1.IMG"},
                                     {"abcdefghijklmnopqrstuvwxyz.img", "ABCDEFGHIJKLMNOPQRST"},
                                     {"", ""},
+                                    // A FITS string doubles its apostrophes; twenty of them still fit the card.
+                                    {"o'brien.012", "O''BRIEN.012"},
+                                    {"''''''''''''''''''''''''.012", "''''''''''''''''''''''''''''''''''''''''"},
                                     {"\xC3\xA4rger_\xC3\xBC"
                                      "ber.img",
                                      "?RGER_?BER.IMG"},
