@@ -15,6 +15,7 @@
 #include "app/dialogs.h"
 #include "app/icon_resources.h"
 #include "app/main_unit.h"
+#include "header/ascii_text.h"
 #include "output/descriptors.h"
 
 namespace {
@@ -69,7 +70,8 @@ int main(int argc, char** argv) {
   // Qt has taken its own options (-platform, -style ...) out of argv by now.
   const vantorel::LaunchArguments launch = vantorel::ParseLaunchArguments(ArgumentsOf(argc, argv));
   if (launch.Mode == vantorel::LaunchMode::Error) {
-    std::fprintf(stderr, "vantorel: %s\n\n%s", launch.Error.c_str(), vantorel::LaunchUsage().data());
+    std::fprintf(stderr, "vantorel: %s\n\n%s", vantorel::EscapedForTerminal(launch.Error).c_str(),
+                 vantorel::LaunchUsage().data());
     return 2;
   }
 

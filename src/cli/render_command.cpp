@@ -163,8 +163,8 @@ std::optional<PendingSave> StartRenderToFileGuarded(FrameDocument& document, con
 }
 
 // Flushes the file, puts it in place of the output and flushes its folder.
-bool FinishFile(PendingSave& pending, const std::string& output, FolderFlushes* flushes, std::ostream& err) {
-  const SaveOutcome outcome = pending.Finish(flushes);
+bool FinishFile(PendingSave& pending, const std::string& output, std::ostream& err) {
+  const SaveOutcome outcome = pending.Finish();
   if (!outcome.Saved) err << CannotWrite(output, outcome.Error);
   return outcome.Saved;
 }
@@ -180,7 +180,7 @@ int RenderToFile(const RenderArguments& arguments, std::ostream& err) {
   FrameDocument document;
   std::optional<PendingSave> pending =
       StartRenderToFileGuarded(document, arguments, frame, arguments.Output, plan, err);
-  return pending && FinishFile(*pending, arguments.Output, nullptr, err) ? ExitSuccess : ExitFailure;
+  return pending && FinishFile(*pending, arguments.Output, err) ? ExitSuccess : ExitFailure;
 }
 
 // Each worker of folder mode renders into the same buffers frame after frame,
@@ -195,7 +195,8 @@ FrameDocument& WorkerDocument() {
 struct FrameOutcome {
   bool Written = false;
   std::string Messages;
-  std::optional<PendingSave> Pending;  // written, waiting to be flushed and put in place
+  std::optional<PendingSave> Pending;          // written, waiting to be flushed and put in place
+  std::optional<FolderFlushes::Ticket> Flush;  // in place, waiting for its folder's flush
 };
 
 // Where folder mode writes a frame: DIR/NAME.EXT.
@@ -249,8 +250,9 @@ Capacity CapacityFor(const RenderArguments& arguments, std::ostream& err) {
   const std::size_t requested = arguments.Jobs > 0 ? std::size_t(arguments.Jobs) : cores;
   const auto jobs = unsigned(std::min({requested, std::size_t(MaxJobsPerCore) * cores, byDescriptors}));
   if (jobs < requested)
-    err << kProgram << ": rendering " << jobs << " frames at once, not " << requested << " (" << cores
-        << (cores == 1 ? " core, " : " cores, ") << descriptors << " more files may be opened)\n";
+    err << kProgram << ": rendering " << jobs << (jobs == 1 ? " frame" : " frames") << " at a time rather than "
+        << requested << " (" << cores << (cores == 1 ? " core; " : " cores; ") << descriptors
+        << " more files may be opened)\n";
   const std::size_t window = std::min<std::size_t>(2 * (jobs + FinishingThreads),
                                                    std::max<std::size_t>(jobs, (usable - jobs) / DescriptorsPerFrame));
   return {jobs, window};
@@ -280,22 +282,22 @@ int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
           [&](std::size_t i) {
             const FolderOutput& output = outputs[i];
             if (output.TakenEarlier)
-              return FrameOutcome{false, CannotWrite(output.Path, "an earlier frame of the same name went there"),
-                                  std::nullopt};
-            if (!plan.Refusals[i].empty()) return FrameOutcome{false, plan.Refusals[i], std::nullopt};
+              return FrameOutcome{
+                  false, CannotWrite(output.Path, "an earlier frame of the same name went there"), {}, {}};
+            if (!plan.Refusals[i].empty()) return FrameOutcome{false, plan.Refusals[i], {}, {}};
             std::ostringstream messages;
             std::optional<PendingSave> pending =
                 StartRenderToFileGuarded(WorkerDocument(), arguments, frames[i], output.Path, plan, messages);
             const bool written = pending.has_value();
-            return FrameOutcome{written, messages.str(), std::move(pending)};
+            return FrameOutcome{written, messages.str(), std::move(pending), {}};
           },
       .Finish =
           [&](std::size_t i, FrameOutcome& outcome) {
             if (!outcome.Pending) return;
             try {
-              std::ostringstream messages;
-              outcome.Written = FinishFile(*outcome.Pending, outputs[i].Path, &flushes, messages);
-              outcome.Messages += messages.str();
+              const SaveOutcome saved = outcome.Pending->Finish(flushes, outcome.Flush);
+              outcome.Written = saved.Saved;
+              if (!saved.Saved) outcome.Messages += CannotWrite(outputs[i].Path, saved.Error);
             } catch (const std::exception& error) {
               // Said as for a frame whose render threw.
               outcome.Written = false;
@@ -305,6 +307,11 @@ int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
           },
       .Deliver =
           [&](std::size_t i, FrameOutcome&& outcome) {
+            // Reported only once durable: one flush of the folder covers every file renamed before it.
+            if (outcome.Flush && !flushes.Flush(*outcome.Flush)) {
+              outcome.Written = false;
+              outcome.Messages += CannotWrite(outputs[i].Path, "written, but its folder could not be flushed");
+            }
             const std::string name(FileNamePart(frames[i]));
             err << '[' << (i + 1) << '/' << frames.size() << "] " << Shown(name.empty() ? frames[i] : name) << '\n'
                 << outcome.Messages << std::flush;

@@ -304,13 +304,25 @@ StartedSave StartSaveWith(const std::string& path, const std::function<bool(int 
 
 }  // namespace
 
-bool FolderFlushes::FlushAfterRename(int folder) {
+FolderFlushes::~FolderFlushes() {
+  for (auto& [key, folder] : folders_) ::close(folder.Descriptor);
+}
+
+std::optional<FolderFlushes::Ticket> FolderFlushes::Renamed(int folder) {
   struct stat info {};
-  if (::fstat(folder, &info) != 0) return false;
+  if (::fstat(folder, &info) != 0) return std::nullopt;
+  const std::pair key{info.st_dev, info.st_ino};
+  const std::lock_guard lock(mutex_);
+  Folder& state = folders_[key];
+  if (state.Descriptor < 0) state.Descriptor = ::fcntl(folder, F_DUPFD_CLOEXEC, 0);
+  if (state.Descriptor < 0) return std::nullopt;
+  return Ticket{key, ++state.Renamed};
+}
+
+bool FolderFlushes::Flush(const Ticket& ticket) {
   std::unique_lock lock(mutex_);
-  Folder& state = folders_[{info.st_dev, info.st_ino}];
-  const std::uint64_t ticket = ++state.Renamed;
-  while (state.Flushed < ticket) {
+  Folder& state = folders_.at(ticket.Folder);
+  while (state.Flushed < ticket.Rename) {
     if (state.Flushing) {
       changed_.wait(lock);
       continue;
@@ -318,7 +330,7 @@ bool FolderFlushes::FlushAfterRename(int folder) {
     state.Flushing = true;
     const std::uint64_t covers = state.Renamed;
     lock.unlock();
-    const bool flushed = ::fsync(folder) == 0;
+    const bool flushed = ::fsync(state.Descriptor) == 0;
     lock.lock();
     state.Flushing = false;
     changed_.notify_all();
@@ -383,17 +395,34 @@ bool PendingSave::PutInPlace() {
          ::renameat(folder_, temporaryName_.c_str(), folder_, targetName_.c_str()) == 0;
 }
 
-SaveOutcome PendingSave::Finish(FolderFlushes* flushes) {
-  if (settled_) return Failed("the file was already finished");
-  if (::fsync(fd_) != 0 || !PutInPlace()) {
-    SaveOutcome failed = Failed(ErrnoText());
-    Discard();
-    return failed;
+bool PendingSave::FlushedAndInPlace() {
+  if (::fsync(fd_) == 0 && PutInPlace()) {
+    settled_ = true;
+    return true;
   }
-  settled_ = true;
-  const bool flushed = flushes ? flushes->FlushAfterRename(folder_) : ::fsync(folder_) == 0;
-  SaveOutcome outcome =
-      flushed ? SaveOutcome{true, {}} : Failed("written, but its folder could not be flushed: " + ErrnoText());
+  return false;
+}
+
+SaveOutcome PendingSave::Finish() {
+  if (settled_) return Failed("the file was already finished");
+  SaveOutcome outcome{true, {}};
+  if (!FlushedAndInPlace())
+    outcome = Failed(ErrnoText());
+  else if (::fsync(folder_) != 0)
+    outcome = Failed("written, but its folder could not be flushed: " + ErrnoText());
+  Discard();
+  return outcome;
+}
+
+SaveOutcome PendingSave::Finish(FolderFlushes& flushes, std::optional<FolderFlushes::Ticket>& ticket) {
+  if (settled_) return Failed("the file was already finished");
+  SaveOutcome outcome{true, {}};
+  if (!FlushedAndInPlace()) {
+    outcome = Failed(ErrnoText());
+  } else {
+    ticket = flushes.Renamed(folder_);
+    if (!ticket) outcome = Failed("written, but its folder could not be flushed: " + ErrnoText());
+  }
   Discard();
   return outcome;
 }

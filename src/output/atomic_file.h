@@ -48,13 +48,26 @@ SaveOutcome SaveFileAtomically(const std::string& path, const SaveChunks& chunks
 // rename that came before it.
 class FolderFlushes {
  public:
-  // Returns once the folder (an open descriptor) has been flushed after a
-  // rename that has just been made in it; false when the flush failed.
-  bool FlushAfterRename(int folder);
+  struct Ticket {
+    std::pair<dev_t, ino_t> Folder;
+    std::uint64_t Rename = 0;
+  };
+
+  FolderFlushes() = default;
+  FolderFlushes(const FolderFlushes&) = delete;
+  FolderFlushes& operator=(const FolderFlushes&) = delete;
+  ~FolderFlushes();
+
+  // Notes a rename just made in the folder (an open descriptor); nothing when
+  // the folder cannot be kept open for its flush.
+  std::optional<Ticket> Renamed(int folder);
+  // Returns once the ticket's rename is durable; false when a flush failed.
+  bool Flush(const Ticket& ticket);
 
  private:
   struct Folder {
-    std::uint64_t Renamed = 0;  // renames announced
+    int Descriptor = -1;        // kept open until the flushes end
+    std::uint64_t Renamed = 0;  // renames noted
     std::uint64_t Flushed = 0;  // renames a finished flush covers
     bool Flushing = false;
   };
@@ -77,10 +90,14 @@ class PendingSave {
   ~PendingSave();
 
   // Flushes the file to disk, puts it in place of the target and flushes the
-  // folder (through flushes, shared with other threads, when given); once only.
-  SaveOutcome Finish(FolderFlushes* flushes = nullptr);
+  // folder; once only.
+  SaveOutcome Finish();
+  // The same, but the folder's flush is left to flushes.Flush(ticket), so
+  // that one flush serves many files.
+  SaveOutcome Finish(FolderFlushes& flushes, std::optional<FolderFlushes::Ticket>& ticket);
 
  private:
+  bool FlushedAndInPlace();
   bool PutInPlace();
   void Discard();
 

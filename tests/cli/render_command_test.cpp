@@ -411,5 +411,72 @@ TEST(RenderExe, ExitStatusByOutcome) {
   EXPECT_FALSE(fs::exists(dir / "m.bmp"));
 }
 
+// The built program under hostile conditions. Each script runs in a folder
+// holding f.012 and, as names of it, frames/ (24) and many/ (150); $R is the
+// program, and its messages go to the file err.
+TEST(RenderExe, HostileConditions) {
+  TempDir dir;
+  WriteFrame(dir, "f.012");
+  fs::create_directory(dir / "frames");
+  fs::create_directory(dir / "many");
+  for (int i = 0; i < 150; ++i) {
+    const std::string name = std::to_string(1000 + i) + ".012";
+    fs::create_hard_link(dir / "f.012", dir / "many/" + name);
+    if (i < 24) fs::create_hard_link(dir / "f.012", dir / "frames/" + name);
+  }
+  const std::string startThenWait = "mkdir out; $R --out-dir out -j 2 many/* 2>err & p=$!; "
+                                    "for i in $(seq 1000); do grep -q '^\\[1/' err && break; sleep 0.01; done; ";
+  const std::string noTemporary = "ls -A out | grep -q vantorel && exit 91; ";
+  const struct {
+    const char* What;
+    std::string Script;
+    int Status;
+    std::string Said;
+  } table[] = {
+      {"standard error closed",
+       "mkdir ref out; $R --out-dir ref --format png -j 4 frames/* 2>err; "
+       "$R --out-dir out --format png -j 4 frames/* 2>&-; s=$?; diff -r ref out >/dev/null || exit 91; exit $s",
+       0, "[24/24] 1023.012"},
+      {"a frame in a folder deeper than PATH_MAX",
+       "top=$PWD; d=$(printf '%0250d' 0); for i in $(seq 18); do mkdir $d && cd $d || exit 92; done; "
+       "cp $top/f.012 G.bmp; $R G.bmp -o G.bmp 2>$top/err; s=$?; cmp -s G.bmp $top/f.012 || exit 91; exit $s",
+       1, "cannot write G.bmp: it is the frame G.bmp of this run"},
+      {"killed", startThenWait + "kill -KILL $p; wait $p; " + noTemporary + "exit 0", 0, "[1/150]"},
+      {"terminated",
+       startThenWait + "kill -TERM $p; wait $p; s=$?; " + noTemporary +
+           "for f in out/*; do [ $(stat -c %s $f) = 1747254 ] || exit 92; done; exit $s",
+       130, "vantorel-render: interrupted after "},
+      {"-j 1000 with 24 files to open",
+       "mkdir out; (ulimit -n 24; $R --out-dir out --format fits -j 1000 many/* 2>err); s=$?; "
+       "[ $(ls out | wc -l) = 150 ] || exit 91; exit $s",
+       0, "vantorel-render: rendering 1 frame at a time rather than 1000 ("},
+      {"control bytes in names",
+       "mkdir out; n=$(printf 'a\\033[2Jb\\a.012'); cp f.012 \"$n\"; $R --out-dir out \"$n\" \"$(printf 'x\\r')\" 2>err; "
+       "s=$?; grep -q \"$(printf '\\033')\" err && exit 91; exit $s",
+       1, "cannot read x\\x0D: "},
+      {"CFITSIO that cannot be loaded",
+       "mkdir lib; echo broken >lib/" VANTOREL_CFITSIO_SONAME "; "
+       "LD_LIBRARY_PATH=lib $R --standard-fits f.012 -o f.fits 2>err",
+       1, "cannot write f.fits: cannot load the CFITSIO library " VANTOREL_CFITSIO_SONAME ": lib/"},
+      {"a full device", "$R --version >/dev/full 2>err || $R --help >/dev/full 2>>err", 1,
+       "vantorel-render: the output could not be written\n"},
+  };
+  for (const auto& row : table) {
+    SCOPED_TRACE(row.What);
+    const fs::path folder = dir.Path() / std::to_string(&row - table);
+    fs::create_directory(folder);
+    fs::create_symlink(dir / "f.012", folder / "f.012");
+    fs::create_directory_symlink(dir / "frames", folder / "frames");
+    fs::create_directory_symlink(dir / "many", folder / "many");
+    testing::WriteBytes(folder / "run.sh", std::vector<std::uint8_t>(row.Script.begin(), row.Script.end()));
+    const std::string command = "cd '" + folder.string() + "' && R='" VANTOREL_RENDER_EXE "' bash run.sh";
+    const int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == row.Status) << WEXITSTATUS(status);
+    const std::vector<std::uint8_t> said = ReadBytes(folder / "err");
+    EXPECT_NE(std::string(said.begin(), said.end()).find(row.Said), std::string::npos)
+        << std::string(said.begin(), said.end());
+  }
+}
+
 }  // namespace
 }  // namespace vantorel::cli
