@@ -266,7 +266,8 @@ options (all off by default):
                    (not with any option or step)
   -o, --output OUT write one frame; .bmp, .png, .fit or .fits decides the format
   --out-dir DIR    write DIR/<frame name>.<format> for every frame (default format bmp)
-  -j, --jobs N     with --out-dir, render N frames at once (default: one per core)
+  -j, --jobs N     with --out-dir, render N frames at once (default: one per core;
+                   at most four per core, fewer when few more files may be opened)
   --standard-fits  write standard FITS (CFITSIO): the picture with keywords from
                    the header, the processing as HISTORY, the header record in an
                    ENGHDR extension, checksums; only with a .fit/.fits output or
@@ -280,7 +281,8 @@ options (all off by default):
   --cards FRAME    print the 36 FITS header cards
 
 exit status: 0 all written, 1 a frame could not be read or an output not written,
-2 a usage error
+2 a usage error, 130 stopped by SIGINT or SIGTERM (frames begun were written whole,
+no further frame was begun)
 )";
 }
 
