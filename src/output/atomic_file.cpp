@@ -163,7 +163,7 @@ std::optional<std::string> ResolveTarget(const std::string& path, Target& target
   if (target.Folder.Get() < 0) return ErrnoText();
   target.Name = FileNamePart(path);
   for (int hops = 0;; ++hops) {
-    if (target.Name.empty() || target.Name == "." || target.Name == "..") return "it is a directory";
+    if (target.Name.empty()) return "it is a directory";  // "x/"; "." and ".." are found to be folders below
     struct stat found {};
     if (::fstatat(target.Folder.Get(), target.Name.c_str(), &found, AT_SYMLINK_NOFOLLOW) != 0) {
       if (errno != ENOENT) return ErrnoText();

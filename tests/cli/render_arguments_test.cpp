@@ -17,6 +17,7 @@ TEST(ParseRenderArguments, AcceptsAndRefusesByRule) {
       {{"--brightness=-40", "--contrast", "-2", "f", "--output=a.bmp"}, ""},
       {{"--", "-f", "-o", "x.bmp"}, "no output given"},
       {{"--out-dir", "d", "--format", "fits", "f", "g"}, ""},
+      {{"--out-dir", "d", "--format", "bmp", "f"}, ""},
       {{"--format", "png", "f", "-o", "a.png"}, "--format goes with --out-dir"},
       {{"--format", "tiff", "--out-dir", "d", "f"}, "unknown format 'tiff'"},
       {{"--info", "--stretch", "--brightness", "20", "f"}, ""},

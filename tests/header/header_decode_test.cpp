@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "header/ascii_text.h"
 #include "header/header_decode.h"
 #include "support/ebcdic_text.h"
 
@@ -221,6 +222,19 @@ TEST(BuildLabelCards, FileNameCard) {
     EXPECT_EQ(Decode(Mariner10Frame(), name).LabelCards[13],
               std::string("FILE_NAME                       = '") + value + "'")
         << name;
+}
+
+// Names on a terminal: text in any script stays; controls (C0, DEL, C1 as
+// UTF-8) and bytes that are not UTF-8 cannot reach it raw.
+TEST(EscapedForTerminal, KeepsTextAndEscapesControls) {
+  for (const auto& [name, shown] : {std::pair<const char*, const char*>{"Mercury_0001.img", "Mercury_0001.img"},
+                                    {"\xC3\xA4rger \xE7\x81\xAB", "\xC3\xA4rger \xE7\x81\xAB"},
+                                    {"a\x1B[2J\a\r\x7F", "a\\x1B[2J\\x07\\x0D\\x7F"},
+                                    {"\xC2\x9B"
+                                     "1m\xC2\xA0",
+                                     "\\xC2\\x9B1m\xC2\xA0"},
+                                    {"\xFF\xC3", "\\xFF\\xC3"}})
+    EXPECT_EQ(EscapedForTerminal(name), shown) << shown;
 }
 
 }  // namespace
