@@ -116,8 +116,4 @@ struct StartedSave {
 StartedSave StartSave(const std::string& path, const SaveChunks& chunks);
 StartedSave StartSave(const std::string& path, const SaveChunks& chunks, const ChunkWriter& writer);
 
-// Off, every temporary is a named one, as on file systems without unnamed
-// files; tests use it to reach that path.
-void AllowUnnamedTemporaries(bool allowed);
-
 }  // namespace vantorel

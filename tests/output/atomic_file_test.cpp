@@ -1,4 +1,5 @@
 #include "output/atomic_file.h"
+#include "output/temporary_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
