@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <iterator>
+#include <optional>
 #include <utility>
 
 #include "frames/file_name.h"
@@ -15,18 +16,11 @@ namespace {
 constexpr std::string_view Mariner9HeaderMark = "MARINER 9";
 
 constexpr char GmtSeparator = '/';
-constexpr std::string_view FilterNames[] = {
-    "Wide-angle image relay mirror",
-    "Blue bandpass",
-    "UV polarizing",
-    "Minus UV high pass",
-    "Clear",
-    "UV bandpass",
-    "Defocusing lens",
-    "Yellow bandpass)",
-};
-constexpr std::size_t FilterCount = std::size(FilterNames);
 constexpr std::string_view UnknownFilterDigit = " ";
+constexpr std::string_view Mariner10DataSetPrefix = "MVM";
+constexpr std::string_view ExposureUnit = " MSEC";
+constexpr double MillisecondsPerSecond = 1000.0;
+constexpr int TwoDigitYearBase = 1900;  // the missions flew 1971-75
 
 // Bytes beyond the buffer read as zero, as they would in a short frame.
 std::uint8_t HeaderByte(std::span<const std::uint8_t> frame, std::size_t offset) {
@@ -69,42 +63,90 @@ HeaderFields DecodeFields(std::span<const std::uint8_t> frame) {
   return fields;
 }
 
-std::string CameraLabel(std::uint8_t code) {
-  if (code == CameraACode) return "Camera = A";
-  if (code == CameraBCode) return "Camera = B";
-  return "Camera = Unknown";
+std::optional<char> Camera(std::uint8_t code) {
+  if (code == CameraACode) return 'A';
+  if (code == CameraBCode) return 'B';
+  return std::nullopt;
 }
 
-// The filter's InfoBox text and its digit for the FILTER_NUMBER card.
-std::pair<std::string, std::string> FilterLabelAndDigit(std::uint8_t code) {
-  if (code < FirstFilterCode || code >= FirstFilterCode + FilterCount)
-    return {"Filter = Unknown", std::string(UnknownFilterDigit)};
-  return {"Filter = " + std::string(FilterNames[code - FirstFilterCode]), std::string(1, EbcdicChar(code))};
+// The filter wheel position 1..8 the byte holds as an EBCDIC digit.
+std::optional<int> FilterPosition(std::uint8_t code) {
+  if (code < FirstFilterCode || code >= FirstFilterCode + FilterPositions) return std::nullopt;
+  return code - FirstFilterCode + 1;
 }
 
-void FillMariner10InfoBox(std::span<const std::uint8_t> frame, HeaderState& state) {
+std::optional<double> ExposureSeconds(const HeaderFields& fields) {
+  const std::optional<std::string> text = Trimmed(fields.Exposure);
+  const std::optional<int> milliseconds = text ? WholeNumber(*text) : std::nullopt;
+  if (!milliseconds) return std::nullopt;
+  return *milliseconds / MillisecondsPerSecond;
+}
+
+ObservationTime Mariner10Time(const HeaderFields& fields) {
+  ObservationTime observed{Trimmed(fields.Year), Trimmed(fields.Day), Trimmed(fields.Gmt), std::nullopt};
+  const auto year = observed.Year && observed.Year->size() == 2 ? WholeNumber(*observed.Year) : std::nullopt;
+  const auto day =
+      observed.DayOfYear && observed.DayOfYear->size() == 3 ? WholeNumber(*observed.DayOfYear) : std::nullopt;
+  if (year && day) observed.Utc = UtcTimestamp(TwoDigitYearBase + *year, *day, observed.Gmt.value_or(""));
+  return observed;
+}
+
+void ReadMariner10Record(std::span<const std::uint8_t> frame, const HeaderFields& fields, HeaderRecord& record) {
+  if (!HasMariner10Mark(frame)) return;
+  record.Spacecraft = DataSet::Mariner10;
+  record.ExposureSeconds = ExposureSeconds(fields);
+  record.HeaderDataSetCode = Trimmed(std::string(Mariner10DataSetPrefix) + fields.DataSetSuffix);
+  record.FdsCount = Trimmed(fields.FdsCount);
+  record.Camera = Camera(HeaderByte(frame, CameraOffset));
+  record.FilterNumber = FilterPosition(HeaderByte(frame, FilterOffset));
+  if (record.FilterNumber) record.FilterName = std::string(Mariner10FilterName(*record.FilterNumber));
+  record.Observed = Mariner10Time(fields);
+}
+
+HeaderRecord ReadRecord(std::span<const std::uint8_t> frame, const HeaderState& state) {
+  HeaderRecord record;
+  record.Kind = state.HeaderKind;
+  record.NssdcDataSetId = NssdcDataSetId(state.HeaderKind);
+  if (state.HeaderKind == DataSet::Mariner9) {
+    record.Spacecraft = DataSet::Mariner9;
+    ReadMariner9Lines(state.InfoBox2, record);
+    return record;
+  }
+  ReadMariner10Record(frame, state.Fields, record);
+  return record;
+}
+
+// The Info box values: a marked Mariner 10 header's fields as decoded, and
+// "Unknown" for everything without the mark. Filled for a Mariner 9 frame too,
+// from the same bytes.
+void FillInfoBox(std::span<const std::uint8_t> frame, HeaderState& state) {
   const HeaderFields& fields = state.Fields;
-  auto [filterLabel, filterDigit] = FilterLabelAndDigit(HeaderByte(frame, FilterOffset));
-  state.InfoBox = {
-      "Spacecraft = Mariner 10",
-      "Data set = MVM" + fields.DataSetSuffix,
-      "FDS count = " + fields.FdsCount,
-      "Year = " + fields.Year,
-      "Day = " + fields.Day,
-      "GMT = " + fields.Gmt,
-      CameraLabel(HeaderByte(frame, CameraOffset)),
-      std::move(filterLabel),
-      "Exposure = " + fields.Exposure + " MSEC",
-  };
-  state.Fields.FilterDigit = std::move(filterDigit);
-}
-
-void FillUnknownInfoBox(HeaderState& state) {
-  state.InfoBox = {
-      "Spacecraft = Unknown", "Data set = Unknown", "FDS count = Unknown", "Year = Unknown",     "Day = Unknown",
-      "GMT = Unknown",        "Camera = Unknown",   "Filter = Unknown",    "Exposure = Unknown",
-  };
-  state.Fields.FilterDigit.clear();
+  auto& values = state.InfoBoxValues;
+  const bool marked = HasMariner10Mark(frame);
+  const std::optional<char> camera = Camera(HeaderByte(frame, CameraOffset));
+  const std::optional<int> filter = FilterPosition(HeaderByte(frame, FilterOffset));
+  values.fill(std::string(UnknownValue));
+  if (marked) {
+    const auto set = [&values](InfoBoxField field, std::string value) {
+      values[std::size_t(field)] = std::move(value);
+    };
+    set(InfoBoxField::Spacecraft, std::string(SpacecraftName(DataSet::Mariner10)));
+    set(InfoBoxField::DataSet, std::string(Mariner10DataSetPrefix) + fields.DataSetSuffix);
+    set(InfoBoxField::FdsCount, fields.FdsCount);
+    set(InfoBoxField::Year, fields.Year);
+    set(InfoBoxField::Day, fields.Day);
+    set(InfoBoxField::Gmt, fields.Gmt);
+    if (camera) set(InfoBoxField::Camera, std::string(1, *camera));
+    if (filter) set(InfoBoxField::Filter, std::string(Mariner10FilterName(*filter)));
+    set(InfoBoxField::Exposure, fields.Exposure + std::string(ExposureUnit));
+  }
+  for (std::size_t i = 0; i < values.size(); ++i)
+    state.InfoBox[i] = std::string(InfoBoxFieldNames[i].Caption) + " = " + values[i];
+  // The card's digit: the byte itself for a known filter, a space for another, nothing without the mark.
+  if (!marked)
+    state.Fields.FilterDigit.clear();
+  else
+    state.Fields.FilterDigit = filter ? std::to_string(*filter) : std::string(UnknownFilterDigit);
 }
 
 }  // namespace
@@ -120,11 +162,8 @@ void DecodeHeader(std::span<const std::uint8_t> workFrame, std::string_view curr
 
   // Decoded for every frame: the Mariner 10 cards use them even without the mark.
   state.Fields = DecodeFields(workFrame);
-
-  if (HasMariner10Mark(workFrame))
-    FillMariner10InfoBox(workFrame, state);
-  else
-    FillUnknownInfoBox(state);
+  state.Record = ReadRecord(workFrame, state);
+  FillInfoBox(workFrame, state);
 
   BuildLabelCards(currentFileName, state);
 }

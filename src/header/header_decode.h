@@ -9,10 +9,12 @@
 
 #include "frames/frame_layout.h"
 #include "header/header_layout.h"
+#include "header/header_record.h"
 
 namespace vantorel {
 
-// The Mariner 10 fields, each decoded one character per header byte.
+// The Mariner 10 fields, each decoded one character per header byte: the
+// texts the Info box and the label cards show as they are.
 struct HeaderFields {
   std::string DataSetSuffix;  // 2
   std::string FdsCount;       // 7
@@ -23,10 +25,29 @@ struct HeaderFields {
   std::string FilterDigit;    // "1".."8", " ", or empty without the Mariner 10 mark
 };
 
-// Which data set's header a frame has; the values are those the Info box code knows.
-enum class DataSet : int { Mariner10 = 1, Mariner9 = 2 };
-
+// The nine entries of the Mariner 10 Info box, in label order: each label
+// reads "Caption = value".
+enum class InfoBoxField { Spacecraft, DataSet, FdsCount, Year, Day, Gmt, Camera, Filter, Exposure };
 inline constexpr int InfoBoxLabelCount = 9;
+
+struct InfoBoxFieldName {
+  std::string_view Caption;   // "FDS count"
+  std::string_view JsonName;  // "fdsCount"
+};
+inline constexpr std::array<InfoBoxFieldName, InfoBoxLabelCount> InfoBoxFieldNames = {{
+    {"Spacecraft", "spacecraft"},
+    {"Data set", "dataSet"},
+    {"FDS count", "fdsCount"},
+    {"Year", "year"},
+    {"Day", "day"},
+    {"GMT", "gmt"},
+    {"Camera", "camera"},
+    {"Filter", "filter"},
+    {"Exposure", "exposure"},
+}};
+
+// The text "Unknown" the Info box shows for what the header does not say.
+inline constexpr std::string_view UnknownValue = "Unknown";
 inline constexpr int InfoBox2LabelCount = Mariner9LineCount;
 
 using LabelCardSet = std::array<std::string, LabelCardCount>;
@@ -37,7 +58,12 @@ struct HeaderState {
   DataSet HeaderKind = DataSet::Mariner10;
   std::string HeaderText;  // 432 characters from offsets 72..503
   HeaderFields Fields;
+  HeaderRecord Record;
+  std::array<std::string, InfoBoxLabelCount> InfoBoxValues;  // "A" of "Camera = A"
   std::array<std::string, InfoBoxLabelCount> InfoBox;
+
+  const std::string& InfoBoxValue(InfoBoxField field) const { return InfoBoxValues[std::size_t(field)]; }
+  const std::string& InfoBoxLabel(InfoBoxField field) const { return InfoBox[std::size_t(field)]; }
   std::array<std::string, InfoBox2LabelCount> InfoBox2;
   LabelCardSet LabelCards;  // 36 cards; 28..36 always empty
 };

@@ -34,13 +34,6 @@ constexpr int ExposureCard = 20;
 constexpr int FirstNullCard = 21;
 constexpr int EndCard = 27;
 
-// InfoBox labels (0-based) that feed the Mariner 10 cards.
-constexpr int YearLabel = 3;
-constexpr int DayLabel = 4;
-constexpr int GmtLabel = 5;
-constexpr int CameraLabel = 6;
-constexpr int FilterLabel = 7;
-
 // InfoBox2 lines (0-based) that feed the Mariner 9 cards.
 constexpr int CameraLine = 0;
 constexpr int CreationDateLine = 1;
@@ -128,16 +121,16 @@ void WriteMariner9Cards(const HeaderState& state, LabelCardSet& cards) {
 }
 
 void WriteMariner10Cards(const HeaderState& state, LabelCardSet& cards) {
-  const auto& labels = state.InfoBox;
+  const auto label = [&state](InfoBoxField field) { return UpperAscii(state.InfoBoxLabel(field)); };
   const HeaderFields& fields = state.Fields;
   Card(cards, PictureNumberCard) = DescriptiveCard("PICTURE_NUMBER", "FDS=" + fields.FdsCount);
-  Card(cards, CameraCard) = DescriptiveCard("CAMERA", UpperAscii(labels[CameraLabel]));
+  Card(cards, CameraCard) = DescriptiveCard("CAMERA", label(InfoBoxField::Camera));
   Card(cards, CreationDateCard) =
-      DescriptiveCard("IMAGE_CREATION_DATE", UpperAscii(labels[YearLabel]) + ' ' + UpperAscii(labels[DayLabel]) + ' ' +
-                                                 UpperAscii(labels[GmtLabel]));
+      DescriptiveCard("IMAGE_CREATION_DATE",
+                      label(InfoBoxField::Year) + ' ' + label(InfoBoxField::Day) + ' ' + label(InfoBoxField::Gmt));
   Card(cards, DasTimeCard) = DescriptiveCard("DAS_TIME", "NULL");
   Card(cards, FilterNumberCard) =
-      DescriptiveCard("FILTER_NUMBER", fields.FilterDigit + ' ' + UpperAscii(labels[FilterLabel]));
+      DescriptiveCard("FILTER_NUMBER", fields.FilterDigit + ' ' + label(InfoBoxField::Filter));
   Card(cards, ExposureCard) = DescriptiveCard("EXPOSURE_DURATION", WithoutLeadingSpaces(fields.Exposure) + " MSEC");
 }
 

@@ -13,23 +13,8 @@ namespace vantorel {
 
 namespace {
 
-constexpr std::string_view Mariner10Spacecraft = "Mariner 10";
-constexpr std::string_view Unknown = "Unknown";
 constexpr std::string_view EngineeringHeaderExtension = "ENGHDR";
 constexpr long FitsBlockBytes = 2880;
-
-// The InfoBox labels, 0-based, in the order DecodeHeader fills them.
-enum InfoBoxLabel {
-  SpacecraftLabel,
-  DataSetLabel,
-  FdsCountLabel,
-  YearLabel,
-  DayLabel,
-  GmtLabel,
-  CameraLabel,
-  FilterLabel,
-  ExposureLabel
-};
 
 constexpr std::array<std::string_view, OptionCount> OptionNames = {
     "Stretch", "Despeckle", "Reconstruct", "Flip", "Rotate", "Sharpen", "Invert", "Minimize", "Colorize"};
@@ -42,110 +27,34 @@ std::string FitsText(std::string_view text) {
   return result;
 }
 
-std::string_view TrimSpaces(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-// The value of an Info box label ("Camera = A" gives "A"); nothing for
-// "Unknown" or a blank value.
-std::optional<std::string> LabelValue(const HeaderState& header, InfoBoxLabel label) {
-  const std::string& text = header.InfoBox[std::size_t(label)];
-  const std::size_t equals = text.find(" = ");
-  if (equals == std::string::npos) return std::nullopt;
-  const std::string_view value = TrimSpaces(std::string_view(text).substr(equals + 3));
-  if (value.empty() || value == Unknown) return std::nullopt;
-  return std::string(value);
-}
-
-std::optional<int> Digits(std::string_view text) {
-  if (text.empty() || !std::ranges::all_of(text, [](char c) { return c >= '0' && c <= '9'; })) return std::nullopt;
-  int value = 0;
-  for (char c : text) value = value * 10 + (c - '0');
-  return value;
-}
-
-std::string TwoDigits(int value) {
-  std::string text;
-  text += char('0' + value / 10);
-  text += char('0' + value % 10);
-  return text;
-}
-
-// The header gives a two-digit year (the mission flew 1973-75), the day of the
-// year and "hh/mm/ss"; a DATE-OBS needs all of year and day to be whole.
-std::optional<std::string> ObservationDate(std::string_view year, std::string_view day, std::string_view gmt) {
-  const auto yearDigits = year.size() == 2 ? Digits(year) : std::nullopt;
-  const auto dayOfYear = day.size() == 3 ? Digits(day) : std::nullopt;
-  if (!yearDigits || !dayOfYear) return std::nullopt;
-  const int fullYear = 1900 + *yearDigits;
-  const bool leap = fullYear % 4 == 0 && (fullYear % 100 != 0 || fullYear % 400 == 0);
-  std::array<int, 12> monthDays = {31, leap ? 29 : 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (*dayOfYear < 1 || *dayOfYear > (leap ? 366 : 365)) return std::nullopt;
-  int month = 0;
-  int dayOfMonth = *dayOfYear;
-  while (dayOfMonth > monthDays[std::size_t(month)]) dayOfMonth -= monthDays[std::size_t(month++)];
-  std::string date = std::to_string(fullYear);
-  date += '-';
-  date += TwoDigits(month + 1);
-  date += '-';
-  date += TwoDigits(dayOfMonth);
-  // The time only when it is a real one; a whole date stands without it.
-  if (gmt.size() == 8 && gmt[2] == '/' && gmt[5] == '/') {
-    const auto hour = Digits(gmt.substr(0, 2));
-    const auto minute = Digits(gmt.substr(3, 2));
-    const auto second = Digits(gmt.substr(6, 2));
-    if (hour && minute && second && *hour < 24 && *minute < 60 && *second < 60) {
-      date += 'T';
-      date += TwoDigits(*hour);
-      date += ':';
-      date += TwoDigits(*minute);
-      date += ':';
-      date += TwoDigits(*second);
-    }
-  }
-  return date;
-}
-
 void AddText(HeaderKeywords& out, std::string_view name, std::string_view value, std::string_view comment) {
   out.Keywords.push_back({std::string(name), FitsText(value), std::string(comment)});
 }
 
-void AddMariner10Keywords(const HeaderState& header, HeaderKeywords& out) {
-  AddText(out, "TELESCOP", Mariner10Spacecraft, "spacecraft");
-  if (const auto camera = LabelValue(header, CameraLabel)) {
-    std::string instrument("TV camera ");
-    instrument += *camera;
-    AddText(out, "INSTRUME", instrument, "television camera of the imaging system");
-  }
-  if (const auto filter = LabelValue(header, FilterLabel)) AddText(out, "FILTER", *filter, "filter wheel position");
-  if (const auto exposure = Digits(TrimSpaces(header.Fields.Exposure)))
-    out.Keywords.push_back({"EXPTIME", *exposure / 1000.0, "[s] exposure time"});
-  if (const auto fds = LabelValue(header, FdsCountLabel)) AddText(out, "FDSCOUNT", *fds, "picture number (FDS count)");
-  AddText(out, "DATASET", "PSPA-00108", "NSSDC data set id");
-  const auto year = LabelValue(header, YearLabel);
-  const auto day = LabelValue(header, DayLabel);
-  const auto gmt = LabelValue(header, GmtLabel);
-  if (year) AddText(out, "OBSYEAR", *year, "year of the picture, as the header gives it");
-  if (day) AddText(out, "OBSDAY", *day, "day of the year, as the header gives it");
-  if (gmt) AddText(out, "OBSGMT", *gmt, "GMT hh/mm/ss, as the header gives it");
-  if (year && day) {
-    if (const auto date = ObservationDate(*year, *day, gmt.value_or(""))) {
-      AddText(out, "DATE-OBS", *date, "picture date (UTC) from the header");
-      AddText(out, "TIMESYS", "UTC", "time scale of DATE-OBS");
-    }
+void AddMariner10Keywords(const HeaderRecord& record, HeaderKeywords& out) {
+  AddText(out, "TELESCOP", SpacecraftName(DataSet::Mariner10), "spacecraft");
+  if (record.Camera)
+    AddText(out, "INSTRUME", std::string("TV camera ") + *record.Camera, "television camera of the imaging system");
+  if (record.FilterName) AddText(out, "FILTER", *record.FilterName, "filter wheel position");
+  if (record.ExposureSeconds) out.Keywords.push_back({"EXPTIME", *record.ExposureSeconds, "[s] exposure time"});
+  if (record.FdsCount) AddText(out, "FDSCOUNT", *record.FdsCount, "picture number (FDS count)");
+  AddText(out, "DATASET", record.NssdcDataSetId, "NSSDC data set id");
+  const ObservationTime& observed = record.Observed;
+  if (observed.Year) AddText(out, "OBSYEAR", *observed.Year, "year of the picture, as the header gives it");
+  if (observed.DayOfYear) AddText(out, "OBSDAY", *observed.DayOfYear, "day of the year, as the header gives it");
+  if (observed.Gmt) AddText(out, "OBSGMT", *observed.Gmt, "GMT hh/mm/ss, as the header gives it");
+  if (observed.Utc) {
+    AddText(out, "DATE-OBS", *observed.Utc, "picture date (UTC) from the header");
+    AddText(out, "TIMESYS", "UTC", "time scale of DATE-OBS");
   }
 }
 
 void AddMariner9Keywords(const HeaderState& header, HeaderKeywords& out) {
-  AddText(out, "TELESCOP", "Mariner 9", "spacecraft");
-  AddText(out, "DATASET", "PSPG-00235", "NSSDC data set id");
+  AddText(out, "TELESCOP", SpacecraftName(DataSet::Mariner9), "spacecraft");
+  AddText(out, "DATASET", header.Record.NssdcDataSetId, "NSSDC data set id");
   // The header is free text with no fixed fields: its lines are kept as they are.
-  for (const std::string& line : header.InfoBox2) {
-    const std::string_view text = TrimSpaces(line);
-    if (!text.empty()) out.Comments.push_back(FitsText(text));
-  }
+  for (const std::string& line : header.InfoBox2)
+    if (const std::optional<std::string> text = Trimmed(line)) out.Comments.push_back(FitsText(*text));
 }
 
 // Owns the CFITSIO memory file and its realloc'd buffer until the bytes are copied out.
@@ -226,8 +135,8 @@ HeaderKeywords KeywordsForHeader(const HeaderState& header, std::string_view fil
   HeaderKeywords out;
   if (header.HeaderKind == DataSet::Mariner9)
     AddMariner9Keywords(header, out);
-  else if (LabelValue(header, SpacecraftLabel) == Mariner10Spacecraft)
-    AddMariner10Keywords(header, out);
+  else if (header.Record.Spacecraft == DataSet::Mariner10)
+    AddMariner10Keywords(header.Record, out);
   // Without either, the frame says nothing reliable about where it came from.
   if (!fileName.empty()) AddText(out, "FILENAME", fileName, "original frame file");
   return out;

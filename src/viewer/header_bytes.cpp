@@ -17,22 +17,11 @@ constexpr std::string_view HexDigits = "0123456789ABCDEF";
 // Width of a full row's hex column, so that the text column of a short last row lines up.
 constexpr std::size_t HexColumnWidth = 3 * HeaderBytesPerRow - 1;
 constexpr std::string_view ColumnGap = "  ";
-// Info box labels whose value stands for a raw byte test.
-constexpr std::size_t SpacecraftLabel = 0;
-constexpr std::size_t CameraLabel = 6;
-constexpr std::size_t FilterLabel = 7;
-
 std::string DecimalOffset(std::size_t offset) {
   std::string digits(OffsetDigits, '0');
   for (int i = OffsetDigits - 1; i >= 0 && offset > 0; --i, offset /= DecimalBase)
     digits[std::size_t(i)] = char('0' + offset % DecimalBase);
   return digits;
-}
-
-// "Camera = A" gives "A".
-std::string LabelValue(const std::string& label) {
-  const std::size_t equals = label.find(" = ");
-  return equals == std::string::npos ? label : label.substr(equals + 3);
 }
 
 }  // namespace
@@ -72,14 +61,14 @@ std::vector<HeaderFieldSource> HeaderFieldSources(const HeaderState& header) {
   // The mark, camera and filter are raw byte tests; their values are what the Info box made of them.
   sources.push_back({"Mariner 10 mark",
                      {Mariner10MarkOffsets.front(), Mariner10MarkOffsets.size()},
-                     LabelValue(header.InfoBox[SpacecraftLabel])});
+                     header.InfoBoxValue(InfoBoxField::Spacecraft)});
   sources.push_back({"Data set suffix", DataSetSuffixBytes, fields.DataSetSuffix});
   sources.push_back({"FDS count", FdsCountBytes, fields.FdsCount});
   sources.push_back({"Year", YearBytes, fields.Year});
   sources.push_back({"Day", DayBytes, fields.Day});
   sources.push_back({"GMT", GmtBytes, fields.Gmt});
-  sources.push_back({"Camera", {CameraOffset, 1}, LabelValue(header.InfoBox[CameraLabel])});
-  sources.push_back({"Filter", {FilterOffset, 1}, LabelValue(header.InfoBox[FilterLabel])});
+  sources.push_back({"Camera", {CameraOffset, 1}, header.InfoBoxValue(InfoBoxField::Camera)});
+  sources.push_back({"Filter", {FilterOffset, 1}, header.InfoBoxValue(InfoBoxField::Filter)});
   sources.push_back({"Exposure", ExposureBytes, fields.Exposure});
   return sources;
 }

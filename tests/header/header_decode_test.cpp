@@ -6,6 +6,7 @@
 #include "header/ascii_text.h"
 #include "header/header_decode.h"
 #include "support/ebcdic_text.h"
+#include "support/test_support.h"
 
 namespace vantorel {
 namespace {
@@ -235,6 +236,83 @@ TEST(EscapedForTerminal, KeepsTextAndEscapesControls) {
                                      "\\xC2\\x9B1m\xC2\xA0"},
                                     {"\xFF\xC3", "\\xFF\\xC3"}})
     EXPECT_EQ(EscapedForTerminal(name), shown) << shown;
+}
+
+// The typed record of every sample frame and of the edge headers: what the
+// header holds, and nothing for what it does not.
+TEST(DecodeHeader, TypedRecordOfEachSampleAndEdgeHeader) {
+  const auto sample = [](const char* name) {
+    const std::vector<std::uint8_t> bytes = testing::ReadBytes(std::string(VANTOREL_SAMPLES_DIR "/") + name);
+    return FrameBuffer(bytes.begin(), bytes.begin() + std::min(bytes.size(), std::size_t(FrameBytes)));
+  };
+  FrameBuffer unmarked = Mariner10Frame(), oddBytes = Mariner10Frame();
+  unmarked[1] = 0xF8;
+  oddBytes[CameraOffset] = 0xC3;
+  oddBytes[FilterOffset] = 0xF0;
+  const auto mariner10 = [](std::string code, std::string fds, char camera, int filter, std::string filterName,
+                            double exposure, ObservationTime observed) {
+    return HeaderRecord{.Kind = DataSet::Mariner10,
+                        .Spacecraft = DataSet::Mariner10,
+                        .NssdcDataSetId = "PSPA-00108",
+                        .HeaderDataSetCode = code,
+                        .FdsCount = fds,
+                        .Camera = camera,
+                        .FilterNumber = filter,
+                        .FilterName = filterName,
+                        .ExposureSeconds = exposure,
+                        .Observed = observed};
+  };
+  HeaderRecord oddRecord =
+      mariner10("MVM73", "0166788", 'A', 5, "", 0.36, {"74", "029", "12/34/56", "1974-01-29T12:34:56"});
+  oddRecord.Camera = oddRecord.FilterNumber = std::nullopt, oddRecord.FilterName = std::nullopt;
+  const HeaderRecord mariner9{
+      .Kind = DataSet::Mariner9, .Spacecraft = DataSet::Mariner9, .NssdcDataSetId = "PSPG-00235"};
+  const struct {
+    const char* Name;
+    FrameBuffer Frame;
+    HeaderRecord Record;
+  } table[] = {
+      {"MVE0101.012", sample("MVE0101.012"),
+       mariner10("MVM01", "0026870", 'A', 5, "Clear", 1.234, {"74", "089", "20/47/13", "1974-03-30T20:47:13"})},
+      {"MVE0257.120", sample("MVE0257.120"),
+       mariner10("MVM02", "0027114", 'B', 8, "Yellow bandpass)", 0.042,
+                 {"74", "090", "02/05/58", "1974-03-31T02:05:58"})},
+      {"MVE0301.230", sample("MVE0301.230"),
+       mariner10("MVM03", "0027301", 'A', 2, "Blue bandpass", 0.46, {"74", "091", "11/30/07", "1974-04-01T11:30:07"})},
+      {"MME0101.001",
+       sample("MME0101.001"),
+       {.Kind = DataSet::Mariner9,
+        .Spacecraft = DataSet::Mariner9,
+        .NssdcDataSetId = "PSPG-00235",
+        .PictureNumber = "712",
+        .Camera = 'B',
+        .FilterNumber = 3,
+        .FilterName = "ORANGE",
+        .ExposureSeconds = 0.048,
+        .Observed = {"1972", "012", "02:41:17", "1972-01-12T02:41:17"},
+        .Target = "MARS",
+        .Revolution = 128}},
+      {"m9.img",
+       Mariner9Frame(),
+       {.Kind = DataSet::Mariner9,
+        .Spacecraft = DataSet::Mariner9,
+        .NssdcDataSetId = "PSPG-00235",
+        .PictureNumber = "0123-4567",
+        .Camera = 'A',
+        .FilterNumber = 4,
+        .FilterName = "GREEN",
+        .ExposureSeconds = 0.006,
+        .Observed = {"1971", "320", "12:34:56", "1971-11-16T12:34:56"},
+        .Target = "MARS",
+        .Revolution = 12}},
+      {"unmarked.img", unmarked, {.Kind = DataSet::Mariner10, .NssdcDataSetId = "PSPA-00108"}},
+      {"odd-bytes.img", oddBytes, oddRecord},
+      {"mme-over-mariner10.img", Mariner10Frame(), mariner9},
+  };
+  for (const auto& row : table) {
+    const std::string name = std::string_view(row.Name).starts_with("mme-") ? "MME0785.IMG" : row.Name;
+    EXPECT_TRUE(Decode(row.Frame, name).Record == row.Record) << row.Name;
+  }
 }
 
 }  // namespace

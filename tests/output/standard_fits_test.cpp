@@ -92,11 +92,11 @@ TEST(KeywordsForHeader, DateObsOnlyFromAWholeDate) {
   };
   for (const auto& row : table) {
     SCOPED_TRACE(std::string(row.Year) + " " + row.Day + " " + row.Gmt);
-    HeaderState header = Decoded(testing::Mariner10Frame(), "f");
-    header.InfoBox[3] = std::string("Year = ") + row.Year;
-    header.InfoBox[4] = std::string("Day = ") + row.Day;
-    header.InfoBox[5] = std::string("GMT = ") + row.Gmt;
-    const HeaderKeywords keywords = KeywordsForHeader(header, "f");
+    FrameBuffer frame = testing::Mariner10Frame();
+    testing::PutEbcdic(frame, YearBytes.Offset, row.Year);
+    testing::PutEbcdic(frame, DayBytes.Offset, row.Day);
+    testing::PutEbcdic(frame, GmtBytes.Offset, row.Gmt);
+    const HeaderKeywords keywords = KeywordsForHeader(Decoded(frame, "f"), "f");
     const auto found = std::ranges::find(keywords.Keywords, "DATE-OBS", &FitsKeyword::Name);
     if (!row.DateObs) {
       EXPECT_EQ(found, keywords.Keywords.end());
