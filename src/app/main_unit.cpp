@@ -39,13 +39,9 @@
 #include "app/info_unit.h"
 #include "app/open_target.h"
 #include "app/special_pixel_layer.h"
-#include "output/file_identity.h"
-#include "output/fits_file.h"
-#include "output/png_file.h"
-#include "output/standard_fits.h"
-#include "viewer/fits_export.h"
+#include "export/export_document.h"
+#include "export/frame_guard.h"
 #include "viewer/histogram.h"
-#include "viewer/png_text.h"
 #include "viewer/special_pixels.h"
 #include "viewer/status_text.h"
 #include "viewer/zoom.h"
@@ -65,9 +61,14 @@ constexpr int kNoticeMs = 8000;
 // QFileDialog folds the runs of blanks when it shows these.
 const char* const kMariner10Filter = "Mariner 10 data set NSSDC ID: PSPA-00108 (*.0* *.1* *.2*)";
 const char* const kMariner9Filter = "Mariner 9 data set   NSSDC ID: PSPG-00235  (*.0* *.1* *.2*)";
-const char* const kPngFilter = "PNG image (*.png)";
-// Only this entry writes standard FITS; *.fit keeps the 36-card file.
-const char* const kStandardFitsFilter = "FITS, standard (*.fits)";
+
+// The format of a Save As dialog entry; BMP for one that is not in the table.
+vantorel::ExportFormat ExportFormatOfFilter(const QString& filter) {
+  for (const vantorel::ExportFormatEntry& entry : vantorel::ExportFormats)
+    if (filter == QString::fromUtf8(entry.DialogFilter.data(), qsizetype(entry.DialogFilter.size())))
+      return entry.Format;
+  return vantorel::ExportFormat::Bmp;
+}
 
 // The platform's keys for a standard command; the fallback where it names none.
 QList<QKeySequence> StandardKeys(QKeySequence::StandardKey key, const QKeySequence& fallback) {
@@ -151,12 +152,16 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
   savePictureDialog_->setAcceptMode(QFileDialog::AcceptSave);
   savePictureDialog_->setFileMode(QFileDialog::AnyFile);
   savePictureDialog_->setDefaultSuffix("bmp");
-  savePictureDialog_->setNameFilters({"*.bmp", "*.fit", kStandardFitsFilter, kPngFilter});
+  QStringList exportFilters;
+  for (const vantorel::ExportFormatEntry& entry : vantorel::ExportFormats)
+    exportFilters << QString::fromUtf8(entry.DialogFilter.data(), qsizetype(entry.DialogFilter.size()));
+  savePictureDialog_->setNameFilters(exportFilters);
   savePictureDialog_->setOption(QFileDialog::DontConfirmOverwrite, false);
-  // A name typed without an extension under the PNG entry means a PNG file,
-  // under the standard FITS entry a .fits file.
+  // A name typed without an extension gets the suffix of the entry chosen.
   connect(savePictureDialog_, &QFileDialog::filterSelected, this, [this](const QString& filter) {
-    savePictureDialog_->setDefaultSuffix(filter == kPngFilter ? "png" : filter == kStandardFitsFilter ? "fits" : "bmp");
+    const vantorel::ExportFormatEntry& entry = vantorel::EntryOf(ExportFormatOfFilter(filter));
+    savePictureDialog_->setDefaultSuffix(
+        QString::fromUtf8(entry.DialogSuffix.data(), qsizetype(entry.DialogSuffix.size())));
   });
   for (QFileDialog* dialog : {wyborZbioru_, savePictureDialog_}) vantorel::HideCompleterPopupsOnFinish(*dialog);
 
@@ -737,15 +742,16 @@ void TMainForm::SaveAs1Click() {
 }
 
 void TMainForm::SavePictureAs(const QString& fileName) {
-  const std::string path = DiskPathFor(fileName, viewer_.Document().CurrentPath());
+  const vantorel::FrameDocument& document = viewer_.Document();
+  const std::string path = DiskPathFor(fileName, document.CurrentPath());
   const QString shownPath = QDir::toNativeSeparators(DisplayPath(path));
   // Through a link or another spelling, the atomic write would replace the
   // frame file itself.
-  const vantorel::FrameGuard::Verdict verdict = vantorel::FrameGuard({viewer_.Document().CurrentPath()}).Check(path);
+  const vantorel::FrameGuard::Verdict verdict = vantorel::FrameGuard({document.CurrentPath()}).Check(path);
   if (verdict.Frame) {
     dialogs_.ShowError(this, "Save image",
                        QString("Could not save %1: it is the file of the frame on screen (%2).")
-                           .arg(shownPath, QDir::toNativeSeparators(DisplayPath(viewer_.Document().CurrentPath()))));
+                           .arg(shownPath, QDir::toNativeSeparators(DisplayPath(document.CurrentPath()))));
     return;
   }
   if (!verdict.Error.empty()) {
@@ -753,42 +759,22 @@ void TMainForm::SavePictureAs(const QString& fileName) {
                        QString("Could not save %1: %2.").arg(shownPath, QString::fromLocal8Bit(verdict.Error)));
     return;
   }
-  std::vector<std::uint8_t> encoded;
-  vantorel::SaveChunks chunks;
-  switch (vantorel::SaveFormatFor(path)) {
-    case vantorel::SaveFormat::Bmp: chunks.emplace_back(imageWindow_->BmpFile()); break;
-    case vantorel::SaveFormat::Png: {
-      std::optional<std::vector<std::uint8_t>> png =
-          vantorel::BuildPngFile(imageWindow_->BmpFile(), vantorel::PngTextFor(viewer_.Document()));
-      if (!png) {
-        dialogs_.ShowError(this, "Save image",
-                           QString("Could not save %1: the picture could not be encoded.").arg(shownPath));
-        return;
-      }
-      encoded = std::move(*png);
-      chunks.emplace_back(encoded);
-      break;
-    }
-    case vantorel::SaveFormat::Fits:
-      if (savePictureDialog_->selectedNameFilter() == kStandardFitsFilter) {
-        vantorel::StandardFitsFile file = vantorel::BuildStandardFitsFileFor(viewer_.Document());
-        if (file.Bytes.empty()) {
-          dialogs_.ShowError(this, "Save image",
-                             QString("Could not save %1: %2").arg(shownPath, QString::fromStdString(file.Error)));
-          return;
-        }
-        encoded = std::move(file.Bytes);
-      } else {
-        encoded = vantorel::BuildFitsFile(viewer_.Document().LabelCards(), viewer_.Document().FitsPlane());
-      }
-      chunks.emplace_back(encoded);
-      break;
-    case vantorel::SaveFormat::Unsupported:
-      dialogs_.ShowInformation(
-          this, "Save image",
-          QString("%1 was not saved: Save As writes files ending in .bmp, .png, .fit or .fits.").arg(shownPath));
-      return;
+  const bool standardFits =
+      ExportFormatOfFilter(savePictureDialog_->selectedNameFilter()) == vantorel::ExportFormat::StandardFits;
+  const std::optional<vantorel::ExportFormat> format = vantorel::ExportFormatFor(path, standardFits);
+  if (!format) {
+    dialogs_.ShowInformation(
+        this, "Save image",
+        QString("%1 was not saved: Save As writes files ending in .bmp, .png, .fit or .fits.").arg(shownPath));
+    return;
   }
+  const vantorel::EncodedExport encoded = vantorel::EncodeExport(document, *format);
+  if (!encoded.Error.empty()) {
+    dialogs_.ShowError(this, "Save image",
+                       QString("Could not save %1: %2").arg(shownPath, QString::fromStdString(encoded.Error)));
+    return;
+  }
+  const vantorel::SaveChunks chunks{encoded.Bytes};
   const vantorel::SaveOutcome outcome = chunkWriter_ ? vantorel::SaveFileAtomically(path, chunks, chunkWriter_)
                                                      : vantorel::SaveFileAtomically(path, chunks);
   if (!outcome.Saved)

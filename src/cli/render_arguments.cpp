@@ -5,28 +5,9 @@
 #include <charconv>
 #include <cstdint>
 
-#include "output/fits_file.h"
-
 namespace vantorel::cli {
 
 namespace {
-
-struct OptionSwitch {
-  std::string_view Name;
-  Option Entry;
-};
-
-constexpr std::array<OptionSwitch, OptionCount> kOptionSwitches = {{
-    {"--stretch", Option::Stretch},
-    {"--despeckle", Option::Despeckle},
-    {"--reconstruct", Option::Reconstruct},
-    {"--flip", Option::Flip},
-    {"--rotate", Option::Rotate},
-    {"--sharpen", Option::Sharpen},
-    {"--invert", Option::Invert},
-    {"--minimize", Option::Minimize},
-    {"--colorize", Option::Colorize},
-}};
 
 // Whole argument, optional sign, 32-bit range: "12abc" or "" is not a number.
 std::optional<std::int32_t> ParseCounter(std::string_view text) {
@@ -38,10 +19,10 @@ std::optional<std::int32_t> ParseCounter(std::string_view text) {
   return value;
 }
 
-std::optional<OutputFormat> FormatByName(std::string_view name) {
-  if (name == "bmp") return OutputFormat::Bmp;
-  if (name == "png") return OutputFormat::Png;
-  if (name == "fits") return OutputFormat::Fits;
+// --format NAME; standard FITS is the fits entry with --standard-fits, chosen in Validate.
+std::optional<ExportFormat> FormatByName(std::string_view name) {
+  for (const ExportFormatEntry& entry : ExportFormats)
+    if (entry.Name == name && entry.Format != ExportFormat::StandardFits) return entry.Format;
   return std::nullopt;
 }
 
@@ -74,8 +55,8 @@ class Parser {
       name = arg.substr(0, equals);
       attached = arg.substr(equals + 1);
     }
-    for (const OptionSwitch& option : kOptionSwitches) {
-      if (name == option.Name && !attached) {
+    for (const OptionName& option : OptionNames) {
+      if (name == option.Flag && !attached) {
         Entry(arguments_.Options, option.Entry) = 1;
         return;
       }
@@ -187,16 +168,17 @@ class Parser {
     if (outputGiven_) {
       if (formatGiven_) return Fail("--format goes with --out-dir; with -o the extension decides");
       if (a.Frames.size() != 1) return Fail("-o takes exactly one frame; use --out-dir for several");
-      const auto format = OutputFormatFor(a.Output);
+      const auto format = ExportFormatFor(a.Output, a.StandardFits);
       if (!format) return Fail("cannot tell the format of '" + a.Output + "' (use .bmp, .png, .fit or .fits)");
       a.Format = *format;
-      if (a.StandardFits && a.Format != OutputFormat::Fits)
+      if (a.StandardFits && a.Format != ExportFormat::StandardFits)
         return Fail("--standard-fits writes FITS: the output must end in .fit or .fits");
       return;
     }
     if (outputDirectoryGiven_) {
       if (a.OutputDirectory.empty()) return Fail("--out-dir needs a folder");
-      if (a.StandardFits && a.Format != OutputFormat::Fits) return Fail("--standard-fits goes with --format fits");
+      if (a.StandardFits && a.Format != ExportFormat::Fits) return Fail("--standard-fits goes with --format fits");
+      if (a.StandardFits) a.Format = ExportFormat::StandardFits;
       return;
     }
     Fail("no output given (-o OUT or --out-dir DIR)");
@@ -224,25 +206,6 @@ class Parser {
 ParsedArguments ParseRenderArguments(const std::vector<std::string>& args) {
   if (args.empty()) return {RenderArguments{}, "no arguments"};
   return Parser(args).Run();
-}
-
-std::optional<OutputFormat> OutputFormatFor(std::string_view path) {
-  switch (SaveFormatFor(path)) {
-    case SaveFormat::Bmp: return OutputFormat::Bmp;
-    case SaveFormat::Png: return OutputFormat::Png;
-    case SaveFormat::Fits: return OutputFormat::Fits;
-    case SaveFormat::Unsupported: break;
-  }
-  return std::nullopt;
-}
-
-std::string_view ExtensionOf(OutputFormat format) {
-  switch (format) {
-    case OutputFormat::Bmp: return "bmp";
-    case OutputFormat::Png: return "png";
-    case OutputFormat::Fits: return "fits";
-  }
-  return "bmp";
 }
 
 std::string_view UsageText() {

@@ -7,13 +7,12 @@
 #include <string_view>
 #include <vector>
 
+#include "export/export_format.h"
 #include "pipeline/render_context.h"
 
 namespace vantorel::cli {
 
 enum class RenderMode { Render, Info, Cards, Help, Version };
-
-enum class OutputFormat { Bmp, Png, Fits };
 
 struct RenderArguments {
   RenderMode Mode = RenderMode::Render;
@@ -25,7 +24,7 @@ struct RenderArguments {
   // in Render mode.
   std::string Output;
   std::string OutputDirectory;
-  OutputFormat Format = OutputFormat::Bmp;
+  ExportFormat Format = ExportFormat::Bmp;
   // FITS as the standard file (CFITSIO) rather than the 36-card one.
   bool StandardFits = false;
   // --info as JSON lines, one object per frame.
@@ -46,13 +45,6 @@ struct ParsedArguments {
 
 // args are the arguments after the program name.
 ParsedArguments ParseRenderArguments(const std::vector<std::string>& args);
-
-// The format an output file name asks for: .bmp, .png, .fit or .fits in any
-// case; nothing for any other extension or none.
-std::optional<OutputFormat> OutputFormatFor(std::string_view path);
-
-// The extension folder mode gives its outputs, without the dot.
-std::string_view ExtensionOf(OutputFormat format);
 
 std::string_view UsageText();
 

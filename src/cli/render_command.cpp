@@ -13,16 +13,13 @@
 #include "cli/interruption.h"
 #include "cli/ordered_pool.h"
 #include "cli/render_arguments.h"
+#include "export/export_document.h"
+#include "export/frame_guard.h"
 #include "frames/file_name.h"
 #include "header/ascii_text.h"
 #include "output/atomic_file.h"
 #include "output/descriptors.h"
-#include "output/file_identity.h"
-#include "output/fits_file.h"
-#include "output/png_file.h"
-#include "viewer/fits_export.h"
 #include "viewer/frame_document.h"
-#include "viewer/png_text.h"
 #include "viewer/special_pixels.h"
 
 namespace vantorel::cli {
@@ -63,36 +60,6 @@ bool LoadAndRender(FrameDocument& document, const RenderArguments& arguments, co
   else if (arguments.AnyStep())
     document.RenderWithSteps(arguments.Steps);
   return true;
-}
-
-// The bytes of the output file: an encoding, or the document's BMP as it
-// lies; or why there are none.
-struct EncodedOutput {
-  std::vector<std::uint8_t> Encoded;
-  std::span<const std::uint8_t> Bytes;
-  std::string Error;
-};
-
-EncodedOutput EncodeOutput(const FrameDocument& document, const RenderArguments& arguments) {
-  EncodedOutput output;
-  switch (arguments.Format) {
-    case OutputFormat::Bmp: output.Bytes = document.CurrentBmp(); return output;
-    case OutputFormat::Png:
-      if (auto png = BuildPngFile(document.CurrentBmp(), PngTextFor(document))) output.Encoded = std::move(*png);
-      break;
-    case OutputFormat::Fits:
-      if (arguments.StandardFits) {
-        StandardFitsFile file = BuildStandardFitsFileFor(document);
-        output.Encoded = std::move(file.Bytes);
-        output.Error = std::move(file.Error);
-      } else {
-        output.Encoded = BuildFitsFile(document.LabelCards(), document.FitsPlane());
-      }
-      break;
-  }
-  if (output.Encoded.empty() && output.Error.empty()) output.Error = "the picture could not be encoded";
-  output.Bytes = output.Encoded;
-  return output;
 }
 
 std::string CannotWrite(const std::string& output, std::string_view reason) {
@@ -140,7 +107,7 @@ std::optional<PendingSave> StartRenderToFile(FrameDocument& document, const Rend
     return std::nullopt;
   }
   if (!LoadAndRender(document, arguments, frame, err)) return std::nullopt;
-  const EncodedOutput encoded = EncodeOutput(document, arguments);
+  const EncodedExport encoded = EncodeExport(document, arguments.Format);
   if (!encoded.Error.empty()) {
     err << CannotWrite(output, encoded.Error);
     return std::nullopt;
@@ -209,7 +176,7 @@ std::vector<FolderOutput> FolderOutputs(const RenderArguments& arguments) {
   std::vector<FolderOutput> outputs;
   std::set<std::string> taken;
   std::string extension(".");
-  extension += ExtensionOf(arguments.Format);
+  extension += EntryOf(arguments.Format).Extension;
   for (const std::string& frame : arguments.Frames) {
     std::string name(FileNamePart(frame));
     name += extension;

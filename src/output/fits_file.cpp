@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "frames/file_name.h"
-
 namespace vantorel {
 
 namespace {
@@ -29,14 +27,6 @@ std::vector<std::uint8_t> BuildFitsFile(const LabelCardSet& cards, std::span<con
   const std::size_t planeBytes = std::min(fitsPlane.size(), FitsPlaneBytes);
   std::copy_n(fitsPlane.begin(), planeBytes, file.begin() + std::ptrdiff_t(FitsHeaderBytes));
   return file;
-}
-
-SaveFormat SaveFormatFor(std::string_view path) {
-  const std::string extension = UpperAscii(ExtensionPart(path));
-  if (extension == ".BMP") return SaveFormat::Bmp;
-  if (extension == ".PNG") return SaveFormat::Png;
-  if (extension == ".FIT" || extension == ".FITS") return SaveFormat::Fits;
-  return SaveFormat::Unsupported;
 }
 
 }  // namespace vantorel

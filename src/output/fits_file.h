@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <span>
-#include <string_view>
 #include <vector>
 
 #include "frames/frame_layout.h"
@@ -20,12 +19,5 @@ std::vector<std::uint8_t> BuildFitsHeader(const LabelCardSet& cards);
 
 // Header block followed by the plane, unpadded: 585,280 bytes.
 std::vector<std::uint8_t> BuildFitsFile(const LabelCardSet& cards, std::span<const std::uint8_t> fitsPlane);
-
-enum class SaveFormat { Bmp, Png, Fits, Unsupported };
-
-// By the extension after the last '.' of the file-name part, ASCII upper-cased:
-// ".BMP" is a BMP file; ".PNG" a PNG file; ".FIT" and ".FITS" a FITS file;
-// anything else (or none) is not written.
-SaveFormat SaveFormatFor(std::string_view path);
 
 }  // namespace vantorel

@@ -16,9 +16,6 @@ namespace {
 constexpr std::string_view EngineeringHeaderExtension = "ENGHDR";
 constexpr long FitsBlockBytes = 2880;
 
-constexpr std::array<std::string_view, OptionCount> OptionNames = {
-    "Stretch", "Despeckle", "Reconstruct", "Flip", "Rotate", "Sharpen", "Invert", "Minimize", "Colorize"};
-
 // FITS texts are printable ASCII; anything else (a non-ASCII file name) becomes '?'.
 std::string FitsText(std::string_view text) {
   std::string result(text);
@@ -145,10 +142,10 @@ HeaderKeywords KeywordsForHeader(const HeaderState& header, std::string_view fil
 std::vector<std::string> ProcessingHistory(const OptionSet& options, const ToneSteps& steps, bool original) {
   if (original) return {"Vantorel: Original Image"};
   std::vector<std::string> history;
-  for (std::size_t i = 0; i < OptionNames.size(); ++i) {
-    if (options[i] != 1) continue;
+  for (const OptionName& name : OptionNames) {
+    if (Entry(options, name.Entry) != 1) continue;
     std::string text("Vantorel: option ");
-    text += OptionNames[i];
+    text += name.History;
     text += " on";
     history.push_back(std::move(text));
   }

@@ -23,6 +23,29 @@ using OptionSet = std::array<int, OptionCount>;
 constexpr int& Entry(OptionSet& set, Option option) { return set[static_cast<int>(option)]; }
 constexpr int Entry(const OptionSet& set, Option option) { return set[static_cast<int>(option)]; }
 
+// What each option is called wherever it is named: the command line's switch,
+// the word PNG text uses (so that a reader can render the picture again), and
+// the name FITS HISTORY gives it.
+struct OptionName {
+  Option Entry;
+  std::string_view Flag;     // "--stretch"
+  std::string_view Word;     // "stretch"
+  std::string_view History;  // "Stretch"
+};
+
+// In the order of OptionSet.
+inline constexpr std::array<OptionName, OptionCount> OptionNames = {{
+    {Option::Stretch, "--stretch", "stretch", "Stretch"},
+    {Option::Despeckle, "--despeckle", "despeckle", "Despeckle"},
+    {Option::Reconstruct, "--reconstruct", "reconstruct", "Reconstruct"},
+    {Option::Flip, "--flip", "flip", "Flip"},
+    {Option::Rotate, "--rotate", "rotate", "Rotate"},
+    {Option::Sharpen, "--sharpen", "sharpen", "Sharpen"},
+    {Option::Invert, "--invert", "invert", "Invert"},
+    {Option::Minimize, "--minimize", "minimize", "Minimize"},
+    {Option::Colorize, "--colorize", "colorize", "Colorize"},
+}};
+
 struct ToneSteps {
   std::int32_t BrightnessStep = 0;
   std::int32_t ContrastStep = 0;

@@ -68,7 +68,7 @@ TEST(ParseRenderArguments, TakesValuesFramesAndTheFormatFromTheExtension) {
   ASSERT_TRUE(single.Ok()) << single.Error;
   const RenderArguments& a = single.Arguments;
   EXPECT_EQ(a.Frames, std::vector<std::string>{"-frame"});
-  EXPECT_EQ(a.Format, OutputFormat::Fits);
+  EXPECT_EQ(a.Format, ExportFormat::Fits);
   EXPECT_EQ(Entry(a.Options, Option::Stretch), 1);
   EXPECT_EQ(Entry(a.Options, Option::Invert), 0);
   EXPECT_EQ(a.Steps.BrightnessStep, -40);

@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "output/file_identity.h"
+#include "export/frame_guard.h"
 #include "support/test_support.h"
 
 namespace vantorel {

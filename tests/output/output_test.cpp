@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "export/export_format.h"
 #include "output/fits_file.h"
 #include "output/print_rect.h"
 #include "support/ebcdic_text.h"
@@ -29,24 +31,28 @@ TEST(BuildFitsFile, CardsInEightyCharacterRowsThenThePlane) {
   EXPECT_TRUE(std::equal(plane.begin(), plane.end(), file.begin() + 2880));
 }
 
-TEST(SaveFormatFor, ByTheExtensionOfTheFileNameInAnyCase) {
-  for (const auto& [path, format] : {std::pair<const char*, SaveFormat>{"/tmp/frame.bmp", SaveFormat::Bmp},
-                                     {"frame.Bmp", SaveFormat::Bmp},
-                                     {"/tmp/frame.BMP", SaveFormat::Bmp},
-                                     {"/tmp/frame.fit", SaveFormat::Fits},
-                                     {"/tmp/frame.FIT", SaveFormat::Fits},
-                                     {"/tmp/frame.fits", SaveFormat::Fits},
-                                     {"/tmp/frame.Fits", SaveFormat::Fits},
-                                     {"/tmp/frame.fit.bmp", SaveFormat::Bmp},
-                                     {"/tmp/frame.png", SaveFormat::Png},
-                                     {"frame.Png", SaveFormat::Png},
-                                     {"/tmp/frame.bmp.PNG", SaveFormat::Png},
-                                     {"/tmp/a.fts", SaveFormat::Unsupported},
-                                     {"/tmp/a.jpg", SaveFormat::Unsupported},
-                                     {"/tmp/frame", SaveFormat::Unsupported},
-                                     {"/x.bmp/name", SaveFormat::Unsupported},
-                                     {"/a.b/name", SaveFormat::Unsupported}})
-    EXPECT_EQ(SaveFormatFor(path), format) << path;
+// Standard FITS only where it was chosen, and only for a FITS name.
+TEST(ExportFormatFor, ByTheExtensionOfTheFileNameInAnyCase) {
+  for (const auto& [path, format] :
+       {std::pair<const char*, std::optional<ExportFormat>>{"/tmp/frame.bmp", ExportFormat::Bmp},
+        {"frame.Bmp", ExportFormat::Bmp},
+        {"/tmp/frame.BMP", ExportFormat::Bmp},
+        {"/tmp/frame.fit", ExportFormat::Fits},
+        {"/tmp/frame.FIT", ExportFormat::Fits},
+        {"/tmp/frame.fits", ExportFormat::Fits},
+        {"/tmp/frame.Fits", ExportFormat::Fits},
+        {"/tmp/frame.fit.bmp", ExportFormat::Bmp},
+        {"/tmp/frame.png", ExportFormat::Png},
+        {"frame.Png", ExportFormat::Png},
+        {"/tmp/frame.bmp.PNG", ExportFormat::Png},
+        {"/tmp/a.fts", std::nullopt},
+        {"/tmp/a.jpg", std::nullopt},
+        {"/tmp/frame", std::nullopt},
+        {"/x.bmp/name", std::nullopt},
+        {"/a.b/name", std::nullopt}}) {
+    EXPECT_EQ(ExportFormatFor(path, false), format) << path;
+    EXPECT_EQ(ExportFormatFor(path, true), format == ExportFormat::Fits ? ExportFormat::StandardFits : format) << path;
+  }
 }
 
 // The 832 x 700 bitmap on pages of several sizes.

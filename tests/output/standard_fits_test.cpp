@@ -11,7 +11,7 @@
 #include "header/header_decode.h"
 #include "support/ebcdic_text.h"
 #include "support/test_support.h"
-#include "viewer/fits_export.h"
+#include "export/export_document.h"
 #include "viewer/frame_document.h"
 
 namespace vantorel {

@@ -1,4 +1,4 @@
-#include "output/file_identity.h"
+#include "export/frame_guard.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

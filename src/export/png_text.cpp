@@ -1,4 +1,4 @@
-#include "viewer/png_text.h"
+#include "export/png_text.h"
 
 #include <array>
 #include <string>
@@ -7,12 +7,6 @@
 namespace vantorel {
 
 namespace {
-
-// In the order of OptionSet and named as vantorel-render's switches, so that a
-// reader can render the picture again from the text.
-constexpr std::array<std::string_view, OptionCount> OptionNames = {
-    "stretch", "despeckle", "reconstruct", "flip", "rotate", "sharpen", "invert", "minimize", "colorize",
-};
 
 template <typename Lines>
 std::string JoinedLines(const Lines& lines) {
@@ -27,10 +21,10 @@ std::string JoinedLines(const Lines& lines) {
 std::string OptionsText(const FrameDocument& document) {
   if (document.ShowsOriginal()) return "Original Image";
   std::string text;
-  for (int i = 0; i < OptionCount; ++i) {
-    if (document.ActiveOptions()[std::size_t(i)] != 1) continue;
+  for (const OptionName& name : OptionNames) {
+    if (Entry(document.ActiveOptions(), name.Entry) != 1) continue;
     if (!text.empty()) text += ' ';
-    text += OptionNames[std::size_t(i)];
+    text += name.Word;
   }
   return text.empty() ? "none" : text;
 }
@@ -47,7 +41,7 @@ PngText PngTextFor(const FrameDocument& document) {
   const bool mariner9 = header.HeaderKind == DataSet::Mariner9;
   return {
       {PngFileNameKeyword, document.CurrentFileName()},
-      {PngDataSetKeyword, mariner9 ? "Mariner 9" : "Mariner 10"},
+      {PngDataSetKeyword, std::string(SpacecraftName(header.HeaderKind))},
       {PngHeaderKeyword, mariner9 ? JoinedLines(header.InfoBox2) : JoinedLines(header.InfoBox)},
       {PngOptionsKeyword, OptionsText(document)},
       {PngCountersKeyword, CountersText(document.Steps())},
