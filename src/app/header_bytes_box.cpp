@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 #include "viewer/frame_document.h"
-#include "viewer/header_bytes.h"
+#include "header/header_bytes.h"
 
 namespace {
 

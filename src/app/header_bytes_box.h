@@ -1,6 +1,6 @@
 // The header's bytes: offset, hex and EBCDIC text of the header record, 16
 // bytes a row, and the decoded fields with the bytes they were read from. The
-// rows, the fields and the text are the core's (viewer/header_bytes.h).
+// rows, the fields and the text are the core's (header/header_bytes.h).
 #pragma once
 
 #include <string>

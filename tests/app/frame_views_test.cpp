@@ -17,7 +17,7 @@
 #include "app/info2_unit.h"
 #include "app/info_unit.h"
 #include "form_harness.h"
-#include "viewer/header_bytes.h"
+#include "header/header_bytes.h"
 #include "viewer/special_pixels.h"
 
 namespace vantorel::testing {

@@ -1,4 +1,4 @@
-#include "viewer/header_bytes.h"
+#include "header/header_bytes.h"
 
 #include <algorithm>
 #include <array>
