@@ -10,7 +10,7 @@
 
 #include "output/png_file.h"
 #include "viewer/frame_document.h"
-#include "viewer/png_text.h"
+#include "export/png_text.h"
 
 namespace vantorel {
 namespace {

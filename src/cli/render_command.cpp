@@ -26,13 +26,13 @@ namespace vantorel::cli {
 
 namespace {
 
-constexpr std::string_view kProgram = "vantorel-render";
+constexpr std::string_view ProgramName = "vantorel-render";
 
 // Names come from the user and the disk: shown escaped, they cannot drive the terminal.
 std::string Shown(std::string_view name) { return EscapedForTerminal(name); }
 
 int Usage(std::string_view problem, std::ostream& err) {
-  err << kProgram << ": " << Shown(problem) << '\n' << UsageText();
+  err << ProgramName << ": " << Shown(problem) << '\n' << UsageText();
   return ExitUsage;
 }
 
@@ -41,7 +41,7 @@ int Usage(std::string_view problem, std::ostream& err) {
 int Delivered(std::ostream& out, std::ostream& err, int status) {
   out.flush();
   if (out) return status;
-  err << kProgram << ": the output could not be written\n";
+  err << ProgramName << ": the output could not be written\n";
   return ExitFailure;
 }
 
@@ -52,7 +52,7 @@ bool LoadAndRender(FrameDocument& document, const RenderArguments& arguments, co
                    std::ostream& err) {
   document.Open(frame, arguments.Options);
   if (!document.ReadError().empty()) {
-    err << kProgram << ": cannot read " << Shown(frame) << ": " << document.ReadError() << '\n';
+    err << ProgramName << ": cannot read " << Shown(frame) << ": " << document.ReadError() << '\n';
     return false;
   }
   if (arguments.Original)
@@ -63,7 +63,7 @@ bool LoadAndRender(FrameDocument& document, const RenderArguments& arguments, co
 }
 
 std::string CannotWrite(const std::string& output, std::string_view reason) {
-  std::string message(kProgram);
+  std::string message(ProgramName);
   message += ": cannot write " + Shown(output) + ": ";
   message += reason;
   message += '\n';
@@ -90,7 +90,7 @@ RunPlan PlanRun(const std::vector<std::string>& frames, const std::vector<std::s
     const std::size_t frame = *verdict.Frame;
     plan.Refusals[i] += CannotWrite(outputs[i], IsFrameOfRun(frames[frame]));
     if (frame != i)
-      plan.Refusals[frame] += std::string(kProgram) + ": cannot read " + Shown(frames[frame]) +
+      plan.Refusals[frame] += std::string(ProgramName) + ": cannot read " + Shown(frames[frame]) +
                               ": it is the output of " + Shown(frames[i]) + " in this run\n";
   }
   return plan;
@@ -124,7 +124,7 @@ std::optional<PendingSave> StartRenderToFileGuarded(FrameDocument& document, con
   try {
     return StartRenderToFile(document, arguments, frame, output, plan, err);
   } catch (const std::exception& error) {
-    err << kProgram << ": " << Shown(frame) << ": " << error.what() << '\n';
+    err << ProgramName << ": " << Shown(frame) << ": " << error.what() << '\n';
     return std::nullopt;
   }
 }
@@ -217,7 +217,7 @@ Capacity CapacityFor(const RenderArguments& arguments, std::ostream& err) {
   const std::size_t requested = arguments.Jobs > 0 ? std::size_t(arguments.Jobs) : cores;
   const auto jobs = unsigned(std::min({requested, std::size_t(MaxJobsPerCore) * cores, byDescriptors}));
   if (jobs < requested)
-    err << kProgram << ": rendering " << jobs << (jobs == 1 ? " frame" : " frames") << " at a time rather than "
+    err << ProgramName << ": rendering " << jobs << (jobs == 1 ? " frame" : " frames") << " at a time rather than "
         << requested << " (" << cores << (cores == 1 ? " core; " : " cores; ") << descriptors
         << " more files may be opened)\n";
   const std::size_t window = std::min<std::size_t>(2 * (jobs + FinishingThreads),
@@ -226,14 +226,14 @@ Capacity CapacityFor(const RenderArguments& arguments, std::ostream& err) {
 }
 
 std::string InterruptedText(std::size_t delivered, std::size_t count) {
-  return std::string(kProgram) + ": interrupted after " + std::to_string(delivered) + " of " + std::to_string(count) +
-         " frames\n";
+  return std::string(ProgramName) + ": interrupted after " + std::to_string(delivered) + " of " +
+         std::to_string(count) + " frames\n";
 }
 
 int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
   std::error_code ignored;
   if (!std::filesystem::is_directory(arguments.OutputDirectory, ignored)) {
-    err << kProgram << ": cannot write into " << Shown(arguments.OutputDirectory) << ": not a folder\n";
+    err << ProgramName << ": cannot write into " << Shown(arguments.OutputDirectory) << ": not a folder\n";
     return ExitFailure;
   }
   const std::vector<std::string>& frames = arguments.Frames;
@@ -268,7 +268,7 @@ int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
             } catch (const std::exception& error) {
               // Said as for a frame whose render threw.
               outcome.Written = false;
-              outcome.Messages += std::string(kProgram) + ": " + Shown(frames[i]) + ": " + error.what() + '\n';
+              outcome.Messages += std::string(ProgramName) + ": " + Shown(frames[i]) + ": " + error.what() + '\n';
             }
             outcome.Pending.reset();
           },
@@ -354,7 +354,7 @@ int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
     switch (arguments.Mode) {
       case RenderMode::Help: out << UsageText(); return Delivered(out, err, ExitSuccess);
       case RenderMode::Version:
-        out << kProgram << ' ' << VANTOREL_VERSION << '\n';
+        out << ProgramName << ' ' << VANTOREL_VERSION << '\n';
         return Delivered(out, err, ExitSuccess);
       case RenderMode::Info:
       case RenderMode::Cards: return PrintHeader(arguments, out, err);
@@ -367,7 +367,7 @@ int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
       }
     }
   } catch (const std::exception& error) {
-    err << kProgram << ": " << error.what() << '\n';
+    err << ProgramName << ": " << error.what() << '\n';
   }
   return ExitFailure;
 }
