@@ -11,7 +11,6 @@
 
 #include "cli/header_json.h"
 #include "cli/interruption.h"
-#include "cli/ordered_pool.h"
 #include "cli/render_arguments.h"
 #include "export/export_document.h"
 #include "export/frame_guard.h"
@@ -19,6 +18,7 @@
 #include "header/ascii_text.h"
 #include "output/atomic_file.h"
 #include "output/descriptors.h"
+#include "parallel/ordered_pool.h"
 #include "viewer/frame_document.h"
 #include "viewer/special_pixels.h"
 
@@ -244,9 +244,14 @@ int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
   const Capacity capacity = CapacityFor(arguments, err);
   FolderFlushes flushes;
   bool anyFailed = false;
-  const OrderedSteps<FrameOutcome> steps{
+  std::size_t nextFrame = 0;
+  const OrderedSteps<std::size_t, FrameOutcome> steps{
+      .Next = [&]() -> std::optional<std::size_t> {
+        if (nextFrame == frames.size()) return std::nullopt;
+        return nextFrame++;
+      },
       .Work =
-          [&](std::size_t i) {
+          [&](std::size_t i, std::size_t&&) {
             const FolderOutput& output = outputs[i];
             if (output.TakenEarlier)
               return FrameOutcome{
@@ -285,7 +290,8 @@ int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
             anyFailed = anyFailed || !outcome.Written;
           },
       .Stopped = InterruptionWatch::Requested};
-  const std::size_t delivered = RunInOrder(frames.size(), capacity.Jobs, FinishingThreads, capacity.Window, steps);
+  const auto workers = unsigned(std::min<std::size_t>(capacity.Jobs, frames.size()));
+  const std::size_t delivered = RunInOrder(workers, FinishingThreads, capacity.Window, steps);
   if (InterruptionWatch::Requested()) {
     err << InterruptedText(delivered, frames.size());
     return ExitInterrupted;

@@ -6,17 +6,14 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
-#include <deque>
-#include <functional>
-#include <future>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <thread>
+#include <utility>
 
 #include "frames/file_name.h"
 #include "frames/frame_layout.h"
+#include "parallel/ordered_pool.h"
 
 namespace vantorel {
 
@@ -73,79 +70,45 @@ std::vector<std::string> Merged(std::vector<std::vector<std::string>>& runs) {
 constexpr std::size_t FirstBatchNames = 256;
 constexpr std::size_t LaterBatchNames = 1024;
 
-// Batches of names from the thread that reads the folder to the threads that
-// stat them. Reading is one sequential walk, while stat calls, which cost far
-// more, can run on every core: so the reader only reads, helpers stat from
-// the first full batch on, and the reader joins them when the folder ends.
-class BatchQueue {
- public:
-  void Push(std::vector<std::string> batch) {
-    {
-      const std::lock_guard lock(mutex_);
-      batches_.push_back(std::move(batch));
-    }
-    ready_.notify_one();
+// Up to count names that may be frame files, in the order the folder gives
+// them; fewer only at its end (or at a read error, which ends it there).
+std::vector<std::string> ReadNames(DIR* directory, std::size_t count) {
+  std::vector<std::string> names;
+  while (names.size() < count) {
+    const dirent* entry = ::readdir(directory);
+    if (entry == nullptr) break;
+    const std::string_view name = entry->d_name;
+    if (name != "." && name != ".." && MayBeFrameFile(entry->d_type)) names.emplace_back(name);
   }
-  void Close() {
-    {
-      const std::lock_guard lock(mutex_);
-      closed_ = true;
-    }
-    ready_.notify_all();
-  }
-  // The next batch; nothing once the queue is closed and empty.
-  std::optional<std::vector<std::string>> Pop() {
-    std::unique_lock lock(mutex_);
-    ready_.wait(lock, [this] { return closed_ || !batches_.empty(); });
-    if (batches_.empty()) return std::nullopt;
-    std::vector<std::string> batch = std::move(batches_.front());
-    batches_.pop_front();
-    return batch;
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable ready_;
-  std::deque<std::vector<std::string>> batches_;
-  bool closed_ = false;
-};
-
-// Stats batch after batch until the queue ends; each batch's frame files come
-// back sorted.
-std::vector<std::vector<std::string>> StatBatches(int directoryFd, BatchQueue& queue) {
-  std::vector<std::vector<std::string>> sorted;
-  while (auto batch = queue.Pop()) sorted.push_back(SortedFrameFiles(directoryFd, std::move(*batch)));
-  return sorted;
+  return names;
 }
 
-// The frame files of a folder, sorted. A read error ends the folder where it
-// happened.
+// The frame files of a folder, sorted. Reading the folder is one sequential
+// walk, while the stat calls, which cost far more, run on every core: a small
+// folder is one batch worked on this thread alone.
 std::vector<std::string> ListFrameFiles(DIR* directory) {
   const int directoryFd = ::dirfd(directory);
-  const std::size_t helperCount = std::max(1u, std::thread::hardware_concurrency()) - 1;
-  BatchQueue queue;
-  std::vector<std::future<std::vector<std::vector<std::string>>>> helpers;
-
-  std::vector<std::string> batch;
-  std::size_t batchNames = FirstBatchNames;
-  while (const dirent* entry = ::readdir(directory)) {
-    const std::string_view name = entry->d_name;
-    if (name == "." || name == ".." || !MayBeFrameFile(entry->d_type)) continue;
-    batch.emplace_back(name);
-    if (batch.size() < batchNames) continue;
-    // Helpers start with the first full batch: a small folder needs none.
-    if (helpers.empty())
-      for (std::size_t i = 0; i < helperCount; ++i)
-        helpers.push_back(std::async(std::launch::async, StatBatches, directoryFd, std::ref(queue)));
-    queue.Push(std::move(batch));
-    batch = {};
-    batchNames = LaterBatchNames;
-  }
-  queue.Push(std::move(batch));
-  queue.Close();
-  std::vector<std::vector<std::string>> sorted = StatBatches(directoryFd, queue);
-  for (auto& helper : helpers)
-    for (auto& run : helper.get()) sorted.push_back(std::move(run));
+  std::vector<std::string> first = ReadNames(directory, FirstBatchNames);
+  if (first.size() < FirstBatchNames) return SortedFrameFiles(directoryFd, std::move(first));
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  std::vector<std::vector<std::string>> sorted;
+  bool ended = false;
+  const OrderedSteps<std::vector<std::string>, std::vector<std::string>> steps{
+      .Next = [&]() -> std::optional<std::vector<std::string>> {
+        if (!first.empty()) return std::exchange(first, {});
+        if (ended) return std::nullopt;
+        std::vector<std::string> batch = ReadNames(directory, LaterBatchNames);
+        ended = batch.size() < LaterBatchNames;
+        if (batch.empty()) return std::nullopt;
+        return batch;
+      },
+      .Work = [directoryFd](
+                  std::size_t,
+                  std::vector<std::string>&& batch) { return SortedFrameFiles(directoryFd, std::move(batch)); },
+      .Finish = {},
+      .Deliver = [&sorted](std::size_t, std::vector<std::string>&& run) { sorted.push_back(std::move(run)); },
+      .Stopped = {}};
+  RunInOrder(cores, 0, 2 * std::size_t(cores), steps);
   return Merged(sorted);
 }
 
