@@ -3,20 +3,32 @@
 //   0..1   OptionFlags set before anything else (bit n = option n)
 //   2      set-up: bits 0..2 write the three browsing copies, bit 3 marks the
 //          copies as Mariner 9 frames, bit 4 skips the first Open, bits 5..6
-//          repeat the frame bytes up to one of the three listed sizes
+//          repeat the frame bytes up to one of the three listed sizes (0: the
+//          frame is the input's bytes as they are), bit 7 leaves out the
+//          comparison with a fresh Viewer
 //   3      how many of the command bytes run (modulo MaxCommands + 1)
 //   4..15  three little-endian 32-bit counters for RenderWithSteps
-//   16..23 command bytes, the first `count` of them run: low nibble the
+//   16..21 command bytes, the first `count` of them run: low nibble the
 //          command, high nibble its argument
+//   22     the export built and checked at the end (modulo 5): 0 the 36-card
+//          FITS file, 1 BMP, 2 PNG, 3 standard FITS, 4 the texts (Info box,
+//          header bytes, pixel readout)
+//   23     unused
 //   24..47 the frame's file name, up to the first zero byte
 //
 // The frame is written to a per-process folder together with copies cut or
 // padded to the three listed sizes, so that Next, Previous and the scan have
 // somewhere to go. Besides "no crash", every input checks the sizes of the
-// BMP and FITS files, the label cards, BytesRead, that step counters saturate
-// instead of wrapping, and that the last picture equals what a fresh Viewer
+// pictures, the label cards, BytesRead, that step counters saturate instead
+// of wrapping, the one export it picks, and, when its commands left a history
+// that a fresh Viewer lacks, that the last picture equals what a fresh Viewer
 // renders for the same frame and commands.
+//
+// Each render works on whole 832 x 700 buffers and costs milliseconds under
+// the sanitizers, so an input runs one export, not all of them, and frames
+// are only as long as the input unless the set-up byte asks for more.
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <array>
@@ -28,11 +40,16 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "frames/frame_layout.h"
 #include "header/header_layout.h"
 #include "output/fits_file.h"
+#include "viewer/fits_export.h"
+#include "viewer/header_bytes.h"
+#include "viewer/png_text.h"
+#include "viewer/status_text.h"
 #include "viewer/viewer.h"
 
 namespace {
@@ -55,12 +72,14 @@ constexpr std::size_t CommandCountAt = 3;
 constexpr std::size_t CountersAt = 4;
 constexpr std::size_t CommandsAt = 16;
 constexpr int MaxCommands = 6;
+constexpr std::size_t ExportAt = 22;
 constexpr std::size_t NameAt = 24;
 constexpr std::size_t NameBytes = 24;
 
 constexpr unsigned MarkCopiesBit = 0x08;
 constexpr unsigned SkipOpenBit = 0x10;
 constexpr unsigned RepeatShift = 5;
+constexpr unsigned SkipFreshViewerBit = 0x80;
 
 // The three sizes the listing accepts, and a copy of the frame for each, named
 // to sort around typical frame names, so that browsing has somewhere to go.
@@ -93,6 +112,9 @@ enum class Command {
   Count,
 };
 
+// What Save As, the Info boxes and the status bar make of the frame on screen.
+enum class Export { Fits, Bmp, Png, StandardFits, Texts, Count };
+
 struct Step {
   Command Kind;
   unsigned Argument;  // 0..15
@@ -103,6 +125,7 @@ struct Input {
   unsigned Setup = 0;
   std::array<std::int32_t, 3> Counters{};
   std::vector<Step> Steps;
+  Export Chosen = Export::Fits;
   std::string Name;
   std::span<const std::uint8_t> Frame;
 };
@@ -110,6 +133,10 @@ struct Input {
 std::int32_t LittleEndian32(const std::uint8_t* at) {
   return std::int32_t(std::uint32_t(at[0]) | std::uint32_t(at[1]) << 8 | std::uint32_t(at[2]) << 16 |
                       std::uint32_t(at[3]) << 24);
+}
+
+std::uint32_t BigEndian32(const std::uint8_t* at) {
+  return std::uint32_t(at[0]) << 24 | std::uint32_t(at[1]) << 16 | std::uint32_t(at[2]) << 8 | at[3];
 }
 
 std::string FrameName(const std::uint8_t* at) {
@@ -130,6 +157,7 @@ Input ParseInput(const std::uint8_t* data, std::size_t size) {
     const std::uint8_t byte = data[CommandsAt + std::size_t(i)];
     input.Steps.push_back({Command((byte & 0x0F) % unsigned(Command::Count)), unsigned(byte >> 4)});
   }
+  input.Chosen = Export(data[ExportAt] % unsigned(Export::Count));
   input.Name = FrameName(data + NameAt);
   input.Frame = std::span<const std::uint8_t>(data + ControlBytes, size - ControlBytes);
   return input;
@@ -142,7 +170,9 @@ const fs::path& WorkFolder() {
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/vantorel-fuzz-XXXXXX";
     FUZZ_CHECK(::mkdtemp(pattern.data()) != nullptr, "cannot create the work folder");
-    return new fs::path(pattern);
+    auto* path = new fs::path(pattern);
+    fs::create_directory(*path / FolderName);
+    return path;
   }();
   static const int removeAtExit = std::atexit([] {
     std::error_code ignored;
@@ -152,37 +182,54 @@ const fs::path& WorkFolder() {
   return *folder;
 }
 
-void WriteFile(const fs::path& path, std::span<const std::uint8_t> bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+// A file of the work folder: these bytes, then zeros up to Size.
+struct FileContent {
+  std::vector<std::uint8_t> Bytes;
+  std::uintmax_t Size = 0;
+};
+
+// The padding is left a hole, so that a copy costs no more to write than the
+// input's bytes.
+void WriteFile(const fs::path& path, const FileContent& content) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(content.Bytes.data()), std::streamsize(content.Bytes.size()));
   out.close();
   FUZZ_CHECK(out.good(), "cannot write a frame file");
+  std::error_code error;
+  if (content.Size > content.Bytes.size()) fs::resize_file(path, content.Size, error);
+  FUZZ_CHECK(!error, "cannot pad a frame file");
 }
 
 // Lays out this input's files; returns the frame's path.
 std::string WriteFrameFiles(const Input& input) {
+  // The last input's files go first: writing a new file is quicker than
+  // truncating an old one, which ext4 flushes to disk when it is closed.
   const fs::path& folder = WorkFolder();
   std::vector<fs::path> previous;
-  for (const auto& entry : fs::directory_iterator(folder)) previous.push_back(entry.path());
-  for (const fs::path& path : previous) fs::remove_all(path);
-  fs::create_directory(folder / FolderName);
+  for (const auto& entry : fs::directory_iterator(folder))
+    if (entry.path().filename() != FolderName) previous.push_back(entry.path());
+  for (const fs::path& path : previous) fs::remove(path);
 
   // Repeating lets a small input fill a whole frame, so that the fuzzer can
   // work on short inputs and still reach every line of the pipeline.
   const unsigned repeat = (input.Setup >> RepeatShift) & 3;
+  FileContent frame;
   if (repeat == 0 || input.Frame.empty()) {
-    WriteFile(folder / input.Name, input.Frame);
+    frame.Bytes.assign(input.Frame.begin(), input.Frame.end());
   } else {
-    std::vector<std::uint8_t> frame(static_cast<std::size_t>(ListedSizes[repeat - 1]));
-    for (std::size_t i = 0; i < frame.size(); ++i) frame[i] = input.Frame[i % input.Frame.size()];
-    WriteFile(folder / input.Name, frame);
+    frame.Bytes.resize(static_cast<std::size_t>(ListedSizes[repeat - 1]));
+    for (std::size_t i = 0; i < frame.Bytes.size(); ++i) frame.Bytes[i] = input.Frame[i % input.Frame.size()];
   }
+  frame.Size = frame.Bytes.size();
+  WriteFile(folder / input.Name, frame);
   for (std::size_t k = 0; k < std::size(CopyNames); ++k) {
     if (!(input.Setup & (1u << k)) || input.Name == CopyNames[k]) continue;
-    std::vector<std::uint8_t> copy(input.Frame.begin(), input.Frame.end());
-    copy.resize(std::size_t(ListedSizes[k]), 0);
-    if (input.Setup & MarkCopiesBit)
-      std::copy(std::begin(Mariner9Text), std::end(Mariner9Text), copy.begin() + Mariner9TextAt);
+    FileContent copy{{input.Frame.begin(), input.Frame.end()}, std::uintmax_t(ListedSizes[k])};
+    if (copy.Bytes.size() > copy.Size) copy.Bytes.resize(copy.Size);
+    if (input.Setup & MarkCopiesBit) {
+      copy.Bytes.resize(std::max(copy.Bytes.size(), Mariner9TextAt + std::size(Mariner9Text)), 0);
+      std::copy(std::begin(Mariner9Text), std::end(Mariner9Text), copy.Bytes.begin() + Mariner9TextAt);
+    }
     WriteFile(folder / CopyNames[k], copy);
   }
   return (folder / input.Name).string();
@@ -235,15 +282,172 @@ void CheckPicture(const Picture& picture) {
   FUZZ_CHECK(picture.Bmp[0] == 'B' && picture.Bmp[1] == 'M', "BMP file does not start with BM");
 }
 
+bool IsPrintable(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
+}
+
+// Cards and the index are checked after every command; building a file is
+// left to the one export an input picks.
 void CheckOutputs(const Viewer& viewer) {
   for (const std::string& card : viewer.Document().LabelCards()) {
     FUZZ_CHECK(card.size() <= FitsCardBytes, "label card longer than 80 bytes");
-    FUZZ_CHECK(std::all_of(card.begin(), card.end(), [](char c) { return c >= 0x20 && c <= 0x7E; }),
-               "label card holds a byte outside printable ASCII");
+    FUZZ_CHECK(IsPrintable(card), "label card holds a byte outside printable ASCII");
   }
-  FUZZ_CHECK(BuildFitsFile(viewer.Document().LabelCards(), viewer.Document().FitsPlane()).size() == FitsFileBytes,
-             "FITS file is not 585,280 bytes");
   FUZZ_CHECK(viewer.FileIndex() >= 0 && viewer.FileIndex() <= viewer.FileCount(), "FileIndex outside the list");
+}
+
+void CheckFitsFile(const FrameDocument& document) {
+  const std::vector<std::uint8_t> file = BuildFitsFile(document.LabelCards(), document.FitsPlane());
+  FUZZ_CHECK(file.size() == FitsFileBytes, "FITS file is not 585,280 bytes");
+  for (std::size_t k = 0; k < std::size_t{LabelCardCount}; ++k) {
+    const std::string& card = document.LabelCards()[k];
+    const auto at = file.begin() + std::ptrdiff_t(k * FitsCardBytes);
+    FUZZ_CHECK(std::equal(card.begin(), card.end(), at) &&
+                   std::all_of(at + std::ptrdiff_t(card.size()), at + FitsCardBytes, [](auto c) { return c == ' '; }),
+               "FITS card is not its label card padded with spaces");
+  }
+  FUZZ_CHECK(std::equal(document.FitsPlane().begin(), document.FitsPlane().end(), file.begin() + FitsHeaderBytes),
+             "FITS data is not FitsPlane");
+}
+
+void CheckBmpFile(const FrameDocument& document) {
+  const std::uint8_t* bmp = document.CurrentBmp().data();
+  auto field = [bmp](std::size_t at) { return std::uint32_t(LittleEndian32(bmp + at)); };
+  FUZZ_CHECK(bmp[0] == 'B' && bmp[1] == 'M' && field(2) == BmpFileBytes && field(10) == BmpHeaderBytes &&
+                 field(18) == PictureSamples && field(22) == FrameLines && (field(28) & 0xFFFF) == 24,
+             "BMP header does not describe an 832 x 700 picture of 24-bit pixels");
+  if (Entry(document.ActiveOptions(), Option::Colorize) == 1) return;
+  // Without colour the BMP shows the very grey plane that the FITS files hold.
+  unsigned differences = 0;
+  const std::uint8_t* pixel = bmp + BmpHeaderBytes;
+  for (const std::uint8_t grey : document.FitsPlane()) {
+    differences |= unsigned(pixel[0] ^ grey) | unsigned(pixel[1] ^ grey) | unsigned(pixel[2] ^ grey);
+    pixel += 3;
+  }
+  FUZZ_CHECK(differences == 0, "grey BMP pixel differs from FitsPlane");
+}
+
+void CheckPngFile(const FrameDocument& document) {
+  const PngText text = PngTextFor(document);
+  const std::optional<std::vector<std::uint8_t>> png = BuildPngFile(document.CurrentBmp(), text);
+  FUZZ_CHECK(png.has_value(), "no PNG file for a composed BMP");
+  constexpr std::uint8_t Signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  FUZZ_CHECK(
+      png->size() >= std::size(Signature) && std::equal(std::begin(Signature), std::end(Signature), png->begin()),
+      "PNG file does not start with the signature");
+  std::vector<std::string> types;
+  std::vector<std::uint8_t> compressed;
+  std::size_t at = std::size(Signature);
+  std::uint8_t colorType = 0xFF;
+  while (at < png->size()) {
+    FUZZ_CHECK(png->size() - at >= 12 && png->size() - at - 12 >= BigEndian32(png->data() + at), "PNG chunk overruns");
+    const std::uint32_t length = BigEndian32(png->data() + at);
+    const std::uint8_t* type = png->data() + at + 4;
+    FUZZ_CHECK(crc32(0, type, length + 4) == BigEndian32(type + 4 + length), "PNG chunk CRC is wrong");
+    types.emplace_back(reinterpret_cast<const char*>(type), 4);
+    if (types.back() == "IHDR") {
+      FUZZ_CHECK(length == 13 && BigEndian32(type + 4) == PictureSamples && BigEndian32(type + 8) == FrameLines &&
+                     type[12] == 8,
+                 "PNG header is not 832 x 700 at 8 bits");
+      colorType = type[13];
+    }
+    if (types.back() == "IDAT") compressed.insert(compressed.end(), type + 4, type + 4 + length);
+    at += 12 + length;
+  }
+  FUZZ_CHECK(types.size() >= 3 && types.front() == "IHDR" && types.back() == "IEND", "PNG chunks out of order");
+  const bool palette = std::count(types.begin(), types.end(), "PLTE") == 1;
+  FUZZ_CHECK((colorType == 0 || colorType == 2 || colorType == 3) && (colorType == 3) == palette,
+             "PNG colour type is not grey, RGB or a palette of its own");
+  const auto texts = std::count_if(text.begin(), text.end(), [](const PngTextEntry& e) { return !e.Text.empty(); });
+  FUZZ_CHECK(std::count(types.begin(), types.end(), "tEXt") + std::count(types.begin(), types.end(), "iTXt") == texts,
+             "not one PNG text chunk per text");
+  // A filter byte and the samples of each row: one per pixel, three for RGB.
+  const uLongf rowBytes = 1 + uLongf{PictureSamples} * (colorType == 2 ? 3 : 1);
+  std::vector<std::uint8_t> rows(rowBytes * FrameLines + 1);
+  uLongf inflated = rows.size();
+  FUZZ_CHECK(uncompress(rows.data(), &inflated, compressed.data(), uLong(compressed.size())) == Z_OK &&
+                 inflated == rowBytes * FrameLines,
+             "PNG image data does not inflate to 700 rows");
+}
+
+// A standard FITS file is whole blocks of 36 cards; each header and data unit starts a block.
+constexpr std::size_t FitsBlockBytes = FitsHeaderBytes;
+
+std::size_t WholeBlocks(std::size_t bytes) { return (bytes + FitsBlockBytes - 1) / FitsBlockBytes * FitsBlockBytes; }
+
+// Where the data of the header unit at `at` starts: the block after its END card.
+std::size_t FitsDataAt(const std::vector<std::uint8_t>& file, std::size_t at) {
+  for (; at + FitsCardBytes <= file.size(); at += FitsCardBytes) {
+    const std::string_view card(reinterpret_cast<const char*>(file.data() + at), FitsCardBytes);
+    FUZZ_CHECK(IsPrintable(card), "standard FITS card holds a byte outside printable ASCII");
+    if (card.starts_with("END     ")) return WholeBlocks(at + FitsCardBytes);
+  }
+  FUZZ_CHECK(false, "standard FITS header has no END card");
+  return 0;
+}
+
+void CheckStandardFitsFile(const FrameDocument& document) {
+  const StandardFitsFile fits = BuildStandardFitsFileFor(document);
+  FUZZ_CHECK(fits.Error.empty() && !fits.Bytes.empty(), "CFITSIO did not write the standard FITS file");
+  const std::vector<std::uint8_t>& file = fits.Bytes;
+  FUZZ_CHECK(file.size() % FitsBlockBytes == 0, "standard FITS file is not whole 2,880-byte blocks");
+  const std::size_t planeAt = FitsDataAt(file, 0);
+  FUZZ_CHECK(file.size() - planeAt >= FitsPlaneBytes &&
+                 std::equal(document.FitsPlane().begin(), document.FitsPlane().end(), file.begin() + planeAt),
+             "standard FITS image is not FitsPlane");
+  const std::size_t recordAt = FitsDataAt(file, WholeBlocks(planeAt + FitsPlaneBytes));
+  const auto record = document.PristineFrame().begin();
+  FUZZ_CHECK(file.size() - recordAt >= RecordBytes && std::equal(record, record + RecordBytes, file.begin() + recordAt),
+             "standard FITS extension is not the header record");
+}
+
+void CheckTexts(const FrameDocument& document) {
+  const HeaderState& header = document.Header();
+  for (const std::string& line : header.InfoBox) FUZZ_CHECK(IsPrintable(line), "Info box text is not printable");
+  for (const std::string& line : header.InfoBox2) FUZZ_CHECK(IsPrintable(line), "Info box text is not printable");
+
+  const std::span<const std::uint8_t> record = document.HeaderRecord();
+  const std::vector<HeaderByteRow> rows = HeaderByteRows(record);
+  FUZZ_CHECK(rows.size() == (record.size() + HeaderBytesPerRow - 1) / HeaderBytesPerRow,
+             "header bytes: not one row per 16 bytes");
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const std::size_t bytes = std::min<std::size_t>(HeaderBytesPerRow, record.size() - i * HeaderBytesPerRow);
+    FUZZ_CHECK(rows[i].Offset == i * HeaderBytesPerRow && rows[i].Hex.size() == 3 * bytes - 1 &&
+                   rows[i].Text.size() == bytes && IsPrintable(rows[i].Text),
+               "header bytes row does not show its 16 bytes");
+  }
+  const std::vector<HeaderFieldSource> fields = HeaderFieldSources(header);
+  for (const HeaderFieldSource& field : fields)
+    FUZZ_CHECK(field.Bytes.Offset + field.Bytes.Length <= RecordBytes && IsPrintable(field.Value),
+               "header field outside the record or not printable");
+  const std::string listing = HeaderBytesText(rows, fields);
+  FUZZ_CHECK(std::size_t(std::count(listing.begin(), listing.end(), '\n')) == rows.size() + 1 + fields.size(),
+             "header bytes text is not one line per row and field");
+
+  // The picture's corners and centre, where flip, rotate and half size meet the frame's edges.
+  constexpr int Xs[] = {0, PictureSamples - 1, PictureSamples / 2};
+  constexpr int Ys[] = {0, FrameLines - 1, FrameLines / 2};
+  for (const int x : Xs) {
+    for (const int y : Ys) {
+      const std::optional<PixelReadout> readout = ReadoutAt(document, x, y);
+      if (!readout) continue;
+      const FramePosition& place = readout->Position;
+      FUZZ_CHECK(place.Line >= 1 && place.Line + place.BlockSize - 1 <= document.LineCount() && place.Sample >= 1 &&
+                     place.Sample + place.BlockSize - 1 <= PictureSamples,
+                 "readout outside the frame's lines and samples");
+    }
+  }
+}
+
+void CheckExport(const FrameDocument& document, Export chosen) {
+  switch (chosen) {
+    case Export::Fits: CheckFitsFile(document); break;
+    case Export::Bmp: CheckBmpFile(document); break;
+    case Export::Png: CheckPngFile(document); break;
+    case Export::StandardFits: CheckStandardFitsFile(document); break;
+    case Export::Texts: CheckTexts(document); break;
+    case Export::Count: break;
+  }
 }
 
 void CheckBytesRead(const Viewer& viewer) {
@@ -322,6 +526,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::optional<std::string> Path;  // none: nothing was loaded
     std::vector<Step> StepsSince;
   } last{input.Flags, std::nullopt, {}};
+  // Whether a command left something that the fresh Viewer does not repeat:
+  // without one it would make the very same calls again.
+  bool history = false;
 
   Viewer viewer;
   SetFlags(viewer, input.Flags);
@@ -347,8 +554,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else if (IsRenderCommand(step.Kind)) {
       last.StepsSince.push_back(step);
     }
+    history = history || !IsRenderCommand(step.Kind);
     CheckOutputs(viewer);
   }
+  // Until its first render a document holds no picture to save.
+  if (lastPicture) CheckExport(viewer.Document(), input.Chosen);
+  if (!history || (input.Setup & SkipFreshViewerBit)) return 0;
 
   // History must not show: a fresh Viewer given the same frame and the
   // commands since it was loaded ends with the same picture, plane and cards.

@@ -54,7 +54,7 @@ FrameRead ReadFrameFile(const std::string& path, FrameBuffer&& reuse) {
   result.WorkFrame.resize(FrameBytes);
   // Whatever the read does not fill is zero, as in a fresh buffer.
   const auto unread = [&result](std::size_t from) {
-    std::fill(result.WorkFrame.begin() + std::ptrdiff_t(from), result.WorkFrame.end(), 0);
+    std::fill(result.WorkFrame.begin() + std::ptrdiff_t(from), result.WorkFrame.end(), std::uint8_t{0});
   };
   // O_NONBLOCK keeps the open itself from waiting on a FIFO with no writer.
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -91,7 +91,7 @@ void ArrangeFrame(FrameBuffer& workFrame, FrameBuffer& pristine) {
     // Header stays; file records 2..725 move down one record, dropping record 1.
     std::copy_n(workFrame.begin(), RecordBytes, pristine.begin());
     const auto end = std::copy(workFrame.begin() + 2 * RecordBytes, workFrame.end(), pristine.begin() + RecordBytes);
-    std::fill(end, pristine.end(), 0);  // the last record, so no earlier frame's bytes linger
+    std::fill(end, pristine.end(), std::uint8_t{0});  // the last record, so no earlier frame's bytes linger
     workFrame = pristine;
   } else {
     pristine = workFrame;

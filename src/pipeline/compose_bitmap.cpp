@@ -163,9 +163,10 @@ void ComposeBitmap(RenderContext& context) {
     std::memcpy(context.FitsPlane.data() + std::size_t(line - 1) * PictureSamples, samples, PictureSamples);
   }
   // Rows this render did not compose must not keep an earlier frame's samples.
-  std::fill(context.FitsPlane.begin() + std::ptrdiff_t(lines) * PictureSamples, context.FitsPlane.end(), 0);
+  std::fill(context.FitsPlane.begin() + std::ptrdiff_t(lines) * PictureSamples, context.FitsPlane.end(),
+            std::uint8_t{0});
   std::fill_n(context.BitmapImage.begin() + BmpHeaderBytes + std::ptrdiff_t(lines) * BmpRowBytes,
-              std::size_t(FrameLines - lines) * BmpRowBytes, 0);
+              std::size_t(FrameLines - lines) * BmpRowBytes, std::uint8_t{0});
 }
 
 }  // namespace vantorel
