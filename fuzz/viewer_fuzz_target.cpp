@@ -43,12 +43,12 @@
 #include <string_view>
 #include <vector>
 
+#include "export/export_document.h"
+#include "export/png_text.h"
 #include "frames/frame_layout.h"
+#include "header/header_bytes.h"
 #include "header/header_layout.h"
 #include "output/fits_file.h"
-#include "viewer/fits_export.h"
-#include "viewer/header_bytes.h"
-#include "viewer/png_text.h"
 #include "viewer/status_text.h"
 #include "viewer/viewer.h"
 
