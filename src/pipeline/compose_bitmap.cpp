@@ -100,15 +100,13 @@ inline void PutEightPixels(const PixelTable& pixels, const std::uint8_t* samples
   std::memcpy(at + 16, &third, 8);
 }
 
-// Pixels left over after the groups of eight are written 4 bytes wide, all
-// but the row's last: runs go left to right, so the spare byte always lands on
-// a pixel still to be written.
+// Every run is whole groups of eight: the line and the colour window both
+// begin and end on a group's edge.
+static_assert(PictureSamples % 8 == 0 && (ColourWindow.FirstSample - 1) % 8 == 0 && ColourWindow.LastSample % 8 == 0,
+              "composition writes eight pixels at a time");
+
 void PutRun(const PixelTable& pixels, const std::uint8_t* samples, std::uint8_t* row, SampleRun run) {
-  int s = run.first;
-  for (; s + 7 <= run.last; s += 8) PutEightPixels(pixels, samples + (s - 1), row + 3 * (s - 1));
-  for (; s <= std::min(run.last, PictureSamples - 1); ++s) std::memcpy(row + 3 * (s - 1), &pixels[samples[s - 1]], 4);
-  if (s == PictureSamples && run.last == PictureSamples)
-    std::memcpy(row + 3 * (PictureSamples - 1), &pixels[samples[PictureSamples - 1]], 3);
+  for (int s = run.first; s <= run.last; s += 8) PutEightPixels(pixels, samples + (s - 1), row + 3 * (s - 1));
 }
 
 // With AVX2 the compiler makes byte shuffles of this plain loop, several

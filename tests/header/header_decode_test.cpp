@@ -208,6 +208,7 @@ TEST(BuildLabelCards, CardsOfEachKindOfFrame) {
 // Upper case, at most twenty characters, one "?" per non-ASCII character.
 TEST(BuildLabelCards, FileNameCard) {
   for (const auto& [name, value] : {std::pair<const char*, const char*>{"MiXeD_1.Img", "MIXED_1.IMG"},
+                                    {"zodiac_z.img", "ZODIAC_Z.IMG"},
                                     {"abcdefghijklmnopqrstuvwxyz.img", "ABCDEFGHIJKLMNOPQRST"},
                                     {"", ""},
                                     // A FITS string doubles its apostrophes; twenty of them still fit the card.
