@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "export/png_text.h"
 #include "output/png_file.h"
 #include "viewer/frame_document.h"
-#include "export/png_text.h"
 
 namespace vantorel {
 namespace {

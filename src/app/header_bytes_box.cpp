@@ -11,8 +11,8 @@
 #include <QTextDocumentFragment>
 #include <QVBoxLayout>
 
-#include "viewer/frame_document.h"
 #include "header/header_bytes.h"
+#include "viewer/frame_document.h"
 
 namespace {
 

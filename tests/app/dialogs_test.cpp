@@ -1,13 +1,17 @@
 // The About box, the Mariner 9 Info box and the tool-bar glyphs.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFileDialog>
 #include <QFontMetricsF>
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "app/about.h"
+#include "app/dialogs.h"
 #include "app/icon_resources.h"
 #include "app/info2_unit.h"
 
@@ -52,6 +56,22 @@ TEST(AboutBox, ShowsNameAndContactAndOkClosesIt) {
   QTest::mouseClick(box.findChild<QPushButton*>("OKButton"), Qt::LeftButton);
   EXPECT_FALSE(box.isVisible());
   EXPECT_EQ(box.result(), QDialog::Accepted);
+}
+
+// The real dialogs' seam: a file only when the user accepted the dialog.
+TEST(QtDialogs, ChooseFileGivesTheFileOnlyWhenAccepted) {
+  for (const bool accept : {true, false}) {
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.selectFile(QDir::temp().filePath("vantorel-chosen.bmp"));
+    QDialog& asDialog = dialog;  // accept() is public there
+    QTimer::singleShot(0, &dialog, [&asDialog, accept] { accept ? asDialog.accept() : asDialog.reject(); });
+    vantorel::QtDialogs dialogs;
+    const std::optional<QString> chosen = dialogs.ChooseFile(dialog);
+    ASSERT_EQ(chosen.has_value(), accept);
+    if (accept) EXPECT_TRUE(chosen->endsWith("vantorel-chosen.bmp")) << chosen->toStdString();
+  }
 }
 
 }  // namespace

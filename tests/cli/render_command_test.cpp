@@ -424,8 +424,9 @@ TEST(RenderExe, HostileConditions) {
     fs::create_hard_link(dir / "f.012", dir / "many/" + name);
     if (i < 24) fs::create_hard_link(dir / "f.012", dir / "frames/" + name);
   }
-  const std::string startThenWait = "mkdir out; $R --out-dir out -j 2 many/* 2>err & p=$!; "
-                                    "for i in $(seq 1000); do grep -q '^\\[1/' err && break; sleep 0.01; done; ";
+  const std::string startThenWait =
+      "mkdir out; $R --out-dir out -j 2 many/* 2>err & p=$!; "
+      "for i in $(seq 1000); do grep -q '^\\[1/' err && break; sleep 0.01; done; ";
   const std::string noTemporary = "ls -A out | grep -q vantorel && exit 91; ";
   const struct {
     const char* What;
@@ -451,7 +452,8 @@ TEST(RenderExe, HostileConditions) {
        "[ $(ls out | wc -l) = 150 ] || exit 91; exit $s",
        0, "vantorel-render: rendering 1 frame at a time rather than 1000 ("},
       {"control bytes in names",
-       "mkdir out; n=$(printf 'a\\033[2Jb\\a.012'); cp f.012 \"$n\"; $R --out-dir out \"$n\" \"$(printf 'x\\r')\" 2>err; "
+       "mkdir out; n=$(printf 'a\\033[2Jb\\a.012'); cp f.012 \"$n\"; $R --out-dir out \"$n\" \"$(printf 'x\\r')\" "
+       "2>err; "
        "s=$?; grep -q \"$(printf '\\033')\" err && exit 91; exit $s",
        1, "cannot read x\\x0D: "},
       {"CFITSIO that cannot be loaded",

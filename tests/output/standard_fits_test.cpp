@@ -8,10 +8,10 @@
 #include <algorithm>
 #include <optional>
 
+#include "export/export_document.h"
 #include "header/header_decode.h"
 #include "support/ebcdic_text.h"
 #include "support/test_support.h"
-#include "export/export_document.h"
 #include "viewer/frame_document.h"
 
 namespace vantorel {
