@@ -6,7 +6,6 @@
 #include <vector>
 
 #include <QAction>
-#include <QApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -15,14 +14,12 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QIcon>
-#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPixmap>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -33,25 +30,20 @@
 #include "app/dialogs.h"
 #include "app/disk_path.h"
 #include "app/header_bytes_box.h"
-#include "app/histogram_view.h"
 #include "app/icon_resources.h"
 #include "app/info2_unit.h"
 #include "app/info_unit.h"
 #include "app/open_target.h"
-#include "app/special_pixel_layer.h"
 #include "output/file_identity.h"
 #include "output/fits_file.h"
 #include "output/png_file.h"
 #include "output/standard_fits.h"
 #include "viewer/fits_export.h"
-#include "viewer/histogram.h"
 #include "viewer/png_text.h"
-#include "viewer/special_pixels.h"
-#include "viewer/status_text.h"
-#include "viewer/zoom.h"
 
 using vantorel::DiskPathFor;
 using vantorel::DisplayPath;
+using vantorel::NoticeMs;
 using vantorel::Option;
 using vantorel::StepCommand;
 
@@ -59,8 +51,6 @@ namespace {
 
 constexpr QRect kNormalGeometry(218, 212, 575, 450);
 constexpr QSize kGlyphSize(16, 16);
-// How long the status bar says why a drop or a folder opened nothing.
-constexpr int kNoticeMs = 8000;
 
 // QFileDialog folds the runs of blanks when it shows these.
 const char* const kMariner10Filter = "Mariner 10 data set NSSDC ID: PSPA-00108 (*.0* *.1* *.2*)";
@@ -74,23 +64,6 @@ QList<QKeySequence> StandardKeys(QKeySequence::StandardKey key, const QKeySequen
   QList<QKeySequence> keys = QKeySequence::keyBindings(key);
   if (keys.isEmpty()) keys.append(fallback);
   return keys;
-}
-
-QLabel* StatusField(const char* name) {
-  auto* field = new QLabel;
-  field->setObjectName(name);
-  field->setContentsMargins(6, 0, 6, 0);
-  return field;
-}
-
-// A small filled square in a colour, for a legend.
-QLabel* ColorSwatch(const QColor& color) {
-  constexpr int kSide = 10;
-  QPixmap swatch(kSide, kSide);
-  swatch.fill(color);
-  auto* label = new QLabel;
-  label->setPixmap(swatch);
-  return label;
 }
 
 QFrame* ToolBarGap(const char* name) {
@@ -117,14 +90,7 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
   mdiArea_->setObjectName("MdiArea");
   setCentralWidget(mdiArea_);
 
-  // Beside the image window, hidden until View > Histogram.
-  histogramDock_ = new vantorel::HistogramDock(this);
-  addDockWidget(Qt::RightDockWidgetArea, histogramDock_);
-  histogramDock_->hide();
-  connect(histogramDock_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
-    if (visible) RefreshHistogram();
-  });
-  connect(histogramDock_, &vantorel::HistogramDock::ScaleChanged, this, &TMainForm::RefreshHistogram);
+  frameViews_ = std::make_unique<vantorel::FrameViews>(*this, viewer_, imageWindow_);
 
   BuildMenus();
   BuildToolBar();
@@ -161,13 +127,7 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
   for (QFileDialog* dialog : {wyborZbioru_, savePictureDialog_}) vantorel::HideCompleterPopupsOnFinish(*dialog);
 
   statusBar()->setObjectName("StatusBar");
-  pixelReadout_ = StatusField("PixelReadout");
-  statusBar()->addWidget(pixelReadout_, 1);
-  dataSetField_ = StatusField("DataSetField");
-  stepsField_ = StatusField("StepsField");
-  zoomField_ = StatusField("ZoomField");
-  for (QLabel* field : {dataSetField_, stepsField_, zoomField_}) statusBar()->addPermanentWidget(field);
-  BuildSpecialPixelLegend();
+  frameViews_->Attach(*statusBar(), *markSpecialPixels1_, *blinkButton_);
   setAcceptDrops(true);
 
   aboutBox_ = new TAboutBox(this);
@@ -178,14 +138,11 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
           [this] { RunIfAllowed(&TMainForm::HeaderBytesClick, Needs::Frame); });
   connect(infoBox2_, &TInfoBox2::HeaderBytesRequested, this,
           [this] { RunIfAllowed(&TMainForm::HeaderBytesClick, Needs::Frame); });
-  // B is the blink key wherever the focus is in this window.
-  qApp->installEventFilter(this);
 
   RefreshCommandStates();
 }
 
 TMainForm::~TMainForm() {
-  qApp->removeEventFilter(this);
   // The image window must not report its end to a form that is going away.
   if (imageWindow_) imageWindow_->disconnect(this);
   timer1_->stop();
@@ -270,7 +227,7 @@ void TMainForm::BuildMenus() {
   AddMenuItem(view, "FitToWindow1", "&Fit to Window", &TMainForm::FitToWindow1Click, Needs::Frame);
   view->addSeparator()->setObjectName("N5");
   // The dock's own action, so that its check mark follows the dock's close box too.
-  QAction* histogram = histogramDock_->toggleViewAction();
+  QAction* histogram = frameViews_->Histogram().toggleViewAction();
   histogram->setObjectName("Histogram1");
   histogram->setText("&Histogram");
   view->addAction(histogram);
@@ -379,14 +336,6 @@ void TMainForm::BuildToolBar() {
   blinkButton_->setAutoRaise(true);
   blinkButton_->setToolButtonStyle(Qt::ToolButtonIconOnly);
   blinkButton_->setFocusPolicy(Qt::NoFocus);
-  connect(blinkButton_, &QToolButton::pressed, this, [this] {
-    blinkButtonHeld_ = true;
-    RefreshBlink();
-  });
-  connect(blinkButton_, &QToolButton::released, this, [this] {
-    blinkButtonHeld_ = false;
-    RefreshBlink();
-  });
   frameButtons_.push_back(blinkButton_);
   currentRow_->addWidget(blinkButton_);
   // ToolButton1 ends the first row; Memo1 fills the second row up to the bar's width.
@@ -435,8 +384,6 @@ void TMainForm::BuildToolBar() {
   mojCoolBar_->addWidget(mojToolBarBand_);
 }
 
-bool TMainForm::FrameShown() const { return imageWindow_ && viewer_.FrameOnScreen(); }
-
 void TMainForm::RunIfAllowed(Handler handler, Needs needs) {
   const bool allowed = needs == Needs::Always || (needs == Needs::Frame) == FrameShown();
   if (allowed) return (this->*handler)();
@@ -460,7 +407,6 @@ void TMainForm::RunCommand(const QString& commandName, Command&& command) {
 }
 
 void TMainForm::RefreshCommandStates() {
-  // An image window that never appeared (or is gone) means no frame on screen.
   const bool frame = FrameShown();
 
   for (QAction* item : noFrameActions_) item->setEnabled(!frame);
@@ -482,23 +428,7 @@ void TMainForm::RefreshCommandStates() {
   if (viewer_.TimerEnabled() && !timer1_->isActive()) timer1_->start();
   if (!viewer_.TimerEnabled() && timer1_->isActive()) timer1_->stop();
 
-  RefreshStatusFields();
-}
-
-void TMainForm::RefreshStatusFields() {
-  const bool frame = FrameShown();
-  const vantorel::FrameDocument& document = viewer_.Document();
-  // A file that could not be read has no data set to name.
-  const bool frameRead = frame && document.ReadError().empty();
-  dataSetField_->setText(frameRead ? QString::fromStdString(vantorel::DataSetName(document.Header().HeaderKind)) : "");
-  stepsField_->setText(frame ? QString::fromStdString(vantorel::StepsText(document.Steps())) : "");
-  zoomField_->setText(frame ? QString::fromStdString(vantorel::ZoomText(imageWindow_->Zoom())) : "");
-
-  std::optional<vantorel::PixelReadout> readout;
-  if (frame)
-    if (const std::optional<QPoint> pixel = imageWindow_->PointerPixel())
-      readout = vantorel::ReadoutAt(document, pixel->x(), pixel->y());
-  pixelReadout_->setText(readout ? QString::fromStdString(vantorel::ReadoutText(*readout)) : "");
+  frameViews_->RefreshStatusFields();
 }
 
 void TMainForm::ShowLoadedFrame(vantorel::Picture picture) {
@@ -516,112 +446,12 @@ void TMainForm::ShowLoadedFrame(vantorel::Picture picture) {
   if (!imageWindow_) return;
   imageWindow_->setWindowTitle(fileName);
   imageWindow_->ShowBitmap(std::move(picture.Bmp));
-  RefreshFrameViews();
+  frameViews_->Refresh();
 }
 
 void TMainForm::ShowRender(vantorel::Picture picture) {
   if (imageWindow_) imageWindow_->ShowBitmap(std::move(picture.Bmp));
-  RefreshFrameViews();
-}
-
-void TMainForm::RefreshFrameViews() {
-  RefreshHistogram();
-  RefreshSpecialPixels();
-  RefreshBlink();
-}
-
-void TMainForm::RefreshHistogram() {
-  vantorel::HistogramView& view = *histogramDock_->View();
-  if (!FrameShown() || histogramDock_->isHidden()) {
-    view.SetPlot(std::nullopt);
-    return;
-  }
-  const vantorel::FrameDocument& document = viewer_.Document();
-  const vantorel::Histogram shown = document.ShownHistogram();
-  const vantorel::Histogram raw = document.RawHistogram();
-  const vantorel::HistogramScale scale =
-      histogramDock_->Logarithmic() ? vantorel::HistogramScale::Logarithmic : vantorel::HistogramScale::Linear;
-  // One axis for both, so that the shown picture compares with the raw samples.
-  const auto fullScale = std::max(vantorel::LargestCount(shown), vantorel::LargestCount(raw));
-  vantorel::HistogramPlot plot;
-  plot.Shown = vantorel::HistogramHeights(shown, scale, fullScale);
-  plot.Raw = vantorel::HistogramHeights(raw, scale, fullScale);
-  plot.ToneCurve = document.CurrentToneCurve();
-  view.SetPlot(plot);
-}
-
-void TMainForm::BuildSpecialPixelLegend() {
-  specialPixelLegend_ = new QWidget;
-  specialPixelLegend_->setObjectName("SpecialPixelLegend");
-  auto* legend = new QHBoxLayout(specialPixelLegend_);
-  legend->setContentsMargins(6, 0, 6, 0);
-  const std::pair<QColor, const char*> kinds[] = {{vantorel::MissingPixelColor(), "missing"},
-                                                  {vantorel::SaturatedPixelColor(), "saturated"},
-                                                  {vantorel::ReplacedPixelColor(), "replaced"}};
-  for (const auto& [color, name] : kinds) {
-    legend->addWidget(ColorSwatch(color));
-    legend->addWidget(new QLabel(name));
-  }
-  specialPixelCounts_ = StatusField("SpecialPixelCounts");
-  legend->addWidget(specialPixelCounts_);
-  // Before the data set, step and zoom fields; after the readout, which is not permanent.
-  statusBar()->insertPermanentWidget(1, specialPixelLegend_);
-  specialPixelLegend_->hide();
-}
-
-void TMainForm::RefreshSpecialPixels() {
-  const bool marking = markSpecialPixels1_->isChecked() && FrameShown();
-  if (!marking) {
-    specialPixelLegend_->hide();
-    specialPixelCounts_->clear();
-    if (imageWindow_) imageWindow_->Image()->SetSpecialPixelMask({});
-    return;
-  }
-  const vantorel::SpecialPixelMap map = vantorel::FindSpecialPixels(viewer_.Document());
-  specialPixelCounts_->setText(QString::fromStdString(vantorel::SpecialPixelStatusText(map.Counts)));
-  imageWindow_->Image()->SetSpecialPixelMask(std::vector<std::uint8_t>(map.Screen.begin(), map.Screen.end()));
-  specialPixelLegend_->show();
-}
-
-void TMainForm::RefreshBlink() {
-  if (!imageWindow_) return;
-  if (!Blinking() || !FrameShown()) {
-    imageWindow_->EndBlink();
-    return;
-  }
-  try {
-    imageWindow_->ShowBlink(viewer_.OriginalPicture().Bmp);
-  } catch (const std::exception& error) {
-    imageWindow_->EndBlink();
-    statusBar()->showMessage(QString("Blink failed: %1").arg(QString::fromLocal8Bit(error.what())), kNoticeMs);
-  }
-}
-
-bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-  const bool press = event->type() == QEvent::KeyPress, release = event->type() == QEvent::KeyRelease;
-  if (press || release) {
-    const auto* key = static_cast<QKeyEvent*>(event);
-    const auto* widget = qobject_cast<QWidget*>(watched);
-    // A release ends the blink whatever modifier came since; a press with one is another key.
-    const bool blinkKey = key->key() == Qt::Key_B && (release || key->modifiers() == Qt::NoModifier);
-    if (blinkKey && widget && widget->window() == this && FrameShown()) {
-      if (!key->isAutoRepeat() && blinkKeyHeld_ != press) {
-        blinkKeyHeld_ = press;
-        RefreshBlink();
-      }
-      return true;
-    }
-  }
-  return QMainWindow::eventFilter(watched, event);
-}
-
-void TMainForm::changeEvent(QEvent* event) {
-  QMainWindow::changeEvent(event);
-  // The release of a key held while the window loses the focus never comes here.
-  if (event->type() == QEvent::ActivationChange && !isActiveWindow() && blinkKeyHeld_) {
-    blinkKeyHeld_ = false;
-    RefreshBlink();
-  }
+  frameViews_->Refresh();
 }
 
 // --- File menu ---------------------------------------------------------------
@@ -640,8 +470,8 @@ void TMainForm::OpenFrameFile(const std::string& path) {
   vantorel::Picture picture = viewer_.OpenFrame(path);
   auto* child = new TChild;
   connect(child, &TChild::FormClose, this, &TMainForm::ImageWindowClosed);
-  connect(child, &TChild::ZoomChanged, this, &TMainForm::RefreshStatusFields);
-  connect(child, &TChild::PointerPixelChanged, this, &TMainForm::RefreshStatusFields);
+  connect(child, &TChild::ZoomChanged, frameViews_.get(), &vantorel::FrameViews::RefreshStatusFields);
+  connect(child, &TChild::PointerPixelChanged, frameViews_.get(), &vantorel::FrameViews::RefreshStatusFields);
   mdiArea_->addSubWindow(child);
   imageWindow_ = child;
   child->showMaximized();
@@ -651,7 +481,7 @@ void TMainForm::OpenFrameFile(const std::string& path) {
 void TMainForm::OpenPath(const std::string& path) {
   const vantorel::OpenTarget target = vantorel::OpenTargetFor(path);
   if (target.FramePath.empty()) {
-    statusBar()->showMessage(target.Problem, kNoticeMs);
+    statusBar()->showMessage(target.Problem, NoticeMs);
     return;
   }
   // The frame on screen goes as if its window were closed: scan stopped, commands back.
@@ -670,7 +500,7 @@ void TMainForm::dropEvent(QDropEvent* event) {
   const vantorel::OpenTarget target = vantorel::OpenTargetForDrop(event->mimeData()->urls());
   event->acceptProposedAction();
   if (target.FramePath.empty())
-    statusBar()->showMessage(target.Problem, kNoticeMs);
+    statusBar()->showMessage(target.Problem, NoticeMs);
   else
     OpenPath(target.FramePath);
 }
@@ -687,10 +517,10 @@ void TMainForm::PrepareOpenDialog() {
 
 void TMainForm::ImageWindowClosed() {
   imageWindow_ = nullptr;
-  blinkKeyHeld_ = false;
+  frameViews_->ForgetBlinkKey();
   viewer_.CloseImageWindow();
   RefreshCommandStates();
-  RefreshFrameViews();
+  frameViews_->Refresh();
 }
 
 void TMainForm::Browse(const QString& commandName, std::optional<vantorel::Picture> (vantorel::Viewer::*command)()) {
@@ -851,7 +681,7 @@ void TMainForm::FitToWindow1Click() {
 }
 
 void TMainForm::MarkSpecialPixels1Click() {
-  RunCommand("Mark Special Pixels", [this] { RefreshSpecialPixels(); });
+  RunCommand("Mark Special Pixels", [this] { frameViews_->RefreshSpecialPixels(); });
 }
 
 void TMainForm::ChoosePause(int seconds) {

@@ -3,6 +3,7 @@
 // mirrors the Viewer's state onto the widgets.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include <QPointer>
 #include <QPrinter>
 
+#include "app/frame_views.h"
 #include "app/mdi_child.h"
 #include "app/printing.h"
 #include "output/atomic_file.h"
@@ -33,7 +35,6 @@ class THeaderBytesBox;
 
 namespace vantorel {
 class Dialogs;
-class HistogramDock;
 }  // namespace vantorel
 
 class TMainForm : public QMainWindow {
@@ -51,9 +52,9 @@ class TMainForm : public QMainWindow {
   TInfoBox& InfoBox() const { return *infoBox_; }
   TInfoBox2& InfoBox2() const { return *infoBox2_; }
   THeaderBytesBox& HeaderBytesBox() const { return *headerBytesBox_; }
-  vantorel::HistogramDock& Histogram() const { return *histogramDock_; }
+  vantorel::HistogramDock& Histogram() const { return frameViews_->Histogram(); }
   // True while B or the Blink button holds the original picture on screen.
-  bool Blinking() const { return blinkKeyHeld_ || blinkButtonHeld_; }
+  bool Blinking() const { return frameViews_->Blinking(); }
 
   // Test seam: a chunk writer that fails midway.
   void SetChunkWriter(vantorel::ChunkWriter writer) { chunkWriter_ = std::move(writer); }
@@ -124,14 +125,9 @@ class TMainForm : public QMainWindow {
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
-  // Holding B blinks: seen before any widget of this window can take the key.
-  bool eventFilter(QObject* watched, QEvent* event) override;
-  void changeEvent(QEvent* event) override;
 
  private slots:
   void ImageWindowClosed();
-  // The data set, step and zoom fields, and the readout of the pixel under the pointer.
-  void RefreshStatusFields();
 
  private:
   using Handler = void (TMainForm::*)();
@@ -147,7 +143,7 @@ class TMainForm : public QMainWindow {
   template <typename Command>
   void RunCommand(const QString& commandName, Command&& command);
   // True while the image window of an Open is on screen.
-  bool FrameShown() const;
+  bool FrameShown() const { return frameViews_->FrameShown(); }
   // The command table's guard: a command that needs a frame (or none) runs
   // only in that state, whatever delivered the click.
   void RunIfAllowed(Handler handler, Needs needs);
@@ -155,20 +151,12 @@ class TMainForm : public QMainWindow {
   // typing replaces it.
   void PrepareOpenDialog();
   // Mirrors the Viewer onto enabled states, Down states, check marks, the
-  // counter box and the timer.
+  // counter box, the timer and the status fields.
   void RefreshCommandStates();
   // Puts the picture of a load into the image window and refreshes what a
   // load changes: caption, Info boxes, status bar.
   void ShowLoadedFrame(vantorel::Picture picture);
   void ShowRender(vantorel::Picture picture);
-  // The views over the frame on screen (histogram, special-pixel marks, a
-  // blink in progress) after it changed; emptied when there is none.
-  void RefreshFrameViews();
-  void RefreshHistogram();
-  void RefreshSpecialPixels();
-  // Shows the original picture while B or the Blink button is held, the processed one otherwise.
-  void RefreshBlink();
-  void BuildSpecialPixelLegend();
   // The load of Open: a new image window with the frame at path.
   void OpenFrameFile(const std::string& path);
   void Browse(const QString& commandName, std::optional<vantorel::Picture> (vantorel::Viewer::*command)());
@@ -185,14 +173,12 @@ class TMainForm : public QMainWindow {
 
   QMdiArea* mdiArea_ = nullptr;
   QPointer<TChild> imageWindow_;
+  // Declared after imageWindow_, which the frame views look at, so that they go first.
+  std::unique_ptr<vantorel::FrameViews> frameViews_;
   QToolBar* mojCoolBar_ = nullptr;
   QWidget* mojToolBar_ = nullptr;
   QWidget* mojToolBarBand_ = nullptr;  // the cool bar's one band, holding MojToolBar
   QLineEdit* memo1_ = nullptr;
-  QLabel* pixelReadout_ = nullptr;
-  QLabel* dataSetField_ = nullptr;
-  QLabel* stepsField_ = nullptr;
-  QLabel* zoomField_ = nullptr;
   QTimer* timer1_ = nullptr;
   QFileDialog* wyborZbioru_ = nullptr;
   QFileDialog* savePictureDialog_ = nullptr;
@@ -200,13 +186,8 @@ class TMainForm : public QMainWindow {
   TInfoBox* infoBox_ = nullptr;
   TInfoBox2* infoBox2_ = nullptr;
   THeaderBytesBox* headerBytesBox_ = nullptr;
-  vantorel::HistogramDock* histogramDock_ = nullptr;
   QAction* markSpecialPixels1_ = nullptr;
-  QWidget* specialPixelLegend_ = nullptr;
-  QLabel* specialPixelCounts_ = nullptr;
   QToolButton* blinkButton_ = nullptr;
-  bool blinkKeyHeld_ = false;
-  bool blinkButtonHeld_ = false;
 
   QAction* toolbar1_ = nullptr;
   std::vector<std::pair<vantorel::Option, QAction*>> optionItems_;
