@@ -1,30 +1,18 @@
 #include "app/main_unit.h"
 
-#include <algorithm>
 #include <exception>
 #include <optional>
 #include <vector>
 
-#include <QAction>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFrame>
-#include <QHBoxLayout>
-#include <QIcon>
-#include <QKeySequence>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMdiArea>
-#include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QTimer>
-#include <QToolBar>
-#include <QToolButton>
-#include <QVBoxLayout>
 
 #include "app/about.h"
 #include "app/dialogs.h"
@@ -50,7 +38,6 @@ using vantorel::StepCommand;
 namespace {
 
 constexpr QRect kNormalGeometry(218, 212, 575, 450);
-constexpr QSize kGlyphSize(16, 16);
 
 // QFileDialog folds the runs of blanks when it shows these.
 const char* const kMariner10Filter = "Mariner 10 data set NSSDC ID: PSPA-00108 (*.0* *.1* *.2*)";
@@ -58,22 +45,6 @@ const char* const kMariner9Filter = "Mariner 9 data set   NSSDC ID: PSPG-00235  
 const char* const kPngFilter = "PNG image (*.png)";
 // Only this entry writes standard FITS; *.fit keeps the 36-card file.
 const char* const kStandardFitsFilter = "FITS, standard (*.fits)";
-
-// The platform's keys for a standard command; the fallback where it names none.
-QList<QKeySequence> StandardKeys(QKeySequence::StandardKey key, const QKeySequence& fallback) {
-  QList<QKeySequence> keys = QKeySequence::keyBindings(key);
-  if (keys.isEmpty()) keys.append(fallback);
-  return keys;
-}
-
-QFrame* ToolBarGap(const char* name) {
-  auto* gap = new QFrame;
-  gap->setObjectName(name);
-  gap->setFrameShape(QFrame::VLine);
-  gap->setFrameShadow(QFrame::Sunken);
-  gap->setFixedWidth(8);
-  return gap;
-}
 
 }  // namespace
 
@@ -91,9 +62,9 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
   setCentralWidget(mdiArea_);
 
   frameViews_ = std::make_unique<vantorel::FrameViews>(*this, viewer_, imageWindow_);
-
-  BuildMenus();
-  BuildToolBar();
+  commands_ = std::make_unique<vantorel::CommandWidgets>(
+      *this, *frameViews_->Histogram().toggleViewAction(),
+      [this](vantorel::CommandHandler handler, Needs needs) { RunIfAllowed(handler, needs); });
 
   timer1_ = new QTimer(this);
   timer1_->setObjectName("Timer1");
@@ -127,7 +98,7 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
   for (QFileDialog* dialog : {wyborZbioru_, savePictureDialog_}) vantorel::HideCompleterPopupsOnFinish(*dialog);
 
   statusBar()->setObjectName("StatusBar");
-  frameViews_->Attach(*statusBar(), *markSpecialPixels1_, *blinkButton_);
+  frameViews_->Attach(*statusBar(), *commands_->MenuItem("MarkSpecialPixels1"), *commands_->ToolButton("BlinkBtn"));
   setAcceptDrops(true);
 
   aboutBox_ = new TAboutBox(this);
@@ -148,243 +119,7 @@ TMainForm::~TMainForm() {
   timer1_->stop();
 }
 
-QAction* TMainForm::AddMenuItem(QMenu* menu, const char* name, const char* caption, Handler handler, Needs needs) {
-  QAction* item = menu->addAction(QString::fromUtf8(caption));
-  item->setObjectName(name);
-  connect(item, &QAction::triggered, this, [this, handler, needs] { RunIfAllowed(handler, needs); });
-  if (needs == Needs::Frame) frameActions_.push_back(item);
-  if (needs == Needs::NoFrame) noFrameActions_.push_back(item);
-  return item;
-}
-
-void TMainForm::BuildMenus() {
-  QMenuBar* mainMenu = menuBar();
-  mainMenu->setObjectName("MainMenu");
-
-  QMenu* file = mainMenu->addMenu("&File");
-  file->setObjectName("File1");
-  // A disabled item's keys do nothing, so every key obeys its command's state.
-  AddMenuItem(file, "Open1", "&Open...", &TMainForm::Open1Click, Needs::NoFrame)
-      ->setShortcuts(StandardKeys(QKeySequence::Open, Qt::CTRL | Qt::Key_O));
-  AddMenuItem(file, "Next1", "&Next ", &TMainForm::FileForBtnClick, Needs::Frame)->setShortcut(Qt::Key_PageDown);
-  AddMenuItem(file, "Previous1", "Pr&evious", &TMainForm::FileTylBtnClick, Needs::Frame)->setShortcut(Qt::Key_PageUp);
-  AddMenuItem(file, "First1", "&First", &TMainForm::First1Click, Needs::Frame)->setShortcut(Qt::Key_Home);
-  AddMenuItem(file, "Last1", "&Last", &TMainForm::Last1Click, Needs::Frame)->setShortcut(Qt::Key_End);
-  AddMenuItem(file, "SaveAs1", "Save &As...", &TMainForm::SaveAs1Click, Needs::Frame)
-      ->setShortcuts(StandardKeys(QKeySequence::SaveAs, Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-  file->addSeparator()->setObjectName("N2");
-  AddMenuItem(file, "ScanForward1", "Scan Forward", &TMainForm::FileForAutoBtnClick, Needs::Frame);
-  AddMenuItem(file, "ScanBackward1", "Scan Backward", &TMainForm::FileTylAutBtnClick, Needs::Frame);
-  AddMenuItem(file, "ScanStop1", "Scan Stop", &TMainForm::FileStopBtnClick, Needs::Frame)->setShortcut(Qt::Key_Escape);
-  file->addSeparator()->setObjectName("N3");
-  AddMenuItem(file, "Print1", "&Print...", &TMainForm::Print1Click, Needs::Frame)
-      ->setShortcuts(StandardKeys(QKeySequence::Print, Qt::CTRL | Qt::Key_P));
-  AddMenuItem(file, "PrintSetup1", "P&rint Setup...", &TMainForm::PrintSetup1Click, Needs::Frame)
-      ->setIcon(vantorel::ToolGlyph("PrintSetup1"));
-  file->addSeparator()->setObjectName("N1");
-  QAction* exit = AddMenuItem(file, "Exit1", "E&xit", &TMainForm::Exit1Click, Needs::Always);
-  exit->setIcon(vantorel::ToolGlyph("Exit1"));
-  exit->setShortcuts(StandardKeys(QKeySequence::Quit, Qt::CTRL | Qt::Key_Q));
-
-  struct OptionItem {
-    Option option;
-    const char* name;
-    const char* caption;
-    Handler handler;
-  };
-  static const OptionItem optionItems[] = {
-      {Option::Stretch, "Atostretch1", "Contrast &Stretch", &TMainForm::Atostretch1Click},
-      {Option::Despeckle, "Despeckleon1", "&Despeckle ", &TMainForm::Despeckleon1Click},
-      {Option::Reconstruct, "Reconstruct1", "&Reconstruction", &TMainForm::Reconstruct1Click},
-      {Option::Flip, "FlipVertically1", "&Flip Vertically", &TMainForm::FlipVertically1Click},
-      {Option::Rotate, "Rotate1", "R&otate", &TMainForm::Rotate1Click},
-      {Option::Sharpen, "Sharpen1", "S&harpen", &TMainForm::Sharpen1Click},
-      {Option::Invert, "Invert1", "&Invert", &TMainForm::Invert1Click},
-      {Option::Minimize, "Minimize1", "&Minimize", &TMainForm::Minimize1Click},
-      {Option::Colorize, "Colour1", "&Colorize", &TMainForm::Colour1Click},
-  };
-  QMenu* options = mainMenu->addMenu("&Options");
-  options->setObjectName("Options1");
-  for (const OptionItem& entry : optionItems) {
-    QAction* item = AddMenuItem(options, entry.name, entry.caption, entry.handler, Needs::Always);
-    item->setCheckable(true);
-    optionItems_.emplace_back(entry.option, item);
-  }
-
-  QMenu* view = mainMenu->addMenu("View");
-  view->setObjectName("View1");
-  toolbar1_ = AddMenuItem(view, "Toolbar1", "Toolbar", &TMainForm::Toolbar1Click, Needs::Always);
-  toolbar1_->setCheckable(true);
-  toolbar1_->setIcon(vantorel::ToolGlyph("Toolbar1"));
-  toolbar1_->setChecked(true);
-  view->addSeparator()->setObjectName("N4");
-  AddMenuItem(view, "ZoomIn1", "Zoom &In", &TMainForm::ZoomIn1Click, Needs::Frame)
-      ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
-  AddMenuItem(view, "ZoomOut1", "Zoom &Out", &TMainForm::ZoomOut1Click, Needs::Frame)
-      ->setShortcut(Qt::CTRL | Qt::Key_Minus);
-  AddMenuItem(view, "ActualSize1", "&Actual Size", &TMainForm::ActualSize1Click, Needs::Frame)
-      ->setShortcut(Qt::CTRL | Qt::Key_0);
-  AddMenuItem(view, "FitToWindow1", "&Fit to Window", &TMainForm::FitToWindow1Click, Needs::Frame);
-  view->addSeparator()->setObjectName("N5");
-  // The dock's own action, so that its check mark follows the dock's close box too.
-  QAction* histogram = frameViews_->Histogram().toggleViewAction();
-  histogram->setObjectName("Histogram1");
-  histogram->setText("&Histogram");
-  view->addAction(histogram);
-  markSpecialPixels1_ = AddMenuItem(view, "MarkSpecialPixels1", "Mark &Special Pixels",
-                                    &TMainForm::MarkSpecialPixels1Click, Needs::Always);
-  markSpecialPixels1_->setCheckable(true);
-
-  struct PauseItem {
-    int seconds;
-    const char* name;
-    const char* caption;
-    Handler handler;
-  };
-  static const PauseItem pauseItems[] = {
-      {2, "N2seconds1", "2 seconds", &TMainForm::N2seconds1Click},
-      {3, "N3seconds1", "3 seconds", &TMainForm::N3seconds1Click},
-      {4, "N4seconds1", "4 seconds", &TMainForm::N4seconds1Click},
-      {5, "N5seconds1", "5 seconds", &TMainForm::N5seconds1Click},
-  };
-  QMenu* pause = mainMenu->addMenu("Scan-pause");
-  pause->setObjectName("Scanpause1");
-  for (const PauseItem& entry : pauseItems) {
-    QAction* item = AddMenuItem(pause, entry.name, entry.caption, entry.handler, Needs::Always);
-    item->setCheckable(true);
-    pauseItems_.emplace_back(entry.seconds, item);
-  }
-
-  QMenu* about = mainMenu->addMenu("&About");
-  about->setObjectName("About2");
-  AddMenuItem(about, "About1", "&About...", &TMainForm::About1Click, Needs::Always);
-}
-
-QToolButton* TMainForm::AddToolButton(const char* name, const char* hint, Handler handler, Needs needs) {
-  auto* button = new QToolButton;
-  button->setObjectName(name);
-  button->setToolTip(QString::fromUtf8(hint));
-  button->setText(QString::fromUtf8(hint));  // shown only if a glyph is missing
-  button->setIcon(vantorel::ToolGlyph(name));
-  button->setIconSize(kGlyphSize);
-  button->setAutoRaise(true);
-  button->setToolButtonStyle(Qt::ToolButtonIconOnly);
-  button->setFocusPolicy(Qt::NoFocus);
-  connect(button, &QToolButton::clicked, this, [this, handler, needs] { RunIfAllowed(handler, needs); });
-  if (needs == Needs::Frame) frameButtons_.push_back(button);
-  if (needs == Needs::NoFrame) noFrameButtons_.push_back(button);
-  currentRow_->addWidget(button);
-  return button;
-}
-
-void TMainForm::BuildToolBar() {
-  mojCoolBar_ = new QToolBar("MojCoolBar", this);
-  mojCoolBar_->setObjectName("MojCoolBar");
-  mojCoolBar_->setMovable(false);
-  mojCoolBar_->setFloatable(false);
-  mojCoolBar_->toggleViewAction()->setVisible(false);  // only View > Toolbar hides the tool bar
-  addToolBar(Qt::TopToolBarArea, mojCoolBar_);
-
-  mojToolBar_ = new QWidget;
-  mojToolBar_->setObjectName("MojToolBar");
-  auto* rows = new QVBoxLayout(mojToolBar_);
-  rows->setContentsMargins(0, 0, 0, 0);
-  rows->setSpacing(0);
-
-  struct OptionButton {
-    Option option;
-    const char* name;
-    const char* hint;
-    Handler handler;
-  };
-  auto addOptionButton = [this](const OptionButton& entry) {
-    QToolButton* button = AddToolButton(entry.name, entry.hint, entry.handler, Needs::Frame);
-    button->setCheckable(true);
-    optionButtons_.emplace_back(entry.option, button);
-  };
-
-  currentRow_ = new QHBoxLayout;
-  currentRow_->setSpacing(0);
-  rows->addLayout(currentRow_);
-  AddToolButton("FileOpenBtn", "Open", &TMainForm::Open1Click, Needs::NoFrame);
-  AddToolButton("FileSaveBtn", "Save as ", &TMainForm::SaveAs1Click, Needs::Frame);
-  AddToolButton("ToolButton17", "Print", &TMainForm::Print1Click, Needs::Frame);
-  currentRow_->addWidget(ToolBarGap("ToolButton8"));
-  backwardScanButton_ = AddToolButton("FileTylAutBtn", "Scan Backword", &TMainForm::FileTylAutBtnClick, Needs::Frame);
-  AddToolButton("FileTylBtn", "Previous", &TMainForm::FileTylBtnClick, Needs::Frame);
-  AddToolButton("FileStopBtn", "Scan Stop", &TMainForm::FileStopBtnClick, Needs::Frame);
-  AddToolButton("FileForBtn", "Next", &TMainForm::FileForBtnClick, Needs::Frame);
-  forwardScanButton_ = AddToolButton("FileForAutoBtn", "Scan Forword", &TMainForm::FileForAutoBtnClick, Needs::Frame);
-  backwardScanButton_->setCheckable(true);
-  forwardScanButton_->setCheckable(true);
-  currentRow_->addWidget(ToolBarGap("ToolButton3"));
-  AddToolButton("ToolButton9", "Original Image", &TMainForm::ToolButton9Click, Needs::Frame);
-  addOptionButton({Option::Flip, "ToolButton10", "Flip Vertically", &TMainForm::ToolButton10Click});
-  addOptionButton({Option::Rotate, "ToolButton2", "Rotate", &TMainForm::ToolButton2Click});
-  addOptionButton({Option::Reconstruct, "ToolButton11", "Reconstruction", &TMainForm::ToolButton11Click});
-  addOptionButton({Option::Despeckle, "ToolButton12", "Despeckle", &TMainForm::ToolButton12Click});
-  addOptionButton({Option::Stretch, "ToolButton13", "Contrast stretch", &TMainForm::ToolButton13Click});
-  addOptionButton({Option::Sharpen, "ToolButton18", "Sharpen", &TMainForm::ToolButton18Click});
-  currentRow_->addWidget(ToolBarGap("BlinkGap"));
-  // Works while held, so pressed and released rather than clicked.
-  blinkButton_ = new QToolButton;
-  blinkButton_->setObjectName("BlinkBtn");
-  blinkButton_->setToolTip("Blink: hold to see the original image (or hold B)");
-  blinkButton_->setText("Blink");
-  blinkButton_->setIcon(vantorel::ToolGlyph("BlinkBtn"));
-  blinkButton_->setIconSize(kGlyphSize);
-  blinkButton_->setAutoRaise(true);
-  blinkButton_->setToolButtonStyle(Qt::ToolButtonIconOnly);
-  blinkButton_->setFocusPolicy(Qt::NoFocus);
-  frameButtons_.push_back(blinkButton_);
-  currentRow_->addWidget(blinkButton_);
-  // ToolButton1 ends the first row; Memo1 fills the second row up to the bar's width.
-  currentRow_->addStretch(1);
-
-  currentRow_ = new QHBoxLayout;
-  currentRow_->setSpacing(0);
-  rows->addLayout(currentRow_);
-  AddToolButton("ToolButton27", "Contrast Down", &TMainForm::ToolButton27Click, Needs::Frame);
-  AddToolButton("ToolButton28", "Contrast Up", &TMainForm::ToolButton28Click, Needs::Frame);
-  AddToolButton("ToolButton20", "Brightness Down", &TMainForm::ToolButton20Click, Needs::Frame);
-  AddToolButton("ToolButton21", "Brightness Up", &TMainForm::ToolButton21Click, Needs::Frame);
-  AddToolButton("ToolButton22", "Left To Rigth Brightness Gradient Reduction", &TMainForm::ToolButton22Click,
-                Needs::Frame);
-  AddToolButton("ToolButton23", "Right To Left Brightness Gradient Reduction", &TMainForm::ToolButton23Click,
-                Needs::Frame);
-  currentRow_->addWidget(ToolBarGap("ToolButton25"));
-  addOptionButton({Option::Invert, "ToolButton19", "Invert Display", &TMainForm::ToolButton19Click});
-  addOptionButton({Option::Colorize, "ToolButton32", "Colorization", &TMainForm::ToolButton32Click});
-  addOptionButton({Option::Minimize, "ToolButton30", "Minimize", &TMainForm::ToolButton30Click});
-  currentRow_->addWidget(ToolBarGap("ToolButton31"));
-  AddToolButton("ToolButton29", "Image Info", &TMainForm::ToolButton29Click, Needs::Frame);
-  AddToolButton("HelpAboutBtn", "About", &TMainForm::HelpAboutBtnClick, Needs::Always);
-  currentRow_->addWidget(ToolBarGap("ToolButton5"));
-
-  memo1_ = new QLineEdit("0/0");
-  memo1_->setObjectName("Memo1");
-  memo1_->setReadOnly(true);
-  memo1_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  memo1_->setMinimumSize(89, 22);
-  memo1_->setFixedHeight(22);
-  memo1_->setFocusPolicy(Qt::NoFocus);
-  QFont memoFont("MS Sans Serif");
-  memoFont.setPixelSize(16);
-  memo1_->setFont(memoFont);
-  currentRow_->addWidget(memo1_, 1);
-  currentRow_ = nullptr;
-
-  // The band wraps the tool bar so that View > Toolbar can hide it like any widget.
-  mojToolBarBand_ = new QWidget;
-  mojToolBarBand_->setObjectName("MojCoolBand");
-  auto* band = new QHBoxLayout(mojToolBarBand_);
-  band->setContentsMargins(0, 0, 0, 0);
-  band->addWidget(mojToolBar_);
-  band->addStretch(1);
-  mojCoolBar_->addWidget(mojToolBarBand_);
-}
-
-void TMainForm::RunIfAllowed(Handler handler, Needs needs) {
+void TMainForm::RunIfAllowed(vantorel::CommandHandler handler, Needs needs) {
   const bool allowed = needs == Needs::Always || (needs == Needs::Frame) == FrameShown();
   if (allowed) return (this->*handler)();
   // A click that slipped past a disabled state may have toggled a button.
@@ -407,21 +142,7 @@ void TMainForm::RunCommand(const QString& commandName, Command&& command) {
 }
 
 void TMainForm::RefreshCommandStates() {
-  const bool frame = FrameShown();
-
-  for (QAction* item : noFrameActions_) item->setEnabled(!frame);
-  for (QAction* item : frameActions_) item->setEnabled(frame);
-  for (QToolButton* button : noFrameButtons_) button->setEnabled(!frame);
-  for (QToolButton* button : frameButtons_) button->setEnabled(frame);
-
-  for (const auto& [option, button] : optionButtons_) button->setChecked(viewer_.OptionButtonDown(option));
-  backwardScanButton_->setChecked(viewer_.BackwardScanButtonDown());
-  forwardScanButton_->setChecked(viewer_.ForwardScanButtonDown());
-  for (const auto& [option, item] : optionItems_) item->setChecked(Entry(viewer_.OptionFlags(), option) == 1);
-  for (const auto& [seconds, item] : pauseItems_) item->setChecked(viewer_.CheckedScanPause() == seconds);
-  toolbar1_->setChecked(!mojToolBar_->isHidden());
-
-  memo1_->setText(frame ? QString::fromStdString(viewer_.CounterText()) : QStringLiteral("0/0"));
+  commands_->Mirror(viewer_, FrameShown());
 
   if (timer1_->interval() != viewer_.TimerInterval()) timer1_->setInterval(viewer_.TimerInterval());
   // Starting only a stopped timer keeps a running scan's rhythm when its direction changes.
@@ -660,7 +381,7 @@ void TMainForm::Colour1Click() { ToggleFlag(Option::Colorize); }
 // --- View, Scan-pause, About -----------------------------------------------------
 
 void TMainForm::Toolbar1Click() {
-  mojToolBar_->setHidden(!mojToolBar_->isHidden());
+  commands_->ToolBar().setHidden(!commands_->ToolBar().isHidden());
   RefreshCommandStates();
 }
 

@@ -1,33 +1,26 @@
-// The main window: menus, the two-row tool bar, the counter box and the scan
-// timer, wired to the Viewer. Every handler calls one Viewer command and then
-// mirrors the Viewer's state onto the widgets.
+// The main window: the command table's menus and tool bar, the frame views
+// and the scan timer, wired to the Viewer. Every handler calls one Viewer
+// command and then mirrors the Viewer's state onto the widgets.
 #pragma once
 
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include <QMainWindow>
 #include <QPointer>
 #include <QPrinter>
 
+#include "app/command_table.h"
 #include "app/frame_views.h"
 #include "app/mdi_child.h"
 #include "app/printing.h"
 #include "output/atomic_file.h"
 #include "viewer/viewer.h"
 
-class QAction;
 class QFileDialog;
-class QHBoxLayout;
-class QLabel;
-class QLineEdit;
 class QMdiArea;
-class QMenu;
 class QTimer;
-class QToolBar;
-class QToolButton;
 class TAboutBox;
 class TInfoBox;
 class TInfoBox2;
@@ -130,13 +123,7 @@ class TMainForm : public QMainWindow {
   void ImageWindowClosed();
 
  private:
-  using Handler = void (TMainForm::*)();
-  enum class Needs { Always, NoFrame, Frame };
-
-  void BuildMenus();
-  void BuildToolBar();
-  QAction* AddMenuItem(QMenu* menu, const char* name, const char* caption, Handler handler, Needs needs);
-  QToolButton* AddToolButton(const char* name, const char* hint, Handler handler, Needs needs);
+  using Needs = vantorel::Needs;
 
   // Runs one command; an exception that escapes the Viewer is shown to the
   // user, and the widgets follow the Viewer's state either way.
@@ -146,12 +133,12 @@ class TMainForm : public QMainWindow {
   bool FrameShown() const { return frameViews_->FrameShown(); }
   // The command table's guard: a command that needs a frame (or none) runs
   // only in that state, whatever delivered the click.
-  void RunIfAllowed(Handler handler, Needs needs);
+  void RunIfAllowed(vantorel::CommandHandler handler, Needs needs);
   // Points the Open dialog at the current frame, its name selected so that
   // typing replaces it.
   void PrepareOpenDialog();
-  // Mirrors the Viewer onto enabled states, Down states, check marks, the
-  // counter box, the timer and the status fields.
+  // Mirrors the Viewer onto the commands, the counter box, the timer and the
+  // status fields.
   void RefreshCommandStates();
   // Puts the picture of a load into the image window and refreshes what a
   // load changes: caption, Info boxes, status bar.
@@ -175,10 +162,7 @@ class TMainForm : public QMainWindow {
   QPointer<TChild> imageWindow_;
   // Declared after imageWindow_, which the frame views look at, so that they go first.
   std::unique_ptr<vantorel::FrameViews> frameViews_;
-  QToolBar* mojCoolBar_ = nullptr;
-  QWidget* mojToolBar_ = nullptr;
-  QWidget* mojToolBarBand_ = nullptr;  // the cool bar's one band, holding MojToolBar
-  QLineEdit* memo1_ = nullptr;
+  std::unique_ptr<vantorel::CommandWidgets> commands_;
   QTimer* timer1_ = nullptr;
   QFileDialog* wyborZbioru_ = nullptr;
   QFileDialog* savePictureDialog_ = nullptr;
@@ -186,18 +170,4 @@ class TMainForm : public QMainWindow {
   TInfoBox* infoBox_ = nullptr;
   TInfoBox2* infoBox2_ = nullptr;
   THeaderBytesBox* headerBytesBox_ = nullptr;
-  QAction* markSpecialPixels1_ = nullptr;
-  QToolButton* blinkButton_ = nullptr;
-
-  QAction* toolbar1_ = nullptr;
-  std::vector<std::pair<vantorel::Option, QAction*>> optionItems_;
-  std::vector<std::pair<vantorel::Option, QToolButton*>> optionButtons_;
-  std::vector<std::pair<int, QAction*>> pauseItems_;
-  QToolButton* forwardScanButton_ = nullptr;
-  QToolButton* backwardScanButton_ = nullptr;
-  // Commands by the state in which they are enabled.
-  std::vector<QAction*> noFrameActions_, frameActions_;
-  std::vector<QToolButton*> noFrameButtons_, frameButtons_;
-  // Tool-bar rows being built.
-  QHBoxLayout* currentRow_ = nullptr;
 };
