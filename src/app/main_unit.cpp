@@ -37,14 +37,14 @@ using vantorel::StepCommand;
 
 namespace {
 
-constexpr QRect kNormalGeometry(218, 212, 575, 450);
+constexpr QRect NormalGeometry(218, 212, 575, 450);
 
 // QFileDialog folds the runs of blanks when it shows these.
-const char* const kMariner10Filter = "Mariner 10 data set NSSDC ID: PSPA-00108 (*.0* *.1* *.2*)";
-const char* const kMariner9Filter = "Mariner 9 data set   NSSDC ID: PSPG-00235  (*.0* *.1* *.2*)";
-const char* const kPngFilter = "PNG image (*.png)";
+const char* const Mariner10Filter = "Mariner 10 data set NSSDC ID: PSPA-00108 (*.0* *.1* *.2*)";
+const char* const Mariner9Filter = "Mariner 9 data set   NSSDC ID: PSPG-00235  (*.0* *.1* *.2*)";
+const char* const PngFilter = "PNG image (*.png)";
 // Only this entry writes standard FITS; *.fit keeps the 36-card file.
-const char* const kStandardFitsFilter = "FITS, standard (*.fits)";
+const char* const StandardFitsFilter = "FITS, standard (*.fits)";
 
 }  // namespace
 
@@ -55,7 +55,7 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
   QFont formFont("MS Sans Serif");
   formFont.setPixelSize(13);
   setFont(formFont);
-  setGeometry(kNormalGeometry);
+  setGeometry(NormalGeometry);
 
   mdiArea_ = new QMdiArea;
   mdiArea_->setObjectName("MdiArea");
@@ -78,7 +78,7 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
   wyborZbioru_->setAcceptMode(QFileDialog::AcceptOpen);
   // A typed name that does not exist is accepted and loads as a black frame.
   wyborZbioru_->setFileMode(QFileDialog::AnyFile);
-  wyborZbioru_->setNameFilters({kMariner10Filter, kMariner9Filter});
+  wyborZbioru_->setNameFilters({Mariner10Filter, Mariner9Filter});
 #ifdef VANTOREL_SAMPLES_DIR
   if (QFileInfo(VANTOREL_SAMPLES_DIR).isDir()) wyborZbioru_->setDirectory(QStringLiteral(VANTOREL_SAMPLES_DIR));
 #endif
@@ -88,12 +88,12 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
   savePictureDialog_->setAcceptMode(QFileDialog::AcceptSave);
   savePictureDialog_->setFileMode(QFileDialog::AnyFile);
   savePictureDialog_->setDefaultSuffix("bmp");
-  savePictureDialog_->setNameFilters({"*.bmp", "*.fit", kStandardFitsFilter, kPngFilter});
+  savePictureDialog_->setNameFilters({"*.bmp", "*.fit", StandardFitsFilter, PngFilter});
   savePictureDialog_->setOption(QFileDialog::DontConfirmOverwrite, false);
   // A name typed without an extension under the PNG entry means a PNG file,
   // under the standard FITS entry a .fits file.
   connect(savePictureDialog_, &QFileDialog::filterSelected, this, [this](const QString& filter) {
-    savePictureDialog_->setDefaultSuffix(filter == kPngFilter ? "png" : filter == kStandardFitsFilter ? "fits" : "bmp");
+    savePictureDialog_->setDefaultSuffix(filter == PngFilter ? "png" : filter == StandardFitsFilter ? "fits" : "bmp");
   });
   for (QFileDialog* dialog : {wyborZbioru_, savePictureDialog_}) vantorel::HideCompleterPopupsOnFinish(*dialog);
 
@@ -321,7 +321,7 @@ void TMainForm::SavePictureAs(const QString& fileName) {
       break;
     }
     case vantorel::SaveFormat::Fits:
-      if (savePictureDialog_->selectedNameFilter() == kStandardFitsFilter) {
+      if (savePictureDialog_->selectedNameFilter() == StandardFitsFilter) {
         vantorel::StandardFitsFile file = vantorel::BuildStandardFitsFileFor(viewer_.Document());
         if (file.Bytes.empty()) {
           dialogs_.ShowError(this, "Save image",
