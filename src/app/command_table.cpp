@@ -44,6 +44,7 @@ constexpr CommandEntry CounterBox(const char* name) { return {EntryKind::Counter
 constexpr Needs Always = Needs::Always, NoFrame = Needs::NoFrame, Frame = Needs::Frame;
 using F = TMainForm;
 
+// The menu bar's menus, then the tool bar's rows, each in order.
 constexpr CommandEntry Table[] = {
     Menu("File1", "&File"),
     // A disabled item's keys do nothing, so every key obeys its command's state.
@@ -184,8 +185,6 @@ Widget* Named(const std::vector<std::pair<const CommandEntry*, Widget*>>& widget
 }
 
 }  // namespace
-
-std::span<const CommandEntry> CommandTable() { return Table; }
 
 CommandWidgets::CommandWidgets(QMainWindow& window, QAction& dockToggle, std::function<void(CommandHandler, Needs)> run)
     : window_(window), run_(std::move(run)) {

@@ -6,7 +6,6 @@
 
 #include <array>
 #include <functional>
-#include <span>
 #include <utility>
 #include <vector>
 
@@ -108,9 +107,6 @@ struct CommandEntry {
     return entry;
   }
 };
-
-// The menu bar's menus and the tool bar's rows, in order.
-std::span<const CommandEntry> CommandTable();
 
 // The menus and the tool bar of the main window, built from the table.
 class CommandWidgets {
