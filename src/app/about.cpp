@@ -13,17 +13,17 @@
 
 namespace {
 
-constexpr int kClientWidth = 314;
-constexpr int kClientHeight = 363;
-constexpr int kMargin = 8;
-constexpr QSize kPictureSize(177, 97);
-constexpr int kIconSize = 32;
-constexpr int kBevelWidth = 2;
+constexpr int ClientWidth = 314;
+constexpr int ClientHeight = 363;
+constexpr int Margin = 8;
+constexpr QSize PictureSize(177, 97);
+constexpr int IconSize = 32;
+constexpr int BevelWidth = 2;
 
 // Mercury as Mariner 10 saw it on approach: a sunlit crescent over black,
 // with a few craters and the raster lines of the vidicon.
 QPixmap DrawAboutPicture() {
-  QPixmap picture(kPictureSize);
+  QPixmap picture(PictureSize);
   picture.fill(Qt::black);
   QPainter painter(&picture);
   painter.setRenderHint(QPainter::Antialiasing);
@@ -59,7 +59,7 @@ QPixmap DrawAboutPicture() {
 
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setPen(QColor(0, 0, 0, 70));
-  for (int y = 1; y < kPictureSize.height(); y += 3) painter.drawLine(0, y, kPictureSize.width(), y);
+  for (int y = 1; y < PictureSize.height(); y += 3) painter.drawLine(0, y, PictureSize.width(), y);
   return picture;
 }
 
@@ -68,12 +68,12 @@ QLabel* AddBevelledPicture(QWidget* parent, const QString& name, const QPoint& t
   auto* bevel = new QFrame(parent);
   bevel->setObjectName(name + "Bevel");
   bevel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  bevel->setLineWidth(kBevelWidth);
-  bevel->setGeometry(QRect(topLeft, pixmap.size() + QSize(2 * kBevelWidth, 2 * kBevelWidth)));
+  bevel->setLineWidth(BevelWidth);
+  bevel->setGeometry(QRect(topLeft, pixmap.size() + QSize(2 * BevelWidth, 2 * BevelWidth)));
   auto* label = new QLabel(bevel);
   label->setObjectName(name);
   label->setPixmap(pixmap);
-  label->setGeometry(QRect(QPoint(kBevelWidth, kBevelWidth), pixmap.size()));
+  label->setGeometry(QRect(QPoint(BevelWidth, BevelWidth), pixmap.size()));
   return label;
 }
 
@@ -107,7 +107,7 @@ TAboutBox::TAboutBox(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
   setObjectName("AboutBox");
   setWindowTitle("About");
-  setFixedSize(kClientWidth, kClientHeight);
+  setFixedSize(ClientWidth, ClientHeight);
   setSizeGripEnabled(false);
 
   // Fixedsys is a Windows bitmap face; elsewhere the nearest fixed-pitch face stands in.
@@ -118,20 +118,20 @@ TAboutBox::TAboutBox(QWidget* parent)
   font.setPixelSize(12);
   setFont(font);
 
-  const QLabel* picture = AddBevelledPicture(this, "Picture", QPoint(kMargin, kMargin), DrawAboutPicture());
+  const QLabel* picture = AddBevelledPicture(this, "Picture", QPoint(Margin, Margin), DrawAboutPicture());
   const int pictureRight = picture->parentWidget()->geometry().right();
   const int pictureBottom = picture->parentWidget()->geometry().bottom();
 
   // The right-hand column: icon, name, systems, version.
-  const int columnLeft = pictureRight + kMargin;
-  const int columnWidth = kClientWidth - kMargin - columnLeft;
-  const int iconBevel = kIconSize + 2 * kBevelWidth;
-  const QPixmap icon = vantorel::ApplicationIcon().pixmap(kIconSize, kIconSize);
+  const int columnLeft = pictureRight + Margin;
+  const int columnWidth = ClientWidth - Margin - columnLeft;
+  const int iconBevel = IconSize + 2 * BevelWidth;
+  const QPixmap icon = vantorel::ApplicationIcon().pixmap(IconSize, IconSize);
   setWindowIcon(vantorel::ApplicationIcon());
-  AddBevelledPicture(this, "ProgramIcon", QPoint(columnLeft + (columnWidth - iconBevel) / 2, kMargin), icon);
+  AddBevelledPicture(this, "ProgramIcon", QPoint(columnLeft + (columnWidth - iconBevel) / 2, Margin), icon);
 
   const int line = fontMetrics().height();
-  int y = kMargin + iconBevel + 6;
+  int y = Margin + iconBevel + 6;
   QLabel* name = AddText(this, "ProductName", "Vantorel", QRect(columnLeft, y, columnWidth, line + 2), Qt::AlignCenter);
   QFont bold = font;
   bold.setBold(true);
@@ -144,29 +144,27 @@ TAboutBox::TAboutBox(QWidget* parent)
           Qt::AlignHCenter | Qt::AlignTop);
 
   // The notices down the left side.
-  const int blockWidth = kClientWidth - 2 * kMargin;
-  y = pictureBottom + 1 + kMargin + line + 2;
+  const int blockWidth = ClientWidth - 2 * Margin;
+  y = pictureBottom + 1 + Margin + line + 2;
   AddFramedBlock(this, "Copyright", "Ownership:",
                  "Vantorel belongs to its authors. The Mariner 10 and Mariner 9 frames it shows come from NASA "
                  "through the NSSDC.",
-                 QRect(kMargin, y, blockWidth, 3 * line + 10));
-  y += 3 * line + 10 + kMargin + line + 2;
+                 QRect(Margin, y, blockWidth, 3 * line + 10));
+  y += 3 * line + 10 + Margin + line + 2;
   AddFramedBlock(this, "Comments", "Terms of use:",
                  "Free to use and to copy for study and research. Provided as is, without warranty of any kind.",
-                 QRect(kMargin, y, blockWidth, 3 * line + 10));
-  y += 3 * line + 10 + kMargin;
+                 QRect(Margin, y, blockWidth, 3 * line + 10));
+  y += 3 * line + 10 + Margin;
 
-  constexpr QSize kButtonSize(75, 25);
-  AddText(this, "ContactHeading", "Contact:", QRect(kMargin, y, blockWidth - kButtonSize.width() - kMargin, line));
-  AddText(
-      this, "Contact", "Questions and bug reports: the project's issue tracker.",
-      QRect(kMargin, y + line + 2, blockWidth - kButtonSize.width() - kMargin, kClientHeight - kMargin - y - line - 2));
+  constexpr QSize ButtonSize(75, 25);
+  AddText(this, "ContactHeading", "Contact:", QRect(Margin, y, blockWidth - ButtonSize.width() - Margin, line));
+  AddText(this, "Contact", "Questions and bug reports: the project's issue tracker.",
+          QRect(Margin, y + line + 2, blockWidth - ButtonSize.width() - Margin, ClientHeight - Margin - y - line - 2));
 
   auto* ok = new QPushButton("OK", this);
   ok->setObjectName("OKButton");
   ok->setDefault(true);
-  ok->setGeometry(
-      QRect(QPoint(kClientWidth - kMargin - kButtonSize.width(), kClientHeight - kMargin - kButtonSize.height()),
-            kButtonSize));
+  ok->setGeometry(QRect(QPoint(ClientWidth - Margin - ButtonSize.width(), ClientHeight - Margin - ButtonSize.height()),
+                        ButtonSize));
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }

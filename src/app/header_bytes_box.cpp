@@ -17,9 +17,9 @@
 namespace {
 
 // Wide enough for a row of offset, hex and text without a scroll bar.
-constexpr int kRowColumns = 82;
-constexpr int kVisibleRows = 20;
-constexpr int kVisibleFields = 12;
+constexpr int RowColumns = 82;
+constexpr int VisibleRows = 20;
+constexpr int VisibleFields = 12;
 
 QPlainTextEdit* FixedPitchPane(const char* name) {
   auto* pane = new QPlainTextEdit;
@@ -55,9 +55,9 @@ THeaderBytesBox::THeaderBytesBox(QWidget* parent)
   closeButton_->setDefault(true);
 
   const QFontMetrics metrics(bytesPane_->font());
-  const int paneWidth = metrics.horizontalAdvance(QString(kRowColumns, QLatin1Char('0')));
-  bytesPane_->setMinimumSize(paneWidth, metrics.lineSpacing() * kVisibleRows);
-  fieldsPane_->setMinimumHeight(metrics.lineSpacing() * kVisibleFields);
+  const int paneWidth = metrics.horizontalAdvance(QString(RowColumns, QLatin1Char('0')));
+  bytesPane_->setMinimumSize(paneWidth, metrics.lineSpacing() * VisibleRows);
+  fieldsPane_->setMinimumHeight(metrics.lineSpacing() * VisibleFields);
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);

@@ -12,23 +12,23 @@ namespace vantorel {
 
 namespace {
 
-constexpr int kLastValue = HistogramBins - 1;
+constexpr int LastValue = HistogramBins - 1;
 // Room around the plot for the value labels below and the curve's axis on the right.
-constexpr int kLeftMargin = 8;
-constexpr int kTopMargin = 8;
-constexpr int kRightMargin = 30;
-constexpr int kBottomMargin = 22;
-constexpr QSize kPreferredSize(300, 220);
-constexpr QSize kSmallestSize(180, 140);
-constexpr int kSwatchSize = 10;
-constexpr int kLegendGap = 4;
+constexpr int LeftMargin = 8;
+constexpr int TopMargin = 8;
+constexpr int RightMargin = 30;
+constexpr int BottomMargin = 22;
+constexpr QSize PreferredSize(300, 220);
+constexpr QSize SmallestSize(180, 140);
+constexpr int SwatchSize = 10;
+constexpr int LegendGap = 4;
 
-const QColor kBackground(0xfb, 0xfb, 0xfb);
-const QColor kFrameLine(0x80, 0x80, 0x80);
-const QColor kShownBars(0x70, 0x70, 0x70);
-const QColor kRawLine(0xe0, 0x6c, 0x00);
-const QColor kCurveLine(0x1f, 0x5f, 0xd0);
-const QColor kLegendBackground(0xff, 0xff, 0xff, 0xe0);
+const QColor Background(0xfb, 0xfb, 0xfb);
+const QColor FrameLine(0x80, 0x80, 0x80);
+const QColor ShownBars(0x70, 0x70, 0x70);
+const QColor RawLine(0xe0, 0x6c, 0x00);
+const QColor CurveLine(0x1f, 0x5f, 0xd0);
+const QColor LegendBackground(0xff, 0xff, 0xff, 0xe0);
 
 struct LegendEntry {
   QColor color;
@@ -49,15 +49,15 @@ void HistogramView::SetPlot(std::optional<HistogramPlot> plot) {
   update();
 }
 
-QSize HistogramView::sizeHint() const { return kPreferredSize; }
-QSize HistogramView::minimumSizeHint() const { return kSmallestSize; }
+QSize HistogramView::sizeHint() const { return PreferredSize; }
+QSize HistogramView::minimumSizeHint() const { return SmallestSize; }
 
 void HistogramView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  painter.fillRect(rect(), kBackground);
-  const QRectF area = QRectF(rect()).adjusted(kLeftMargin, kTopMargin, -kRightMargin, -kBottomMargin);
+  painter.fillRect(rect(), Background);
+  const QRectF area = QRectF(rect()).adjusted(LeftMargin, TopMargin, -RightMargin, -BottomMargin);
   if (area.width() <= 0 || area.height() <= 0) return;
-  painter.setPen(kFrameLine);
+  painter.setPen(FrameLine);
   painter.drawRect(area);
   if (!plot_) {
     painter.drawText(area, Qt::AlignCenter, "No frame");
@@ -72,7 +72,7 @@ void HistogramView::paintEvent(QPaintEvent*) {
   for (int value = 0; value < HistogramBins; ++value) {
     const double height = plot_->Shown[std::size_t(value)];
     if (height > 0)
-      painter.fillRect(QRectF(QPointF(xOf(value), yOf(height)), QPointF(xOf(value + 1), area.bottom())), kShownBars);
+      painter.fillRect(QRectF(QPointF(xOf(value), yOf(height)), QPointF(xOf(value + 1), area.bottom())), ShownBars);
   }
 
   painter.setRenderHint(QPainter::Antialiasing);
@@ -85,19 +85,19 @@ void HistogramView::paintEvent(QPaintEvent*) {
     raw.lineTo(xOf(value + 1), y);
   }
   raw.lineTo(xOf(HistogramBins), area.bottom());
-  painter.setPen(QPen(kRawLine, 1.5));
+  painter.setPen(QPen(RawLine, 1.5));
   painter.drawPath(raw);
 
   // The transfer curve against its own 0..255 axis: raw value across, shown value up.
   QPainterPath curve;
   for (int value = 0; value < HistogramBins; ++value) {
-    const QPointF point(xOf(value) + binWidth / 2, yOf(double(plot_->ToneCurve[std::size_t(value)]) / kLastValue));
+    const QPointF point(xOf(value) + binWidth / 2, yOf(double(plot_->ToneCurve[std::size_t(value)]) / LastValue));
     if (value == 0)
       curve.moveTo(point);
     else
       curve.lineTo(point);
   }
-  painter.setPen(QPen(kCurveLine, 1.5, Qt::DashLine));
+  painter.setPen(QPen(CurveLine, 1.5, Qt::DashLine));
   painter.drawPath(curve);
   painter.setRenderHint(QPainter::Antialiasing, false);
 
@@ -105,33 +105,33 @@ void HistogramView::paintEvent(QPaintEvent*) {
   painter.setPen(palette().color(QPalette::WindowText));
   const QFontMetrics metrics = fontMetrics();
   const double labelTop = area.bottom() + 2;
-  for (int value : {0, 128, kLastValue}) {
+  for (int value : {0, 128, LastValue}) {
     const QString text = QString::number(value);
     const double width = metrics.horizontalAdvance(text);
     const double left = std::clamp(xOf(value) + binWidth / 2 - width / 2, 0.0, double(this->width()) - width);
     painter.drawText(QPointF(left, labelTop + metrics.ascent()), text);
   }
-  painter.setPen(kCurveLine);
-  painter.drawText(QPointF(area.right() + 3, area.top() + metrics.ascent()), QString::number(kLastValue));
+  painter.setPen(CurveLine);
+  painter.drawText(QPointF(area.right() + 3, area.top() + metrics.ascent()), QString::number(LastValue));
   painter.drawText(QPointF(area.right() + 3, area.bottom()), "0");
 
   // The legend, top left inside the plot.
   static const LegendEntry legend[] = {
-      {kShownBars, "shown", true}, {kRawLine, "raw", false}, {kCurveLine, "tone curve", false}};
-  double top = area.top() + kLegendGap;
-  const double left = area.left() + kLegendGap;
+      {ShownBars, "shown", true}, {RawLine, "raw", false}, {CurveLine, "tone curve", false}};
+  double top = area.top() + LegendGap;
+  const double left = area.left() + LegendGap;
   // On a box of its own, so that a tall bar under it does not garble the words.
   double legendWidth = 0;
   for (const LegendEntry& entry : legend)
     legendWidth = std::max(legendWidth, double(metrics.horizontalAdvance(entry.text)));
-  const QRectF box(left - kLegendGap / 2.0, top - kLegendGap / 2.0, kSwatchSize + 2 * kLegendGap + legendWidth,
-                   std::size(legend) * metrics.height() + kLegendGap);
-  painter.setPen(kFrameLine);
-  painter.setBrush(kLegendBackground);
+  const QRectF box(left - LegendGap / 2.0, top - LegendGap / 2.0, SwatchSize + 2 * LegendGap + legendWidth,
+                   std::size(legend) * metrics.height() + LegendGap);
+  painter.setPen(FrameLine);
+  painter.setBrush(LegendBackground);
   painter.drawRect(box);
   painter.setBrush(Qt::NoBrush);
   for (const LegendEntry& entry : legend) {
-    const QRectF swatch(left, top + (metrics.height() - kSwatchSize) / 2.0, kSwatchSize, kSwatchSize);
+    const QRectF swatch(left, top + (metrics.height() - SwatchSize) / 2.0, SwatchSize, SwatchSize);
     if (entry.filled) {
       painter.fillRect(swatch, entry.color);
     } else {
@@ -139,7 +139,7 @@ void HistogramView::paintEvent(QPaintEvent*) {
       painter.drawLine(QPointF(swatch.left(), swatch.center().y()), QPointF(swatch.right(), swatch.center().y()));
     }
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(QPointF(swatch.right() + kLegendGap, top + metrics.ascent()), entry.text);
+    painter.drawText(QPointF(swatch.right() + LegendGap, top + metrics.ascent()), entry.text);
     top += metrics.height();
   }
 }

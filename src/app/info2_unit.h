@@ -1,15 +1,12 @@
 // The Info box of Mariner 9 frames: twelve pieces of the text header, in columns.
 #pragma once
 
-#include <QDialog>
-#include <QString>
 #include <array>
 #include <string>
 
-class QLabel;
-class QPushButton;
+#include "app/info_dialog.h"
 
-class TInfoBox2 : public QDialog {
+class TInfoBox2 : public vantorel::InfoDialog {
   Q_OBJECT
 
  public:
@@ -19,16 +16,4 @@ class TInfoBox2 : public QDialog {
 
   // Shows the texts exactly as decoded, spaces included; Label1 gets texts[0].
   void SetLabels(const std::array<std::string, LabelCount>& texts);
-  // The text of Label1..Label12; empty for any other index.
-  QString LabelText(int oneBasedIndex) const;
-  QPushButton* HeaderBytesButton() const { return HeaderBytesBtn; }
-
- signals:
-  // "Header Bytes..." was clicked: the owner shows the header's bytes.
-  void HeaderBytesRequested();
-
- private:
-  std::array<QLabel*, LabelCount> Labels{};
-  QPushButton* BitBtn1 = nullptr;
-  QPushButton* HeaderBytesBtn = nullptr;
 };

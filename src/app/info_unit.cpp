@@ -4,23 +4,18 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
-#include <QPushButton>
-#include <QStyle>
 #include <algorithm>
 
 namespace {
 
-constexpr int kClientWidth = 217;
-// Below the box as it was, a row for the Header Bytes button.
-constexpr int kHeaderBytesRow = 32;
-constexpr int kClientHeight = 306 + kHeaderBytesRow;
-constexpr int kLabelLeft = 16;
-constexpr std::array<int, TInfoBox::LabelCount> kLabelTops = {24, 56, 80, 104, 128, 152, 176, 200, 224};
-constexpr int kFirstLabelPixelSize = 13;
-constexpr int kLabelPixelSize = 11;
-constexpr int kLabelWidth = 185;
+constexpr QSize BoxSize(217, 306);
+constexpr int LabelLeft = 16;
+constexpr std::array<int, TInfoBox::LabelCount> LabelTops = {24, 56, 80, 104, 128, 152, 176, 200, 224};
+constexpr int FirstLabelPixelSize = 13;
+constexpr int LabelPixelSize = 11;
+constexpr int LabelWidth = 185;
 // A text wider than the bevel may run on to the dialog's right margin, not further.
-constexpr int kLabelMaxWidth = 193;
+constexpr int LabelMaxWidth = 193;
 
 QFont LabelFont(int pixelSize) {
   QFont font;
@@ -33,59 +28,31 @@ QFont LabelFont(int pixelSize) {
 
 }  // namespace
 
-TInfoBox::TInfoBox(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
-  setObjectName("InfoBox");
-  setWindowTitle("Info");
-  setFixedSize(kClientWidth, kClientHeight);
-  setSizeGripEnabled(false);
-
-  Bevel1 = new QFrame(this);
-  Bevel1->setObjectName("Bevel1");
-  Bevel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  Bevel1->setGeometry(8, 16, 201, 233);
+TInfoBox::TInfoBox(QWidget* parent) : InfoDialog("InfoBox", BoxSize, parent) {
+  bevel1_ = new QFrame(this);
+  bevel1_->setObjectName("Bevel1");
+  bevel1_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  bevel1_->setGeometry(8, 16, 201, 233);
 
   for (int i = 0; i < LabelCount; ++i) {
-    auto* label = new QLabel(this);
-    label->setObjectName(QStringLiteral("Label%1").arg(i + 1));
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(LabelFont(i == 0 ? kFirstLabelPixelSize : kLabelPixelSize));
-    label->setText(label->objectName());
-    label->setGeometry(kLabelLeft, kLabelTops[i], kLabelWidth, label->fontMetrics().height());
+    QLabel* label = AddLabel(LabelFont(i == 0 ? FirstLabelPixelSize : LabelPixelSize));
+    label->setGeometry(LabelLeft, LabelTops[i], LabelWidth, label->fontMetrics().height());
     label->raise();
-    Labels[i] = label;
   }
-
-  BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), "OK", this);
-  BitBtn1->setObjectName("BitBtn1");
-  BitBtn1->setGeometry(72, 264, 75, 25);
-  BitBtn1->setDefault(true);
-  connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-
-  HeaderBytesBtn = new QPushButton("Header Bytes...", this);
-  HeaderBytesBtn->setObjectName("HeaderBytesBtn");
-  HeaderBytesBtn->setToolTip("The header record's bytes and where each decoded field came from");
-  HeaderBytesBtn->setGeometry(57, 296, 105, 25);
-  connect(HeaderBytesBtn, &QPushButton::clicked, this, &TInfoBox::HeaderBytesRequested);
+  AddButtons(QPoint(72, 264));
 }
 
 void TInfoBox::SetLabels(const std::array<std::string, LabelCount>& texts) {
-  for (int i = 0; i < LabelCount; ++i) {
-    QLabel* label = Labels[i];
-    // One character per header byte, whatever its code.
-    label->setText(QString::fromLatin1(texts[i].data(), static_cast<qsizetype>(texts[i].size())));
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    SetLabelText(i, texts[i]);
+    QLabel* label = Labels()[i];
     // Where the stand-in face is wider than the original, narrow it rather than cut the text.
     QFont font = label->font();
     font.setStretch(QFont::Unstretched);
     const int natural = QFontMetrics(font).horizontalAdvance(label->text()) + 1;
-    if (natural > kLabelMaxWidth) font.setStretch(std::max(1, 100 * kLabelMaxWidth / natural));
+    if (natural > LabelMaxWidth) font.setStretch(std::max(1, 100 * LabelMaxWidth / natural));
     label->setFont(font);
     const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 1;
-    label->resize(std::clamp(needed, kLabelWidth, kLabelMaxWidth), label->height());
+    label->resize(std::clamp(needed, LabelWidth, LabelMaxWidth), label->height());
   }
-}
-
-QString TInfoBox::LabelText(int oneBasedIndex) const {
-  if (oneBasedIndex < 1 || oneBasedIndex > LabelCount) return {};
-  return Labels[oneBasedIndex - 1]->text();
 }

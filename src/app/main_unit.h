@@ -1,31 +1,26 @@
-// The main window: menus, the two-row tool bar, the counter box and the scan
-// timer, wired to the Viewer. Every handler calls one Viewer command and then
-// mirrors the Viewer's state onto the widgets.
+// The main window: the command table's menus and tool bar, the frame views
+// and the scan timer, wired to the Viewer. Every handler calls one Viewer
+// command and then mirrors the Viewer's state onto the widgets.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include <QMainWindow>
 #include <QPointer>
 #include <QPrinter>
 
+#include "app/command_table.h"
+#include "app/frame_views.h"
 #include "app/mdi_child.h"
 #include "app/printing.h"
 #include "output/atomic_file.h"
 #include "viewer/viewer.h"
 
-class QAction;
 class QFileDialog;
-class QHBoxLayout;
-class QLabel;
-class QLineEdit;
 class QMdiArea;
-class QMenu;
 class QTimer;
-class QToolBar;
-class QToolButton;
 class TAboutBox;
 class TInfoBox;
 class TInfoBox2;
@@ -33,7 +28,6 @@ class THeaderBytesBox;
 
 namespace vantorel {
 class Dialogs;
-class HistogramDock;
 }  // namespace vantorel
 
 class TMainForm : public QMainWindow {
@@ -51,9 +45,9 @@ class TMainForm : public QMainWindow {
   TInfoBox& InfoBox() const { return *infoBox_; }
   TInfoBox2& InfoBox2() const { return *infoBox2_; }
   THeaderBytesBox& HeaderBytesBox() const { return *headerBytesBox_; }
-  vantorel::HistogramDock& Histogram() const { return *histogramDock_; }
+  vantorel::HistogramDock& Histogram() const { return frameViews_->Histogram(); }
   // True while B or the Blink button holds the original picture on screen.
-  bool Blinking() const { return blinkKeyHeld_ || blinkButtonHeld_; }
+  bool Blinking() const { return frameViews_->Blinking(); }
 
   // Test seam: a chunk writer that fails midway.
   void SetChunkWriter(vantorel::ChunkWriter writer) { chunkWriter_ = std::move(writer); }
@@ -124,51 +118,32 @@ class TMainForm : public QMainWindow {
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
-  // Holding B blinks: seen before any widget of this window can take the key.
-  bool eventFilter(QObject* watched, QEvent* event) override;
-  void changeEvent(QEvent* event) override;
 
  private slots:
   void ImageWindowClosed();
-  // The data set, step and zoom fields, and the readout of the pixel under the pointer.
-  void RefreshStatusFields();
 
  private:
-  using Handler = void (TMainForm::*)();
-  enum class Needs { Always, NoFrame, Frame };
-
-  void BuildMenus();
-  void BuildToolBar();
-  QAction* AddMenuItem(QMenu* menu, const char* name, const char* caption, Handler handler, Needs needs);
-  QToolButton* AddToolButton(const char* name, const char* hint, Handler handler, Needs needs);
+  using Needs = vantorel::Needs;
 
   // Runs one command; an exception that escapes the Viewer is shown to the
   // user, and the widgets follow the Viewer's state either way.
   template <typename Command>
   void RunCommand(const QString& commandName, Command&& command);
   // True while the image window of an Open is on screen.
-  bool FrameShown() const;
+  bool FrameShown() const { return frameViews_->FrameShown(); }
   // The command table's guard: a command that needs a frame (or none) runs
   // only in that state, whatever delivered the click.
-  void RunIfAllowed(Handler handler, Needs needs);
+  void RunIfAllowed(vantorel::CommandHandler handler, Needs needs);
   // Points the Open dialog at the current frame, its name selected so that
   // typing replaces it.
   void PrepareOpenDialog();
-  // Mirrors the Viewer onto enabled states, Down states, check marks, the
-  // counter box and the timer.
+  // Mirrors the Viewer onto the commands, the counter box, the timer and the
+  // status fields.
   void RefreshCommandStates();
   // Puts the picture of a load into the image window and refreshes what a
   // load changes: caption, Info boxes, status bar.
   void ShowLoadedFrame(vantorel::Picture picture);
   void ShowRender(vantorel::Picture picture);
-  // The views over the frame on screen (histogram, special-pixel marks, a
-  // blink in progress) after it changed; emptied when there is none.
-  void RefreshFrameViews();
-  void RefreshHistogram();
-  void RefreshSpecialPixels();
-  // Shows the original picture while B or the Blink button is held, the processed one otherwise.
-  void RefreshBlink();
-  void BuildSpecialPixelLegend();
   // The load of Open: a new image window with the frame at path.
   void OpenFrameFile(const std::string& path);
   void Browse(const QString& commandName, std::optional<vantorel::Picture> (vantorel::Viewer::*command)());
@@ -185,14 +160,9 @@ class TMainForm : public QMainWindow {
 
   QMdiArea* mdiArea_ = nullptr;
   QPointer<TChild> imageWindow_;
-  QToolBar* mojCoolBar_ = nullptr;
-  QWidget* mojToolBar_ = nullptr;
-  QWidget* mojToolBarBand_ = nullptr;  // the cool bar's one band, holding MojToolBar
-  QLineEdit* memo1_ = nullptr;
-  QLabel* pixelReadout_ = nullptr;
-  QLabel* dataSetField_ = nullptr;
-  QLabel* stepsField_ = nullptr;
-  QLabel* zoomField_ = nullptr;
+  // Declared after imageWindow_, which the frame views look at, so that they go first.
+  std::unique_ptr<vantorel::FrameViews> frameViews_;
+  std::unique_ptr<vantorel::CommandWidgets> commands_;
   QTimer* timer1_ = nullptr;
   QFileDialog* wyborZbioru_ = nullptr;
   QFileDialog* savePictureDialog_ = nullptr;
@@ -200,23 +170,4 @@ class TMainForm : public QMainWindow {
   TInfoBox* infoBox_ = nullptr;
   TInfoBox2* infoBox2_ = nullptr;
   THeaderBytesBox* headerBytesBox_ = nullptr;
-  vantorel::HistogramDock* histogramDock_ = nullptr;
-  QAction* markSpecialPixels1_ = nullptr;
-  QWidget* specialPixelLegend_ = nullptr;
-  QLabel* specialPixelCounts_ = nullptr;
-  QToolButton* blinkButton_ = nullptr;
-  bool blinkKeyHeld_ = false;
-  bool blinkButtonHeld_ = false;
-
-  QAction* toolbar1_ = nullptr;
-  std::vector<std::pair<vantorel::Option, QAction*>> optionItems_;
-  std::vector<std::pair<vantorel::Option, QToolButton*>> optionButtons_;
-  std::vector<std::pair<int, QAction*>> pauseItems_;
-  QToolButton* forwardScanButton_ = nullptr;
-  QToolButton* backwardScanButton_ = nullptr;
-  // Commands by the state in which they are enabled.
-  std::vector<QAction*> noFrameActions_, frameActions_;
-  std::vector<QToolButton*> noFrameButtons_, frameButtons_;
-  // Tool-bar rows being built.
-  QHBoxLayout* currentRow_ = nullptr;
 };

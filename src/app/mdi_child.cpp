@@ -18,10 +18,10 @@ namespace vantorel {
 
 namespace {
 
-constexpr QSize kPictureSize(PictureSamples, FrameLines);  // 832 x 700
-constexpr QSize kNormalWindowSize(812, 612);
+constexpr QSize PictureSize(PictureSamples, FrameLines);  // 832 x 700
+constexpr QSize NormalWindowSize(812, 612);
 // One notch of a common mouse wheel, in eighths of a degree.
-constexpr int kWheelNotch = 120;
+constexpr int WheelNotch = 120;
 
 std::uint32_t LittleEndianAt(const std::vector<std::uint8_t>& bytes, std::size_t at, int size) {
   std::uint32_t value = 0;
@@ -46,8 +46,8 @@ bool IsComposedBmp(const std::vector<std::uint8_t>& bmp) {
 QImage PictureFromBmp(const std::vector<std::uint8_t>& bmp, QImage reuse) {
   static_assert(PictureSamples % 4 == 0 && std::endian::native == std::endian::little);
   constexpr std::uint32_t Opaque = 0xff000000u;
-  const bool reusable = reuse.size() == kPictureSize && reuse.format() == QImage::Format_RGB32 && reuse.isDetached();
-  QImage picture = reusable ? std::move(reuse) : QImage(kPictureSize, QImage::Format_RGB32);
+  const bool reusable = reuse.size() == PictureSize && reuse.format() == QImage::Format_RGB32 && reuse.isDetached();
+  QImage picture = reusable ? std::move(reuse) : QImage(PictureSize, QImage::Format_RGB32);
   if (picture.isNull()) throw std::runtime_error("no memory for the picture");
   for (int y = 0; y < FrameLines; ++y) {
     const std::uint8_t* from = bmp.data() + BmpHeaderBytes + std::size_t(FrameLines - 1 - y) * BmpRowBytes;
@@ -104,7 +104,7 @@ QImage Shrunk(const QImage& picture, QSize size, double zoom) {
 
 ImageControl::ImageControl(QWidget* parent) : QWidget(parent) {
   setObjectName("Image");
-  setFixedSize(kPictureSize);
+  setFixedSize(PictureSize);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
 }
@@ -159,7 +159,7 @@ void ImageControl::paintEvent(QPaintEvent* event) {
   // The marks are a layer of their own: Picture(), which Save As and Print
   // use, never carries them.
   if (specialPixelLayer_.isNull())
-    specialPixelLayer_ = SpecialPixelLayer(specialPixelMask_, kPictureSize, zoom_ < 1 ? size() : kPictureSize);
+    specialPixelLayer_ = SpecialPixelLayer(specialPixelMask_, PictureSize, zoom_ < 1 ? size() : PictureSize);
   if (!specialPixelLayer_.isNull()) PaintPicture(painter, specialPixelLayer_, specialPixelLayer_, exposed);
 }
 
@@ -205,8 +205,8 @@ void PictureScrollArea::wheelEvent(QWheelEvent* event) {
   if (!(event->modifiers() & Qt::ControlModifier)) return QScrollArea::wheelEvent(event);
   // Fine-grained wheels and touch pads send parts of a notch: they add up.
   wheelAngle_ += event->angleDelta().y();
-  const int steps = wheelAngle_ / kWheelNotch;
-  wheelAngle_ -= steps * kWheelNotch;
+  const int steps = wheelAngle_ / WheelNotch;
+  wheelAngle_ -= steps * WheelNotch;
   if (steps != 0) emit ZoomWheel(steps, event->position().toPoint());
   event->accept();
 }
@@ -228,7 +228,7 @@ TChild::TChild(QWidget* parent)
   // No minimum size: however small the main window, the maximized image
   // window fits into it and scrolls.
   UpdateMaximumSize();
-  resize(vantorel::kNormalWindowSize);
+  resize(vantorel::NormalWindowSize);
 
   connect(image_, &vantorel::ImageControl::PointerPixelChanged, this, &TChild::PointerPixelChanged);
   for (QScrollBar* bar : {scroller_->horizontalScrollBar(), scroller_->verticalScrollBar()})
@@ -296,7 +296,7 @@ void TChild::UpdateMaximumSize() {
   // At the picture's own size or smaller the window is no larger than the
   // picture, as after Open; larger or fitted, it may take all the room there is.
   const bool roomy = fitting_ || Zoom() > 1;
-  setMaximumSize(roomy ? QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX) : vantorel::kPictureSize);
+  setMaximumSize(roomy ? QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX) : vantorel::PictureSize);
   if (roomy && isMaximized() && parentWidget() && size() != parentWidget()->size()) resize(parentWidget()->size());
 }
 

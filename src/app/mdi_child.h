@@ -120,7 +120,6 @@ class TChild : public QMdiSubWindow {
   // until another zoom command.
   void FitToWindow();
   double Zoom() const { return image_->Zoom(); }
-  bool FitsWindow() const { return fitting_; }
   // The picture pixel under the pointer, if any.
   std::optional<QPoint> PointerPixel() const { return image_->PointerPixel(); }
 

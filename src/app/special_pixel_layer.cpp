@@ -9,13 +9,13 @@ namespace vantorel {
 namespace {
 
 // Bright and mostly opaque, so that single pixels stand out on any grey.
-constexpr int kMarkAlpha = 230;
+constexpr int MarkAlpha = 230;
 
 }  // namespace
 
-QColor MissingPixelColor() { return QColor(255, 0, 200, kMarkAlpha); }
-QColor SaturatedPixelColor() { return QColor(255, 200, 0, kMarkAlpha); }
-QColor ReplacedPixelColor() { return QColor(0, 200, 255, kMarkAlpha); }
+QColor MissingPixelColor() { return QColor(255, 0, 200, MarkAlpha); }
+QColor SaturatedPixelColor() { return QColor(255, 200, 0, MarkAlpha); }
+QColor ReplacedPixelColor() { return QColor(0, 200, 255, MarkAlpha); }
 
 QRgb SpecialPixelColor(std::uint8_t bits) {
   if (bits & ReplacedBit) return ReplacedPixelColor().rgba();

@@ -1,4 +1,4 @@
-// The About box, the Mariner 9 Info box and the tool-bar glyphs.
+// The About box, the Info boxes and the tool-bar glyphs.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -14,6 +14,7 @@
 #include "app/dialogs.h"
 #include "app/icon_resources.h"
 #include "app/info2_unit.h"
+#include "app/info_unit.h"
 
 namespace {
 
@@ -24,6 +25,27 @@ int FirstInkColumn(QLabel& label) {
     for (int y = 0; y < image.height(); ++y)
       if (qGray(image.pixel(x, y)) < 128) return x;
   return -1;
+}
+
+// Label1 onwards show the texts in order, a byte a character; no other index answers.
+template <typename Box>
+void ExpectLabelsInOrder() {
+  Box box;
+  std::array<std::string, Box::LabelCount> texts;
+  for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = "field \xB0" + std::to_string(i + 1);
+  box.SetLabels(texts);
+  EXPECT_EQ(box.LabelText(0), "");
+  EXPECT_EQ(box.LabelText(Box::LabelCount + 1), "");
+  for (int i = 1; i <= Box::LabelCount; ++i) {
+    const QString expected = QString::fromLatin1(texts[std::size_t(i - 1)]);
+    EXPECT_EQ(box.LabelText(i), expected);
+    EXPECT_EQ(box.template findChild<QLabel*>(QString("Label%1").arg(i))->text(), expected);
+  }
+}
+
+TEST(InfoBoxes, ShowEachTextInItsLabel) {
+  ExpectLabelsInOrder<TInfoBox>();
+  ExpectLabelsInOrder<TInfoBox2>();
 }
 
 TEST(InfoBox2, KeepsLeadingSpacesOnScreen) {

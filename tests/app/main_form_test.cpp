@@ -1,6 +1,11 @@
 // The main window's commands in both states, and the wiring of open, close,
 // options, tool buttons, browsing, scanning and the Info boxes to the Viewer.
+#include <map>
+
 #include <QApplication>
+#include <QFrame>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 
 #include "app/about.h"
@@ -46,6 +51,8 @@ const Command kMenuItems[] = {{"Open1", "&Open...", N},
                               {"ZoomOut1", "Zoom &Out", F},
                               {"ActualSize1", "&Actual Size", F},
                               {"FitToWindow1", "&Fit to Window", F},
+                              {"Histogram1", "&Histogram", A},
+                              {"MarkSpecialPixels1", "Mark &Special Pixels", A},
                               {"N2seconds1", "2 seconds", A},
                               {"N3seconds1", "3 seconds", A},
                               {"N4seconds1", "4 seconds", A},
@@ -67,6 +74,7 @@ const Command kToolButtons[] = {{"FileOpenBtn", "Open", N},
                                 {"ToolButton12", "Despeckle", F},
                                 {"ToolButton13", "Contrast stretch", F},
                                 {"ToolButton18", "Sharpen", F},
+                                {"BlinkBtn", "Blink: hold to see the original image (or hold B)", F},
                                 {"ToolButton27", "Contrast Down", F},
                                 {"ToolButton28", "Contrast Up", F},
                                 {"ToolButton20", "Brightness Down", F},
@@ -78,6 +86,22 @@ const Command kToolButtons[] = {{"FileOpenBtn", "Open", N},
                                 {"ToolButton30", "Minimize", F},
                                 {"ToolButton29", "Image Info", F},
                                 {"HelpAboutBtn", "About", A}};
+
+// Each menu's items and each tool-bar row's buttons from left to right; "|" is a separator or a gap.
+const std::pair<const char*, const char*> kMenus[] = {
+    {"&File",
+     "Open1 Next1 Previous1 First1 Last1 SaveAs1 | ScanForward1 ScanBackward1 ScanStop1 | Print1 PrintSetup1 | Exit1"},
+    {"&Options", "Atostretch1 Despeckleon1 Reconstruct1 FlipVertically1 Rotate1 Sharpen1 Invert1 Minimize1 Colour1"},
+    {"View", "Toolbar1 | ZoomIn1 ZoomOut1 ActualSize1 FitToWindow1 | Histogram1 MarkSpecialPixels1"},
+    {"Scan-pause", "N2seconds1 N3seconds1 N4seconds1 N5seconds1"},
+    {"&About", "About1"}};
+const char* const kToolBarRows[] = {
+    "FileOpenBtn FileSaveBtn ToolButton17 | FileTylAutBtn FileTylBtn FileStopBtn FileForBtn FileForAutoBtn | "
+    "ToolButton9 ToolButton10 ToolButton2 ToolButton11 ToolButton12 ToolButton13 ToolButton18 | BlinkBtn",
+    "ToolButton27 ToolButton28 ToolButton20 ToolButton21 ToolButton22 ToolButton23 | ToolButton19 ToolButton32 "
+    "ToolButton30 | ToolButton29 HelpAboutBtn | Memo1"};
+// The menu items drawn with a glyph.
+const QStringList kMenuGlyphs = {"PrintSetup1", "Exit1", "Toolbar1"};
 
 // The Options-menu item and the tool button of each of the nine options.
 const std::pair<const char*, const char*> kOptions[] = {
@@ -117,6 +141,33 @@ TEST_F(MainFormTest, StartsWithNoFrameStateAndExactCaptionsAndHints) {
   ExpectCommandStates(false);
   for (const Command& item : kMenuItems) EXPECT_EQ(Action(item.name)->text().toStdString(), item.text);
   for (const Command& item : kToolButtons) EXPECT_EQ(Button(item.name)->toolTip().toStdString(), item.text);
+}
+
+TEST_F(MainFormTest, MenusAndToolBarRowsKeepTheirOrder) {
+  using Menus = std::vector<std::pair<std::string, std::string>>;
+  Menus menus;
+  for (QAction* title : form->menuBar()->actions()) {
+    QStringList items;
+    for (QAction* item : title->menu()->actions()) {
+      items << (item->isSeparator() ? "|" : item->objectName());
+      EXPECT_EQ(!item->icon().isNull(), kMenuGlyphs.contains(item->objectName())) << item->objectName().toStdString();
+    }
+    menus.emplace_back(title->text().toStdString(), items.join(' ').toStdString());
+  }
+  EXPECT_EQ(menus, Menus(std::begin(kMenus), std::end(kMenus)));
+
+  // As the rows show on screen: top to bottom, left to right.
+  QWidget* bar = form->findChild<QWidget*>("MojToolBar");
+  std::map<int, std::map<int, QString>> shown;
+  for (QWidget* widget : bar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    shown[widget->y()][widget->x()] = qobject_cast<QFrame*>(widget) ? "|" : widget->objectName();
+  std::vector<std::string> rows;
+  for (const auto& [y, row] : shown) {
+    QStringList names;
+    for (const auto& [x, name] : row) names << name;
+    rows.push_back(names.join(' ').toStdString());
+  }
+  EXPECT_EQ(rows, std::vector<std::string>(std::begin(kToolBarRows), std::end(kToolBarRows)));
 }
 
 TEST_F(MainFormTest, OpenShowsTheComposedBitmapUnderTheFileNameAndCloseReturnsToTheStart) {

@@ -1,0 +1,197 @@
+#include "app/frame_views.h"
+
+#include <algorithm>
+#include <exception>
+#include <optional>
+#include <vector>
+
+#include <QAction>
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPixmap>
+#include <QStatusBar>
+#include <QToolButton>
+
+#include "app/special_pixel_layer.h"
+#include "viewer/special_pixels.h"
+#include "viewer/status_text.h"
+#include "viewer/viewer.h"
+#include "viewer/zoom.h"
+
+namespace vantorel {
+namespace {
+
+QLabel* StatusField(const char* name) {
+  auto* field = new QLabel;
+  field->setObjectName(name);
+  field->setContentsMargins(6, 0, 6, 0);
+  return field;
+}
+
+// A small filled square in a colour, for a legend.
+QLabel* ColorSwatch(const QColor& color) {
+  constexpr int Side = 10;
+  QPixmap swatch(Side, Side);
+  swatch.fill(color);
+  auto* label = new QLabel;
+  label->setPixmap(swatch);
+  return label;
+}
+
+}  // namespace
+
+HistogramPlot SharedAxisPlot(const FrameDocument& document, HistogramScale scale) {
+  const Histogram shown = document.ShownHistogram();
+  const Histogram raw = document.RawHistogram();
+  const std::uint32_t fullScale = std::max(LargestCount(shown), LargestCount(raw));
+  HistogramPlot plot;
+  plot.Shown = HistogramHeights(shown, scale, fullScale);
+  plot.Raw = HistogramHeights(raw, scale, fullScale);
+  plot.ToneCurve = document.CurrentToneCurve();
+  return plot;
+}
+
+FrameViews::FrameViews(QMainWindow& window, const Viewer& viewer, const QPointer<TChild>& imageWindow)
+    : window_(window), viewer_(viewer), imageWindow_(imageWindow) {
+  histogramDock_ = new HistogramDock(&window);
+  window.addDockWidget(Qt::RightDockWidgetArea, histogramDock_);
+  histogramDock_->hide();
+  connect(histogramDock_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+    if (visible) RefreshHistogram();
+  });
+  connect(histogramDock_, &HistogramDock::ScaleChanged, this, &FrameViews::RefreshHistogram);
+}
+
+FrameViews::~FrameViews() { qApp->removeEventFilter(this); }
+
+void FrameViews::Attach(QStatusBar& statusBar, QAction& markItem, QToolButton& blinkButton) {
+  statusBar_ = &statusBar;
+  pixelReadout_ = StatusField("PixelReadout");
+  statusBar.addWidget(pixelReadout_, 1);
+  dataSetField_ = StatusField("DataSetField");
+  stepsField_ = StatusField("StepsField");
+  zoomField_ = StatusField("ZoomField");
+  for (QLabel* field : {dataSetField_, stepsField_, zoomField_}) statusBar.addPermanentWidget(field);
+  AddSpecialPixelLegend();
+
+  markSpecialPixels_ = &markItem;
+  connect(&blinkButton, &QToolButton::pressed, this, [this] {
+    blinkButtonHeld_ = true;
+    RefreshBlink();
+  });
+  connect(&blinkButton, &QToolButton::released, this, [this] {
+    blinkButtonHeld_ = false;
+    RefreshBlink();
+  });
+  // B is the blink key wherever the focus is in the window.
+  qApp->installEventFilter(this);
+}
+
+void FrameViews::AddSpecialPixelLegend() {
+  specialPixelLegend_ = new QWidget;
+  specialPixelLegend_->setObjectName("SpecialPixelLegend");
+  auto* legend = new QHBoxLayout(specialPixelLegend_);
+  legend->setContentsMargins(6, 0, 6, 0);
+  const std::pair<QColor, const char*> kinds[] = {
+      {MissingPixelColor(), "missing"}, {SaturatedPixelColor(), "saturated"}, {ReplacedPixelColor(), "replaced"}};
+  for (const auto& [color, name] : kinds) {
+    legend->addWidget(ColorSwatch(color));
+    legend->addWidget(new QLabel(name));
+  }
+  specialPixelCounts_ = StatusField("SpecialPixelCounts");
+  legend->addWidget(specialPixelCounts_);
+  // Before the data set, step and zoom fields; after the readout, which is not permanent.
+  statusBar_->insertPermanentWidget(1, specialPixelLegend_);
+  specialPixelLegend_->hide();
+}
+
+// An image window that never appeared (or is gone) means no frame on screen.
+bool FrameViews::FrameShown() const { return imageWindow_ && viewer_.FrameOnScreen(); }
+
+void FrameViews::Refresh() {
+  RefreshHistogram();
+  RefreshSpecialPixels();
+  RefreshBlink();
+}
+
+void FrameViews::RefreshHistogram() {
+  HistogramView& view = *histogramDock_->View();
+  if (!FrameShown() || histogramDock_->isHidden()) {
+    view.SetPlot(std::nullopt);
+    return;
+  }
+  view.SetPlot(SharedAxisPlot(viewer_.Document(),
+                              histogramDock_->Logarithmic() ? HistogramScale::Logarithmic : HistogramScale::Linear));
+}
+
+void FrameViews::RefreshSpecialPixels() {
+  const bool marking = markSpecialPixels_->isChecked() && FrameShown();
+  if (!marking) {
+    specialPixelLegend_->hide();
+    specialPixelCounts_->clear();
+    if (imageWindow_) imageWindow_->Image()->SetSpecialPixelMask({});
+    return;
+  }
+  const SpecialPixelMap map = FindSpecialPixels(viewer_.Document());
+  specialPixelCounts_->setText(QString::fromStdString(SpecialPixelStatusText(map.Counts)));
+  imageWindow_->Image()->SetSpecialPixelMask(std::vector<std::uint8_t>(map.Screen.begin(), map.Screen.end()));
+  specialPixelLegend_->show();
+}
+
+void FrameViews::RefreshStatusFields() {
+  const bool frame = FrameShown();
+  const FrameDocument& document = viewer_.Document();
+  // A file that could not be read has no data set to name.
+  const bool frameRead = frame && document.ReadError().empty();
+  dataSetField_->setText(frameRead ? QString::fromStdString(DataSetName(document.Header().HeaderKind)) : "");
+  stepsField_->setText(frame ? QString::fromStdString(StepsText(document.Steps())) : "");
+  zoomField_->setText(frame ? QString::fromStdString(ZoomText(imageWindow_->Zoom())) : "");
+
+  std::optional<PixelReadout> readout;
+  if (frame)
+    if (const std::optional<QPoint> pixel = imageWindow_->PointerPixel())
+      readout = ReadoutAt(document, pixel->x(), pixel->y());
+  pixelReadout_->setText(readout ? QString::fromStdString(ReadoutText(*readout)) : "");
+}
+
+void FrameViews::RefreshBlink() {
+  if (!imageWindow_) return;
+  if (!Blinking() || !FrameShown()) {
+    imageWindow_->EndBlink();
+    return;
+  }
+  try {
+    imageWindow_->ShowBlink(viewer_.OriginalPicture().Bmp);
+  } catch (const std::exception& error) {
+    imageWindow_->EndBlink();
+    statusBar_->showMessage(QString("Blink failed: %1").arg(QString::fromLocal8Bit(error.what())), NoticeMs);
+  }
+}
+
+bool FrameViews::eventFilter(QObject* watched, QEvent* event) {
+  const bool press = event->type() == QEvent::KeyPress, release = event->type() == QEvent::KeyRelease;
+  if (press || release) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    // A release ends the blink whatever modifier came since; a press with one is another key.
+    const bool blinkKey = key->key() == Qt::Key_B && (release || key->modifiers() == Qt::NoModifier);
+    if (blinkKey && widget && widget->window() == &window_ && FrameShown()) {
+      if (!key->isAutoRepeat() && blinkKeyHeld_ != press) {
+        blinkKeyHeld_ = press;
+        RefreshBlink();
+      }
+      return true;
+    }
+  }
+  // The release of a key held while the window loses the focus never comes here.
+  if (event->type() == QEvent::ActivationChange && watched == &window_ && !window_.isActiveWindow() && blinkKeyHeld_) {
+    blinkKeyHeld_ = false;
+    RefreshBlink();
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace vantorel

@@ -1,0 +1,88 @@
+// The views over the frame on screen: the histogram dock, the status bar's
+// fields (pixel readout, data set, steps, zoom), the special-pixel marks and
+// their legend, and the blink to the original picture while B or the Blink
+// button is held. Each follows the Viewer and the image window; what they
+// show is computed by the core.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include "app/histogram_view.h"
+#include "app/mdi_child.h"
+#include "viewer/histogram.h"
+
+class QAction;
+class QLabel;
+class QMainWindow;
+class QStatusBar;
+class QToolButton;
+
+namespace vantorel {
+
+class FrameDocument;
+class Viewer;
+
+// How long the status bar shows a notice, such as why a drop opened nothing.
+inline constexpr int NoticeMs = 8000;
+
+// The histogram's shared axis: the shown picture's and the raw frame's bar
+// heights against the larger of their largest counts, so that the picture
+// compares with the samples it came from; with the current tone curve. Free
+// of Qt, so that it can move in with the core's histogram code.
+HistogramPlot SharedAxisPlot(const FrameDocument& document, HistogramScale scale);
+
+class FrameViews : public QObject {
+  Q_OBJECT
+ public:
+  // Docks the histogram at window's right, hidden until View > Histogram.
+  // imageWindow is the window's image window, null while none is open.
+  FrameViews(QMainWindow& window, const Viewer& viewer, const QPointer<TChild>& imageWindow);
+  ~FrameViews() override;
+
+  // Adds the fields and the legend to statusBar; the marks follow markItem,
+  // and blinkButton blinks while held.
+  void Attach(QStatusBar& statusBar, QAction& markItem, QToolButton& blinkButton);
+
+  HistogramDock& Histogram() const { return *histogramDock_; }
+  // True while the image window of an Open is on screen.
+  bool FrameShown() const;
+  // True while B or the Blink button holds the original picture on screen.
+  bool Blinking() const { return blinkKeyHeld_ || blinkButtonHeld_; }
+
+  // After the frame on screen changed, or went: the histogram, the marks and
+  // a blink in progress; emptied when there is none.
+  void Refresh();
+  void RefreshHistogram();
+  void RefreshSpecialPixels();
+  // The data set, step and zoom fields, and the readout of the pixel under the pointer.
+  void RefreshStatusFields();
+  // The release of a B held when the image window closed must not count for the next one.
+  void ForgetBlinkKey() { blinkKeyHeld_ = false; }
+
+ protected:
+  // Holding B blinks: seen before any widget of the window can take the key.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // Shows the original picture while blinking, the processed one otherwise.
+  void RefreshBlink();
+  void AddSpecialPixelLegend();
+
+  QMainWindow& window_;
+  const Viewer& viewer_;
+  const QPointer<TChild>& imageWindow_;
+  HistogramDock* histogramDock_ = nullptr;
+  QStatusBar* statusBar_ = nullptr;
+  QLabel* pixelReadout_ = nullptr;
+  QLabel* dataSetField_ = nullptr;
+  QLabel* stepsField_ = nullptr;
+  QLabel* zoomField_ = nullptr;
+  QAction* markSpecialPixels_ = nullptr;
+  QWidget* specialPixelLegend_ = nullptr;
+  QLabel* specialPixelCounts_ = nullptr;
+  bool blinkKeyHeld_ = false;
+  bool blinkButtonHeld_ = false;
+};
+
+}  // namespace vantorel
