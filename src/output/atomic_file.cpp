@@ -86,8 +86,9 @@ bool WriteChunks(int fd, const SaveChunks& chunks) {
   return WriteAll(fd, staged);
 }
 
-// The umask cannot be read without setting it; reading it once, before any
-// file of ours is written, keeps writers on other threads from seeing it at 0.
+// The umask cannot be read without setting it for a moment, so it is read
+// once. No file of ours depends on it meanwhile: each is made 0600 and then
+// given its mode with fchmod.
 mode_t NewFileMode() {
   static const mode_t mode = [] {
     const mode_t mask = ::umask(0);
