@@ -1,35 +1,20 @@
 #include "cli/render_command.h"
 
 #include <exception>
-#include <filesystem>
-#include <map>
 #include <optional>
-#include <set>
-#include <span>
-#include <sstream>
-#include <thread>
 
+#include "cli/folder_mode.h"
 #include "cli/header_json.h"
 #include "cli/interruption.h"
 #include "cli/render_arguments.h"
-#include "export/export_document.h"
-#include "export/frame_guard.h"
-#include "frames/file_name.h"
-#include "header/ascii_text.h"
+#include "cli/render_steps.h"
 #include "output/atomic_file.h"
-#include "output/descriptors.h"
-#include "parallel/ordered_pool.h"
 #include "viewer/frame_document.h"
 #include "viewer/special_pixels.h"
 
 namespace vantorel::cli {
 
 namespace {
-
-constexpr std::string_view ProgramName = "vantorel-render";
-
-// Names come from the user and the disk: shown escaped, they cannot drive the terminal.
-std::string Shown(std::string_view name) { return EscapedForTerminal(name); }
 
 int Usage(std::string_view problem, std::ostream& err) {
   err << ProgramName << ": " << Shown(problem) << '\n' << UsageText();
@@ -43,90 +28,6 @@ int Delivered(std::ostream& out, std::ostream& err, int status) {
   if (out) return status;
   err << ProgramName << ": the output could not be written\n";
   return ExitFailure;
-}
-
-// One load with the options on, then the render the arguments ask for; the
-// picture is the document's CurrentBmp(). False when the frame could not be
-// read; a short or empty file is read.
-bool LoadAndRender(FrameDocument& document, const RenderArguments& arguments, const std::string& frame,
-                   std::ostream& err) {
-  document.Open(frame, arguments.Options);
-  if (!document.ReadError().empty()) {
-    err << ProgramName << ": cannot read " << Shown(frame) << ": " << document.ReadError() << '\n';
-    return false;
-  }
-  if (arguments.Original)
-    document.ShowOriginalImage();
-  else if (arguments.AnyStep())
-    document.RenderWithSteps(arguments.Steps);
-  return true;
-}
-
-std::string CannotWrite(const std::string& output, std::string_view reason) {
-  std::string message(ProgramName);
-  message += ": cannot write " + Shown(output) + ": ";
-  message += reason;
-  message += '\n';
-  return message;
-}
-
-std::string IsFrameOfRun(const std::string& frame) { return "it is the frame " + Shown(frame) + " of this run"; }
-
-// What a run may do, decided before anything is rendered, so that it does
-// not hang on which thread comes first: an output that is a frame of the run
-// (or cannot be told apart from one) is not written, and a frame that is an
-// output of the same run is not read. The guard checks again at each write.
-struct RunPlan {
-  std::vector<std::string> Refusals;  // for each frame, the messages that stop it; empty when it goes ahead
-  FrameGuard Guard;
-};
-
-RunPlan PlanRun(const std::vector<std::string>& frames, const std::vector<std::string>& outputs) {
-  RunPlan plan{std::vector<std::string>(frames.size()), FrameGuard(frames)};
-  for (std::size_t i = 0; i < outputs.size(); ++i) {
-    const FrameGuard::Verdict verdict = plan.Guard.Check(outputs[i]);
-    if (!verdict.Error.empty()) plan.Refusals[i] += CannotWrite(outputs[i], verdict.Error);
-    if (!verdict.Frame) continue;
-    const std::size_t frame = *verdict.Frame;
-    plan.Refusals[i] += CannotWrite(outputs[i], IsFrameOfRun(frames[frame]));
-    if (frame != i)
-      plan.Refusals[frame] += std::string(ProgramName) + ": cannot read " + Shown(frames[frame]) +
-                              ": it is the output of " + Shown(frames[i]) + " in this run\n";
-  }
-  return plan;
-}
-
-// Renders one frame and writes it beside its output, not yet flushed or in
-// place; nothing when it failed, with the messages said.
-std::optional<PendingSave> StartRenderToFile(FrameDocument& document, const RenderArguments& arguments,
-                                             const std::string& frame, const std::string& output, const RunPlan& plan,
-                                             std::ostream& err) {
-  const FrameGuard::Verdict verdict = plan.Guard.Check(output);
-  if (!verdict.MayWrite()) {
-    err << CannotWrite(output, verdict.Frame ? IsFrameOfRun(arguments.Frames[*verdict.Frame]) : verdict.Error);
-    return std::nullopt;
-  }
-  if (!LoadAndRender(document, arguments, frame, err)) return std::nullopt;
-  const EncodedExport encoded = EncodeExport(document, arguments.Format);
-  if (!encoded.Error.empty()) {
-    err << CannotWrite(output, encoded.Error);
-    return std::nullopt;
-  }
-  StartedSave started = StartSave(output, {encoded.Bytes});
-  if (!started.Pending) err << CannotWrite(output, started.Failure.Error);
-  return std::move(started.Pending);
-}
-
-// An allocation failure or similar ends this frame only.
-std::optional<PendingSave> StartRenderToFileGuarded(FrameDocument& document, const RenderArguments& arguments,
-                                                    const std::string& frame, const std::string& output,
-                                                    const RunPlan& plan, std::ostream& err) {
-  try {
-    return StartRenderToFile(document, arguments, frame, output, plan, err);
-  } catch (const std::exception& error) {
-    err << ProgramName << ": " << Shown(frame) << ": " << error.what() << '\n';
-    return std::nullopt;
-  }
 }
 
 // Flushes the file, puts it in place of the output and flushes its folder.
@@ -145,158 +46,8 @@ int RenderToFile(const RenderArguments& arguments, std::ostream& err) {
     return ExitFailure;
   }
   FrameDocument document;
-  std::optional<PendingSave> pending =
-      StartRenderToFileGuarded(document, arguments, frame, arguments.Output, plan, err);
+  std::optional<PendingSave> pending = StartRenderToFile(document, arguments, frame, arguments.Output, plan, err);
   return pending && FinishFile(*pending, arguments.Output, err) ? ExitSuccess : ExitFailure;
-}
-
-// Each worker of folder mode renders into the same buffers frame after frame,
-// rather than touching fresh memory for every frame.
-FrameDocument& WorkerDocument() {
-  thread_local FrameDocument document;
-  return document;
-}
-
-// What one frame of folder mode came to: whether it was written, and the
-// messages it would have printed.
-struct FrameOutcome {
-  bool Written = false;
-  std::string Messages;
-  std::optional<PendingSave> Pending;          // written, waiting to be flushed and put in place
-  std::optional<FolderFlushes::Ticket> Flush;  // in place, waiting for its folder's flush
-};
-
-// Where folder mode writes a frame: DIR/NAME.EXT.
-struct FolderOutput {
-  std::string Path;
-  bool TakenEarlier = false;  // an earlier frame of the run has that name: writing would overwrite it
-};
-
-std::vector<FolderOutput> FolderOutputs(const RenderArguments& arguments) {
-  std::vector<FolderOutput> outputs;
-  std::set<std::string> taken;
-  std::string extension(".");
-  extension += EntryOf(arguments.Format).Extension;
-  for (const std::string& frame : arguments.Frames) {
-    std::string name(FileNamePart(frame));
-    name += extension;
-    std::string path = (std::filesystem::path(arguments.OutputDirectory) / name).string();
-    const bool takenEarlier = !taken.insert(path).second;
-    outputs.push_back({std::move(path), takenEarlier});
-  }
-  return outputs;
-}
-
-// Threads that flush finished files to disk and rename them, so that waiting
-// for the disk holds no render worker; with several flushes in flight the file
-// system commits them together.
-constexpr unsigned FinishingThreads = 4;
-
-// More workers than this per core only hold memory and descriptors: a render
-// waits for nothing but the frame's read.
-constexpr unsigned MaxJobsPerCore = 4;
-// Descriptors kept back for what else the run opens: the frames being read,
-// CFITSIO when it is loaded, the standard streams.
-constexpr std::size_t ReservedDescriptors = 32;
-// A frame begun holds its temporary file and its folder open until reported.
-constexpr std::size_t DescriptorsPerFrame = 2;
-
-struct Capacity {
-  unsigned Jobs;
-  std::size_t Window;  // frames begun and not yet reported
-};
-
-// As many workers as asked for (one per core by default), as far as the cores
-// and the open-file limit can serve them; said when fewer.
-Capacity CapacityFor(const RenderArguments& arguments, std::ostream& err) {
-  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-  const std::size_t descriptors = FreeDescriptors();
-  const std::size_t usable = descriptors > ReservedDescriptors ? descriptors - ReservedDescriptors : 1;
-  // Each worker reads a frame and keeps about two frames in flight.
-  const std::size_t byDescriptors = std::max<std::size_t>(1, usable / (2 * DescriptorsPerFrame + 1));
-  const std::size_t requested = arguments.Jobs > 0 ? std::size_t(arguments.Jobs) : cores;
-  const auto jobs = unsigned(std::min({requested, std::size_t(MaxJobsPerCore) * cores, byDescriptors}));
-  if (jobs < requested)
-    err << ProgramName << ": rendering " << jobs << (jobs == 1 ? " frame" : " frames") << " at a time rather than "
-        << requested << " (" << cores << (cores == 1 ? " core; " : " cores; ") << descriptors
-        << " more files may be opened)\n";
-  const std::size_t window = std::min<std::size_t>(2 * (jobs + FinishingThreads),
-                                                   std::max<std::size_t>(jobs, (usable - jobs) / DescriptorsPerFrame));
-  return {jobs, window};
-}
-
-std::string InterruptedText(std::size_t delivered, std::size_t count) {
-  return std::string(ProgramName) + ": interrupted after " + std::to_string(delivered) + " of " +
-         std::to_string(count) + " frames\n";
-}
-
-int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
-  std::error_code ignored;
-  if (!std::filesystem::is_directory(arguments.OutputDirectory, ignored)) {
-    err << ProgramName << ": cannot write into " << Shown(arguments.OutputDirectory) << ": not a folder\n";
-    return ExitFailure;
-  }
-  const std::vector<std::string>& frames = arguments.Frames;
-  const std::vector<FolderOutput> outputs = FolderOutputs(arguments);
-  std::vector<std::string> outputPaths;
-  for (const FolderOutput& output : outputs) outputPaths.push_back(output.Path);
-  const RunPlan plan = PlanRun(frames, outputPaths);
-  const Capacity capacity = CapacityFor(arguments, err);
-  FolderFlushes flushes;
-  bool anyFailed = false;
-  std::size_t nextFrame = 0;
-  const OrderedSteps<std::size_t, FrameOutcome> steps{
-      .Next = [&]() -> std::optional<std::size_t> {
-        if (nextFrame == frames.size()) return std::nullopt;
-        return nextFrame++;
-      },
-      .Work =
-          [&](std::size_t i, std::size_t&&) {
-            const FolderOutput& output = outputs[i];
-            if (output.TakenEarlier)
-              return FrameOutcome{
-                  false, CannotWrite(output.Path, "an earlier frame of the same name went there"), {}, {}};
-            if (!plan.Refusals[i].empty()) return FrameOutcome{false, plan.Refusals[i], {}, {}};
-            std::ostringstream messages;
-            std::optional<PendingSave> pending =
-                StartRenderToFileGuarded(WorkerDocument(), arguments, frames[i], output.Path, plan, messages);
-            const bool written = pending.has_value();
-            return FrameOutcome{written, messages.str(), std::move(pending), {}};
-          },
-      .Finish =
-          [&](std::size_t i, FrameOutcome& outcome) {
-            if (!outcome.Pending) return;
-            try {
-              const SaveOutcome saved = outcome.Pending->Finish(flushes, outcome.Flush);
-              outcome.Written = saved.Saved;
-              if (!saved.Saved) outcome.Messages += CannotWrite(outputs[i].Path, saved.Error);
-            } catch (const std::exception& error) {
-              // Said as for a frame whose render threw.
-              outcome.Written = false;
-              outcome.Messages += std::string(ProgramName) + ": " + Shown(frames[i]) + ": " + error.what() + '\n';
-            }
-            outcome.Pending.reset();
-          },
-      .Deliver =
-          [&](std::size_t i, FrameOutcome&& outcome) {
-            // Reported only once durable: one flush of the folder covers every file renamed before it.
-            if (outcome.Flush && !flushes.Flush(*outcome.Flush)) {
-              outcome.Written = false;
-              outcome.Messages += CannotWrite(outputs[i].Path, "written, but its folder could not be flushed");
-            }
-            const std::string name(FileNamePart(frames[i]));
-            err << '[' << (i + 1) << '/' << frames.size() << "] " << Shown(name.empty() ? frames[i] : name) << '\n'
-                << outcome.Messages << std::flush;
-            anyFailed = anyFailed || !outcome.Written;
-          },
-      .Stopped = InterruptionWatch::Requested};
-  const auto workers = unsigned(std::min<std::size_t>(capacity.Jobs, frames.size()));
-  const std::size_t delivered = RunInOrder(workers, FinishingThreads, capacity.Window, steps);
-  if (InterruptionWatch::Requested()) {
-    err << InterruptedText(delivered, frames.size());
-    return ExitInterrupted;
-  }
-  return anyFailed ? ExitFailure : ExitSuccess;
 }
 
 // The special pixels of the render the options asked for, and what each
