@@ -105,6 +105,8 @@ TEST(BuildPngFile, WritesTextAsTextChunksOrEscaped) {
       {"\xc3\xa9\\\xc3", "\\xC3\\xA9\\x5C\\xC3", TextChunk},  // cut short: not UTF-8
       {"tab\there", "tab\\x09here", TextChunk},
       {"\xc0\xaf", "\\xC0\\xAF", TextChunk},  // an overlong '/'
+      // The first three-byte code point and the last of all.
+      {"\xe0\xa0\x80 \xf4\x8f\xbf\xbf", "\xe0\xa0\x80 \xf4\x8f\xbf\xbf", InternationalChunk},
   };
   PngText text;
   for (std::size_t i = 0; i < std::size(cases); ++i) text.push_back({"Key " + std::to_string(i), cases[i].Text});
