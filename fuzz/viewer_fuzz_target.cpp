@@ -218,7 +218,9 @@ std::string WriteFrameFiles(const Input& input) {
     frame.Bytes.assign(input.Frame.begin(), input.Frame.end());
   } else {
     frame.Bytes.resize(static_cast<std::size_t>(ListedSizes[repeat - 1]));
-    for (std::size_t i = 0; i < frame.Bytes.size(); ++i) frame.Bytes[i] = input.Frame[i % input.Frame.size()];
+    // Copied a whole input at a time: a byte loop here is traced like the rest of the target.
+    for (std::size_t at = 0; at < frame.Bytes.size(); at += input.Frame.size())
+      std::copy_n(input.Frame.begin(), std::min(input.Frame.size(), frame.Bytes.size() - at), frame.Bytes.begin() + at);
   }
   frame.Size = frame.Bytes.size();
   WriteFile(folder / input.Name, frame);
