@@ -29,6 +29,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "analysis/histogram.h"
+#include "analysis/readout.h"
+#include "analysis/special_pixels.h"
 #include "app/about.h"
 #include "app/dialogs.h"
 #include "app/disk_path.h"
@@ -44,9 +47,7 @@
 #include "output/png_file.h"
 #include "output/standard_fits.h"
 #include "viewer/fits_export.h"
-#include "viewer/histogram.h"
 #include "viewer/png_text.h"
-#include "viewer/special_pixels.h"
 #include "viewer/status_text.h"
 #include "viewer/zoom.h"
 
@@ -536,18 +537,9 @@ void TMainForm::RefreshHistogram() {
     view.SetPlot(std::nullopt);
     return;
   }
-  const vantorel::FrameDocument& document = viewer_.Document();
-  const vantorel::Histogram shown = document.ShownHistogram();
-  const vantorel::Histogram raw = document.RawHistogram();
   const vantorel::HistogramScale scale =
       histogramDock_->Logarithmic() ? vantorel::HistogramScale::Logarithmic : vantorel::HistogramScale::Linear;
-  // One axis for both, so that the shown picture compares with the raw samples.
-  const auto fullScale = std::max(vantorel::LargestCount(shown), vantorel::LargestCount(raw));
-  vantorel::HistogramPlot plot;
-  plot.Shown = vantorel::HistogramHeights(shown, scale, fullScale);
-  plot.Raw = vantorel::HistogramHeights(raw, scale, fullScale);
-  plot.ToneCurve = document.CurrentToneCurve();
-  view.SetPlot(plot);
+  view.SetPlot(vantorel::PlotHistograms(viewer_.Document(), scale));
 }
 
 void TMainForm::BuildSpecialPixelLegend() {

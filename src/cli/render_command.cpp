@@ -9,6 +9,7 @@
 #include <sstream>
 #include <thread>
 
+#include "analysis/special_pixels.h"
 #include "cli/header_json.h"
 #include "cli/interruption.h"
 #include "cli/ordered_pool.h"
@@ -23,7 +24,6 @@
 #include "viewer/fits_export.h"
 #include "viewer/frame_document.h"
 #include "viewer/png_text.h"
-#include "viewer/special_pixels.h"
 
 namespace vantorel::cli {
 
