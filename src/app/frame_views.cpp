@@ -15,8 +15,8 @@
 #include <QStatusBar>
 #include <QToolButton>
 
+#include "analysis/special_pixels.h"
 #include "app/special_pixel_layer.h"
-#include "viewer/special_pixels.h"
 #include "viewer/status_text.h"
 #include "viewer/viewer.h"
 #include "viewer/zoom.h"
@@ -42,17 +42,6 @@ QLabel* ColorSwatch(const QColor& color) {
 }
 
 }  // namespace
-
-HistogramPlot SharedAxisPlot(const FrameDocument& document, HistogramScale scale) {
-  const Histogram shown = document.ShownHistogram();
-  const Histogram raw = document.RawHistogram();
-  const std::uint32_t fullScale = std::max(LargestCount(shown), LargestCount(raw));
-  HistogramPlot plot;
-  plot.Shown = HistogramHeights(shown, scale, fullScale);
-  plot.Raw = HistogramHeights(raw, scale, fullScale);
-  plot.ToneCurve = document.CurrentToneCurve();
-  return plot;
-}
 
 FrameViews::FrameViews(QMainWindow& window, const Viewer& viewer, const QPointer<TChild>& imageWindow)
     : window_(window), viewer_(viewer), imageWindow_(imageWindow) {
@@ -123,7 +112,7 @@ void FrameViews::RefreshHistogram() {
     view.SetPlot(std::nullopt);
     return;
   }
-  view.SetPlot(SharedAxisPlot(viewer_.Document(),
+  view.SetPlot(PlotHistograms(viewer_.Document(),
                               histogramDock_->Logarithmic() ? HistogramScale::Logarithmic : HistogramScale::Linear));
 }
 

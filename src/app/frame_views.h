@@ -8,9 +8,9 @@
 #include <QObject>
 #include <QPointer>
 
+#include "analysis/histogram.h"
 #include "app/histogram_view.h"
 #include "app/mdi_child.h"
-#include "viewer/histogram.h"
 
 class QAction;
 class QLabel;
@@ -25,12 +25,6 @@ class Viewer;
 
 // How long the status bar shows a notice, such as why a drop opened nothing.
 inline constexpr int NoticeMs = 8000;
-
-// The histogram's shared axis: the shown picture's and the raw frame's bar
-// heights against the larger of their largest counts, so that the picture
-// compares with the samples it came from; with the current tone curve. Free
-// of Qt, so that it can move in with the core's histogram code.
-HistogramPlot SharedAxisPlot(const FrameDocument& document, HistogramScale scale);
 
 class FrameViews : public QObject {
   Q_OBJECT

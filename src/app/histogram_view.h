@@ -1,28 +1,18 @@
 // The histogram dock: the shown picture's histogram over the raw frame's, and
-// the tone mapping's transfer curve. The counts, the bar heights and the curve
-// are the core's (viewer/histogram.h, pipeline/tone_curve.h); this only paints.
+// the tone mapping's transfer curve. The plot is the core's
+// (analysis/histogram.h); this only paints.
 #pragma once
 
-#include <array>
-#include <cstdint>
 #include <optional>
 
 #include <QDockWidget>
 #include <QWidget>
 
+#include "analysis/histogram.h"
+
 class QCheckBox;
 
 namespace vantorel {
-
-inline constexpr int HistogramBins = 256;
-
-// One frame's histogram picture, heights already scaled to 0..1 on a shared axis.
-struct HistogramPlot {
-  std::array<double, HistogramBins> Shown{};
-  std::array<double, HistogramBins> Raw{};
-  std::array<std::uint8_t, HistogramBins> ToneCurve{};
-  bool operator==(const HistogramPlot&) const = default;
-};
 
 class HistogramView : public QWidget {
   Q_OBJECT

@@ -14,6 +14,9 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include "analysis/histogram.h"
+#include "analysis/readout.h"
+#include "analysis/special_pixels.h"
 #include "app/about.h"
 #include "app/dialogs.h"
 #include "app/disk_path.h"

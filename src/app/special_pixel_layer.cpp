@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "viewer/special_pixels.h"
+#include "analysis/special_pixels.h"
 
 namespace vantorel {
 

@@ -1,5 +1,5 @@
 // The special-pixel marks as a layer over the screen picture: each kind of
-// pixel the core found (viewer/special_pixels.h) in its own colour.
+// pixel the core found (analysis/special_pixels.h) in its own colour.
 #pragma once
 
 #include <cstdint>

@@ -3,6 +3,7 @@
 #include <exception>
 #include <optional>
 
+#include "analysis/special_pixels.h"
 #include "cli/folder_mode.h"
 #include "cli/header_json.h"
 #include "cli/interruption.h"
@@ -10,7 +11,6 @@
 #include "cli/render_steps.h"
 #include "output/atomic_file.h"
 #include "viewer/frame_document.h"
-#include "viewer/special_pixels.h"
 
 namespace vantorel::cli {
 

@@ -1,5 +1,5 @@
 // What one pipeline run works on. A render owns WorkFrame and BitmapImage; the
-// viewer owns FitsPlane and the step counters, which the tone mapping may bound.
+// document owns FitsPlane and the step counters, which the tone mapping may bound.
 #pragma once
 
 #include <algorithm>
@@ -73,7 +73,7 @@ struct RenderContext {
   std::span<std::uint8_t> BitmapImage;  // BitmapImageBytes; the BMP part is written whole, the tail stays zero
   std::span<std::uint8_t> FitsPlane;    // FitsPlaneBytes
   OptionSet ActiveOptions{};
-  ToneSteps* Steps = nullptr;  // the viewer's counters; MapTones stores bounds back
+  ToneSteps* Steps = nullptr;  // the document's counters; MapTones stores bounds back
   std::int32_t BytesRead = 0;
   std::string_view CurrentFileName;
   DespeckleSettings Despeckle;

@@ -51,12 +51,6 @@ std::span<const std::uint8_t> FrameDocument::HeaderRecord() const {
   return std::span<const std::uint8_t>(pristineFrame_).first(length);
 }
 
-Histogram FrameDocument::RawHistogram() const { return RawPictureHistogram(pristineFrame_, LineCount()); }
-
-Histogram FrameDocument::ShownHistogram() const {
-  return ShownPictureHistogram(fitsPlane_, activeOptions_, LineCount());
-}
-
 ToneCurve FrameDocument::CurrentToneCurve() const {
   if (showsOriginal_) return IdentityToneCurve();
   return ToneTransferCurve(currentFileName_, activeOptions_, steps_);

@@ -11,7 +11,6 @@
 #include "header/header_decode.h"
 #include "pipeline/render_context.h"
 #include "pipeline/tone_curve.h"
-#include "viewer/histogram.h"
 
 namespace vantorel {
 
@@ -64,9 +63,6 @@ class FrameDocument {
   // 968 bytes, fewer when the file was shorter, none when it could not be read.
   std::span<const std::uint8_t> HeaderRecord() const;
   const std::vector<std::uint8_t>& FitsPlane() const { return fitsPlane_; }
-  // Sample values of the loaded frame, and of the picture the last render shows.
-  Histogram RawHistogram() const;
-  Histogram ShownHistogram() const;
   // What the last render's tone mapping and invert did to each raw value;
   // the identity after Original Image.
   ToneCurve CurrentToneCurve() const;

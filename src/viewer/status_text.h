@@ -1,13 +1,12 @@
 // What the main window's status bar says about the frame on screen: the data
-// set, the step counters and the pixel under the pointer.
+// set and the step counters. The pixel under the pointer is the readout's
+// (analysis/readout.h).
 #pragma once
 
-#include <optional>
 #include <string>
 
 #include "header/header_decode.h"
-#include "pipeline/picture_mapping.h"
-#include "viewer/frame_document.h"
+#include "pipeline/render_context.h"
 
 namespace vantorel {
 
@@ -16,22 +15,5 @@ std::string DataSetName(DataSet dataSet);
 
 // "B -40  C +1  G 0": brightness, contrast and gradient steps.
 std::string StepsText(const ToneSteps& steps);
-
-// The frame place under a picture pixel, what the loaded frame holds there
-// (for a half-size picture, the truncated mean of its 2 x 2 block) and the grey
-// level the last render shows there.
-struct PixelReadout {
-  FramePosition Position;
-  int Raw = 0;
-  int Shown = 0;
-};
-
-// x 0..831 from the left, y 0..699 from the top of the document's last
-// render; nothing where that pixel shows no place of the frame.
-std::optional<PixelReadout> ReadoutAt(const FrameDocument& document, int x, int y);
-
-// "line 12, sample 345: raw 87, shown 140", or for a half-size picture's
-// block "lines 11-12, samples 345-346: raw 87, shown 140".
-std::string ReadoutText(const PixelReadout& readout);
 
 }  // namespace vantorel

@@ -60,7 +60,6 @@ class Viewer {
   const OptionSet& OptionFlags() const { return optionFlags_; }
   // An option button is Down exactly when its ActiveOptions entry is 1.
   bool OptionButtonDown(Option option) const { return Entry(document_.ActiveOptions(), option) == 1; }
-  const std::string& DataSetDirectory() const { return dataSetDirectory_; }
 
   const std::vector<std::string>& FileList() const { return listing_.FileList; }
   int FileCount() const { return listing_.FileCount(); }
@@ -68,7 +67,6 @@ class Viewer {
   // "FileIndex/FileCount", the counter box text.
   std::string CounterText() const;
 
-  ScanDirection CurrentScanDirection() const { return scanDirection_; }
   int ScanInterval() const { return scanIntervalMs_; }
   bool TimerEnabled() const { return timerEnabled_; }
   int TimerInterval() const { return timerIntervalMs_; }

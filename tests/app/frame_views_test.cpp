@@ -12,13 +12,13 @@
 #include <QPushButton>
 #include <QTextCursor>
 
+#include "analysis/special_pixels.h"
 #include "app/header_bytes_box.h"
 #include "app/histogram_view.h"
 #include "app/info2_unit.h"
 #include "app/info_unit.h"
 #include "form_harness.h"
 #include "header/header_bytes.h"
-#include "viewer/special_pixels.h"
 
 namespace vantorel::testing {
 namespace {

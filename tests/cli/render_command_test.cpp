@@ -10,13 +10,13 @@
 #include <span>
 #include <sstream>
 
+#include "analysis/special_pixels.h"
 #include "frames/file_list.h"
 #include "frames/file_name.h"
 #include "output/fits_file.h"
 #include "support/ebcdic_text.h"
 #include "support/test_support.h"
 #include "viewer/frame_document.h"
-#include "viewer/special_pixels.h"
 
 namespace vantorel::cli {
 namespace {

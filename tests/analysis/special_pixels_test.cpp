@@ -1,4 +1,4 @@
-#include "viewer/special_pixels.h"
+#include "analysis/special_pixels.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "viewer/histogram.h"
+#include "analysis/histogram.h"
 
 #include <algorithm>
 #include <cmath>
@@ -47,8 +47,9 @@ Histogram ShownPictureHistogram(std::span<const std::uint8_t> fitsPlane, const O
 
 std::uint32_t LargestCount(const Histogram& histogram) { return *std::max_element(histogram.begin(), histogram.end()); }
 
-std::array<double, 256> HistogramHeights(const Histogram& histogram, HistogramScale scale, std::uint32_t fullScale) {
-  std::array<double, 256> heights{};
+std::array<double, HistogramBins> HistogramHeights(const Histogram& histogram, HistogramScale scale,
+                                                   std::uint32_t fullScale) {
+  std::array<double, HistogramBins> heights{};
   if (fullScale == 0) return heights;
   const double full = scale == HistogramScale::Linear ? double(fullScale) : std::log1p(double(fullScale));
   for (std::size_t v = 0; v < histogram.size(); ++v) {
@@ -56,6 +57,20 @@ std::array<double, 256> HistogramHeights(const Histogram& histogram, HistogramSc
     heights[v] = std::min(1.0, count / full);
   }
   return heights;
+}
+
+HistogramPlot PlotHistograms(const Histogram& shown, const Histogram& raw, const ToneCurve& curve,
+                             HistogramScale scale) {
+  const std::uint32_t fullScale = std::max(LargestCount(shown), LargestCount(raw));
+  return HistogramPlot{.Shown = HistogramHeights(shown, scale, fullScale),
+                       .Raw = HistogramHeights(raw, scale, fullScale),
+                       .ToneCurve = curve};
+}
+
+HistogramPlot PlotHistograms(const FrameDocument& document, HistogramScale scale) {
+  return PlotHistograms(ShownPictureHistogram(document.FitsPlane(), document.ActiveOptions(), document.LineCount()),
+                        RawPictureHistogram(document.PristineFrame(), document.LineCount()),
+                        document.CurrentToneCurve(), scale);
 }
 
 }  // namespace vantorel

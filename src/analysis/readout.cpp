@@ -1,0 +1,47 @@
+#include "analysis/readout.h"
+
+namespace vantorel {
+
+namespace {
+
+// Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on a literal
+// added to a temporary string.
+void AppendRange(std::string& text, int first, int size) {
+  text += std::to_string(first);
+  if (size > 1) {
+    text += '-';
+    text += std::to_string(first + size - 1);
+  }
+}
+
+}  // namespace
+
+std::optional<PixelReadout> ReadoutAt(const FrameDocument& document, int x, int y) {
+  const std::optional<FramePosition> position = FramePositionAt(x, y, document.ActiveOptions(), document.LineCount());
+  if (!position) return std::nullopt;
+  int rawSum = 0;
+  for (int line = position->Line; line < position->Line + position->BlockSize; ++line)
+    for (int sample = position->Sample; sample < position->Sample + position->BlockSize; ++sample)
+      rawSum += document.PristineFrame()[SampleOffset(line, sample)];
+  // FitsPlane holds the composed grey levels, line 1 (the bottom row) first.
+  const std::size_t shownAt = std::size_t(FrameLines - 1 - y) * PictureSamples + std::size_t(x);
+  return PixelReadout{.Position = *position,
+                      .Raw = rawSum / (position->BlockSize * position->BlockSize),
+                      .Shown = document.FitsPlane()[shownAt]};
+}
+
+std::string ReadoutText(const PixelReadout& readout) {
+  const FramePosition& p = readout.Position;
+  const bool block = p.BlockSize > 1;
+  std::string text = block ? "lines " : "line ";
+  AppendRange(text, p.Line, p.BlockSize);
+  text += block ? ", samples " : ", sample ";
+  AppendRange(text, p.Sample, p.BlockSize);
+  text += ": raw ";
+  text += std::to_string(readout.Raw);
+  text += ", shown ";
+  text += std::to_string(readout.Shown);
+  return text;
+}
+
+}  // namespace vantorel
