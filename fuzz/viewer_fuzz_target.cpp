@@ -43,6 +43,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/readout.h"
 #include "export/export_document.h"
 #include "export/png_text.h"
 #include "frames/frame_layout.h"

@@ -15,6 +15,7 @@
 #include <QStatusBar>
 #include <QToolButton>
 
+#include "analysis/readout.h"
 #include "analysis/special_pixels.h"
 #include "app/special_pixel_layer.h"
 #include "viewer/status_text.h"

@@ -161,7 +161,8 @@ TEST_F(FrameViewsTest, HistogramFollowsTheFrameOnScreen) {
   EXPECT_NE(Plot()->Raw, first.Raw);
   // Half size shows a quarter of the samples: one axis for both is the raw frame's.
   Click("ToolButton30");
-  const Histogram raw = document.RawHistogram(), shown = document.ShownHistogram();
+  const Histogram raw = RawPictureHistogram(document.PristineFrame(), document.LineCount()),
+                  shown = ShownPictureHistogram(document.FitsPlane(), document.ActiveOptions(), document.LineCount());
   ASSERT_GT(LargestCount(raw), LargestCount(shown));
   EXPECT_EQ(Plot()->Raw, HistogramHeights(raw, HistogramScale::Linear, LargestCount(raw)));
   EXPECT_EQ(Plot()->Shown, HistogramHeights(shown, HistogramScale::Linear, LargestCount(raw)));
