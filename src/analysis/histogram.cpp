@@ -59,18 +59,13 @@ std::array<double, HistogramBins> HistogramHeights(const Histogram& histogram, H
   return heights;
 }
 
-HistogramPlot PlotHistograms(const Histogram& shown, const Histogram& raw, const ToneCurve& curve,
-                             HistogramScale scale) {
+HistogramPlot PlotHistograms(const FrameDocument& document, HistogramScale scale) {
+  const Histogram shown = ShownPictureHistogram(document.FitsPlane(), document.ActiveOptions(), document.LineCount());
+  const Histogram raw = RawPictureHistogram(document.PristineFrame(), document.LineCount());
   const std::uint32_t fullScale = std::max(LargestCount(shown), LargestCount(raw));
   return HistogramPlot{.Shown = HistogramHeights(shown, scale, fullScale),
                        .Raw = HistogramHeights(raw, scale, fullScale),
-                       .ToneCurve = curve};
-}
-
-HistogramPlot PlotHistograms(const FrameDocument& document, HistogramScale scale) {
-  return PlotHistograms(ShownPictureHistogram(document.FitsPlane(), document.ActiveOptions(), document.LineCount()),
-                        RawPictureHistogram(document.PristineFrame(), document.LineCount()),
-                        document.CurrentToneCurve(), scale);
+                       .ToneCurve = document.CurrentToneCurve()};
 }
 
 }  // namespace vantorel

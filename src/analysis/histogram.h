@@ -42,12 +42,9 @@ struct HistogramPlot {
   bool operator==(const HistogramPlot&) const = default;
 };
 
-// The shared axis is the larger of the two largest counts, so that the shown
-// picture compares with the raw samples bar for bar.
-HistogramPlot PlotHistograms(const Histogram& shown, const Histogram& raw, const ToneCurve& curve,
-                             HistogramScale scale);
-
-// The plot of the document's last render.
+// The plot of the document's last render. The shared axis is the larger of
+// the two largest counts, so that the shown picture compares with the raw
+// samples bar for bar.
 HistogramPlot PlotHistograms(const FrameDocument& document, HistogramScale scale);
 
 }  // namespace vantorel

@@ -106,44 +106,25 @@ TEST(HistogramHeights, AreCountsAgainstTheFullScale) {
   EXPECT_TRUE(std::all_of(none.begin(), none.end(), [](double h) { return h == 0.0; }));
 }
 
-// One axis for both: the larger peak is a full bar, whichever histogram has it.
-TEST(PlotHistograms, PutBothOnTheLargerPeak) {
-  Histogram small{}, large{};
-  small[3] = 50;
-  large[7] = 200;
-  ToneCurve curve = IdentityToneCurve();
-  curve[0] = 9;
-  for (const bool shownLarger : {true, false}) {
-    SCOPED_TRACE(shownLarger ? "shown larger" : "raw larger");
-    const HistogramPlot plot =
-        PlotHistograms(shownLarger ? large : small, shownLarger ? small : large, curve, HistogramScale::Linear);
-    const auto& largeHeights = shownLarger ? plot.Shown : plot.Raw;
-    const auto& smallHeights = shownLarger ? plot.Raw : plot.Shown;
-    EXPECT_DOUBLE_EQ(largeHeights[7], 1.0);
-    EXPECT_DOUBLE_EQ(smallHeights[3], 0.25);
-    EXPECT_EQ(plot.ToneCurve, curve);
-  }
-  EXPECT_NEAR(PlotHistograms(small, large, curve, HistogramScale::Logarithmic).Shown[3],
-              std::log(51.0) / std::log(201.0), 1e-12);
-}
-
-// A flat frame of 100s, inverted: the raw samples all at 100, the picture all at 155.
-TEST(PlotHistograms, OfADocumentTakeItsFrameItsPictureAndItsCurve) {
+// A flat frame of 100s, inverted and at half size: the raw samples all at
+// 100, the picture's quarter as many at 155, on the raw samples' axis.
+TEST(PlotHistograms, PutTheDocumentsFrameAndPictureOnOneAxisWithItsCurve) {
   testing::TempDir dir;
   std::vector<std::uint8_t> file(std::size_t(FullFrameFileBytes), 0);
   testing::PutMariner10Header(file);
   for (int line = 1; line <= FrameLines; ++line) std::fill_n(file.begin() + SampleOffset(line, 1), PictureSamples, 100);
   testing::WriteBytes(dir / "MVE0101.012", file);
   OptionSet options{};
-  Entry(options, Option::Invert) = 1;
+  Entry(options, Option::Invert) = Entry(options, Option::Minimize) = 1;
   FrameDocument document;
   document.Load(dir / "MVE0101.012", options);
   const HistogramPlot plot = PlotHistograms(document, HistogramScale::Linear);
   EXPECT_DOUBLE_EQ(plot.Raw[100], 1.0);
-  EXPECT_DOUBLE_EQ(plot.Raw[155], 0.0);
-  EXPECT_DOUBLE_EQ(plot.Shown[155], 1.0);
-  EXPECT_DOUBLE_EQ(plot.Shown[100], 0.0);
+  EXPECT_DOUBLE_EQ(plot.Shown[155], 0.25);
+  EXPECT_DOUBLE_EQ(plot.Shown[100] + plot.Raw[155], 0.0);
   EXPECT_EQ(plot.ToneCurve[100], 155);
+  EXPECT_NEAR(PlotHistograms(document, HistogramScale::Logarithmic).Shown[155], std::log(145601.0) / std::log(582401.0),
+              1e-12);
 }
 
 }  // namespace
