@@ -211,6 +211,23 @@ void BM_EveryOptionOnOverFloor(benchmark::State& state) {
 }
 BENCHMARK(BM_EveryOptionOnOverFloor)->Unit(benchmark::kMillisecond);
 
+// A render with every option on that notes the replaced samples in a mask (as
+// a document does once asked to keep them) over the same render noting nothing.
+void BM_NotingReplacedOverRender(benchmark::State& state) {
+  RenderBuffers plain, noting;
+  std::vector<std::uint8_t> mask(FitsPlaneBytes, 0);
+  const auto render = [](RenderBuffers& buffers, std::span<std::uint8_t> replacedMask) {
+    std::copy(Frame().Pristine.begin(), Frame().Pristine.end(), buffers.Work.begin());
+    RenderContext context = buffers.Context(AllOn);
+    context.ReplacedMask = replacedMask;
+    RunPipeline(context);
+    benchmark::DoNotOptimize(buffers.Bitmap.data());
+  };
+  CompareAlternately(
+      state, [&] { render(plain, {}); }, [&] { render(noting, mask); });
+}
+BENCHMARK(BM_NotingReplacedOverRender)->Unit(benchmark::kMillisecond);
+
 using StageFunction = void (*)(RenderContext&);
 constexpr StageFunction Chain[] = {ReconstructSamples, FlipStage,         DespeckleEarly, MapTones,
                                    DespeckleLate,      SharpenStage,      InvertStage,    RotateStage,

@@ -48,6 +48,12 @@ constexpr std::size_t SampleOffset(int line, int sample) {
   return std::size_t(line) * RecordBytes + std::size_t(sample - 1);
 }
 
+// Index of sample s of image line L (both 1-based) among the picture samples
+// alone, line 1 first: in a FitsPlaneBytes buffer of one byte a frame sample.
+constexpr std::size_t PictureSampleIndex(int line, int sample) {
+  return std::size_t(line - 1) * PictureSamples + std::size_t(sample - 1);
+}
+
 // Image lines present for a read of bytesRead bytes: min(700, bytesRead div 968 - 1).
 // Zero or negative means no line is present.
 constexpr int LineCountFor(std::int32_t bytesRead) {

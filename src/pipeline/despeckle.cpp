@@ -130,12 +130,17 @@ VANTOREL_VECTOR_CLONES void FlagMostNeighbourCandidates(const std::uint8_t* at, 
 }
 
 template <Quorum kind>
-void DespeckleChunk(std::uint8_t* frame, int start, int length, const SpeckRule& rule, std::int32_t& replaced) {
+void DespeckleChunk(const RenderContext& context, int start, int length, const SpeckRule& rule,
+                    std::int32_t& replaced) {
+  std::uint8_t* frame = context.WorkFrame.data();
   std::uint8_t flags[ChunkBytes];
   const auto flag = kind == Quorum::Every ? FlagEveryNeighbourCandidates : FlagMostNeighbourCandidates;
   flag(frame + start, length, std::uint8_t(rule.BrightThreshold), std::uint8_t(rule.DarkThreshold), flags);
-  ForEachFlag(flags, length, [frame, start, &rule, &replaced](int i) {
-    if (DespeckleAt(frame, start + i, rule) && IsPictureSample(start + i)) ++replaced;
+  ForEachFlag(flags, length, [frame, start, &context, &rule, &replaced](int i) {
+    if (DespeckleAt(frame, start + i, rule) && IsPictureSample(start + i)) {
+      ++replaced;
+      context.NoteReplaced(start + i);
+    }
   });
 }
 
@@ -153,8 +158,8 @@ void Despeckle(RenderContext& context, const SpeckRule& rule, std::int32_t& repl
   const int first = std::max(context.Despeckle.FirstOffset, lowestSafe);
   const int lastPresent = int(SampleOffset(context.PresentLines(), RecordBytes));
   const int last = std::min({context.Despeckle.LastOffset, lastPresent, highestSafe});
-  ForEachChunk(first, last, [frame, &rule, &replaced](int start, int length) {
-    DespeckleChunk<kind>(frame, start, length, rule, replaced);
+  ForEachChunk(first, last, [&context, &rule, &replaced](int start, int length) {
+    DespeckleChunk<kind>(context, start, length, rule, replaced);
   });
 }
 

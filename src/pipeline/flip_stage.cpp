@@ -8,6 +8,7 @@ namespace vantorel {
 void FlipStage(RenderContext& context) {
   if (Entry(context.ActiveOptions, Option::Flip) != 0) return;
   ExchangeLines(context.WorkFrame);
+  context.LinesExchanged = true;
 }
 
 }  // namespace vantorel

@@ -95,12 +95,16 @@ VANTOREL_VECTOR_CLONES void FlagSpeckCandidates(const std::uint8_t* at, int leng
   for (int i = 0; i < length; ++i) candidate[i] = (at[i] != 0) & (at[i - 1] == 0) & (at[i + 1] == 0);
 }
 
-void RemoveSpecks(std::uint8_t* frame, std::int32_t& replaced) {
-  ForEachChunk(SpeckFirstOffset, SpeckLastOffset, [frame, &replaced](int start, int length) {
+void RemoveSpecks(const RenderContext& context, std::int32_t& replaced) {
+  std::uint8_t* frame = context.WorkFrame.data();
+  ForEachChunk(SpeckFirstOffset, SpeckLastOffset, [frame, &context, &replaced](int start, int length) {
     std::uint8_t candidate[ChunkBytes];
     FlagSpeckCandidates(frame + start, length, candidate);
-    ForEachFlag(candidate, length, [frame, start, &replaced](int i) {
-      if (RemoveSpeckAt(frame, start + i) && IsPictureSample(start + i)) ++replaced;
+    ForEachFlag(candidate, length, [frame, start, &context, &replaced](int i) {
+      if (RemoveSpeckAt(frame, start + i) && IsPictureSample(start + i)) {
+        ++replaced;
+        context.NoteReplaced(start + i);
+      }
     });
   });
 }
@@ -118,9 +122,9 @@ inline bool Fills(std::uint8_t at, std::uint8_t before, std::uint8_t after) {
 //
 // Both fill passes flag the picture samples they fill (against a mask of the
 // picture columns) in bytes, which keeps the loop one byte-wide vector loop,
-// and count the flags after it.
-VANTOREL_VECTOR_CLONES int FillVerticallyInChunk(std::uint8_t* at, int length, const std::uint8_t* __restrict picture) {
-  std::uint8_t filled[ChunkBytes];
+// and count the flags after it; the flags are noted only when a mask was asked for.
+VANTOREL_VECTOR_CLONES int FillVerticallyInChunk(std::uint8_t* at, int length, const std::uint8_t* __restrict picture,
+                                                 std::uint8_t* __restrict filled) {
   for (int i = 0; i < length; ++i) {
     const std::uint8_t before = at[i - RecordBytes], after = at[i + RecordBytes];
     const bool fill = Fills(at[i], before, after);
@@ -130,9 +134,18 @@ VANTOREL_VECTOR_CLONES int FillVerticallyInChunk(std::uint8_t* at, int length, c
   return CountOnes(filled, length);
 }
 
-void FillVertically(std::uint8_t* frame, std::int32_t& replaced) {
-  ForEachChunk(FillFirstOffset, FillLastOffset, [frame, &replaced](int start, int length) {
-    replaced += FillVerticallyInChunk(frame + start, length, PictureColumns() + start % RecordBytes);
+void NoteFilled(const RenderContext& context, const std::uint8_t* filled, int start, int length) {
+  if (context.ReplacedMask.empty()) return;
+  ForEachFlag(filled, length, [&context, start](int i) { context.NoteReplaced(start + i); });
+}
+
+void FillVertically(const RenderContext& context, std::int32_t& replaced) {
+  std::uint8_t* frame = context.WorkFrame.data();
+  ForEachChunk(FillFirstOffset, FillLastOffset, [frame, &context, &replaced](int start, int length) {
+    std::uint8_t filled[ChunkBytes];
+    const int count = FillVerticallyInChunk(frame + start, length, PictureColumns() + start % RecordBytes, filled);
+    replaced += count;
+    if (count > 0) NoteFilled(context, filled, start, length);
   });
 }
 
@@ -140,9 +153,9 @@ void FillVertically(std::uint8_t* frame, std::int32_t& replaced) {
 // was filled only if x was non-zero; so the left neighbour a zero sees is
 // always the value from before the pass, and a chunk can be worked from a
 // snapshot and written back.
-VANTOREL_VECTOR_CLONES int FillHorizontallyInChunk(std::uint8_t* at, int length,
-                                                   const std::uint8_t* __restrict picture) {
-  std::uint8_t values[ChunkBytes], filled[ChunkBytes];
+VANTOREL_VECTOR_CLONES int FillHorizontallyInChunk(std::uint8_t* at, int length, const std::uint8_t* __restrict picture,
+                                                   std::uint8_t* __restrict filled) {
+  std::uint8_t values[ChunkBytes];
   for (int i = 0; i < length; ++i) {
     const bool fill = Fills(at[i], at[i - 1], at[i + 1]);
     values[i] = fill ? RoundedPairMean(at[i - 1], at[i + 1]) : at[i];
@@ -152,9 +165,13 @@ VANTOREL_VECTOR_CLONES int FillHorizontallyInChunk(std::uint8_t* at, int length,
   return CountOnes(filled, length);
 }
 
-void FillHorizontally(std::uint8_t* frame, std::int32_t& replaced) {
-  ForEachChunk(FillFirstOffset, FillLastOffset, [frame, &replaced](int start, int length) {
-    replaced += FillHorizontallyInChunk(frame + start, length, PictureColumns() + start % RecordBytes);
+void FillHorizontally(const RenderContext& context, std::int32_t& replaced) {
+  std::uint8_t* frame = context.WorkFrame.data();
+  ForEachChunk(FillFirstOffset, FillLastOffset, [frame, &context, &replaced](int start, int length) {
+    std::uint8_t filled[ChunkBytes];
+    const int count = FillHorizontallyInChunk(frame + start, length, PictureColumns() + start % RecordBytes, filled);
+    replaced += count;
+    if (count > 0) NoteFilled(context, filled, start, length);
   });
 }
 
@@ -164,10 +181,9 @@ void ReconstructSamples(RenderContext& context) {
   std::int32_t& replaced = context.Replaced.Reconstruction;
   replaced = 0;
   if (!context.On(Option::Reconstruct)) return;
-  std::uint8_t* frame = context.WorkFrame.data();
-  RemoveSpecks(frame, replaced);
-  FillVertically(frame, replaced);
-  FillHorizontally(frame, replaced);
+  RemoveSpecks(context, replaced);
+  FillVertically(context, replaced);
+  FillHorizontally(context, replaced);
 }
 
 }  // namespace vantorel

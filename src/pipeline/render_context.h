@@ -78,8 +78,23 @@ struct RenderContext {
   std::string_view CurrentFileName;
   DespeckleSettings Despeckle;
   ReplacedCounts Replaced{};  // written by the stages that count
+  // Optional, FitsPlaneBytes: the stages that count also set to 1 the byte of
+  // each frame sample they replace, at PictureSampleIndex of its place in the
+  // loaded frame (whichever work line holds it). The owner clears it; empty
+  // when nobody asked, which costs the stages nothing.
+  std::span<std::uint8_t> ReplacedMask{};
+  // Set by FlipStage when it exchanges the lines: work line L then holds frame line 701 - L.
+  bool LinesExchanged = false;
 
   bool On(Option option) const { return Entry(ActiveOptions, option) == 1; }
+  // Notes the picture sample at a work-frame offset (within lines 1..700) as
+  // replaced, when a mask was asked for.
+  void NoteReplaced(int offset) const {
+    if (ReplacedMask.empty()) return;
+    const int workLine = offset / RecordBytes;
+    const int frameLine = LinesExchanged ? FrameLines + 1 - workLine : workLine;
+    ReplacedMask[PictureSampleIndex(frameLine, offset % RecordBytes + 1)] = 1;
+  }
   // Image lines the read filled, 0..700. The stages that work on the lines
   // read touch lines 1..PresentLines() only, and nothing when it is 0.
   int PresentLines() const { return std::max(0, LineCountFor(BytesRead)); }

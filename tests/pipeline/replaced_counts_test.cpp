@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
+#include <vector>
 
 #include "frames/frame_file.h"
 #include "pipeline/stages.h"
@@ -12,49 +14,64 @@ namespace {
 
 using testing::StageHarness;
 
-// Picture samples that differ between two frames: the plain recount the stages' counts must equal.
-std::int32_t ChangedPictureSamples(const FrameBuffer& before, const FrameBuffer& after) {
+// Picture samples that differ between two frames: the plain recount the
+// stages' counts must equal. Each is also marked in `mask` at its frame place:
+// work line L holds frame line 701 - L once the lines are exchanged.
+std::int32_t ChangedPictureSamples(const FrameBuffer& before, const FrameBuffer& after, bool exchanged,
+                                   std::vector<std::uint8_t>& mask) {
   std::int32_t changed = 0;
   for (int line = 1; line <= FrameLines; ++line)
-    for (int s = 1; s <= PictureSamples; ++s) changed += before[SampleOffset(line, s)] != after[SampleOffset(line, s)];
+    for (int s = 1; s <= PictureSamples; ++s)
+      if (before[SampleOffset(line, s)] != after[SampleOffset(line, s)]) {
+        ++changed;
+        mask[PictureSampleIndex(exchanged ? FrameLines + 1 - line : line, s)] = 1;
+      }
   return changed;
 }
 
-// Runs the chain up to the second despeckle, checking each cleaning stage's count.
+// Runs the chain up to the second despeckle, checking each cleaning stage's
+// count, and the mask they all note in against the recount's.
 void ExpectCountsEqualRecounts(StageHarness& h) {
+  std::vector<std::uint8_t> mask(FitsPlaneBytes, 0), recount(FitsPlaneBytes, 0);
   RenderContext context = h.Context();
+  context.ReplacedMask = mask;
+  const bool exchanged = Entry(h.Options, Option::Flip) == 0;
   FrameBuffer before = h.Work;
   ReconstructSamples(context);
-  EXPECT_EQ(context.Replaced.Reconstruction, ChangedPictureSamples(before, h.Work));
+  EXPECT_EQ(context.Replaced.Reconstruction, ChangedPictureSamples(before, h.Work, false, recount));
   FlipStage(context);
   before = h.Work;
   DespeckleEarly(context);
-  EXPECT_EQ(context.Replaced.DespeckleEarly, ChangedPictureSamples(before, h.Work));
+  EXPECT_EQ(context.Replaced.DespeckleEarly, ChangedPictureSamples(before, h.Work, exchanged, recount));
   MapTones(context);
   before = h.Work;
   DespeckleLate(context);
-  EXPECT_EQ(context.Replaced.DespeckleLate, ChangedPictureSamples(before, h.Work));
+  EXPECT_EQ(context.Replaced.DespeckleLate, ChangedPictureSamples(before, h.Work, exchanged, recount));
+  const auto [noted, recounted] = std::mismatch(mask.begin(), mask.end(), recount.begin());
+  EXPECT_EQ(noted, mask.end()) << "first difference at " << (noted - mask.begin());
 }
 
 struct RandomCase {
   unsigned seed;
   int zeroPercent, speckPercent;
   std::int32_t bytesRead;
+  bool flip;
 };
 
 // Random frames with many zeros (for the fills) and bright or dark specks
 // (for despeckle) over a smooth ground; suffixes and header included.
 TEST(ReplacedCounts, EqualARecountOfChangedSamples) {
-  const RandomCase cases[] = {{1, 20, 5, std::int32_t(FrameBytes)},
-                              {2, 60, 1, std::int32_t(FrameBytes)},
-                              {3, 5, 20, std::int32_t(ShortFrameFileBytes)},
-                              {4, 0, 30, std::int32_t(FrameBytes)},
-                              {5, 30, 10, 20 * RecordBytes + 17}};
+  const RandomCase cases[] = {{1, 20, 5, std::int32_t(FrameBytes), false},
+                              {2, 60, 1, std::int32_t(FrameBytes), false},
+                              {3, 5, 20, std::int32_t(ShortFrameFileBytes), true},
+                              {4, 0, 30, std::int32_t(FrameBytes), true},
+                              {5, 30, 10, 20 * RecordBytes + 17, false}};
   for (const RandomCase& c : cases) {
     SCOPED_TRACE(c.seed);
     StageHarness h;
     h.BytesRead = c.bytesRead;
-    h.With(Option::Reconstruct).With(Option::Despeckle).With(Option::Stretch).FileName = "ABCDE01.012";
+    h.With(Option::Reconstruct).With(Option::Despeckle).With(Option::Stretch).With(Option::Flip, c.flip).FileName =
+        "ABCDE01.012";
     std::mt19937 random(c.seed);
     std::uniform_int_distribution<int> percent(0, 99), level(0, 255);
     for (std::size_t i = 0; i < h.Work.size(); ++i) {
