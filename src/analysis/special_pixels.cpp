@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <optional>
+#include <stdexcept>
 
 #include "pipeline/picture_mapping.h"
-#include "pipeline/stages.h"
 
 namespace vantorel {
 
@@ -14,64 +14,32 @@ constexpr std::uint8_t MissingValue = 0;
 constexpr std::uint8_t SaturatedValue = 255;
 constexpr int ThousandsGroup = 3;
 
-// One byte of bits per frame sample: line L, sample s at (L - 1) * 832 + s - 1.
-using FrameMask = std::vector<std::uint8_t>;
-
-std::size_t MaskIndex(int line, int sample) { return std::size_t(line - 1) * PictureSamples + std::size_t(sample - 1); }
-
-// Marks the picture samples a stage changed. Work line L holds frame line
-// L, or 701 - L once the lines are exchanged.
-void MarkChanges(const FrameBuffer& before, const FrameBuffer& after, bool exchanged, int lineCount, FrameMask& mask) {
-  for (int line = 1; line <= FrameLines; ++line) {
-    const int frameLine = exchanged ? FrameLines + 1 - line : line;
-    if (frameLine > lineCount) continue;
-    const std::size_t at = SampleOffset(line, 1);
-    for (int s = 0; s < PictureSamples; ++s)
-      if (before[at + std::size_t(s)] != after[at + std::size_t(s)]) mask[MaskIndex(frameLine, s + 1)] |= ReplacedBit;
+std::string WithThousands(std::int32_t count) {
+  const std::string digits = std::to_string(count);
+  const std::size_t sign = !digits.empty() && digits[0] == '-' ? 1 : 0;
+  std::string text = digits.substr(0, sign);
+  for (std::size_t i = sign; i < digits.size(); ++i) {
+    if (i > sign && (digits.size() - i) % ThousandsGroup == 0) text += ',';
+    text += digits[i];
   }
-}
-
-// Runs the stages of a full render up to the second despeckle on a copy of
-// the frame, noting what each cleaning stage changed.
-void MarkReplaced(const FrameDocument& document, int lineCount, FrameMask& mask) {
-  FrameBuffer work = document.PristineFrame();
-  FrameBuffer before;
-  ToneSteps steps = document.Steps();
-  RenderContext context{.WorkFrame = work,
-                        .BitmapImage = {},
-                        .FitsPlane = {},
-                        .ActiveOptions = document.ActiveOptions(),
-                        .Steps = &steps,
-                        .BytesRead = document.BytesRead(),
-                        .CurrentFileName = document.CurrentFileName(),
-                        .Despeckle = DespeckleSettings{}};
-  const bool exchanged = Entry(context.ActiveOptions, Option::Flip) == 0;
-  const auto cleaning = [&](void (*stage)(RenderContext&), bool afterFlip) {
-    before = work;
-    stage(context);
-    MarkChanges(before, work, afterFlip && exchanged, lineCount, mask);
-  };
-  if (context.On(Option::Reconstruct)) cleaning(ReconstructSamples, false);
-  if (!context.On(Option::Despeckle)) return;
-  FlipStage(context);
-  cleaning(DespeckleEarly, true);
-  MapTones(context);
-  cleaning(DespeckleLate, true);
+  return text;
 }
 
 }  // namespace
 
 SpecialPixelMap FindSpecialPixels(const FrameDocument& document) {
+  if (!document.KeepsReplacedSamples()) throw std::logic_error("the document does not keep its replaced samples");
   const int lineCount = std::clamp(document.LineCount(), 0, FrameLines);
-  FrameMask mask(FitsPlaneBytes, 0);
+  // One byte of bits per frame sample, at PictureSampleIndex.
+  std::vector<std::uint8_t> mask(FitsPlaneBytes, 0);
   const FrameBuffer& frame = document.PristineFrame();
   for (int line = 1; line <= lineCount; ++line)
     for (int s = 1; s <= PictureSamples; ++s) {
       const std::uint8_t v = frame[SampleOffset(line, s)];
-      if (v == MissingValue) mask[MaskIndex(line, s)] |= MissingBit;
-      if (v == SaturatedValue) mask[MaskIndex(line, s)] |= SaturatedBit;
+      const std::size_t at = PictureSampleIndex(line, s);
+      mask[at] = std::uint8_t((v == MissingValue ? MissingBit : 0) | (v == SaturatedValue ? SaturatedBit : 0) |
+                              (document.SampleReplaced(line, s) ? ReplacedBit : 0));
     }
-  if (!document.ShowsOriginal()) MarkReplaced(document, lineCount, mask);
 
   SpecialPixelMap map;
   for (const std::uint8_t bits : mask) {
@@ -89,27 +57,12 @@ SpecialPixelMap FindSpecialPixels(const FrameDocument& document) {
       for (int dl = 0; dl < position->BlockSize; ++dl)
         for (int ds = 0; ds < position->BlockSize; ++ds) {
           const int line = position->Line + dl, sample = position->Sample + ds;
-          if (line <= lineCount && sample <= PictureSamples) bits |= mask[MaskIndex(line, sample)];
+          if (line <= lineCount && sample <= PictureSamples) bits |= mask[PictureSampleIndex(line, sample)];
         }
       map.Screen[std::size_t(y) * PictureSamples + std::size_t(x)] = bits;
     }
   return map;
 }
-
-namespace {
-
-std::string WithThousands(std::int32_t count) {
-  const std::string digits = std::to_string(count);
-  const std::size_t sign = !digits.empty() && digits[0] == '-' ? 1 : 0;
-  std::string text = digits.substr(0, sign);
-  for (std::size_t i = sign; i < digits.size(); ++i) {
-    if (i > sign && (digits.size() - i) % ThousandsGroup == 0) text += ',';
-    text += digits[i];
-  }
-  return text;
-}
-
-}  // namespace
 
 std::string SpecialPixelStatusText(const SpecialPixelCounts& counts) {
   std::string text = "missing ";

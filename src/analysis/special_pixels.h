@@ -26,10 +26,10 @@ struct SpecialPixelMap {
 // Missing: samples 0 in the loaded frame (lines 1..LineCount, samples 1..832);
 // Saturated: 255 there; Replaced: frame samples that reconstruction or
 // despeckle changed in the document's last render (none after Original
-// Image). Counts are over frame samples (Replaced: distinct samples). Screen
+// Image), which the document must keep (KeepReplacedSamples; std::logic_error
+// if not). Counts are over frame samples (Replaced: distinct samples). Screen
 // maps each shown pixel back through the geometry; a half-size pixel carries
-// the bits of its 2 x 2 block. Works the cleaning stages again on copies of
-// its own: the document and its renders are left alone.
+// the bits of its 2 x 2 block.
 SpecialPixelMap FindSpecialPixels(const FrameDocument& document);
 
 // "missing 1,204 / saturated 37 / replaced 5,610".

@@ -391,7 +391,11 @@ void TMainForm::FitToWindow1Click() {
 }
 
 void TMainForm::MarkSpecialPixels1Click() {
-  RunCommand("Mark Special Pixels", [this] { frameViews_->RefreshSpecialPixels(); });
+  RunCommand("Mark Special Pixels", [this] {
+    // The marks need the samples the cleaning stages replaced, which renders keep only while asked.
+    viewer_.KeepReplacedSamples(commands_->MenuItem("MarkSpecialPixels1")->isChecked());
+    frameViews_->RefreshSpecialPixels();
+  });
 }
 
 void TMainForm::ChoosePause(int seconds) {

@@ -68,6 +68,7 @@ int PrintHeaderJson(const RenderArguments& arguments, std::ostream& out, std::os
   bool anyFailed = false;
   for (const std::string& frame : arguments.Frames) {
     FrameDocument& document = WorkerDocument();
+    document.KeepReplacedSamples(true);
     if (!LoadAndRender(document, arguments, frame, err)) {
       anyFailed = true;
       continue;
@@ -82,6 +83,8 @@ int PrintHeaderJson(const RenderArguments& arguments, std::ostream& out, std::os
 int PrintHeader(const RenderArguments& arguments, std::ostream& out, std::ostream& err) {
   if (arguments.Json) return PrintHeaderJson(arguments, out, err);
   FrameDocument document;
+  // The special pixels of the info text need them; the cards do not.
+  document.KeepReplacedSamples(arguments.Mode == RenderMode::Info);
   if (!LoadAndRender(document, arguments, arguments.Frames.front(), err)) return ExitFailure;
   const HeaderState& header = document.Header();
   if (arguments.Mode == RenderMode::Cards) {

@@ -78,11 +78,25 @@ void FrameDocument::RunRender(RenderKind kind) {
                         .Despeckle = DespeckleSettings{}};
   showsOriginal_ = kind == RenderKind::Original;
   replaced_ = ReplacedCounts{};
+  if (keepsReplaced_) {
+    std::fill(replacedMask_.begin(), replacedMask_.end(), 0);
+    context.ReplacedMask = replacedMask_;
+  }
+  replacedCurrent_ = keepsReplaced_;
   if (kind == RenderKind::Original)
     RunOriginalPipeline(context);
   else
     RunPipeline(context);
   replaced_ = context.Replaced;
+}
+
+void FrameDocument::KeepReplacedSamples(bool keep) {
+  keepsReplaced_ = keep;
+  if (!keep) return;
+  if (replacedMask_.empty()) replacedMask_.assign(FitsPlaneBytes, 0);
+  if (replacedCurrent_) return;
+  std::copy(pristineFrame_.begin(), pristineFrame_.end(), workFrame_.begin());
+  RunRender(showsOriginal_ ? RenderKind::Original : RenderKind::Full);
 }
 
 Picture FrameDocument::ToggleActiveOption(Option option) {

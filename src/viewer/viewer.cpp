@@ -67,6 +67,11 @@ Picture Viewer::RenderWithSteps(const ToneSteps& steps) {
   return Rendering([&] { return document_.RenderWithSteps(steps); });
 }
 
+void Viewer::KeepReplacedSamples(bool keep) {
+  RenderingScope scope(rendering_);
+  document_.KeepReplacedSamples(keep);
+}
+
 std::string Viewer::CounterText() const {
   return std::to_string(listing_.FileIndex) + "/" + std::to_string(listing_.FileCount());
 }

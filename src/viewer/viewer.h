@@ -35,6 +35,8 @@ class Viewer {
   Picture RenderWithSteps(const ToneSteps& steps);
   // What Original Image would show, changing nothing (for blinking).
   Picture OriginalPicture() const { return document_.OriginalPicture(); }
+  // For the special-pixel marks: see FrameDocument::KeepReplacedSamples.
+  void KeepReplacedSamples(bool keep);
 
   // --- browsing ----------------------------------------------------------------
   // Next / Previous: nothing (no picture) at the ends of the list.

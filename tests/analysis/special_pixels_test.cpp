@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <ostream>
+#include <stdexcept>
 
 #include "support/ebcdic_text.h"
 #include "support/test_support.h"
@@ -44,10 +45,8 @@ std::pair<int, int> ScreenOf(const GeometryCase& c, int line, int sample) {
   return {workSample - 1, FrameLines - workLine};
 }
 
-class SpecialPixelsTest : public ::testing::TestWithParam<GeometryCase> {};
-
-TEST_P(SpecialPixelsTest, FindsEachFeatureWhereThePictureShowsIt) {
-  const GeometryCase& c = GetParam();
+// Loads a flat frame of 100s holding the features, with both cleaning stages and `geometry` on.
+void LoadFeatures(FrameDocument& document, const GeometryCase& geometry) {
   testing::TempDir dir;
   std::vector<std::uint8_t> file(std::size_t(FullFrameFileBytes), 0);
   testing::PutMariner10Header(file);
@@ -57,11 +56,21 @@ TEST_P(SpecialPixelsTest, FindsEachFeatureWhereThePictureShowsIt) {
 
   OptionSet options{};
   for (Option option : {Option::Reconstruct, Option::Despeckle}) Entry(options, option) = 1;
-  Entry(options, Option::Flip) = c.flip;
-  Entry(options, Option::Rotate) = c.rotate;
-  Entry(options, Option::Minimize) = c.minimize;
-  FrameDocument document;
+  Entry(options, Option::Flip) = geometry.flip;
+  Entry(options, Option::Rotate) = geometry.rotate;
+  Entry(options, Option::Minimize) = geometry.minimize;
   document.Load(dir / "MVE0101.012", options);
+}
+
+constexpr GeometryCase Plain{"Plain", false, false, false};
+
+class SpecialPixelsTest : public ::testing::TestWithParam<GeometryCase> {};
+
+TEST_P(SpecialPixelsTest, FindsEachFeatureWhereThePictureShowsIt) {
+  const GeometryCase& c = GetParam();
+  FrameDocument document;
+  document.KeepReplacedSamples(true);
+  LoadFeatures(document, c);
   EXPECT_EQ(document.Replaced().Reconstruction, 1);
   EXPECT_EQ(document.Replaced().DespeckleEarly, 2);
   EXPECT_EQ(document.Replaced().DespeckleLate, 0);
@@ -86,14 +95,36 @@ TEST_P(SpecialPixelsTest, FindsEachFeatureWhereThePictureShowsIt) {
   EXPECT_EQ(std::count(original.Screen.begin(), original.Screen.end(), 0), std::ptrdiff_t(FitsPlaneBytes) - 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Geometry, SpecialPixelsTest,
-    ::testing::Values(GeometryCase{"Plain", false, false, false}, GeometryCase{"Flip", true, false, false},
-                      GeometryCase{"Rotate", false, true, false}, GeometryCase{"FlipRotate", true, true, false},
-                      GeometryCase{"Minimize", false, false, true}, GeometryCase{"FlipMinimize", true, false, true},
-                      GeometryCase{"RotateMinimize", false, true, true},
-                      GeometryCase{"FlipRotateMinimize", true, true, true}),
-    ::testing::PrintToStringParamName());
+INSTANTIATE_TEST_SUITE_P(Geometry, SpecialPixelsTest,
+                         ::testing::Values(Plain, GeometryCase{"Flip", true, false, false},
+                                           GeometryCase{"Rotate", false, true, false},
+                                           GeometryCase{"FlipRotate", true, true, false},
+                                           GeometryCase{"Minimize", false, false, true},
+                                           GeometryCase{"FlipMinimize", true, false, true},
+                                           GeometryCase{"RotateMinimize", false, true, true},
+                                           GeometryCase{"FlipRotateMinimize", true, true, true}),
+                         ::testing::PrintToStringParamName());
+
+// Asked for after a render, the document works that render again, to the very
+// same picture; a render while they are not kept notes nothing.
+TEST(SpecialPixels, AreKeptFromTheMomentTheyAreAskedFor) {
+  FrameDocument kept, asked;
+  kept.KeepReplacedSamples(true);
+  LoadFeatures(kept, Plain);
+  LoadFeatures(asked, Plain);
+  const ToneSteps steps{-40, -99, 99};  // contrast and gradient past their bounds
+  kept.RenderWithSteps(steps);
+  asked.RenderWithSteps(steps);
+  EXPECT_THROW(FindSpecialPixels(asked), std::logic_error);
+  asked.KeepReplacedSamples(true);
+  EXPECT_TRUE(std::ranges::equal(asked.CurrentBmp(), kept.CurrentBmp()));
+  EXPECT_EQ(FindSpecialPixels(asked).Screen, FindSpecialPixels(kept).Screen);
+
+  asked.KeepReplacedSamples(false);
+  asked.ShowOriginalImage();
+  asked.KeepReplacedSamples(true);
+  EXPECT_EQ(FindSpecialPixels(asked).Counts.Replaced, 0);
+}
 
 TEST(SpecialPixelStatusText, SeparatesThousandsWithCommas) {
   const struct {

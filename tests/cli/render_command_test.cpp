@@ -215,6 +215,8 @@ TEST(RenderCommand, InfoPrintsTheBoxOfTheDataSetAndCardsPrintAll) {
     return SpecialPixelStatusText(FindSpecialPixels(document).Counts) + "\n";
   };
   FrameDocument mariner10, mariner9;
+  mariner10.KeepReplacedSamples(true);
+  mariner9.KeepReplacedSamples(true);
   const std::string m10 = WriteFrame(dir), m9 = WriteFrame(dir, "MME0101.001");
   mariner10.Load(m10, OptionSet{});
   mariner9.Load(m9, OptionSet{});
