@@ -37,6 +37,7 @@ TEST(ParseRenderArguments, AcceptsAndRefusesByRule) {
       {{"-j", "2", "--out-dir", "d", "f", "g"}, ""},
       {{"--jobs=0", "--out-dir", "d", "f"}, "--jobs needs a whole number of at least 1"},
       {{"--info", "--jobs", "2", "f"}, "--info takes only a frame"},
+      {{"--info", "f", "-o", "a.bmp"}, "--info takes only a frame"},
       {{"--version", "f"}, "takes no other arguments"},
       {{"--standard-fits", "f", "-o", "a.fits"}, ""},
       {{"--standard-fits", "--out-dir", "d", "--format", "fits", "f", "g"}, ""},
