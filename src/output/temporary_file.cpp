@@ -3,15 +3,18 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <ctime>
 #include <mutex>
 #include <random>
 #include <set>
 #include <string_view>
+#include <tuple>
 #include <utility>
 
 namespace vantorel {
@@ -45,12 +48,16 @@ bool IsTemporaryName(std::string_view name) {
 // per folder and run.
 void RemoveStaleTemporaries(int folder) {
   static std::mutex mutex;
-  static std::set<std::pair<dev_t, ino_t>> swept;
-  struct stat folderInfo {};
-  if (::fstat(folder, &folderInfo) != 0) return;
+  // A folder by device, inode and birth time: a new folder may reuse the
+  // inode of one that was removed, and must still be swept.
+  static std::set<std::tuple<dev_t, ino_t, std::int64_t, std::uint32_t>> swept;
+  struct statx folderInfo {};
+  if (::statx(folder, "", AT_EMPTY_PATH, STATX_INO | STATX_BTIME, &folderInfo) != 0) return;
+  const dev_t device = makedev(folderInfo.stx_dev_major, folderInfo.stx_dev_minor);
   {
     const std::lock_guard lock(mutex);
-    if (!swept.insert({folderInfo.st_dev, folderInfo.st_ino}).second) return;
+    if (!swept.emplace(device, folderInfo.stx_ino, folderInfo.stx_btime.tv_sec, folderInfo.stx_btime.tv_nsec).second)
+      return;
   }
   const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (listing < 0) return;
