@@ -26,19 +26,19 @@ struct ObservationTime {
 
 // A field the header does not hold is absent; nothing here says "Unknown".
 struct HeaderRecord {
-  DataSet Kind = DataSet::Mariner10;             // which layout the header was read as
-  std::optional<DataSet> Spacecraft;             // Mariner 10 only with its mark
-  std::string NssdcDataSetId;                    // the archive's id of the data set: "PSPA-00108", "PSPG-00235"
-  std::optional<std::string> HeaderDataSetCode;  // the header's own code of it: "MVM73"
-  std::optional<std::string> FdsCount;           // Mariner 10's picture number
-  std::optional<std::string> PictureNumber;      // Mariner 9's
-  std::optional<char> Camera;                    // 'A' or 'B'
-  std::optional<int> FilterNumber;
-  std::optional<std::string> FilterName;
-  std::optional<double> ExposureSeconds;
-  ObservationTime Observed;
-  std::optional<std::string> Target;  // Mariner 9
-  std::optional<int> Revolution;      // Mariner 9
+  DataSet Kind = DataSet::Mariner10;               // which layout the header was read as
+  std::optional<DataSet> Spacecraft{};             // Mariner 10 only with its mark
+  std::string NssdcDataSetId{};                    // the archive's id of the data set: "PSPA-00108", "PSPG-00235"
+  std::optional<std::string> HeaderDataSetCode{};  // the header's own code of it: "MVM73"
+  std::optional<std::string> FdsCount{};           // Mariner 10's picture number
+  std::optional<std::string> PictureNumber{};      // Mariner 9's
+  std::optional<char> Camera{};                    // 'A' or 'B'
+  std::optional<int> FilterNumber{};
+  std::optional<std::string> FilterName{};
+  std::optional<double> ExposureSeconds{};
+  ObservationTime Observed{};
+  std::optional<std::string> Target{};  // Mariner 9
+  std::optional<int> Revolution{};      // Mariner 9
 
   bool operator==(const HeaderRecord&) const = default;
 };

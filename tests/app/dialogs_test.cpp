@@ -92,7 +92,9 @@ TEST(QtDialogs, ChooseFileGivesTheFileOnlyWhenAccepted) {
     vantorel::QtDialogs dialogs;
     const std::optional<QString> chosen = dialogs.ChooseFile(dialog);
     ASSERT_EQ(chosen.has_value(), accept);
-    if (accept) EXPECT_TRUE(chosen->endsWith("vantorel-chosen.bmp")) << chosen->toStdString();
+    if (accept) {
+      EXPECT_TRUE(chosen->endsWith("vantorel-chosen.bmp")) << chosen->toStdString();
+    }
   }
 }
 
