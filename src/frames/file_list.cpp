@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "frames/file_name.h"
+#include "frames/frame_file.h"
 #include "frames/frame_layout.h"
 #include "parallel/ordered_pool.h"
 
@@ -113,11 +114,6 @@ std::vector<std::string> ListFrameFiles(DIR* directory) {
 }
 
 }  // namespace
-
-bool IsAcceptedFrameSize(std::uintmax_t bytes) {
-  return bytes == std::uintmax_t(ShortFrameFileBytes) || bytes == std::uintmax_t(FullFrameFileBytes) ||
-         bytes == std::uintmax_t(Mariner9FrameFileBytes);
-}
 
 int FindFileIndex(const std::vector<std::string>& fileList, std::string_view currentFileName) {
   int index = 0;

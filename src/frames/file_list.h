@@ -15,12 +15,9 @@ struct FileListing {
   int FileCount() const { return static_cast<int>(FileList.size()); }
 };
 
-// The three frame-file sizes; the size is the listing's only filter.
-bool IsAcceptedFrameSize(std::uintmax_t bytes);
-
-// Lists the regular files of directory with an accepted size, sorted, and finds
-// currentFileName among them (a-z matched as A-Z; the last match wins). A
-// directory that cannot be read gives an empty list.
+// Lists the regular files of directory with an accepted frame size (the only
+// filter), sorted, and finds currentFileName among them (a-z matched as A-Z;
+// the last match wins). A directory that cannot be read gives an empty list.
 FileListing BuildFileList(const std::string& directory, std::string_view currentFileName);
 
 // How many folder listings BuildFileList has made in this process, so that

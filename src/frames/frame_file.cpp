@@ -29,6 +29,13 @@ class FileDescriptor {
 
 std::string ErrnoText(int error) { return std::strerror(error); }
 
+// "702,768": thousands set apart, as people read file sizes.
+std::string GroupedDigits(std::uintmax_t number) {
+  std::string digits = std::to_string(number);
+  for (std::ptrdiff_t at = std::ptrdiff_t(digits.size()) - 3; at > 0; at -= 3) digits.insert(std::size_t(at), 1, ',');
+  return digits;
+}
+
 // Reads until length bytes arrived or the file ended; -1 on a read error.
 std::int64_t ReadFully(int fd, std::uint8_t* into, std::size_t length) {
   std::size_t total = 0;
@@ -74,6 +81,7 @@ FrameRead ReadFrameFile(const std::string& path, FrameBuffer&& reuse) {
     unread(0);
     return result;
   }
+  result.FileBytes = std::uintmax_t(info.st_size);
   const std::size_t length = std::min<std::size_t>(std::size_t(info.st_size), FrameBytes);
   const std::int64_t got = ReadFully(file.get(), result.WorkFrame.data(), length);
   if (got < 0) {
@@ -84,6 +92,34 @@ FrameRead ReadFrameFile(const std::string& path, FrameBuffer&& reuse) {
   unread(std::size_t(got));
   result.BytesRead = std::int32_t(got);
   return result;
+}
+
+bool IsAcceptedFrameSize(std::uintmax_t bytes) {
+  return bytes == std::uintmax_t(ShortFrameFileBytes) || bytes == std::uintmax_t(FullFrameFileBytes) ||
+         bytes == std::uintmax_t(Mariner9FrameFileBytes);
+}
+
+FrameCheck CheckFrameFile(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return {std::nullopt, ErrnoText(errno)};
+  if (S_ISDIR(info.st_mode)) return {std::nullopt, "it is a directory"};
+  if (!S_ISREG(info.st_mode)) return {std::nullopt, "it is not a regular file"};
+  if (::access(path.c_str(), R_OK) != 0) return {std::nullopt, ErrnoText(errno)};
+  return {std::uintmax_t(info.st_size), {}};
+}
+
+FrameCheck CheckOf(const FrameRead& read) {
+  if (read.BytesRead < 0) return {std::nullopt, read.Error};
+  return {read.FileBytes, {}};
+}
+
+std::string NotAFrameNotice(std::string_view fileName, const FrameCheck& check) {
+  if (check.IsFrame()) return {};
+  std::string notice(fileName);
+  if (!check.FileBytes) return notice + " could not be read: " + check.Error;
+  if (*check.FileBytes == 0) return notice + " is empty, not a frame";
+  return notice + " is " + GroupedDigits(*check.FileBytes) + (*check.FileBytes == 1 ? " byte" : " bytes") +
+         ", not a frame";
 }
 
 void ArrangeFrame(FrameBuffer& workFrame, FrameBuffer& pristine) {

@@ -26,21 +26,21 @@ FrameDocument::FrameDocument()
       bitmapImage_(BitmapImageBytes, 0),
       fitsPlane_(FitsPlaneBytes, 0) {}
 
-Picture FrameDocument::Load(const std::string& path, const OptionSet& options) {
-  Open(path, options);
+Picture FrameDocument::Load(const std::string& path, const OptionSet& options, const ToneSteps& steps) {
+  Open(path, options, steps);
   return Picture{std::vector<std::uint8_t>(CurrentBmp().begin(), CurrentBmp().end())};
 }
 
-void FrameDocument::Open(const std::string& path, const OptionSet& options) {
+void FrameDocument::Open(const std::string& path, const OptionSet& options, const ToneSteps& steps) {
   FrameRead read = ReadFrameFile(path, std::move(workFrame_));
   currentPath_ = path;
   currentFileName_ = std::string(FileNamePart(path));
   bytesRead_ = read.BytesRead;
-  readError_ = read.Error;
+  fileCheck_ = CheckOf(read);
   DecodeHeader(read.WorkFrame, currentFileName_, header_);
   ArrangeFrame(read.WorkFrame, pristineFrame_);
   activeOptions_ = options;
-  steps_ = ToneSteps{};
+  steps_ = steps;
   // The arranged read equals the pristine frame: it becomes the work frame as it is.
   workFrame_.swap(read.WorkFrame);
   RunRender(RenderKind::Full);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "frames/frame_file.h"
 #include "frames/frame_layout.h"
 #include "header/header_decode.h"
 #include "pipeline/render_context.h"
@@ -29,11 +30,12 @@ class FrameDocument {
   FrameDocument();
 
   // Reads the file at path, decodes its header, arranges the frame, takes the
-  // options over as ActiveOptions with the counters at 0, and renders. A file
-  // that cannot be read gives a black picture and a ReadError.
-  Picture Load(const std::string& path, const OptionSet& options);
+  // options over as ActiveOptions with the counters at steps (0 unless kept
+  // from the frame before), and renders. A file that cannot be read gives a
+  // black picture and a ReadError.
+  Picture Load(const std::string& path, const OptionSet& options, const ToneSteps& steps = {});
   // Load without the copy of the picture: CurrentBmp() shows it.
-  void Open(const std::string& path, const OptionSet& options);
+  void Open(const std::string& path, const OptionSet& options, const ToneSteps& steps = {});
 
   // Option button: toggles one ActiveOptions entry and renders again.
   Picture ToggleActiveOption(Option option);
@@ -52,7 +54,9 @@ class FrameDocument {
   std::int32_t BytesRead() const { return bytesRead_; }
   int LineCount() const { return LineCountFor(bytesRead_); }
   // Why the last load could not read its file; empty after a good read.
-  const std::string& ReadError() const { return readError_; }
+  const std::string& ReadError() const { return fileCheck_.Error; }
+  // Whether the last load's file was a frame.
+  const FrameCheck& FileCheck() const { return fileCheck_; }
 
   const OptionSet& ActiveOptions() const { return activeOptions_; }
   const ToneSteps& Steps() const { return steps_; }
@@ -107,7 +111,7 @@ class FrameDocument {
   std::int32_t bytesRead_ = 0;
   std::string currentPath_;
   std::string currentFileName_;
-  std::string readError_;
+  FrameCheck fileCheck_;
   OptionSet activeOptions_{};
   ToneSteps steps_;
   bool showsOriginal_ = false;

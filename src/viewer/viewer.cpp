@@ -43,7 +43,11 @@ Picture Viewer::OpenFrame(const std::string& path) {
 
 std::optional<Picture> Viewer::BrowseTo(int fileIndex) {
   listing_.FileIndex = fileIndex;
-  return LoadFrameFile(dataSetDirectory_ + listing_.FileList[std::size_t(fileIndex - 1)]);
+  const std::string path = dataSetDirectory_ + listing_.FileList[std::size_t(fileIndex - 1)];
+  if (!keepAdjustments_) return LoadFrameFile(path);
+  const OptionSet options = document_.ActiveOptions();
+  const ToneSteps steps = document_.Steps();
+  return Rendering([&] { return document_.Load(path, options, steps); });
 }
 
 void Viewer::ToggleOptionFlag(Option option) {

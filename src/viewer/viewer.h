@@ -37,6 +37,11 @@ class Viewer {
   Picture OriginalPicture() const { return document_.OriginalPicture(); }
   // For the special-pixel marks: see FrameDocument::KeepReplacedSamples.
   void KeepReplacedSamples(bool keep);
+  // Keep Adjustments While Browsing: browse loads take the option buttons'
+  // Down states and the step counters over from the frame before, instead of
+  // starting from OptionFlags with the counters at 0 (the default).
+  void KeepAdjustments(bool keep) { keepAdjustments_ = keep; }
+  bool KeepsAdjustments() const { return keepAdjustments_; }
 
   // --- browsing ----------------------------------------------------------------
   // Next / Previous: nothing (no picture) at the ends of the list.
@@ -103,6 +108,7 @@ class Viewer {
 
   bool frameOnScreen_ = false;
   bool rendering_ = false;
+  bool keepAdjustments_ = false;
 };
 
 }  // namespace vantorel

@@ -16,6 +16,7 @@ using testing::WriteBytes;
 struct Loaded {
   FrameRead read;
   FrameBuffer pristine = FrameBuffer(FrameBytes, 0xAA);  // an earlier frame's bytes
+  FrameCheck onDisk{};
 };
 
 Loaded Load(std::size_t fileBytes, bool mariner9) {
@@ -24,6 +25,7 @@ Loaded Load(std::size_t fileBytes, bool mariner9) {
   if (mariner9 && bytes.size() > Mariner9MarkOffset) bytes[Mariner9MarkOffset] = Mariner9MarkByte;
   WriteBytes(dir / "FRAME01.001", bytes);
   Loaded loaded{ReadFrameFile(dir / "FRAME01.001")};
+  loaded.onDisk = CheckFrameFile(dir / "FRAME01.001");
   ArrangeFrame(loaded.read.WorkFrame, loaded.pristine);
   return loaded;
 }
@@ -38,6 +40,7 @@ struct SizeCase {
   std::int32_t bytesRead;
   int lineCount;
   int lastFileRecordLine;  // the image line holding the last record read (even in part); 0 when none
+  bool isFrame;
 };
 
 class FrameFileSizes : public ::testing::TestWithParam<SizeCase> {};
@@ -50,6 +53,9 @@ TEST_P(FrameFileSizes, ReadsAtMostOneFrameAndArrangesMariner9Frames) {
   EXPECT_EQ(LineCountFor(loaded.read.BytesRead), c.lineCount);
   EXPECT_TRUE(loaded.read.Error.empty());
   EXPECT_EQ(work, loaded.pristine);
+  EXPECT_EQ(CheckOf(loaded.read).IsFrame(), c.isFrame);
+  EXPECT_EQ(loaded.onDisk.IsFrame(), c.isFrame);
+  EXPECT_EQ(loaded.onDisk.FileBytes, c.fileBytes);
   const int shift = c.mariner9 ? 1 : 0;  // Mariner 9 line L is file record L + 1
   if (c.lastFileRecordLine > 0) {
     EXPECT_EQ(At(work, c.lastFileRecordLine, 10), PatternByte(c.lastFileRecordLine + shift, 10));
@@ -60,10 +66,12 @@ TEST_P(FrameFileSizes, ReadsAtMostOneFrameAndArrangesMariner9Frames) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lengths, FrameFileSizes,
-    ::testing::Values(SizeCase{702'768, false, 702'768, 700, 725}, SizeCase{702'768, true, 702'768, 700, 724},
-                      SizeCase{670'824, false, 670'824, 692, 692}, SizeCase{670'824, true, 670'824, 692, 691},
-                      SizeCase{704'176, false, 702'768, 700, 725}, SizeCase{1'936, false, 1'936, 1, 1},
-                      SizeCase{1'935, false, 1'935, 0, 1}, SizeCase{0, false, 0, -1, 0}),
+    ::testing::Values(
+        SizeCase{702'768, false, 702'768, 700, 725, true}, SizeCase{702'768, true, 702'768, 700, 724, true},
+        SizeCase{670'824, false, 670'824, 692, 692, true}, SizeCase{670'824, true, 670'824, 692, 691, true},
+        SizeCase{704'176, false, 702'768, 700, 725, true}, SizeCase{704'177, false, 702'768, 700, 725, false},
+        SizeCase{702'767, false, 702'767, 700, 725, false}, SizeCase{1'936, false, 1'936, 1, 1, false},
+        SizeCase{1'935, false, 1'935, 0, 1, false}, SizeCase{0, false, 0, -1, 0, false}),
     [](const ::testing::TestParamInfo<SizeCase>& info) {
       return std::to_string(info.param.fileBytes) + "Bytes" + (info.param.mariner9 ? "_Mariner9Mark" : "");
     });
@@ -85,8 +93,28 @@ TEST(FrameFile, UnreadablePathsGiveMinusOneAndAReason) {
     const FrameRead read = ReadFrameFile(path);  // a FIFO must not hang
     EXPECT_EQ(read.BytesRead, -1) << path;
     EXPECT_FALSE(read.Error.empty()) << path;
+    for (const FrameCheck& check : {CheckOf(read), CheckFrameFile(path)}) {
+      EXPECT_FALSE(check.FileBytes.has_value()) << path;
+      EXPECT_EQ(NotAFrameNotice("x.001", check).rfind("x.001 could not be read: ", 0), 0u) << path;
+    }
     EXPECT_EQ(std::count(read.WorkFrame.begin(), read.WorkFrame.end(), 0), std::ptrdiff_t(FrameBytes)) << path;
   }
+}
+
+TEST(FrameFile, NoticeSaysWhyAFileIsNoFrame) {
+  const struct {
+    FrameCheck check;
+    const char* notice;
+  } table[] = {
+      {{35, ""}, "notes.txt is 35 bytes, not a frame"},
+      {{1, ""}, "notes.txt is 1 byte, not a frame"},
+      {{0, ""}, "notes.txt is empty, not a frame"},
+      {{300'000, ""}, "notes.txt is 300,000 bytes, not a frame"},
+      {{1'234'567'890, ""}, "notes.txt is 1,234,567,890 bytes, not a frame"},
+      {{std::nullopt, "Permission denied"}, "notes.txt could not be read: Permission denied"},
+      {{704'176, ""}, ""},
+  };
+  for (const auto& row : table) EXPECT_EQ(NotAFrameNotice("notes.txt", row.check), row.notice);
 }
 
 }  // namespace

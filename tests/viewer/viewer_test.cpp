@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/test_support.h"
+#include "viewer/recent_list.h"
 
 namespace vantorel {
 namespace {
@@ -170,6 +171,37 @@ TEST_F(ViewerTest, MenuSetsTheNextLoadAndButtonsLastUntilIt) {
   EXPECT_FALSE(viewer.OptionButtonDown(Option::Sharpen));
   EXPECT_EQ(viewer.Document().Steps().BrightnessStep, 0);
   EXPECT_EQ(viewer.Document().Steps().GradientStep, 0);
+
+  // Keeping adjustments, the Down states and counters go with the browse (and
+  // render the new frame with them); Open still starts from the menu.
+  viewer.KeepAdjustments(true);
+  viewer.ToggleActiveOption(Option::Sharpen);
+  viewer.ApplyStep(StepCommand::ContrastUp);
+  const OptionSet kept = viewer.Document().ActiveOptions();
+  const std::optional<Picture> previous = viewer.PreviousFile();
+  ASSERT_TRUE(previous.has_value());
+  EXPECT_EQ(viewer.Document().ActiveOptions(), kept);
+  EXPECT_EQ(viewer.Document().Steps().ContrastStep, 1);
+  FrameDocument fresh;
+  fresh.Load(folder / "a.001", kept, viewer.Document().Steps());
+  EXPECT_TRUE(std::ranges::equal(previous->Bmp, fresh.CurrentBmp()));
+  viewer.OpenFrame(folder / "e.001");
+  EXPECT_EQ(viewer.Document().ActiveOptions(), viewer.OptionFlags());
+  EXPECT_EQ(viewer.Document().Steps().ContrastStep, 0);
+}
+
+TEST(RecentList, LatestFirstEachOnceAtMostTenAndGoneOnesDropped) {
+  std::vector<std::string> list;
+  for (int i = 1; i <= 12; ++i) list = WithRecent(list, std::to_string(i));
+  ASSERT_EQ(list.size(), 10u);
+  EXPECT_EQ(list.front(), "12");
+  EXPECT_EQ(list.back(), "3");
+  list = WithRecent(list, "7");
+  EXPECT_EQ(list, (std::vector<std::string>{"7", "12", "11", "10", "9", "8", "6", "5", "4", "3"}));
+
+  const std::vector<std::string> stored = {"a", "", "gone", "b", "a", "c", "d", "e", "f", "g", "h", "i", "j", "k"};
+  EXPECT_EQ(StillPresent(stored, [](const std::string& path) { return path != "gone"; }),
+            (std::vector<std::string>{"a", "b", "c", "d", "e", "f", "g", "h", "i", "j"}));
 }
 
 TEST_F(ViewerTest, OriginalImageIsStableAndEqualsTheBarePipeline) {
