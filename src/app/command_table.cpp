@@ -26,6 +26,7 @@ constexpr CommandEntry Menu(const char* name, const char* title) { return {Entry
 constexpr CommandEntry Item(const char* name, const char* caption, CommandHandler run, Needs needs) {
   return {EntryKind::MenuItem, name, caption, run, needs};
 }
+constexpr CommandEntry Submenu(const char* name, const char* title) { return {EntryKind::Submenu, name, title}; }
 constexpr CommandEntry Separator(const char* name) { return {EntryKind::Separator, name}; }
 constexpr CommandEntry Row() { return {EntryKind::ToolBarRow, ""}; }
 constexpr CommandEntry Button(const char* name, const char* hint, CommandHandler run, Needs needs) {
@@ -49,6 +50,8 @@ constexpr CommandEntry Table[] = {
     Menu("File1", "&File"),
     // A disabled item's keys do nothing, so every key obeys its command's state.
     Item("Open1", "&Open...", &F::Open1Click, NoFrame).WithKeys(QKeySequence::Open, Qt::CTRL | Qt::Key_O),
+    // Also while a frame is on screen: a recent frame takes its place, as a drop does.
+    Submenu("OpenRecent1", "Open &Recent"),
     Item("Next1", "&Next ", &F::FileForBtnClick, Frame).WithKeys(Qt::Key_PageDown),
     Item("Previous1", "Pr&evious", &F::FileTylBtnClick, Frame).WithKeys(Qt::Key_PageUp),
     Item("First1", "&First", &F::First1Click, Frame).WithKeys(Qt::Key_Home),
@@ -78,6 +81,9 @@ constexpr CommandEntry Table[] = {
     Item("Invert1", "&Invert", &F::Invert1Click, Always).Checkable(Shows::OptionFlag, Option::Invert),
     Item("Minimize1", "&Minimize", &F::Minimize1Click, Always).Checkable(Shows::OptionFlag, Option::Minimize),
     Item("Colour1", "&Colorize", &F::Colour1Click, Always).Checkable(Shows::OptionFlag, Option::Colorize),
+    Separator("N6"),
+    Item("KeepAdjustments1", "&Keep Adjustments While Browsing", &F::KeepAdjustments1Click, Always)
+        .Checkable(Shows::KeepAdjustments),
 
     Menu("View1", "View"),
     Item("Toolbar1", "Toolbar", &F::Toolbar1Click, Always).Checkable(Shows::ToolBar).WithGlyph(),
@@ -200,6 +206,12 @@ CommandWidgets::CommandWidgets(QMainWindow& window, QAction& dockToggle, std::fu
         menu->setObjectName(entry.Name);
         break;
       case EntryKind::MenuItem: menuItems_.emplace_back(&entry, AddMenuItem(*menu, entry)); break;
+      case EntryKind::Submenu: {
+        QMenu* submenu = menu->addMenu(entry.Text);
+        submenu->setObjectName(entry.Name);
+        submenus_.emplace_back(&entry, submenu);
+        break;
+      }
       case EntryKind::Separator: menu->addSeparator()->setObjectName(entry.Name); break;
       case EntryKind::DockToggle:
         dockToggle.setObjectName(entry.Name);
@@ -288,6 +300,7 @@ QToolButton* CommandWidgets::AddToolButton(const CommandEntry& entry) {
 
 QAction* CommandWidgets::MenuItem(const char* name) const { return Named(menuItems_, name); }
 QToolButton* CommandWidgets::ToolButton(const char* name) const { return Named(toolButtons_, name); }
+QMenu* CommandWidgets::Submenu(const char* name) const { return Named(submenus_, name); }
 
 bool CommandWidgets::CheckedState(const CommandEntry& entry, const Viewer& viewer) const {
   switch (entry.Checked) {
@@ -297,6 +310,7 @@ bool CommandWidgets::CheckedState(const CommandEntry& entry, const Viewer& viewe
     case Shows::ForwardScan: return viewer.ForwardScanButtonDown();
     case Shows::BackwardScan: return viewer.BackwardScanButtonDown();
     case Shows::ToolBar: return !toolBar_->isHidden();
+    case Shows::KeepAdjustments: return viewer.KeepsAdjustments();
     case Shows::None:
     case Shows::OwnState: break;
   }

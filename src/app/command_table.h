@@ -35,6 +35,7 @@ enum class Needs { Always, NoFrame, Frame };
 enum class EntryKind {
   Menu,  // a menu of the menu bar; the items below go into it
   MenuItem,
+  Submenu,     // filled by the window (File > Open Recent)
   Separator,   // between menu items
   DockToggle,  // the histogram dock's own action, so that its check follows the dock's close box
   ToolBarRow,  // a row of the tool bar; the buttons below go into it
@@ -55,6 +56,7 @@ enum class Shows {
   ForwardScan,
   BackwardScan,
   ToolBar,  // whether the tool bar is on screen
+  KeepAdjustments,
 };
 
 struct CommandEntry {
@@ -124,6 +126,7 @@ class CommandWidgets {
   // The menu item or tool button of that object name; null when there is none.
   QAction* MenuItem(const char* name) const;
   QToolButton* ToolButton(const char* name) const;
+  QMenu* Submenu(const char* name) const;
 
  private:
   // The cool bar and its tool bar, whose rows the layout returned holds.
@@ -140,6 +143,7 @@ class CommandWidgets {
   QLineEdit* counterBox_ = nullptr;
   std::vector<std::pair<const CommandEntry*, QAction*>> menuItems_;
   std::vector<std::pair<const CommandEntry*, QToolButton*>> toolButtons_;
+  std::vector<std::pair<const CommandEntry*, QMenu*>> submenus_;
 };
 
 }  // namespace vantorel

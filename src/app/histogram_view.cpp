@@ -160,5 +160,6 @@ HistogramDock::HistogramDock(QWidget* parent)
 }
 
 bool HistogramDock::Logarithmic() const { return logarithmic_->isChecked(); }
+void HistogramDock::SetLogarithmic(bool logarithmic) { logarithmic_->setChecked(logarithmic); }
 
 }  // namespace vantorel

@@ -37,6 +37,7 @@ class HistogramDock : public QDockWidget {
   explicit HistogramDock(QWidget* parent = nullptr);
   HistogramView* View() const { return view_; }
   bool Logarithmic() const;
+  void SetLogarithmic(bool logarithmic);
 
  signals:
   // The linear / logarithmic toggle changed: the heights must be computed again.

@@ -65,6 +65,7 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   QApplication::setApplicationName("Vantorel");
+  QApplication::setOrganizationName("Vantorel");  // the settings store: ~/.config/Vantorel/Vantorel.conf
   QApplication::setWindowIcon(vantorel::ApplicationIcon());
   QuitOnSignals(app);
   // Qt has taken its own options (-platform, -style ...) out of argv by now.

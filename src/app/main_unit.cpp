@@ -9,8 +9,11 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMimeData>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -27,6 +30,8 @@
 #include "app/open_target.h"
 #include "export/export_document.h"
 #include "export/frame_guard.h"
+#include "frames/file_name.h"
+#include "viewer/recent_list.h"
 
 using vantorel::DiskPathFor;
 using vantorel::DisplayPath;
@@ -42,12 +47,22 @@ constexpr QRect NormalGeometry(218, 212, 575, 450);
 const char* const Mariner10Filter = "Mariner 10 data set NSSDC ID: PSPA-00108 (*.0* *.1* *.2*)";
 const char* const Mariner9Filter = "Mariner 9 data set   NSSDC ID: PSPG-00235  (*.0* *.1* *.2*)";
 
+QString Text(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
 // The format of a Save As dialog entry; BMP for one that is not in the table.
 vantorel::ExportFormat ExportFormatOfFilter(const QString& filter) {
   for (const vantorel::ExportFormatEntry& entry : vantorel::ExportFormats)
-    if (filter == QString::fromUtf8(entry.DialogFilter.data(), qsizetype(entry.DialogFilter.size())))
-      return entry.Format;
+    if (filter == Text(entry.DialogFilter)) return entry.Format;
   return vantorel::ExportFormat::Bmp;
+}
+
+bool IsFolder(const std::string& path) { return !path.empty() && QFileInfo(DisplayPath(path)).isDir(); }
+
+// A menu entry for a path: its access key, and the path with its own "&" kept.
+QString RecentEntryText(int number, const std::string& path) {
+  QString shown = DisplayPath(path);
+  shown.replace('&', "&&");
+  return number < 10 ? QString("&%1 %2").arg(number).arg(shown) : QString("1&0 %1").arg(shown);
 }
 
 }  // namespace
@@ -93,16 +108,10 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
   savePictureDialog_->setFileMode(QFileDialog::AnyFile);
   savePictureDialog_->setDefaultSuffix("bmp");
   QStringList exportFilters;
-  for (const vantorel::ExportFormatEntry& entry : vantorel::ExportFormats)
-    exportFilters << QString::fromUtf8(entry.DialogFilter.data(), qsizetype(entry.DialogFilter.size()));
+  for (const vantorel::ExportFormatEntry& entry : vantorel::ExportFormats) exportFilters << Text(entry.DialogFilter);
   savePictureDialog_->setNameFilters(exportFilters);
   savePictureDialog_->setOption(QFileDialog::DontConfirmOverwrite, false);
-  // A name typed without an extension gets the suffix of the entry chosen.
-  connect(savePictureDialog_, &QFileDialog::filterSelected, this, [this](const QString& filter) {
-    const vantorel::ExportFormatEntry& entry = vantorel::EntryOf(ExportFormatOfFilter(filter));
-    savePictureDialog_->setDefaultSuffix(
-        QString::fromUtf8(entry.DialogSuffix.data(), qsizetype(entry.DialogSuffix.size())));
-  });
+  connect(savePictureDialog_, &QFileDialog::filterSelected, this, &TMainForm::SaveEntryChosen);
   for (QFileDialog* dialog : {wyborZbioru_, savePictureDialog_}) vantorel::HideCompleterPopupsOnFinish(*dialog);
 
   statusBar()->setObjectName("StatusBar");
@@ -117,11 +126,14 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
           [this] { RunIfAllowed(&TMainForm::HeaderBytesClick, Needs::Frame); });
   connect(infoBox2_, &TInfoBox2::HeaderBytesRequested, this,
           [this] { RunIfAllowed(&TMainForm::HeaderBytesClick, Needs::Frame); });
+  connect(commands_->Submenu("OpenRecent1"), &QMenu::aboutToShow, this, &TMainForm::FillRecentMenu);
 
+  RestoreSettings();
   RefreshCommandStates();
 }
 
 TMainForm::~TMainForm() {
+  RememberSettings();
   // The image window must not report its end to a form that is going away.
   if (imageWindow_) imageWindow_->disconnect(this);
   timer1_->stop();
@@ -191,19 +203,24 @@ void TMainForm::Open1Click() {
     PrepareOpenDialog();
     const std::optional<QString> chosen = dialogs_.ChooseFile(*wyborZbioru_);
     if (!chosen || chosen->isEmpty()) return;
-    OpenFrameFile(DiskPathFor(*chosen, viewer_.Document().CurrentPath()));
+    const std::string path = DiskPathFor(*chosen, viewer_.Document().CurrentPath());
+    remembered_.OpenFolder = vantorel::DirectoryPart(path);
+    OpenFrameFile(path);
   });
 }
 
 void TMainForm::OpenFrameFile(const std::string& path) {
   vantorel::Picture picture = viewer_.OpenFrame(path);
+  NoteRecent(path);
   auto* child = new TChild;
   connect(child, &TChild::FormClose, this, &TMainForm::ImageWindowClosed);
   connect(child, &TChild::ZoomChanged, frameViews_.get(), &vantorel::FrameViews::RefreshStatusFields);
   connect(child, &TChild::PointerPixelChanged, frameViews_.get(), &vantorel::FrameViews::RefreshStatusFields);
+  connect(child, &TChild::ZoomChanged, this, [this, child] { remembered_.FitToWindow = child->Fitting(); });
   mdiArea_->addSubWindow(child);
   imageWindow_ = child;
   child->showMaximized();
+  if (remembered_.FitToWindow) child->FitToWindow();
   ShowLoadedFrame(std::move(picture));
 }
 
@@ -240,8 +257,88 @@ void TMainForm::PrepareOpenDialog() {
     const QString path = DisplayPath(currentPath);
     wyborZbioru_->setDirectory(QFileInfo(path).absolutePath());
     wyborZbioru_->selectFile(path);
+  } else if (IsFolder(remembered_.OpenFolder)) {
+    wyborZbioru_->setDirectory(DisplayPath(remembered_.OpenFolder));
   }
   vantorel::SelectFileNameField(*wyborZbioru_);
+}
+
+void TMainForm::PrepareSaveDialog() {
+  const vantorel::FrameDocument& document = viewer_.Document();
+  const std::string folder =
+      IsFolder(remembered_.SaveFolder) ? remembered_.SaveFolder : vantorel::DirectoryPart(document.CurrentPath());
+  const vantorel::ExportFormatEntry& entry = vantorel::EntryOf(remembered_.SaveEntry);
+  savePictureDialog_->setDirectory(DisplayPath(folder));
+  savePictureDialog_->selectNameFilter(Text(entry.DialogFilter));
+  savePictureDialog_->setDefaultSuffix(Text(entry.DialogSuffix));
+  savePictureDialog_->selectFile(
+      DisplayPath(vantorel::SuggestedExportName(document.CurrentFileName(), remembered_.SaveEntry)));
+  vantorel::SelectFileNameField(*savePictureDialog_);
+}
+
+void TMainForm::SaveEntryChosen(const QString& filter) {
+  const vantorel::ExportFormat format = ExportFormatOfFilter(filter);
+  savePictureDialog_->setDefaultSuffix(Text(vantorel::EntryOf(format).DialogSuffix));
+  // Qt's own dialog only; a platform dialog keeps the name as typed.
+  if (auto* nameField = savePictureDialog_->findChild<QLineEdit*>("fileNameEdit");
+      nameField && !nameField->text().isEmpty())
+    nameField->setText(QString::fromStdString(vantorel::SuggestedExportName(nameField->text().toStdString(), format)));
+}
+
+void TMainForm::NoteRecent(const std::string& framePath) {
+  if (!viewer_.Document().FileCheck().IsFrame()) return;  // a mistyped name is nothing to come back to
+  remembered_.RecentFrames = vantorel::WithRecent(remembered_.RecentFrames, framePath);
+  std::string folder = vantorel::DirectoryPart(framePath);
+  if (folder.size() > 1) folder.pop_back();  // "/data/m10", not "/data/m10/"
+  remembered_.RecentFolders = vantorel::WithRecent(remembered_.RecentFolders, folder);
+  RememberSettings();
+}
+
+void TMainForm::FillRecentMenu() {
+  QMenu* menu = commands_->Submenu("OpenRecent1");
+  menu->clear();
+  const auto exists = [](const std::string& path) { return QFileInfo::exists(DisplayPath(path)); };
+  remembered_.RecentFrames = vantorel::StillPresent(remembered_.RecentFrames, exists);
+  remembered_.RecentFolders = vantorel::StillPresent(remembered_.RecentFolders, exists);
+  int number = 0;
+  for (const std::vector<std::string>* paths : {&remembered_.RecentFrames, &remembered_.RecentFolders}) {
+    if (paths->empty()) continue;
+    if (!menu->isEmpty()) menu->addSeparator();
+    number = 0;
+    for (const std::string& path : *paths)
+      menu->addAction(RecentEntryText(++number, path), this, [this, path] { OpenPath(path); });
+  }
+  if (menu->isEmpty()) {
+    menu->addAction("No recent frames")->setEnabled(false);
+    return;
+  }
+  menu->addSeparator();
+  menu->addAction("&Clear Menu", this, [this] {
+    remembered_.RecentFrames.clear();
+    remembered_.RecentFolders.clear();
+    RememberSettings();
+  });
+}
+
+void TMainForm::RestoreSettings() {
+  QSettings store;
+  remembered_ = vantorel::ReadSettings(store);
+  viewer_.KeepAdjustments(remembered_.KeepAdjustments);
+  frameViews_->Histogram().setVisible(remembered_.HistogramShown);
+  frameViews_->Histogram().SetLogarithmic(remembered_.HistogramLogarithmic);
+  if (remembered_.MarkSpecialPixels) {
+    commands_->MenuItem("MarkSpecialPixels1")->setChecked(true);
+    MarkSpecialPixels1Click();
+  }
+}
+
+void TMainForm::RememberSettings() {
+  remembered_.HistogramShown = frameViews_->Histogram().toggleViewAction()->isChecked();
+  remembered_.HistogramLogarithmic = frameViews_->Histogram().Logarithmic();
+  remembered_.MarkSpecialPixels = commands_->MenuItem("MarkSpecialPixels1")->isChecked();
+  remembered_.KeepAdjustments = viewer_.KeepsAdjustments();
+  QSettings store;
+  vantorel::WriteSettings(store, remembered_);
 }
 
 void TMainForm::ImageWindowClosed() {
@@ -289,8 +386,10 @@ void TMainForm::Timer1Timer() {
 
 void TMainForm::SaveAs1Click() {
   RunCommand("Save As", [this] {
+    PrepareSaveDialog();
     const std::optional<QString> chosen = dialogs_.ChooseFile(*savePictureDialog_);
     if (!chosen || chosen->isEmpty() || !imageWindow_) return;
+    remembered_.SaveEntry = ExportFormatOfFilter(savePictureDialog_->selectedNameFilter());
     SavePictureAs(*chosen);
   });
 }
@@ -313,9 +412,8 @@ void TMainForm::SavePictureAs(const QString& fileName) {
                        QString("Could not save %1: %2.").arg(shownPath, QString::fromLocal8Bit(verdict.Error)));
     return;
   }
-  const bool standardFits =
-      ExportFormatOfFilter(savePictureDialog_->selectedNameFilter()) == vantorel::ExportFormat::StandardFits;
-  const std::optional<vantorel::ExportFormat> format = vantorel::ExportFormatFor(path, standardFits);
+  const std::optional<vantorel::ExportFormat> format =
+      vantorel::ExportFormatForSave(path, ExportFormatOfFilter(savePictureDialog_->selectedNameFilter()));
   if (!format) {
     dialogs_.ShowInformation(
         this, "Save image",
@@ -331,6 +429,7 @@ void TMainForm::SavePictureAs(const QString& fileName) {
   const vantorel::SaveChunks chunks{encoded.Bytes};
   const vantorel::SaveOutcome outcome = chunkWriter_ ? vantorel::SaveFileAtomically(path, chunks, chunkWriter_)
                                                      : vantorel::SaveFileAtomically(path, chunks);
+  if (outcome.Saved) remembered_.SaveFolder = vantorel::DirectoryPart(path);
   if (!outcome.Saved)
     dialogs_.ShowError(this, "Save image",
                        QString("Could not save %1: %2").arg(shownPath, QString::fromLocal8Bit(outcome.Error)));
@@ -366,6 +465,10 @@ void TMainForm::Sharpen1Click() { ToggleFlag(Option::Sharpen); }
 void TMainForm::Invert1Click() { ToggleFlag(Option::Invert); }
 void TMainForm::Minimize1Click() { ToggleFlag(Option::Minimize); }
 void TMainForm::Colour1Click() { ToggleFlag(Option::Colorize); }
+
+void TMainForm::KeepAdjustments1Click() {
+  RunCommand("Keep Adjustments", [this] { viewer_.KeepAdjustments(!viewer_.KeepsAdjustments()); });
+}
 
 // --- View, Scan-pause, About -----------------------------------------------------
 

@@ -15,6 +15,7 @@
 #include "app/frame_views.h"
 #include "app/mdi_child.h"
 #include "app/printing.h"
+#include "app/remembered_settings.h"
 #include "output/atomic_file.h"
 #include "viewer/viewer.h"
 
@@ -80,6 +81,7 @@ class TMainForm : public QMainWindow {
   void Invert1Click();
   void Minimize1Click();
   void Colour1Click();
+  void KeepAdjustments1Click();
   // View, Scan-pause and About menus.
   void Toolbar1Click();
   void ZoomIn1Click();
@@ -135,8 +137,20 @@ class TMainForm : public QMainWindow {
   // only in that state, whatever delivered the click.
   void RunIfAllowed(vantorel::CommandHandler handler, Needs needs);
   // Points the Open dialog at the current frame, its name selected so that
-  // typing replaces it.
+  // typing replaces it; with none, at the folder last opened from.
   void PrepareOpenDialog();
+  // Suggests the frame's name with the entry last chosen, in the folder last
+  // saved to or else the frame's.
+  void PrepareSaveDialog();
+  // The Save As entry chosen: its suffix for a bare name, and the suggested
+  // name's extension follows it.
+  void SaveEntryChosen(const QString& filter);
+  // Takes over what the store remembers, and writes it back.
+  void RestoreSettings();
+  void RememberSettings();
+  // File > Open Recent, listed afresh each time it opens, gone files left out.
+  void FillRecentMenu();
+  void NoteRecent(const std::string& framePath);
   // Mirrors the Viewer onto the commands, the counter box, the timer and the
   // status fields.
   void RefreshCommandStates();
@@ -156,6 +170,7 @@ class TMainForm : public QMainWindow {
   vantorel::Dialogs& dialogs_;
   vantorel::Viewer viewer_;
   vantorel::ChunkWriter chunkWriter_;
+  vantorel::RememberedSettings remembered_;
   QPrinter printer_{QPrinter::HighResolution};
 
   QMdiArea* mdiArea_ = nullptr;

@@ -119,6 +119,8 @@ class TChild : public QMdiSubWindow {
   // Fits the whole picture into the window, and again whenever its size changes,
   // until another zoom command.
   void FitToWindow();
+  // Whether the window fits the picture to its size (until another zoom command).
+  bool Fitting() const { return fitting_; }
   double Zoom() const { return image_->Zoom(); }
   // The picture pixel under the pointer, if any.
   std::optional<QPoint> PointerPixel() const { return image_->PointerPixel(); }

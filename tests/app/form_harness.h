@@ -12,6 +12,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -55,6 +56,7 @@ class ScriptedDialogs final : public Dialogs {
 class FormTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    QSettings().clear();
     form = std::make_unique<TMainForm>(dialogs);
     form->resize(1400, 1000);
     form->show();

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QProcess>
@@ -24,8 +25,16 @@ class SaveAsTest : public FormTest {
     FormTest::SetUp();
     ASSERT_NE(Open(WriteFrame("frame.001")), nullptr);
   }
-  void SaveAs(const std::string& path) {
+  // Saves as path, with the dialog's entry of that filter chosen first when one is given.
+  void SaveAs(const std::string& path, const char* filter = nullptr) {
     dialogs.FileAnswers.push_back(QString::fromStdString(path));
+    if (filter) {
+      dialogs.FileDialogUser = [this, filter](QFileDialog& dialog) {
+        dialog.selectNameFilter(filter);
+        dialogs.FileDialogUser = nullptr;
+        return dialogs.ChooseFile(dialog);
+      };
+    }
     Click("FileSaveBtn");
   }
   // Every later write stops halfway through its chunk without an error.
@@ -67,7 +76,8 @@ TEST_F(SaveAsTest, TheExtensionDecidesWhatIsWritten) {
   QFileDialog& dialog = form->SaveDialog();
   EXPECT_EQ(dialog.windowTitle(), "Save image");
   EXPECT_EQ(dialog.defaultSuffix(), "bmp");
-  EXPECT_EQ(dialog.nameFilters(), QStringList({"*.bmp", "*.fit", "FITS, standard (*.fits)", "PNG image (*.png)"}));
+  EXPECT_EQ(dialog.nameFilters(), QStringList({"BMP image (*.bmp)", "FITS, 36-card layout (*.fit)",
+                                               "FITS, standard (*.fits)", "PNG image (*.png)"}));
 }
 
 // A name typed without an extension gets the one of the chosen entry, and
@@ -100,17 +110,45 @@ TEST_F(SaveAsTest, ANameTypedWithoutExtensionGetsThatOfTheChosenEntry) {
   EXPECT_EQ(ReadBytes(dir / "typed2.bmp"), ShownBmp());
 }
 
+// The dialog offers the frame's name with the entry's extension, which
+// follows the entry chosen, in the frame's folder and then the one saved to.
+TEST_F(SaveAsTest, SuggestsTheFramesNameInTheFolderLastSavedTo) {
+  std::filesystem::create_directory(dir / "out");
+  QStringList offered;  // folder and name, as the dialog showed them
+  dialogs.FileDialogUser = [&](QFileDialog& dialog) -> std::optional<QString> {
+    dialog.show();
+    auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
+    auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
+    if (!QTest::qWaitForWindowActive(&dialog) || !types || !name) return std::nullopt;
+    offered << QFileInfo(dialog.directory().absolutePath()).fileName() << name->text();
+    if (offered.size() > 2) {
+      dialog.reject();
+      return std::nullopt;
+    }
+    QTest::keyClick(types, Qt::Key_End);  // PNG
+    offered << name->text();
+    name->setText(QString::fromStdString(dir / "out/") + name->text());
+    QTest::keyClick(name, Qt::Key_Return);
+    return dialog.selectedFiles().value(0);
+  };
+  Click("FileSaveBtn");
+  Click("FileSaveBtn");
+  const QString frameFolder = QString::fromStdString(dir.Path().filename().string());
+  EXPECT_EQ(offered, QStringList({frameFolder, "frame.001.bmp", "frame.001.png", "out", "frame.001.png"}));
+  EXPECT_TRUE(DecodePng(ReadBytes(dir / "out/frame.001.png")));
+}
+
 // Only the standard FITS entry writes standard FITS; .fit/.fits under any
 // other entry stay the 36-card file.
 TEST_F(SaveAsTest, TheStandardFitsEntryAloneWritesStandardFits) {
-  QFileDialog& dialog = form->SaveDialog();
   const std::vector<std::uint8_t> seedFile =
       BuildFitsFile(form->Viewer().Document().LabelCards(), form->Viewer().Document().FitsPlane());
-  for (const auto& [filter, standard] :
-       {std::pair{"*.bmp", false}, {"*.fit", false}, {"FITS, standard (*.fits)", true}, {"PNG image (*.png)", false}}) {
+  for (const auto& [filter, standard] : {std::pair{"BMP image (*.bmp)", false},
+                                         {"FITS, 36-card layout (*.fit)", false},
+                                         {"FITS, standard (*.fits)", true},
+                                         {"PNG image (*.png)", false}}) {
     SCOPED_TRACE(filter);
-    dialog.selectNameFilter(filter);
-    SaveAs(dir / "out.fits");
+    SaveAs(dir / "out.fits", filter);
     const std::vector<std::uint8_t> bytes = ReadBytes(dir / "out.fits");
     const std::string text(bytes.begin(), bytes.end());
     EXPECT_EQ(bytes == seedFile, !standard);
@@ -127,8 +165,7 @@ TEST_F(SaveAsTest, AFailedSaveIsReportedAndKeepsThePreviousFile) {
   SaveAs(dir / "kept.fit/x.fit");  // a path through a regular file
   WritesStopHalfway();
   SaveAs(dir / "kept.fit");
-  form->SaveDialog().selectNameFilter("FITS, standard (*.fits)");
-  SaveAs(dir / "kept.fits");
+  SaveAs(dir / "kept.fits", "FITS, standard (*.fits)");
   ASSERT_EQ(dialogs.Errors.size(), 4u);
   for (const QString& error : dialogs.Errors) EXPECT_TRUE(error.startsWith("Could not save ")) << error.toStdString();
   for (const char* kept : {"kept.fit", "kept.fits"}) EXPECT_EQ(ReadBytes(dir / kept), previous) << kept;

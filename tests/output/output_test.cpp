@@ -55,6 +55,32 @@ TEST(ExportFormatFor, ByTheExtensionOfTheFileNameInAnyCase) {
   }
 }
 
+// Save As: the typed extension decides; .fit is the 36-card layout whatever
+// entry is chosen. The suggestion swaps only an extension of the dialog's own.
+TEST(ExportFormatFor, SaveAsTakesTheTypedExtensionAndSuggestsTheFramesName) {
+  using enum ExportFormat;
+  const struct {
+    const char* path;
+    ExportFormat chosen;
+    std::optional<ExportFormat> format;
+  } saves[] = {{"a.fit", StandardFits, Fits}, {"a.FITS", StandardFits, StandardFits}, {"a.fits", Fits, Fits},
+               {"a.fits", Bmp, Fits},         {"a.png", StandardFits, Png},           {"a.bmp", Png, Bmp},
+               {"a.jpg", Png, std::nullopt}};
+  for (const auto& save : saves) EXPECT_EQ(ExportFormatForSave(save.path, save.chosen), save.format) << save.path;
+
+  const struct {
+    const char* name;
+    ExportFormat format;
+    const char* suggested;
+  } names[] = {{"MVE0101.012", Bmp, "MVE0101.012.bmp"},
+               {"MVE0101.012", Fits, "MVE0101.012.fit"},
+               {"MVE0101.012.bmp", StandardFits, "MVE0101.012.fits"},
+               {"MVE0101.012.FIT", Png, "MVE0101.012.png"},
+               {"notes.txt", Png, "notes.txt.png"},
+               {"frame", Fits, "frame.fit"}};
+  for (const auto& name : names) EXPECT_EQ(SuggestedExportName(name.name, name.format), name.suggested) << name.name;
+}
+
 // The 832 x 700 bitmap on pages of several sizes.
 TEST(PrintRectangle, FitsTheBitmapToThePage) {
   for (const auto& [pageWidth, pageHeight, width, height] : std::initializer_list<std::array<int, 4>>{

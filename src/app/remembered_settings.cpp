@@ -1,0 +1,71 @@
+#include "app/remembered_settings.h"
+
+#include <sys/stat.h>
+
+#include <QByteArrayList>
+#include <QSettings>
+
+#include "viewer/recent_list.h"
+
+namespace vantorel {
+namespace {
+
+// Paths are kept as their bytes, so that a name that is not UTF-8 comes back as it was.
+std::vector<std::string> PathList(const QSettings& store, const char* key) {
+  std::vector<std::string> paths;
+  for (const QByteArray& path : store.value(key).value<QByteArrayList>()) paths.push_back(path.toStdString());
+  return paths;
+}
+
+void SetPathList(QSettings& store, const char* key, const std::vector<std::string>& paths) {
+  QByteArrayList list;
+  for (const std::string& path : paths) list.append(QByteArray::fromStdString(path));
+  store.setValue(key, QVariant::fromValue(list));
+}
+
+bool Exists(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0;
+}
+
+ExportFormat EntryNamed(const QString& extension) {
+  for (const ExportFormatEntry& entry : ExportFormats)
+    if (extension == QString::fromUtf8(entry.SaveExtension.data(), qsizetype(entry.SaveExtension.size())))
+      return entry.Format;
+  return ExportFormat::Bmp;
+}
+
+}  // namespace
+
+RememberedSettings ReadSettings(QSettings& store) {
+  RememberedSettings settings;
+  settings.RecentFrames = StillPresent(PathList(store, "recent/frames"), Exists);
+  settings.RecentFolders = StillPresent(PathList(store, "recent/folders"), Exists);
+  settings.HistogramShown = store.value("histogram/shown", false).toBool();
+  settings.HistogramLogarithmic = store.value("histogram/logarithmic", false).toBool();
+  settings.HistogramSkipsZero = store.value("histogram/skipZero", false).toBool();
+  settings.MarkSpecialPixels = store.value("view/markSpecialPixels", false).toBool();
+  settings.FitToWindow = store.value("view/fitToWindow", false).toBool();
+  settings.KeepAdjustments = store.value("options/keepAdjustments", false).toBool();
+  settings.OpenFolder = store.value("folders/open").toByteArray().toStdString();
+  settings.SaveFolder = store.value("folders/save").toByteArray().toStdString();
+  settings.SaveEntry = EntryNamed(store.value("save/entry").toString());
+  return settings;
+}
+
+void WriteSettings(QSettings& store, const RememberedSettings& settings) {
+  SetPathList(store, "recent/frames", settings.RecentFrames);
+  SetPathList(store, "recent/folders", settings.RecentFolders);
+  store.setValue("histogram/shown", settings.HistogramShown);
+  store.setValue("histogram/logarithmic", settings.HistogramLogarithmic);
+  store.setValue("histogram/skipZero", settings.HistogramSkipsZero);
+  store.setValue("view/markSpecialPixels", settings.MarkSpecialPixels);
+  store.setValue("view/fitToWindow", settings.FitToWindow);
+  store.setValue("options/keepAdjustments", settings.KeepAdjustments);
+  store.setValue("folders/open", QByteArray::fromStdString(settings.OpenFolder));
+  store.setValue("folders/save", QByteArray::fromStdString(settings.SaveFolder));
+  const std::string_view entry = EntryOf(settings.SaveEntry).SaveExtension;
+  store.setValue("save/entry", QString::fromUtf8(entry.data(), qsizetype(entry.size())));
+}
+
+}  // namespace vantorel

@@ -1,0 +1,35 @@
+// What the window remembers from one run to the next, in Qt's settings store:
+// the recent frames and folders, the histogram dock and its scale, the marks,
+// the zoom mode, the folders last used and the Save As entry last chosen. The
+// window itself still starts as it always does.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "export/export_format.h"
+
+class QSettings;
+
+namespace vantorel {
+
+struct RememberedSettings {
+  std::vector<std::string> RecentFrames;   // latest first
+  std::vector<std::string> RecentFolders;  // latest first
+  bool HistogramShown = false;
+  bool HistogramLogarithmic = false;
+  bool HistogramSkipsZero = false;
+  bool MarkSpecialPixels = false;
+  bool FitToWindow = false;
+  bool KeepAdjustments = false;
+  std::string OpenFolder;
+  std::string SaveFolder;
+  ExportFormat SaveEntry = ExportFormat::Bmp;
+};
+
+// What the store holds, with recent entries that are gone dropped; the
+// defaults for anything it lacks or holds in a form we do not read.
+RememberedSettings ReadSettings(QSettings& store);
+void WriteSettings(QSettings& store, const RememberedSettings& settings);
+
+}  // namespace vantorel
