@@ -209,6 +209,7 @@ CommandWidgets::CommandWidgets(QMainWindow& window, QAction& dockToggle, std::fu
       case EntryKind::Submenu: {
         QMenu* submenu = menu->addMenu(entry.Text);
         submenu->setObjectName(entry.Name);
+        submenu->menuAction()->setObjectName(entry.Name);
         submenus_.emplace_back(&entry, submenu);
         break;
       }
