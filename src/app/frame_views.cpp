@@ -113,8 +113,7 @@ void FrameViews::RefreshHistogram() {
     view.SetPlot(std::nullopt);
     return;
   }
-  view.SetPlot(PlotHistograms(viewer_.Document(),
-                              histogramDock_->Logarithmic() ? HistogramScale::Logarithmic : HistogramScale::Linear));
+  view.SetPlot(PlotHistograms(viewer_.Document(), histogramDock_->Scale(), histogramDock_->ZeroBinChoice()));
 }
 
 void FrameViews::RefreshSpecialPixels() {
