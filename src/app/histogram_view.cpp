@@ -1,6 +1,7 @@
 #include "app/histogram_view.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -65,15 +66,22 @@ void HistogramView::paintEvent(QPaintEvent*) {
     sizes.LegendNameWidths[entry] = metrics.horizontalAdvance(HistogramLegendNames[entry]);
   const HistogramLayout layout = LayOutHistogram(width(), height(), sizes);
 
-  // The legend: a filled swatch for the bars, a line for each of the others.
-  const QColor seriesColors[] = {colors.shownBars, colors.rawLine, colors.curveLine};
+  // The legend's swatches drawn as their series are: filled bars, a solid line, a dashed line.
+  const struct {
+    QColor color;
+    bool filled;
+    Qt::PenStyle line;
+  } series[] = {{colors.shownBars, true, Qt::SolidLine},
+                {colors.rawLine, false, Qt::SolidLine},
+                {colors.curveLine, false, Qt::DashLine}};
+  static_assert(std::size(series) == HistogramSeriesCount);
   for (std::size_t entry = 0; entry < layout.Legend.size(); ++entry) {
     const QRectF box = ToRect(layout.Legend[entry]);
     const QRectF swatch(box.left(), box.center().y() - LegendSwatchSize / 2, LegendSwatchSize, LegendSwatchSize);
-    if (entry == 0) {
-      painter.fillRect(swatch, seriesColors[entry]);
+    if (series[entry].filled) {
+      painter.fillRect(swatch, series[entry].color);
     } else {
-      painter.setPen(QPen(seriesColors[entry], 2, entry == 2 ? Qt::DashLine : Qt::SolidLine));
+      painter.setPen(QPen(series[entry].color, 2, series[entry].line));
       painter.drawLine(QPointF(swatch.left(), swatch.center().y()), QPointF(swatch.right(), swatch.center().y()));
     }
     painter.setPen(colors.text);
