@@ -131,8 +131,8 @@ void FrameViews::AddSpecialPixelLegend() {
   legend->setSpacing(4);
   const std::pair<QColor, const char*> kinds[] = {
       {MissingPixelColor(), "missing"}, {SaturatedPixelColor(), "saturated"}, {ReplacedPixelColor(), "replaced"}};
-  // The names keep their room beside their colours; the counts give way, and
-  // the legend's tool tip has them whole.
+  // The names ask for their whole room beside their colours and the counts
+  // give way first; the legend's tool tip has everything.
   for (const auto& [color, name] : kinds) {
     legend->addWidget(ColorSwatch(color));
     auto* label = new StatusField("", StatusField::WholeText, StatusField::ToolTip::Group);
@@ -170,7 +170,7 @@ void FrameViews::RefreshSpecialPixels() {
   const bool marking = markSpecialPixels_->isChecked() && FrameShown();
   if (!marking) {
     specialPixelLegend_->hide();
-    specialPixelCounts_->setText("");
+    specialPixelCounts_->clear();
     specialPixelLegend_->setToolTip("");
     if (imageWindow_) imageWindow_->Image()->SetSpecialPixelMask({});
     return;

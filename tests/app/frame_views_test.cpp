@@ -243,7 +243,7 @@ TEST_F(FrameViewsTest, StatusFieldsElideWithTheWholeTextInATip) {
     form->resize(width, 480);
     QApplication::processEvents();
     int elided = 0;
-    for (const StatusField* field : form->statusBar()->findChildren<StatusField*>()) {
+    for (StatusField* field : form->statusBar()->findChildren<StatusField*>()) {
       const QString shown = field->ShownText(), whole = field->text();
       SCOPED_TRACE(whole.toStdString());
       EXPECT_LE(field->fontMetrics().horizontalAdvance(shown), field->contentsRect().width());
@@ -252,7 +252,7 @@ TEST_F(FrameViewsTest, StatusFieldsElideWithTheWholeTextInATip) {
       EXPECT_TRUE(shown.endsWith(QChar(0x2026)) && whole.startsWith(shown.chopped(1))) << shown.toStdString();
       const QPoint middle = field->rect().center();
       QHelpEvent hover(QEvent::ToolTip, middle, field->mapToGlobal(middle));
-      QApplication::sendEvent(const_cast<StatusField*>(field), &hover);
+      QApplication::sendEvent(field, &hover);
       EXPECT_TRUE(QToolTip::text().contains(whole)) << QToolTip::text().toStdString();
       QToolTip::hideText();
     }
