@@ -59,13 +59,43 @@ std::array<double, HistogramBins> HistogramHeights(const Histogram& histogram, H
   return heights;
 }
 
-HistogramPlot PlotHistograms(const FrameDocument& document, HistogramScale scale) {
+HistogramPlot PlotHistograms(const FrameDocument& document, HistogramScale scale, ZeroBin zeroBin) {
   const Histogram shown = ShownPictureHistogram(document.FitsPlane(), document.ActiveOptions(), document.LineCount());
   const Histogram raw = RawPictureHistogram(document.PristineFrame(), document.LineCount());
-  const std::uint32_t fullScale = std::max(LargestCount(shown), LargestCount(raw));
+  auto largestFrom = [](const Histogram& histogram, std::size_t firstValue) {
+    return *std::max_element(histogram.begin() + std::ptrdiff_t(firstValue), histogram.end());
+  };
+  std::uint32_t fullScale = 0;
+  if (zeroBin == ZeroBin::Skipped) fullScale = std::max(largestFrom(shown, 1), largestFrom(raw, 1));
+  if (fullScale == 0) fullScale = std::max(LargestCount(shown), LargestCount(raw));
   return HistogramPlot{.Shown = HistogramHeights(shown, scale, fullScale),
                        .Raw = HistogramHeights(raw, scale, fullScale),
                        .ToneCurve = document.CurrentToneCurve()};
+}
+
+HistogramLayout LayOutHistogram(double width, double height, const HistogramTextSizes& text) {
+  constexpr double Margin = 8;
+  constexpr double Gap = HistogramTextGap;
+  constexpr double EntrySpacing = 12;
+  HistogramLayout layout;
+  const double rowHeight = std::max(text.LineHeight, LegendSwatchSize);
+  double left = Margin, top = Margin;
+  for (std::size_t entry = 0; entry < layout.Legend.size(); ++entry) {
+    const double entryWidth = LegendSwatchSize + Gap + text.LegendNameWidths[entry];
+    // A new row when this one is full; an entry wider than the view keeps a row to itself.
+    if (left > Margin && left + entryWidth > width - Margin) {
+      left = Margin;
+      top += rowHeight;
+    }
+    layout.Legend[entry] = PlotBox{.Left = left, .Top = top, .Width = entryWidth, .Height = rowHeight};
+    left += entryWidth + EntrySpacing;
+  }
+  const double plotTop = top + rowHeight + Gap;
+  layout.Plot = PlotBox{.Left = Margin,
+                        .Top = plotTop,
+                        .Width = std::max(0.0, width - Margin - (text.ValueLabelWidth + 2 * Gap)),
+                        .Height = std::max(0.0, height - plotTop - (text.LineHeight + Gap))};
+  return layout;
 }
 
 }  // namespace vantorel

@@ -1,6 +1,7 @@
 #include "app/frame_views.h"
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <optional>
 #include <vector>
@@ -11,9 +12,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
+#include <QPainter>
 #include <QPixmap>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolButton>
+#include <QToolTip>
 
 #include "analysis/readout.h"
 #include "analysis/special_pixels.h"
@@ -25,12 +29,7 @@
 namespace vantorel {
 namespace {
 
-QLabel* StatusField(const char* name) {
-  auto* field = new QLabel;
-  field->setObjectName(name);
-  field->setContentsMargins(6, 0, 6, 0);
-  return field;
-}
+constexpr int ReadoutKeptCharacters = 20;
 
 // A small filled square in a colour, for a legend.
 QLabel* ColorSwatch(const QColor& color) {
@@ -43,6 +42,49 @@ QLabel* ColorSwatch(const QColor& color) {
 }
 
 }  // namespace
+
+StatusField::StatusField(const char* name, int keptCharacters, ToolTip toolTip)
+    : keptCharacters_(keptCharacters), toolTip_(toolTip) {
+  setObjectName(name);
+  setContentsMargins(4, 0, 4, 0);
+}
+
+QString StatusField::ShownText() const {
+  return fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());
+}
+
+// What the field would take for its whole text, not for what shows now.
+QSize StatusField::sizeHint() const {
+  const QMargins margins = contentsMargins();
+  // Rounded up: a width rounded down to whole pixels would be elided.
+  const int textWidth = int(std::ceil(QFontMetricsF(font()).horizontalAdvance(text())));
+  return QSize(textWidth + margins.left() + margins.right(), fontMetrics().height() + margins.top() + margins.bottom());
+}
+
+QSize StatusField::minimumSizeHint() const {
+  if (keptCharacters_ == WholeText || keptCharacters_ >= text().size()) return sizeHint();
+  const QMargins margins = contentsMargins();
+  const QString kept = text().left(keptCharacters_) + QChar(0x2026);
+  return QSize(int(std::ceil(QFontMetricsF(font()).horizontalAdvance(kept))) + margins.left() + margins.right(),
+               sizeHint().height());
+}
+
+bool StatusField::event(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QLabel::event(event);
+  // Unanswered, the tip goes to the group.
+  if (toolTip_ == ToolTip::Group || ShownText() == text()) {
+    event->ignore();
+    return false;
+  }
+  QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text(), this);
+  return true;
+}
+
+void StatusField::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  style()->drawItemText(&painter, contentsRect(), int(alignment()), palette(), isEnabled(), ShownText(),
+                        foregroundRole());
+}
 
 FrameViews::FrameViews(QMainWindow& window, const Viewer& viewer, const QPointer<TChild>& imageWindow)
     : window_(window), viewer_(viewer), imageWindow_(imageWindow) {
@@ -59,12 +101,13 @@ FrameViews::~FrameViews() { qApp->removeEventFilter(this); }
 
 void FrameViews::Attach(QStatusBar& statusBar, QAction& markItem, QToolButton& blinkButton) {
   statusBar_ = &statusBar;
-  pixelReadout_ = StatusField("PixelReadout");
+  // The readout is long; where space is short it keeps the position, "line 123, sample 456".
+  pixelReadout_ = new StatusField("PixelReadout", ReadoutKeptCharacters);
   statusBar.addWidget(pixelReadout_, 1);
-  dataSetField_ = StatusField("DataSetField");
-  stepsField_ = StatusField("StepsField");
-  zoomField_ = StatusField("ZoomField");
-  for (QLabel* field : {dataSetField_, stepsField_, zoomField_}) statusBar.addPermanentWidget(field);
+  dataSetField_ = new StatusField("DataSetField", StatusField::WholeText);
+  stepsField_ = new StatusField("StepsField", StatusField::WholeText);
+  zoomField_ = new StatusField("ZoomField", StatusField::WholeText);
+  for (StatusField* field : {dataSetField_, stepsField_, zoomField_}) statusBar.addPermanentWidget(field);
   AddSpecialPixelLegend();
 
   markSpecialPixels_ = &markItem;
@@ -85,13 +128,20 @@ void FrameViews::AddSpecialPixelLegend() {
   specialPixelLegend_->setObjectName("SpecialPixelLegend");
   auto* legend = new QHBoxLayout(specialPixelLegend_);
   legend->setContentsMargins(6, 0, 6, 0);
+  legend->setSpacing(4);
   const std::pair<QColor, const char*> kinds[] = {
       {MissingPixelColor(), "missing"}, {SaturatedPixelColor(), "saturated"}, {ReplacedPixelColor(), "replaced"}};
+  // The names ask for their whole room beside their colours and the counts
+  // give way first; the legend's tool tip has everything.
   for (const auto& [color, name] : kinds) {
     legend->addWidget(ColorSwatch(color));
-    legend->addWidget(new QLabel(name));
+    auto* label = new StatusField("", StatusField::WholeText, StatusField::ToolTip::Group);
+    label->setContentsMargins(0, 0, 0, 0);
+    label->setText(name);
+    legend->addWidget(label);
   }
-  specialPixelCounts_ = StatusField("SpecialPixelCounts");
+  specialPixelCounts_ = new StatusField("SpecialPixelCounts", 0, StatusField::ToolTip::Group);
+  specialPixelCounts_->setContentsMargins(4, 0, 0, 0);
   legend->addWidget(specialPixelCounts_);
   // Before the data set, step and zoom fields; after the readout, which is not permanent.
   statusBar_->insertPermanentWidget(1, specialPixelLegend_);
@@ -113,8 +163,7 @@ void FrameViews::RefreshHistogram() {
     view.SetPlot(std::nullopt);
     return;
   }
-  view.SetPlot(PlotHistograms(viewer_.Document(),
-                              histogramDock_->Logarithmic() ? HistogramScale::Logarithmic : HistogramScale::Linear));
+  view.SetPlot(PlotHistograms(viewer_.Document(), histogramDock_->Scale(), histogramDock_->ZeroBinChoice()));
 }
 
 void FrameViews::RefreshSpecialPixels() {
@@ -122,11 +171,14 @@ void FrameViews::RefreshSpecialPixels() {
   if (!marking) {
     specialPixelLegend_->hide();
     specialPixelCounts_->clear();
+    specialPixelLegend_->setToolTip("");
     if (imageWindow_) imageWindow_->Image()->SetSpecialPixelMask({});
     return;
   }
   const SpecialPixelMap map = FindSpecialPixels(viewer_.Document());
-  specialPixelCounts_->setText(QString::fromStdString(SpecialPixelStatusText(map.Counts)));
+  const QString counts = QString::fromStdString(SpecialPixelStatusText(map.Counts));
+  specialPixelCounts_->setText(counts);
+  specialPixelLegend_->setToolTip("Special pixels marked: " + counts);
   imageWindow_->Image()->SetSpecialPixelMask(std::vector<std::uint8_t>(map.Screen.begin(), map.Screen.end()));
   specialPixelLegend_->show();
 }

@@ -5,6 +5,7 @@
 // show is computed by the core.
 #pragma once
 
+#include <QLabel>
 #include <QObject>
 #include <QPointer>
 
@@ -13,7 +14,6 @@
 #include "app/mdi_child.h"
 
 class QAction;
-class QLabel;
 class QMainWindow;
 class QStatusBar;
 class QToolButton;
@@ -25,6 +25,32 @@ class Viewer;
 
 // How long the status bar shows a notice, such as why a drop opened nothing.
 inline constexpr int NoticeMs = 8000;
+
+// A status-bar text that gives way when the bar is narrow: painted cut short
+// with "…" rather than mid-glyph, the whole of it then in the tool tip.
+// text() stays the whole text.
+class StatusField : public QLabel {
+  Q_OBJECT
+ public:
+  // How far the field gives way to the others: to its first keptCharacters
+  // and "…", or (WholeText) not at all, cut only when the window is narrower still.
+  static constexpr int WholeText = -1;
+  // A field inside a group with a tool tip of its own leaves the tool tip to the group.
+  enum class ToolTip { Own, Group };
+  StatusField(const char* name, int keptCharacters, ToolTip toolTip = ToolTip::Own);
+  // What shows at the field's present width.
+  QString ShownText() const;
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
+ protected:
+  bool event(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  int keptCharacters_;
+  ToolTip toolTip_;
+};
 
 class FrameViews : public QObject {
   Q_OBJECT
@@ -68,13 +94,13 @@ class FrameViews : public QObject {
   const QPointer<TChild>& imageWindow_;
   HistogramDock* histogramDock_ = nullptr;
   QStatusBar* statusBar_ = nullptr;
-  QLabel* pixelReadout_ = nullptr;
-  QLabel* dataSetField_ = nullptr;
-  QLabel* stepsField_ = nullptr;
-  QLabel* zoomField_ = nullptr;
+  StatusField* pixelReadout_ = nullptr;
+  StatusField* dataSetField_ = nullptr;
+  StatusField* stepsField_ = nullptr;
+  StatusField* zoomField_ = nullptr;
   QAction* markSpecialPixels_ = nullptr;
   QWidget* specialPixelLegend_ = nullptr;
-  QLabel* specialPixelCounts_ = nullptr;
+  StatusField* specialPixelCounts_ = nullptr;
   bool blinkKeyHeld_ = false;
   bool blinkButtonHeld_ = false;
 };

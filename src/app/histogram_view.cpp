@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include <QCheckBox>
+#include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
 #include <QVBoxLayout>
@@ -13,28 +14,29 @@ namespace vantorel {
 namespace {
 
 constexpr int LastValue = HistogramBins - 1;
-// Room around the plot for the value labels below and the curve's axis on the right.
-constexpr int LeftMargin = 8;
-constexpr int TopMargin = 8;
-constexpr int RightMargin = 30;
-constexpr int BottomMargin = 22;
 constexpr QSize PreferredSize(300, 220);
 constexpr QSize SmallestSize(180, 140);
-constexpr int SwatchSize = 10;
-constexpr int LegendGap = 4;
 
-const QColor Background(0xfb, 0xfb, 0xfb);
-const QColor FrameLine(0x80, 0x80, 0x80);
-const QColor ShownBars(0x70, 0x70, 0x70);
-const QColor RawLine(0xe0, 0x6c, 0x00);
-const QColor CurveLine(0x1f, 0x5f, 0xd0);
-const QColor LegendBackground(0xff, 0xff, 0xff, 0xe0);
-
-struct LegendEntry {
-  QColor color;
-  const char* text;
-  bool filled;
+// Every colour follows the palette, so that a dark one keeps the labels
+// readable; the two lines take a lighter shade of their hue on a dark base.
+struct PlotColors {
+  QColor background, frame, text, shownBars, rawLine, curveLine;
 };
+
+PlotColors ColorsFor(const QPalette& palette) {
+  const QColor base = palette.color(QPalette::Base), text = palette.color(QPalette::Text);
+  const bool dark = base.lightnessF() < 0.5;
+  // Halfway between the base and the text: apart from both on any palette.
+  const QColor bars((base.red() + text.red()) / 2, (base.green() + text.green()) / 2, (base.blue() + text.blue()) / 2);
+  return PlotColors{.background = base,
+                    .frame = palette.color(QPalette::Mid),
+                    .text = text,
+                    .shownBars = bars,
+                    .rawLine = dark ? QColor(0xff, 0xa0, 0x40) : QColor(0xe0, 0x6c, 0x00),
+                    .curveLine = dark ? QColor(0x70, 0xa8, 0xff) : QColor(0x1f, 0x5f, 0xd0)};
+}
+
+QRectF ToRect(const PlotBox& box) { return QRectF(box.Left, box.Top, box.Width, box.Height); }
 
 }  // namespace
 
@@ -54,12 +56,45 @@ QSize HistogramView::minimumSizeHint() const { return SmallestSize; }
 
 void HistogramView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  painter.fillRect(rect(), Background);
-  const QRectF area = QRectF(rect()).adjusted(LeftMargin, TopMargin, -RightMargin, -BottomMargin);
+  const PlotColors colors = ColorsFor(palette());
+  painter.fillRect(rect(), colors.background);
+  const QFontMetricsF metrics(font());
+  HistogramTextSizes sizes{.LineHeight = metrics.height(),
+                           .ValueLabelWidth = metrics.horizontalAdvance(QString::number(LastValue)),
+                           .LegendNameWidths = {}};
+  for (std::size_t entry = 0; entry < sizes.LegendNameWidths.size(); ++entry)
+    sizes.LegendNameWidths[entry] = metrics.horizontalAdvance(HistogramLegendNames[entry]);
+  const HistogramLayout layout = LayOutHistogram(width(), height(), sizes);
+
+  // The legend's swatches drawn as their series are: filled bars, a solid line, a dashed line.
+  const struct {
+    QColor color;
+    bool filled;
+    Qt::PenStyle line;
+  } series[] = {{colors.shownBars, true, Qt::SolidLine},
+                {colors.rawLine, false, Qt::SolidLine},
+                {colors.curveLine, false, Qt::DashLine}};
+  static_assert(std::size(series) == HistogramSeriesCount);
+  for (std::size_t entry = 0; entry < layout.Legend.size(); ++entry) {
+    const QRectF box = ToRect(layout.Legend[entry]);
+    const QRectF swatch(box.left(), box.center().y() - LegendSwatchSize / 2, LegendSwatchSize, LegendSwatchSize);
+    if (series[entry].filled) {
+      painter.fillRect(swatch, series[entry].color);
+    } else {
+      painter.setPen(QPen(series[entry].color, 2, series[entry].line));
+      painter.drawLine(QPointF(swatch.left(), swatch.center().y()), QPointF(swatch.right(), swatch.center().y()));
+    }
+    painter.setPen(colors.text);
+    painter.drawText(box.adjusted(LegendSwatchSize + HistogramTextGap, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                     HistogramLegendNames[entry]);
+  }
+
+  const QRectF area = ToRect(layout.Plot);
   if (area.width() <= 0 || area.height() <= 0) return;
-  painter.setPen(FrameLine);
+  painter.setPen(colors.frame);
   painter.drawRect(area);
   if (!plot_) {
+    painter.setPen(colors.text);
     painter.drawText(area, Qt::AlignCenter, "No frame");
     return;
   }
@@ -72,7 +107,8 @@ void HistogramView::paintEvent(QPaintEvent*) {
   for (int value = 0; value < HistogramBins; ++value) {
     const double height = plot_->Shown[std::size_t(value)];
     if (height > 0)
-      painter.fillRect(QRectF(QPointF(xOf(value), yOf(height)), QPointF(xOf(value + 1), area.bottom())), ShownBars);
+      painter.fillRect(QRectF(QPointF(xOf(value), yOf(height)), QPointF(xOf(value + 1), area.bottom())),
+                       colors.shownBars);
   }
 
   painter.setRenderHint(QPainter::Antialiasing);
@@ -85,7 +121,7 @@ void HistogramView::paintEvent(QPaintEvent*) {
     raw.lineTo(xOf(value + 1), y);
   }
   raw.lineTo(xOf(HistogramBins), area.bottom());
-  painter.setPen(QPen(RawLine, 1.5));
+  painter.setPen(QPen(colors.rawLine, 1.5));
   painter.drawPath(raw);
 
   // The transfer curve against its own 0..255 axis: raw value across, shown value up.
@@ -97,69 +133,56 @@ void HistogramView::paintEvent(QPaintEvent*) {
     else
       curve.lineTo(point);
   }
-  painter.setPen(QPen(CurveLine, 1.5, Qt::DashLine));
+  painter.setPen(QPen(colors.curveLine, 1.5, Qt::DashLine));
   painter.drawPath(curve);
   painter.setRenderHint(QPainter::Antialiasing, false);
 
   // Axes: raw and shown values below, the curve's shown value on the right.
-  painter.setPen(palette().color(QPalette::WindowText));
-  const QFontMetrics metrics = fontMetrics();
-  const double labelTop = area.bottom() + 2;
+  painter.setPen(colors.text);
+  const double labelTop = area.bottom() + HistogramTextGap / 2;
   for (int value : {0, 128, LastValue}) {
     const QString text = QString::number(value);
     const double width = metrics.horizontalAdvance(text);
     const double left = std::clamp(xOf(value) + binWidth / 2 - width / 2, 0.0, double(this->width()) - width);
     painter.drawText(QPointF(left, labelTop + metrics.ascent()), text);
   }
-  painter.setPen(CurveLine);
-  painter.drawText(QPointF(area.right() + 3, area.top() + metrics.ascent()), QString::number(LastValue));
-  painter.drawText(QPointF(area.right() + 3, area.bottom()), "0");
-
-  // The legend, top left inside the plot.
-  static const LegendEntry legend[] = {
-      {ShownBars, "shown", true}, {RawLine, "raw", false}, {CurveLine, "tone curve", false}};
-  double top = area.top() + LegendGap;
-  const double left = area.left() + LegendGap;
-  // On a box of its own, so that a tall bar under it does not garble the words.
-  double legendWidth = 0;
-  for (const LegendEntry& entry : legend)
-    legendWidth = std::max(legendWidth, double(metrics.horizontalAdvance(entry.text)));
-  const QRectF box(left - LegendGap / 2.0, top - LegendGap / 2.0, SwatchSize + 2 * LegendGap + legendWidth,
-                   std::size(legend) * metrics.height() + LegendGap);
-  painter.setPen(FrameLine);
-  painter.setBrush(LegendBackground);
-  painter.drawRect(box);
-  painter.setBrush(Qt::NoBrush);
-  for (const LegendEntry& entry : legend) {
-    const QRectF swatch(left, top + (metrics.height() - SwatchSize) / 2.0, SwatchSize, SwatchSize);
-    if (entry.filled) {
-      painter.fillRect(swatch, entry.color);
-    } else {
-      painter.setPen(QPen(entry.color, 2));
-      painter.drawLine(QPointF(swatch.left(), swatch.center().y()), QPointF(swatch.right(), swatch.center().y()));
-    }
-    painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(QPointF(swatch.right() + LegendGap, top + metrics.ascent()), entry.text);
-    top += metrics.height();
-  }
+  painter.setPen(colors.curveLine);
+  const double axisLeft = area.right() + HistogramTextGap;
+  painter.drawText(QPointF(axisLeft, area.top() + metrics.ascent()), QString::number(LastValue));
+  painter.drawText(QPointF(axisLeft, area.bottom()), "0");
 }
 
 HistogramDock::HistogramDock(QWidget* parent)
-    : QDockWidget("Histogram", parent), view_(new HistogramView), logarithmic_(new QCheckBox("Logarithmic counts")) {
+    : QDockWidget("Histogram", parent),
+      view_(new HistogramView),
+      logarithmic_(new QCheckBox("Logarithmic counts")),
+      skipZero_(new QCheckBox("Skip 0")) {
   setObjectName("HistogramDock");
   setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
   logarithmic_->setObjectName("HistogramLogarithmic");
   logarithmic_->setToolTip("Counts on a logarithmic scale, so that rare values show");
+  skipZero_->setObjectName("HistogramSkipZero");
+  skipZero_->setToolTip("Leave the count at 0 (black sky) out of the scale, so that the other values show");
   auto* content = new QWidget;
   auto* layout = new QVBoxLayout(content);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->addWidget(view_, 1);
-  layout->addWidget(logarithmic_);
+  auto* settings = new QHBoxLayout;
+  settings->addWidget(logarithmic_);
+  settings->addWidget(skipZero_);
+  settings->addStretch(1);
+  layout->addLayout(settings);
   setWidget(content);
-  connect(logarithmic_, &QCheckBox::toggled, this, &HistogramDock::ScaleChanged);
+  for (QCheckBox* box : {logarithmic_, skipZero_}) {
+    connect(box, &QCheckBox::toggled, this, &HistogramDock::ScaleChanged);
+    // Only a click or a key is the user's; the setters are not.
+    connect(box, &QCheckBox::clicked, this, &HistogramDock::ScaleSettingsEdited);
+  }
 }
 
-bool HistogramDock::Logarithmic() const { return logarithmic_->isChecked(); }
-void HistogramDock::SetLogarithmic(bool logarithmic) { logarithmic_->setChecked(logarithmic); }
+bool HistogramDock::LogScale() const { return logarithmic_->isChecked(); }
+void HistogramDock::SetLogScale(bool on) { logarithmic_->setChecked(on); }
+bool HistogramDock::SkipZero() const { return skipZero_->isChecked(); }
+void HistogramDock::SetSkipZero(bool on) { skipZero_->setChecked(on); }
 
 }  // namespace vantorel

@@ -36,16 +36,25 @@ class HistogramDock : public QDockWidget {
  public:
   explicit HistogramDock(QWidget* parent = nullptr);
   HistogramView* View() const { return view_; }
-  bool Logarithmic() const;
-  void SetLogarithmic(bool logarithmic);
+  // Counts on a logarithmic scale rather than a linear one.
+  bool LogScale() const;
+  void SetLogScale(bool on);
+  // The count at 0 left out of the vertical scale.
+  bool SkipZero() const;
+  void SetSkipZero(bool on);
+  HistogramScale Scale() const { return LogScale() ? HistogramScale::Logarithmic : HistogramScale::Linear; }
+  ZeroBin ZeroBinChoice() const { return SkipZero() ? ZeroBin::Skipped : ZeroBin::Counted; }
 
  signals:
-  // The linear / logarithmic toggle changed: the heights must be computed again.
+  // Either setting changed, by the user or a setter: the heights must be computed again.
   void ScaleChanged();
+  // The user changed either setting: worth remembering for the next run.
+  void ScaleSettingsEdited();
 
  private:
   HistogramView* view_;
   QCheckBox* logarithmic_;
+  QCheckBox* skipZero_;
 };
 
 }  // namespace vantorel

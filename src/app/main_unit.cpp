@@ -325,7 +325,8 @@ void TMainForm::RestoreSettings() {
   remembered_ = vantorel::ReadSettings(store);
   viewer_.KeepAdjustments(remembered_.KeepAdjustments);
   frameViews_->Histogram().setVisible(remembered_.HistogramShown);
-  frameViews_->Histogram().SetLogarithmic(remembered_.HistogramLogarithmic);
+  frameViews_->Histogram().SetLogScale(remembered_.HistogramLogarithmic);
+  frameViews_->Histogram().SetSkipZero(remembered_.HistogramSkipsZero);
   if (remembered_.MarkSpecialPixels) {
     commands_->MenuItem("MarkSpecialPixels1")->setChecked(true);
     MarkSpecialPixels1Click();
@@ -334,7 +335,8 @@ void TMainForm::RestoreSettings() {
 
 void TMainForm::RememberSettings() {
   remembered_.HistogramShown = frameViews_->Histogram().toggleViewAction()->isChecked();
-  remembered_.HistogramLogarithmic = frameViews_->Histogram().Logarithmic();
+  remembered_.HistogramLogarithmic = frameViews_->Histogram().LogScale();
+  remembered_.HistogramSkipsZero = frameViews_->Histogram().SkipZero();
   remembered_.MarkSpecialPixels = commands_->MenuItem("MarkSpecialPixels1")->isChecked();
   remembered_.KeepAdjustments = viewer_.KeepsAdjustments();
   QSettings store;

@@ -118,13 +118,65 @@ TEST(PlotHistograms, PutTheDocumentsFrameAndPictureOnOneAxisWithItsCurve) {
   Entry(options, Option::Invert) = Entry(options, Option::Minimize) = 1;
   FrameDocument document;
   document.Load(dir / "MVE0101.012", options);
-  const HistogramPlot plot = PlotHistograms(document, HistogramScale::Linear);
+  const HistogramPlot plot = PlotHistograms(document, HistogramScale::Linear, ZeroBin::Counted);
   EXPECT_DOUBLE_EQ(plot.Raw[100], 1.0);
   EXPECT_DOUBLE_EQ(plot.Shown[155], 0.25);
   EXPECT_DOUBLE_EQ(plot.Shown[100] + plot.Raw[155], 0.0);
   EXPECT_EQ(plot.ToneCurve[100], 155);
-  EXPECT_NEAR(PlotHistograms(document, HistogramScale::Logarithmic).Shown[155], std::log(145601.0) / std::log(582401.0),
-              1e-12);
+  EXPECT_NEAR(PlotHistograms(document, HistogramScale::Logarithmic, ZeroBin::Counted).Shown[155],
+              std::log(145601.0) / std::log(582401.0), 1e-12);
+
+  // A black sky: the first lines all 0, the rest 100, shown as they are.
+  // Skipped, the 0 bin leaves the scale to the 100s and stands full height.
+  const struct {
+    const char* name;
+    int blackLines;
+    HistogramScale scale;
+    ZeroBin zeroBin;
+    double atZero, atHundred;
+  } cases[] = {
+      {"linear", 500, HistogramScale::Linear, ZeroBin::Counted, 1.0, 0.4},
+      {"linear, 0 skipped", 500, HistogramScale::Linear, ZeroBin::Skipped, 1.0, 1.0},
+      {"logarithmic", 500, HistogramScale::Logarithmic, ZeroBin::Counted, 1.0, std::log(166401.0) / std::log(416001.0)},
+      {"fewer 0s than 100s, skipped", 100, HistogramScale::Linear, ZeroBin::Skipped, 1.0 / 6, 1.0},
+      // Nothing but 0s: the 0 bin is all there is to scale by.
+      {"all black, skipped", FrameLines, HistogramScale::Linear, ZeroBin::Skipped, 1.0, 0.0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (int line = 1; line <= FrameLines; ++line)
+      std::fill_n(file.begin() + SampleOffset(line, 1), PictureSamples, line <= c.blackLines ? 0 : 100);
+    testing::WriteBytes(dir / "MVE0101.012", file);
+    document.Load(dir / "MVE0101.012", OptionSet{});
+    const HistogramPlot sky = PlotHistograms(document, c.scale, c.zeroBin);
+    for (const auto* heights : {&sky.Raw, &sky.Shown}) {
+      EXPECT_NEAR((*heights)[0], c.atZero, 1e-12);
+      EXPECT_NEAR((*heights)[100], c.atHundred, 1e-12);
+    }
+  }
+}
+
+// Names 30, 20 and 60 wide make entries of 44, 34 and 74 beside their
+// swatches, 12 apart: rows of them above the plot, wrapping as the view narrows.
+TEST(LayOutHistogram, PutsTheLegendInRowsAboveThePlot) {
+  const HistogramTextSizes text{.LineHeight = 14, .ValueLabelWidth = 18, .LegendNameWidths = {30, 20, 60}};
+  const struct {
+    const char* name;
+    double width, height;
+    HistogramLayout expected;
+  } cases[] = {
+      {"one row", 300, 220, {{8, 26, 266, 176}, {{{8, 8, 44, 14}, {64, 8, 34, 14}, {110, 8, 74, 14}}}}},
+      {"two rows", 150, 220, {{8, 40, 116, 162}, {{{8, 8, 44, 14}, {64, 8, 34, 14}, {8, 22, 74, 14}}}}},
+      // Narrower than an entry: a row each, and no room left for a plot.
+      {"no room", 20, 60, {{8, 54, 0, 0}, {{{8, 8, 44, 14}, {8, 22, 34, 14}, {8, 36, 74, 14}}}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const HistogramLayout layout = LayOutHistogram(c.width, c.height, text);
+    EXPECT_EQ(layout.Plot, c.expected.Plot);
+    for (std::size_t entry = 0; entry < layout.Legend.size(); ++entry)
+      EXPECT_EQ(layout.Legend[entry], c.expected.Legend[entry]) << entry;
+  }
 }
 
 }  // namespace

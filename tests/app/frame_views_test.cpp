@@ -11,8 +11,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextCursor>
+#include <QToolTip>
 
 #include "analysis/special_pixels.h"
+#include "app/frame_views.h"
 #include "app/header_bytes_box.h"
 #include "app/histogram_view.h"
 #include "app/info2_unit.h"
@@ -224,6 +226,38 @@ TEST_F(FrameViewsTest, SpecialPixelMarksFollowTheMenuItemAndTheFrame) {
   EXPECT_TRUE(dialogs.Errors.empty());
   EXPECT_TRUE(legend->isVisible());
   EXPECT_TRUE(Plot());
+}
+
+// At a small width the status bar's texts are cut short with "…", never
+// mid-glyph, the whole text in a tool tip; given room they show whole.
+TEST_F(FrameViewsTest, StatusFieldsElideWithTheWholeTextInATip) {
+  Open(WriteFrame("a.001", FrameWithMissingBand()));
+  Action("MarkSpecialPixels1")->trigger();
+  const QPointF pointer(300, 200);
+  QMouseEvent move(QEvent::MouseMove, pointer, Window().Image()->mapToGlobal(pointer), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QApplication::sendEvent(Window().Image(), &move);
+  ASSERT_FALSE(form->findChild<StatusField*>("PixelReadout")->text().isEmpty());
+  for (const int width : {640, 1400}) {
+    SCOPED_TRACE(width);
+    form->resize(width, 480);
+    QApplication::processEvents();
+    int elided = 0;
+    for (StatusField* field : form->statusBar()->findChildren<StatusField*>()) {
+      const QString shown = field->ShownText(), whole = field->text();
+      SCOPED_TRACE(whole.toStdString());
+      EXPECT_LE(field->fontMetrics().horizontalAdvance(shown), field->contentsRect().width());
+      if (shown == whole) continue;
+      ++elided;
+      EXPECT_TRUE(shown.endsWith(QChar(0x2026)) && whole.startsWith(shown.chopped(1))) << shown.toStdString();
+      const QPoint middle = field->rect().center();
+      QHelpEvent hover(QEvent::ToolTip, middle, field->mapToGlobal(middle));
+      QApplication::sendEvent(field, &hover);
+      EXPECT_TRUE(QToolTip::text().contains(whole)) << QToolTip::text().toStdString();
+      QToolTip::hideText();
+    }
+    EXPECT_EQ(elided > 0, width == 640);
+  }
 }
 
 // Both Info boxes lead to the header's bytes; Copy takes the selection, or everything.
