@@ -47,43 +47,57 @@ class ImageViewTest : public FormTest {
   }
 };
 
-TEST_F(ImageViewTest, ZoomCommandsDoubleAndHalveBetweenTheLimits) {
+TEST_F(ImageViewTest, ZoomCommandsStepBetweenTheLimits) {
   Open(WriteFrame("a.001"));
-  const std::pair<const char*, double> steps[] = {
-      {"ZoomIn1", 2},     {"ZoomIn1", 4},    {"ZoomIn1", 8},     {"ZoomIn1", 16},    {"ZoomIn1", 16},
-      {"ActualSize1", 1}, {"ZoomOut1", 0.5}, {"ZoomOut1", 0.25}, {"ZoomOut1", 0.25}, {"ZoomIn1", 0.5}};
+  struct Step {
+    const char* command;
+    double zoom;
+    const char* text;
+    QSize size;
+  };
+  const Step steps[] = {{"ZoomIn1", 1.5, "150%", {1248, 1050}},   {"ZoomIn1", 2, "200%", {1664, 1400}},
+                        {"ZoomIn1", 3, "300%", {2496, 2100}},     {"ZoomIn1", 4, "400%", {3328, 2800}},
+                        {"ZoomIn1", 6, "600%", {4992, 4200}},     {"ZoomIn1", 8, "800%", {6656, 5600}},
+                        {"ZoomIn1", 12, "1200%", {9984, 8400}},   {"ZoomIn1", 16, "1600%", {13312, 11200}},
+                        {"ZoomIn1", 16, "1600%", {13312, 11200}}, {"ActualSize1", 1, "100%", {832, 700}},
+                        {"ZoomOut1", 2.0 / 3, "67%", {555, 467}}, {"ZoomOut1", 0.5, "50%", {416, 350}},
+                        {"ZoomOut1", 1.0 / 3, "33%", {277, 233}}, {"ZoomOut1", 0.25, "25%", {208, 175}},
+                        {"ZoomOut1", 0.25, "25%", {208, 175}},    {"ZoomIn1", 1.0 / 3, "33%", {277, 233}}};
   EXPECT_EQ(Field("ZoomField"), "100%");
-  for (const auto& [command, zoom] : steps) {
-    Trigger(command);
-    SCOPED_TRACE(std::string(command) + " to " + std::to_string(zoom));
-    EXPECT_EQ(Window().Zoom(), zoom);
-    EXPECT_EQ(Image().size(), QSize(ZoomedExtent(832, zoom), ZoomedExtent(700, zoom)));
-    EXPECT_EQ(Field("ZoomField").toStdString(), ZoomText(zoom));
+  for (const Step& step : steps) {
+    Trigger(step.command);
+    SCOPED_TRACE(std::string(step.command) + " to " + step.text);
+    EXPECT_EQ(Window().Zoom(), step.zoom);
+    EXPECT_EQ(Image().size(), step.size);
+    EXPECT_EQ(Field("ZoomField"), step.text);
   }
 }
 
-// Magnified, each picture pixel is a sharp square of whole screen pixels;
-// shrunk, the pixels are smoothed together.
+// Magnified, each screen pixel is a copy of the picture pixel it falls in, at
+// whole and fractional zooms alike (at 3/2 the pixels take 2, 1, 2, 1 ...
+// screen pixels); shrunk, the pixels are smoothed together.
 TEST_F(ImageViewTest, MagnifiedPixelsStaySharpAndShrunkPicturesAreSmoothed) {
   Open(WriteFrame("a.001"));
   const QImage picture = Window().Picture().convertToFormat(QImage::Format_RGB32);
-  for (const char* command : {"ZoomIn1", "ZoomIn1"}) {
-    Trigger(command);
-    const int scale = int(Window().Zoom());
+  for (const auto& [times, per] : {std::pair{3, 2}, {2, 1}, {3, 1}}) {
+    Trigger("ZoomIn1");
+    ASSERT_EQ(Window().Zoom(), double(times) / per);
     const QImage shown = Image().grab().toImage().convertToFormat(QImage::Format_RGB32);
-    ASSERT_EQ(shown.size(), picture.size() * scale);
+    ASSERT_EQ(shown.size(), picture.size() * times / per);
     for (int y = 0; y < shown.height(); ++y)
       for (int x = 0; x < shown.width(); ++x)
-        ASSERT_EQ(shown.pixel(x, y), picture.pixel(x / scale, y / scale)) << scale << "x at " << x << ", " << y;
+        ASSERT_EQ(shown.pixel(x, y), picture.pixel(x * per / times, y * per / times))
+            << times << "/" << per << " at " << x << ", " << y;
   }
 
   // Shrunk, each screen pixel is the mean of the block of picture pixels it stands for.
   Click("ToolButton32");  // colours, so that every channel counts
   const QImage coloured = Window().Picture();
   Trigger("ActualSize1");
-  for (const char* command : {"ZoomOut1", "ZoomOut1"}) {
-    Trigger(command);
-    const int block = int(1 / Window().Zoom());
+  for (const int block : {0, 2, 0, 4}) {  // 67%, 50%, 33%, 25%; 0: no whole blocks
+    Trigger("ZoomOut1");
+    if (block == 0) continue;
+    ASSERT_EQ(Window().Zoom() * block, 1);
     const QImage shown = Image().grab().toImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(shown.size(), coloured.size() / block);
     for (int y = 0; y < shown.height(); ++y)
@@ -103,8 +117,7 @@ TEST_F(ImageViewTest, MagnifiedPixelsStaySharpAndShrunkPicturesAreSmoothed) {
 TEST_F(ImageViewTest, ZoomAndScrollSurviveBrowsingScanningAndRenders) {
   for (const char* name : {"a.001", "b.001", "c.001"}) WriteFrame(name);
   Open(dir / "a.001");
-  Trigger("ZoomIn1");
-  Trigger("ZoomIn1");
+  for (int i = 0; i < 4; ++i) Trigger("ZoomIn1");
   Scroller().horizontalScrollBar()->setValue(1000);
   Scroller().verticalScrollBar()->setValue(700);
   const std::pair<const char*, std::function<void()>> commands[] = {
@@ -141,18 +154,17 @@ TEST_F(ImageViewTest, ZoomAndScrollSurviveBrowsingScanningAndRenders) {
 // parts of notches add up, and without Ctrl the wheel scrolls.
 TEST_F(ImageViewTest, CtrlWheelZoomsAboutThePointer) {
   Open(WriteFrame("a.001"));
+  Trigger("ZoomIn1");
+  Trigger("ZoomIn1");  // 200%: larger than the window both ways, so any point can stay put
   const QPoint pointer(200, 150);
   const std::optional<QPoint> under = PixelAt(pointer);
   ASSERT_TRUE(under);
-  const std::pair<int, double> turns[] = {{120, 2}, {120, 4}, {60, 4}, {60, 8}, {-120, 4}, {-240, 1}};
+  const std::pair<int, double> turns[] = {{120, 3}, {120, 4}, {60, 4}, {60, 6}, {-120, 4}, {-240, 2}};
   for (const auto& [angle, zoom] : turns) {
     Wheel(pointer, angle, Qt::ControlModifier);
     EXPECT_EQ(Window().Zoom(), zoom) << angle;
-    if (zoom > 1) {
-      EXPECT_EQ(PixelAt(pointer), under) << angle << " to " << zoom;
-    }
+    EXPECT_EQ(PixelAt(pointer), under) << angle << " to " << zoom;
   }
-  Trigger("ZoomIn1");
   const int scrolled = Scroller().verticalScrollBar()->value();
   Wheel(pointer, -120, Qt::NoModifier);
   EXPECT_EQ(Window().Zoom(), 2);
@@ -192,6 +204,7 @@ TEST_F(ImageViewTest, ScrollBarsReachThePictureAtAnyWindowSize) {
   }
 }
 
+// The fitted picture fills the window in one direction, magnified too.
 TEST_F(ImageViewTest, FitToWindowFollowsTheWindowUntilAnotherZoom) {
   Open(WriteFrame("a.001"));
   const std::pair<QSize, double> sizes[] = {{{600, 450}, 0.25}, {{1000, 800}, 0.5}, {{2400, 1700}, 2}};
@@ -203,6 +216,7 @@ TEST_F(ImageViewTest, FitToWindowFollowsTheWindowUntilAnotherZoom) {
     EXPECT_EQ(Window().Zoom(), FitZoom(room.width(), room.height())) << size.width();
     EXPECT_GE(Window().Zoom(), atLeast);
     EXPECT_TRUE(QRect(QPoint(), room).contains(Image().geometry())) << size.width();
+    EXPECT_TRUE(Image().width() == room.width() || Image().height() == room.height()) << size.width();
   }
   Trigger("ZoomOut1");
   const double zoom = Window().Zoom();
@@ -230,8 +244,8 @@ TEST_F(ImageViewTest, ReadoutFollowsThePointerThroughZoomAndGeometry) {
   };
   const Case cases[] = {
       {"top left", [] {}, {0, 0}, 1, 1, 1},
-      {"magnified", [&] { Trigger("ZoomIn1"); }, {21, 41}, 21, 11, 1},
-      {"flipped", [&] { Click("ToolButton10"); }, {21, 41}, 680, 11, 1},
+      {"magnified", [&] { Trigger("ZoomIn1"); }, {21, 41}, 28, 15, 1},  // 3/2: row 41 * 2/3, column 21 * 2/3
+      {"flipped", [&] { Click("ToolButton10"); }, {21, 41}, 673, 15, 1},
       {"half size",
        [&] {
          Click("ToolButton10");
@@ -277,7 +291,7 @@ TEST_F(ImageViewTest, ReadoutFollowsThePointerThroughZoomAndGeometry) {
   MovePointer(Image().mapFromParent(pointer));
   QScrollBar& down = *Scroller().verticalScrollBar();
   const std::pair<const char*, std::function<void()>> moves[] = {{"zoom in", [&] { Trigger("ZoomIn1"); }},
-                                                                 {"scroll", [&] { down.setValue(down.value() + 50); }},
+                                                                 {"scroll", [&] { down.setValue(down.value() - 50); }},
                                                                  {"actual size", [&] { Trigger("ActualSize1"); }},
                                                                  {"zoom out", [&] { Trigger("ZoomOut1"); }}};
   for (const auto& [name, move] : moves) {
@@ -306,8 +320,8 @@ TEST_F(ImageViewTest, StatusFieldsShowTheDataSetTheStepsAndTheZoom) {
       {"Open", [] {}, "Mariner 10", "B 0  C 0  G 0", "100%"},
       {"Brightness Down", [&] { Click("ToolButton20"); }, "Mariner 10", "B -20  C 0  G 0", "100%"},
       {"Contrast Up", [&] { Click("ToolButton28"); }, "Mariner 10", "B -20  C +1  G 0", "100%"},
-      {"Zoom In", [&] { Trigger("ZoomIn1"); }, "Mariner 10", "B -20  C +1  G 0", "200%"},
-      {"Next", [&] { Click("FileForBtn"); }, "Mariner 9", "B 0  C 0  G 0", "200%"},
+      {"Zoom In", [&] { Trigger("ZoomIn1"); }, "Mariner 10", "B -20  C +1  G 0", "150%"},
+      {"Next", [&] { Click("FileForBtn"); }, "Mariner 9", "B 0  C 0  G 0", "150%"},
       {"close", [&] { CloseImageWindow(); }, "", "", ""},
       {"Open of a missing file", [&] { Open(dir / "missing.001"); }, "", "B 0  C 0  G 0", "100%"},
   };
@@ -349,9 +363,9 @@ TEST_F(ImageViewTest, KeysRunTheirCommandsOnlyWhenEnabled) {
                       {Qt::Key_PageUp, "b.001", 1},
                       {Qt::Key_End, "c.001", 1},
                       {Qt::Key_Home, "a.001", 1},
-                      {Qt::CTRL | Qt::Key_Plus, "a.001", 2},
-                      {Qt::CTRL | Qt::Key_Equal, "a.001", 4},
-                      {Qt::CTRL | Qt::Key_Minus, "a.001", 2},
+                      {Qt::CTRL | Qt::Key_Plus, "a.001", 1.5},
+                      {Qt::CTRL | Qt::Key_Equal, "a.001", 2},
+                      {Qt::CTRL | Qt::Key_Minus, "a.001", 1.5},
                       {Qt::CTRL | Qt::Key_0, "a.001", 1},
                       {standard("Open1", QKeySequence::Open), "a.001", 1}};
   for (const Key& key : keys) {
