@@ -192,18 +192,66 @@ void ImageControl::PaintPicture(QPainter& painter, const QImage& picture, const 
   }
 }
 
+bool ImageControl::Pannable() const {
+  const QWidget* viewport = parentWidget();
+  return viewport && (width() > viewport->width() || height() > viewport->height());
+}
+
+void ImageControl::SetSpaceHeld(bool held) {
+  spaceHeld_ = held;
+  if (!held && !dragging_) panFrom_.reset();
+  UpdateCursor();
+}
+
+void ImageControl::UpdateCursor() {
+  if (!Pannable())
+    unsetCursor();
+  else
+    setCursor(dragging_ || spaceHeld_ ? Qt::ClosedHandCursor : Qt::OpenHandCursor);
+}
+
+void ImageControl::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !Pannable()) return QWidget::mousePressEvent(event);
+  dragging_ = true;
+  panFrom_ = event->globalPosition();
+  UpdateCursor();
+  event->accept();
+}
+
+void ImageControl::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !dragging_) return QWidget::mouseReleaseEvent(event);
+  dragging_ = false;
+  if (!spaceHeld_) panFrom_.reset();
+  UpdateCursor();
+  event->accept();
+}
+
 void ImageControl::UpdatePointerPixel() {
   if (pointerInParent_) SetPointerPixel(PicturePixelAt(mapFromParent(*pointerInParent_)));
 }
 
 void ImageControl::mouseMoveEvent(QMouseEvent* event) {
   pointerInParent_ = mapToParent(event->position().toPoint());
+  if ((dragging_ || spaceHeld_) && Pannable()) {
+    // Screen positions: the control moves under the pointer as it pans.
+    const QPointF at = event->globalPosition();
+    if (panFrom_) {
+      const QPoint distance = (at - *panFrom_).toPoint();
+      *panFrom_ += distance;
+      if (!distance.isNull()) emit Dragged(distance);
+    } else {
+      panFrom_ = at;
+    }
+  }
   UpdatePointerPixel();
+  UpdateCursor();
   QWidget::mouseMoveEvent(event);
 }
 
 void ImageControl::leaveEvent(QEvent* event) {
   pointerInParent_.reset();
+  // Coming back elsewhere with Space still held must not jump.
+  if (!dragging_) panFrom_.reset();
   SetPointerPixel(std::nullopt);
   QWidget::leaveEvent(event);
 }
@@ -222,6 +270,24 @@ void PictureScrollArea::wheelEvent(QWheelEvent* event) {
   wheelAngle_ -= steps * WheelNotch;
   if (steps != 0) emit ZoomWheel(steps, event->position().toPoint());
   event->accept();
+}
+
+void PictureScrollArea::keyPressEvent(QKeyEvent* event) {
+  if (event->key() != Qt::Key_Space || event->modifiers() != Qt::NoModifier) return QScrollArea::keyPressEvent(event);
+  if (!event->isAutoRepeat()) emit SpaceHeld(true);
+  event->accept();
+}
+
+void PictureScrollArea::keyReleaseEvent(QKeyEvent* event) {
+  if (event->key() != Qt::Key_Space) return QScrollArea::keyReleaseEvent(event);
+  if (!event->isAutoRepeat()) emit SpaceHeld(false);
+  event->accept();
+}
+
+void PictureScrollArea::focusOutEvent(QFocusEvent* event) {
+  // The release of a Space held while the focus leaves never comes here.
+  emit SpaceHeld(false);
+  QScrollArea::focusOutEvent(event);
 }
 
 }  // namespace vantorel
@@ -246,6 +312,13 @@ TChild::TChild(QWidget* parent)
   connect(image_, &vantorel::ImageControl::PointerPixelChanged, this, &TChild::PointerPixelChanged);
   for (QScrollBar* bar : {scroller_->horizontalScrollBar(), scroller_->verticalScrollBar()})
     connect(bar, &QScrollBar::valueChanged, image_, &vantorel::ImageControl::UpdatePointerPixel);
+  connect(image_, &vantorel::ImageControl::Dragged, this, [this](QPoint distance) {
+    QScrollBar* across = scroller_->horizontalScrollBar();
+    QScrollBar* down = scroller_->verticalScrollBar();
+    across->setValue(across->value() - distance.x());
+    down->setValue(down->value() - distance.y());
+  });
+  connect(scroller_, &vantorel::PictureScrollArea::SpaceHeld, image_, &vantorel::ImageControl::SetSpaceHeld);
   connect(scroller_, &vantorel::PictureScrollArea::ZoomWheel, this, [this](int steps, QPoint at) {
     fitting_ = false;
     double zoom = Zoom();

@@ -16,7 +16,9 @@ class QPainter;
 
 namespace vantorel {
 
-// The image control: the picture at the window's zoom, as large as that makes it.
+// The image control: the picture at the window's zoom, as large as that makes
+// it. When it is larger than the viewport, dragging it (or moving the pointer
+// with Space held) pans.
 class ImageControl : public QWidget {
   Q_OBJECT
  public:
@@ -42,18 +44,27 @@ class ImageControl : public QWidget {
   std::optional<QPoint> PointerPixel() const { return pointerPixel_; }
   // After a zoom or a scroll the pointer, where it stays, is over another pixel.
   void UpdatePointerPixel();
+  // While Space is held, moving the pointer pans as dragging does.
+  void SetSpaceHeld(bool held);
+  // Larger than the viewport in some direction, so that there is somewhere to pan to.
+  bool Pannable() const;
 
  signals:
   // The pointer moved onto another picture pixel, or off the picture.
   void PointerPixelChanged();
+  // The user dragged the picture by distance (screen pixels, right and down positive).
+  void Dragged(QPoint distance);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
 
  private:
   void SetPointerPixel(std::optional<QPoint> pixel);
+  void UpdateCursor();
   const QImage& ShownPicture() const { return blinkPicture_.isNull() ? picture_ : blinkPicture_; }
   void PaintPicture(QPainter& painter, const QImage& picture, const QImage& shrunk, QRect exposed) const;
 
@@ -68,9 +79,14 @@ class ImageControl : public QWidget {
   std::optional<QPoint> pointerPixel_;
   // Where the pointer is in the viewport; it stays there when the picture moves under it.
   std::optional<QPoint> pointerInParent_;
+  bool dragging_ = false;
+  bool spaceHeld_ = false;
+  // The last pointer position of a pan, on the screen: the control itself moves as it pans.
+  std::optional<QPointF> panFrom_;
 };
 
-// The scroll area of the image window; Ctrl+wheel zooms instead of scrolling.
+// The scroll area of the image window; Ctrl+wheel zooms instead of scrolling,
+// and Space held is passed on for panning.
 class PictureScrollArea : public QScrollArea {
   Q_OBJECT
  public:
@@ -81,9 +97,13 @@ class PictureScrollArea : public QScrollArea {
  signals:
   // steps > 0 zooms in; at is the pointer's place in the viewport.
   void ZoomWheel(int steps, QPoint at);
+  void SpaceHeld(bool held);
 
  protected:
   void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   int wheelAngle_ = 0;  // eighths of a degree not yet turned into steps

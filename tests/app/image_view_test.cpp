@@ -31,6 +31,18 @@ class ImageViewTest : public FormTest {
                       Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
     QApplication::sendEvent(viewport, &wheel);
   }
+  // A left-button event or a move at a point of the viewport, to the image control under it.
+  void Mouse(QEvent::Type type, QPoint inViewport, Qt::MouseButtons buttons = Qt::LeftButton) {
+    const QPointF at = Image().mapFrom(Scroller().viewport(), QPointF(inViewport));
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, at, Scroller().viewport()->mapToGlobal(QPointF(inViewport)), button, buttons,
+                      Qt::NoModifier);
+    QApplication::sendEvent(&Image(), &event);
+  }
+  void Space(QEvent::Type type) {
+    QKeyEvent key(type, Qt::Key_Space, Qt::NoModifier, " ");
+    QApplication::sendEvent(&Scroller(), &key);
+  }
   // The picture pixel shown at a point of the viewport.
   std::optional<QPoint> PixelAt(QPoint inViewport) const {
     return Image().PicturePixelAt(Image().mapFrom(Scroller().viewport(), inViewport));
@@ -169,6 +181,45 @@ TEST_F(ImageViewTest, CtrlWheelZoomsAboutThePointer) {
   Wheel(pointer, -120, Qt::NoModifier);
   EXPECT_EQ(Window().Zoom(), 2);
   EXPECT_GT(Scroller().verticalScrollBar()->value(), scrolled);
+}
+
+// Dragging, or moving with Space held, takes the picture along with the
+// pointer: the scroll bars go back by the distance moved.
+TEST_F(ImageViewTest, DraggingPansAPictureLargerThanTheWindow) {
+  Open(WriteFrame("a.001"));
+  Trigger("ZoomIn1");
+  Trigger("ZoomIn1");
+  QScrollBar& across = *Scroller().horizontalScrollBar();
+  QScrollBar& down = *Scroller().verticalScrollBar();
+  across.setValue(150);
+  down.setValue(100);
+  const auto scrolled = [&] { return QPoint(across.value(), down.value()); };
+
+  Mouse(QEvent::MouseButtonPress, {400, 300});
+  Mouse(QEvent::MouseMove, {340, 320});
+  EXPECT_EQ(scrolled(), QPoint(210, 80));
+  Mouse(QEvent::MouseMove, {300, 350});
+  EXPECT_EQ(scrolled(), QPoint(250, 50));
+  EXPECT_EQ(Image().cursor().shape(), Qt::ClosedHandCursor);
+  Mouse(QEvent::MouseButtonRelease, {300, 350}, Qt::NoButton);
+  EXPECT_EQ(Image().cursor().shape(), Qt::OpenHandCursor);
+  EXPECT_EQ(Window().PointerPixel(), PixelAt({300, 350}));
+
+  Mouse(QEvent::MouseMove, {330, 330}, Qt::NoButton);
+  EXPECT_EQ(scrolled(), QPoint(250, 50));
+  Space(QEvent::KeyPress);
+  Mouse(QEvent::MouseMove, {330, 330}, Qt::NoButton);
+  Mouse(QEvent::MouseMove, {380, 310}, Qt::NoButton);
+  EXPECT_EQ(scrolled(), QPoint(200, 70));
+  Space(QEvent::KeyRelease);
+  Mouse(QEvent::MouseMove, {300, 300}, Qt::NoButton);
+  EXPECT_EQ(scrolled(), QPoint(200, 70));
+  EXPECT_EQ(Window().PointerPixel(), PixelAt({300, 300}));
+
+  Trigger("FitToWindow1");  // nowhere to pan to
+  QCoreApplication::processEvents();
+  Mouse(QEvent::MouseMove, {300, 300}, Qt::NoButton);
+  EXPECT_EQ(Image().cursor().shape(), Qt::ArrowCursor);
 }
 
 // Scroll bars whenever the picture is larger than the window shows, and then
