@@ -398,3 +398,20 @@ void TChild::closeEvent(QCloseEvent* event) {
   QMdiSubWindow::closeEvent(event);
   if (event->isAccepted()) emit FormClose();
 }
+
+void TChild::changeEvent(QEvent* event) {
+  QMdiSubWindow::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange && !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)))
+    PlaceRestoredWindow();
+}
+
+void TChild::PlaceRestoredWindow() {
+  // The normal place is chosen when the window is made, by an MDI area that
+  // may then be smaller than the window (the main window not yet maximized),
+  // which leaves the window sticking out past the area's left or top.
+  if (!parentWidget()) return;
+  const QSize area = parentWidget()->size();
+  const QRect normal = geometry();
+  move(std::clamp(normal.x(), 0, std::max(0, area.width() - normal.width())),
+       std::clamp(normal.y(), 0, std::max(0, area.height() - normal.height())));
+}

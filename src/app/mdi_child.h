@@ -152,6 +152,7 @@ class TChild : public QMdiSubWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   // Sets the zoom, keeping the picture point at anchor (a viewport point) in place.
@@ -159,6 +160,8 @@ class TChild : public QMdiSubWindow {
   QPoint ViewportMiddle() const;
   // The window may grow beyond the picture's own size only when that is larger.
   void UpdateMaximumSize();
+  // Back from maximized, the window goes where all of it is seen in the MDI area.
+  void PlaceRestoredWindow();
 
   vantorel::ImageControl* image_;
   vantorel::PictureScrollArea* scroller_;

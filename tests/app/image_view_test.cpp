@@ -276,6 +276,20 @@ TEST_F(ImageViewTest, FitToWindowFollowsTheWindowUntilAnotherZoom) {
   EXPECT_EQ(Window().Zoom(), zoom);
 }
 
+// Restored from maximized, the window is all inside the MDI area, though it
+// was made while the main window was still at its small normal size.
+TEST_F(ImageViewTest, RestoredWindowIsInsideTheMdiArea) {
+  form->resize(575, 450);
+  QCoreApplication::processEvents();
+  Open(WriteFrame("a.001"));
+  form->resize(1400, 1000);
+  QCoreApplication::processEvents();
+  Window().showNormal();
+  EXPECT_EQ(Window().size(), QSize(812, 612));
+  EXPECT_TRUE(form->findChild<QMdiArea*>("MdiArea")->viewport()->rect().contains(Window().geometry()))
+      << Window().x() << ", " << Window().y();
+}
+
 // The readout names the frame place under the pointer through zoom and the
 // geometry options, with the raw and the shown value, and nothing over the
 // grey around a half-size picture or off the picture.
