@@ -6,9 +6,13 @@
 #include <cstring>
 #include <stdexcept>
 
+#include <QBoxLayout>
 #include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
 #include <QWheelEvent>
 
 #include "app/special_pixel_layer.h"
@@ -290,10 +294,19 @@ void PictureScrollArea::focusOutEvent(QFocusEvent* event) {
   QScrollArea::focusOutEvent(event);
 }
 
+void PictureScrollArea::resizeEvent(QResizeEvent* event) {
+  QScrollArea::resizeEvent(event);
+  emit Resized();
+}
+
 }  // namespace vantorel
 
 TChild::TChild(QWidget* parent)
-    : QMdiSubWindow(parent), image_(new vantorel::ImageControl), scroller_(new vantorel::PictureScrollArea) {
+    : QMdiSubWindow(parent),
+      image_(new vantorel::ImageControl),
+      scroller_(new vantorel::PictureScrollArea),
+      noticeBar_(new QFrame),
+      noticeText_(new QLabel) {
   setObjectName("ImageWindow");
   setWindowTitle("Child");
   setAttribute(Qt::WA_DeleteOnClose);
@@ -303,7 +316,31 @@ TChild::TChild(QWidget* parent)
   scroller_->setAlignment(Qt::AlignCenter);
   scroller_->setWidget(image_);
   scroller_->setWidgetResizable(false);
-  setWidget(scroller_);
+
+  // The notice takes room above the picture rather than covering part of it;
+  // the colours of tool tips mark it as information from the program.
+  noticeBar_->setObjectName("NoticeBar");
+  noticeBar_->setAutoFillBackground(true);
+  noticeBar_->setBackgroundRole(QPalette::ToolTipBase);
+  auto* noticeIcon = new QLabel;
+  const int iconSize = style()->pixelMetric(QStyle::PM_SmallIconSize);
+  noticeIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize, iconSize));
+  noticeText_->setForegroundRole(QPalette::ToolTipText);
+  noticeText_->setTextFormat(Qt::PlainText);
+  noticeText_->setWordWrap(true);
+  auto* noticeLayout = new QHBoxLayout(noticeBar_);
+  noticeLayout->setContentsMargins(8, 4, 8, 4);
+  noticeLayout->addWidget(noticeIcon, 0, Qt::AlignTop);
+  noticeLayout->addWidget(noticeText_, 1);
+  noticeBar_->hide();
+
+  auto* content = new QWidget;
+  auto* contentLayout = new QVBoxLayout(content);
+  contentLayout->setContentsMargins(0, 0, 0, 0);
+  contentLayout->setSpacing(0);
+  contentLayout->addWidget(noticeBar_);
+  contentLayout->addWidget(scroller_, 1);
+  setWidget(content);
   // No minimum size: however small the main window, the maximized image
   // window fits into it and scrolls.
   UpdateMaximumSize();
@@ -319,6 +356,7 @@ TChild::TChild(QWidget* parent)
     down->setValue(down->value() - distance.y());
   });
   connect(scroller_, &vantorel::PictureScrollArea::SpaceHeld, image_, &vantorel::ImageControl::SetSpaceHeld);
+  connect(scroller_, &vantorel::PictureScrollArea::Resized, this, &TChild::RefitIfFitting);
   connect(scroller_, &vantorel::PictureScrollArea::ZoomWheel, this, [this](int steps, QPoint at) {
     fitting_ = false;
     double zoom = Zoom();
@@ -386,8 +424,16 @@ void TChild::UpdateMaximumSize() {
   if (roomy && isMaximized() && parentWidget() && size() != parentWidget()->size()) resize(parentWidget()->size());
 }
 
-void TChild::resizeEvent(QResizeEvent* event) {
-  QMdiSubWindow::resizeEvent(event);
+void TChild::ShowNotice(const QString& text) {
+  noticeText_->setText(text);
+  noticeBar_->setVisible(!text.isEmpty());
+}
+
+void TChild::ClearNotice() { ShowNotice(QString()); }
+
+QString TChild::Notice() const { return noticeText_->text(); }
+
+void TChild::RefitIfFitting() {
   if (!fitting_) return;
   const QSize room = scroller_->RoomForPicture();
   const double zoom = vantorel::FitZoom(room.width(), room.height());

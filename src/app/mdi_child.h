@@ -12,6 +12,8 @@
 #include <QScrollArea>
 #include <QWidget>
 
+class QFrame;
+class QLabel;
 class QPainter;
 
 namespace vantorel {
@@ -98,12 +100,15 @@ class PictureScrollArea : public QScrollArea {
   // steps > 0 zooms in; at is the pointer's place in the viewport.
   void ZoomWheel(int steps, QPoint at);
   void SpaceHeld(bool held);
+  // The viewport's room changed, with the window or with what shares it.
+  void Resized();
 
  protected:
   void wheelEvent(QWheelEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   int wheelAngle_ = 0;  // eighths of a degree not yet turned into steps
@@ -143,6 +148,12 @@ class TChild : public QMdiSubWindow {
   // The picture pixel under the pointer, if any.
   std::optional<QPoint> PointerPixel() const { return image_->PointerPixel(); }
 
+  // A bar across the top of the window, above the picture, until cleared.
+  void ShowNotice(const QString& text);
+  void ClearNotice();
+  // The notice shown; empty when none.
+  QString Notice() const;
+
  signals:
   // The user closed the window; it is deleted right after.
   void FormClose();
@@ -151,7 +162,6 @@ class TChild : public QMdiSubWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
 
  private:
@@ -160,11 +170,14 @@ class TChild : public QMdiSubWindow {
   QPoint ViewportMiddle() const;
   // The window may grow beyond the picture's own size only when that is larger.
   void UpdateMaximumSize();
+  void RefitIfFitting();
   // Back from maximized, the window goes where all of it is seen in the MDI area.
   void PlaceRestoredWindow();
 
   vantorel::ImageControl* image_;
   vantorel::PictureScrollArea* scroller_;
+  QFrame* noticeBar_;
+  QLabel* noticeText_;
   std::vector<std::uint8_t> bmpFile_;
   bool fitting_ = false;
 };

@@ -290,6 +290,34 @@ TEST_F(ImageViewTest, RestoredWindowIsInsideTheMdiArea) {
       << Window().x() << ", " << Window().y();
 }
 
+// A notice takes a bar above the picture, which moves down rather than being
+// covered, until it is cleared; a fitted picture fits into the room left.
+TEST_F(ImageViewTest, NoticeBarSitsAboveThePictureUntilCleared) {
+  Open(WriteFrame("a.001"));
+  Trigger("FitToWindow1");
+  QCoreApplication::processEvents();
+  const QWidget& bar = *Window().findChild<QWidget*>("NoticeBar");
+  const int fullHeight = Scroller().height();
+  EXPECT_EQ(Window().Notice(), "");
+  EXPECT_FALSE(bar.isVisible());
+
+  const QString notice = "notes.txt is 35 bytes, not a frame";
+  Window().ShowNotice(notice);
+  Click("ToolButton10");  // a render leaves it
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Window().Notice(), notice);
+  EXPECT_TRUE(bar.isVisible());
+  EXPECT_LE(bar.geometry().bottom(), Scroller().geometry().top());
+  EXPECT_EQ(Scroller().height() + bar.height(), fullHeight);
+  EXPECT_TRUE(QRect(QPoint(), Scroller().viewport()->size()).contains(Image().geometry()));
+
+  Window().ClearNotice();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Window().Notice(), "");
+  EXPECT_FALSE(bar.isVisible());
+  EXPECT_EQ(Scroller().height(), fullHeight);
+}
+
 // The readout names the frame place under the pointer through zoom and the
 // geometry options, with the raw and the shown value, and nothing over the
 // grey around a half-size picture or off the picture.
