@@ -27,6 +27,8 @@ constexpr QSize PictureSize(PictureSamples, FrameLines);  // 832 x 700
 constexpr QSize NormalWindowSize(812, 612);
 // One notch of a common mouse wheel, in eighths of a degree.
 constexpr int WheelNotch = 120;
+constexpr const char* BadgeText = "Original";
+constexpr int BadgeMargin = 8;  // from the viewport's corner
 
 std::uint32_t LittleEndianAt(const std::vector<std::uint8_t>& bytes, std::size_t at, int size) {
   std::uint32_t value = 0;
@@ -177,6 +179,8 @@ void ImageControl::paintEvent(QPaintEvent* event) {
   // Shrunk once per picture and zoom, smoothed; each paint then only copies.
   if (zoom_ < 1 && shrunk_.size() != size()) shrunk_ = Shrunk(shown, size(), zoom_);
   PaintPicture(painter, shown, shrunk_, exposed);
+  paintedBadge_ = BadgeRect();
+  if (Blinking()) PaintBadge(painter);
   if (specialPixelMask_.empty() || Blinking()) return;
   // The marks are a layer of their own: Picture(), which Save As and Print
   // use, never carries them.
@@ -194,6 +198,38 @@ void ImageControl::PaintPicture(QPainter& painter, const QImage& picture, const 
     const QRect part = exposed & rect();
     if (!part.isEmpty()) painter.drawImage(part.topLeft(), Magnified(picture, part, zoom_));
   }
+}
+
+QRect ImageControl::VisibleRect() const {
+  const QWidget* viewport = parentWidget();
+  return viewport ? rect() & QRect(mapFromParent(QPoint(0, 0)), viewport->size()) : rect();
+}
+
+QRect ImageControl::BadgeRect() const {
+  if (!Blinking()) return {};
+  const QFontMetrics metrics(font());
+  const QSize padding(metrics.height() / 2, metrics.height() / 4);
+  const QSize text = metrics.size(Qt::TextSingleLine, BadgeText);
+  return QRect(VisibleRect().topLeft() + QPoint(BadgeMargin, BadgeMargin), text + 2 * padding);
+}
+
+void ImageControl::PaintBadge(QPainter& painter) const {
+  const QRect badge = BadgeRect();
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(palette().color(QPalette::Highlight));
+  const qreal radius = badge.height() / 4.0;
+  painter.drawRoundedRect(badge, radius, radius);
+  painter.setPen(palette().color(QPalette::HighlightedText));
+  painter.drawText(badge, Qt::AlignCenter, BadgeText);
+  painter.restore();
+}
+
+void ImageControl::ViewportMoved() {
+  // The scroll moved the painted badge along with the picture.
+  if (!paintedBadge_.isNull()) update(paintedBadge_);
+  if (Blinking()) update(BadgeRect());
 }
 
 bool ImageControl::Pannable() const {
@@ -347,8 +383,10 @@ TChild::TChild(QWidget* parent)
   resize(vantorel::NormalWindowSize);
 
   connect(image_, &vantorel::ImageControl::PointerPixelChanged, this, &TChild::PointerPixelChanged);
-  for (QScrollBar* bar : {scroller_->horizontalScrollBar(), scroller_->verticalScrollBar()})
+  for (QScrollBar* bar : {scroller_->horizontalScrollBar(), scroller_->verticalScrollBar()}) {
     connect(bar, &QScrollBar::valueChanged, image_, &vantorel::ImageControl::UpdatePointerPixel);
+    connect(bar, &QScrollBar::valueChanged, image_, &vantorel::ImageControl::ViewportMoved);
+  }
   connect(image_, &vantorel::ImageControl::Dragged, this, [this](QPoint distance) {
     QScrollBar* across = scroller_->horizontalScrollBar();
     QScrollBar* down = scroller_->verticalScrollBar();
@@ -357,6 +395,7 @@ TChild::TChild(QWidget* parent)
   });
   connect(scroller_, &vantorel::PictureScrollArea::SpaceHeld, image_, &vantorel::ImageControl::SetSpaceHeld);
   connect(scroller_, &vantorel::PictureScrollArea::Resized, this, &TChild::RefitIfFitting);
+  connect(scroller_, &vantorel::PictureScrollArea::Resized, image_, &vantorel::ImageControl::ViewportMoved);
   connect(scroller_, &vantorel::PictureScrollArea::ZoomWheel, this, [this](int steps, QPoint at) {
     fitting_ = false;
     double zoom = Zoom();

@@ -30,9 +30,12 @@ class ImageControl : public QWidget {
   // The picture, leaving none, so that its pixels can be written over for the next one.
   QImage TakePicture() { return std::move(picture_); }
   // A picture painted in place of Picture() until cleared with a null image;
-  // Picture() stays what it was.
+  // Picture() stays what it was. A badge at the top left of the visible part
+  // says which picture this is.
   void SetBlinkPicture(QImage picture);
   bool Blinking() const { return !blinkPicture_.isNull(); }
+  // Where the badge is painted, in the control; empty while not blinking.
+  QRect BadgeRect() const;
   // The special-pixel mask (one byte a picture pixel, top row first) painted
   // over the picture; an empty mask paints none. Not painted while blinking:
   // the marks belong to the processed picture.
@@ -46,6 +49,8 @@ class ImageControl : public QWidget {
   std::optional<QPoint> PointerPixel() const { return pointerPixel_; }
   // After a zoom or a scroll the pointer, where it stays, is over another pixel.
   void UpdatePointerPixel();
+  // After a scroll or a resize: the badge stays in the viewport's corner.
+  void ViewportMoved();
   // While Space is held, moving the pointer pans as dragging does.
   void SetSpaceHeld(bool held);
   // Larger than the viewport in some direction, so that there is somewhere to pan to.
@@ -66,6 +71,9 @@ class ImageControl : public QWidget {
 
  private:
   void SetPointerPixel(std::optional<QPoint> pixel);
+  // The part of the control that the viewport shows.
+  QRect VisibleRect() const;
+  void PaintBadge(QPainter& painter) const;
   void UpdateCursor();
   const QImage& ShownPicture() const { return blinkPicture_.isNull() ? picture_ : blinkPicture_; }
   void PaintPicture(QPainter& painter, const QImage& picture, const QImage& shrunk, QRect exposed) const;
@@ -85,6 +93,8 @@ class ImageControl : public QWidget {
   bool spaceHeld_ = false;
   // The last pointer position of a pan, on the screen: the control itself moves as it pans.
   std::optional<QPointF> panFrom_;
+  // Where the badge was last painted, to be painted over after a scroll.
+  QRect paintedBadge_;
 };
 
 // The scroll area of the image window; Ctrl+wheel zooms instead of scrolling,

@@ -276,6 +276,33 @@ TEST_F(ImageViewTest, FitToWindowFollowsTheWindowUntilAnotherZoom) {
   EXPECT_EQ(Window().Zoom(), zoom);
 }
 
+// While blinking, a badge in the corner of the viewport says that the
+// original is shown, wherever the picture is scrolled to; Picture() stays.
+TEST_F(ImageViewTest, BlinkBadgeStaysInTheViewportCorner) {
+  Open(WriteFrame("a.001"));
+  Trigger("ZoomIn1");
+  Trigger("ZoomIn1");  // 200%, larger than the window: the picture starts at the viewport's corner
+  const QImage picture = Window().Picture();
+  const QRgb highlight = Image().palette().color(QPalette::Highlight).rgb();
+  const QPoint inBadge(12, 12);  // past the margin and the rounded corner, before the text
+  struct Step {
+    bool blinking;
+    QPoint scroll;
+  };
+  for (const Step& step : {Step{false, {200, 300}}, {true, {200, 300}}, {true, {40, 500}}, {false, {40, 500}}}) {
+    if (step.blinking != Window().Blinking()) {
+      step.blinking ? QTest::mousePress(Button("BlinkBtn"), Qt::LeftButton)
+                    : QTest::mouseRelease(Button("BlinkBtn"), Qt::LeftButton);
+    }
+    Scroller().horizontalScrollBar()->setValue(step.scroll.x());
+    Scroller().verticalScrollBar()->setValue(step.scroll.y());
+    const QRgb shown = Scroller().viewport()->grab().toImage().pixel(inBadge);
+    const QPoint under = (step.scroll + inBadge) / 2;
+    EXPECT_EQ(shown, step.blinking ? highlight : picture.pixel(under)) << step.blinking << " " << step.scroll.x();
+    EXPECT_EQ(Window().Picture(), picture);
+  }
+}
+
 // Restored from maximized, the window is all inside the MDI area, though it
 // was made while the main window was still at its small normal size.
 TEST_F(ImageViewTest, RestoredWindowIsInsideTheMdiArea) {
