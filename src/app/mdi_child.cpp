@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 #include <QBoxLayout>
 #include <QCloseEvent>
@@ -239,7 +240,6 @@ bool ImageControl::Pannable() const {
 
 void ImageControl::SetSpaceHeld(bool held) {
   spaceHeld_ = held;
-  if (!held && !dragging_) panFrom_.reset();
   UpdateCursor();
 }
 
@@ -253,7 +253,7 @@ void ImageControl::UpdateCursor() {
 void ImageControl::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || !Pannable()) return QWidget::mousePressEvent(event);
   dragging_ = true;
-  panFrom_ = event->globalPosition();
+  pointerInParent_ = mapToParent(event->position().toPoint());
   UpdateCursor();
   event->accept();
 }
@@ -261,7 +261,6 @@ void ImageControl::mousePressEvent(QMouseEvent* event) {
 void ImageControl::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || !dragging_) return QWidget::mouseReleaseEvent(event);
   dragging_ = false;
-  if (!spaceHeld_) panFrom_.reset();
   UpdateCursor();
   event->accept();
 }
@@ -271,18 +270,10 @@ void ImageControl::UpdatePointerPixel() {
 }
 
 void ImageControl::mouseMoveEvent(QMouseEvent* event) {
-  pointerInParent_ = mapToParent(event->position().toPoint());
-  if ((dragging_ || spaceHeld_) && Pannable()) {
-    // Screen positions: the control moves under the pointer as it pans.
-    const QPointF at = event->globalPosition();
-    if (panFrom_) {
-      const QPoint distance = (at - *panFrom_).toPoint();
-      *panFrom_ += distance;
-      if (!distance.isNull()) emit Dragged(distance);
-    } else {
-      panFrom_ = at;
-    }
-  }
+  // Where the pointer is in the viewport, which stays put while the control pans.
+  const QPoint at = mapToParent(event->position().toPoint());
+  const std::optional<QPoint> from = std::exchange(pointerInParent_, at);
+  if (from && *from != at && (dragging_ || spaceHeld_) && Pannable()) emit Dragged(at - *from);
   UpdatePointerPixel();
   UpdateCursor();
   QWidget::mouseMoveEvent(event);
@@ -290,8 +281,6 @@ void ImageControl::mouseMoveEvent(QMouseEvent* event) {
 
 void ImageControl::leaveEvent(QEvent* event) {
   pointerInParent_.reset();
-  // Coming back elsewhere with Space still held must not jump.
-  if (!dragging_) panFrom_.reset();
   SetPointerPixel(std::nullopt);
   QWidget::leaveEvent(event);
 }

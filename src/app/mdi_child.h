@@ -87,12 +87,11 @@ class ImageControl : public QWidget {
   QImage shrunk_;
   double zoom_ = 1;
   std::optional<QPoint> pointerPixel_;
-  // Where the pointer is in the viewport; it stays there when the picture moves under it.
+  // Where the pointer is in the viewport; it stays there when the picture moves
+  // under it, and a pan goes from there.
   std::optional<QPoint> pointerInParent_;
   bool dragging_ = false;
   bool spaceHeld_ = false;
-  // The last pointer position of a pan, on the screen: the control itself moves as it pans.
-  std::optional<QPointF> panFrom_;
   // Where the badge was last painted, to be painted over after a scroll.
   QRect paintedBadge_;
 };
