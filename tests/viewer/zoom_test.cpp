@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 namespace vantorel {
 namespace {
@@ -12,19 +13,17 @@ namespace {
 TEST(Zoom, StepsStopAtTheLimitsAndRejoinTheStepsFromAFit) {
   const double percents[] = {25, 33, 50, 67, 100, 150, 200, 300, 400, 600, 800, 1200, 1600};
   double up = MinZoom, down = MaxZoom;
-  for (std::size_t i = 1; i < std::size(percents); ++i) {
-    up = ZoomedIn(up);
-    down = ZoomedOut(down);
+  for (std::size_t i = 0; i < std::size(percents); ++i, up = ZoomedIn(up), down = ZoomedOut(down)) {
     EXPECT_NEAR(up * 100, percents[i], 0.5) << i;
     EXPECT_NEAR(down * 100, percents[std::size(percents) - 1 - i], 0.5) << i;
   }
-  EXPECT_EQ(ZoomedIn(up), MaxZoom);
-  EXPECT_EQ(ZoomedOut(down), MinZoom);
+  EXPECT_EQ(up, MaxZoom);
+  EXPECT_EQ(down, MinZoom);
 
   struct Case {
     double from, in, out;
   };
-  const Case cases[] = {{0.72, 1, 2.0 / 3}, {1.7, 2, 1.5}, {5, 6, 4}, {0.3, 1.0 / 3, 0.25}, {1 + 1e-12, 1.5, 2.0 / 3}};
+  const Case cases[] = {{0.72, 1, 2.0 / 3}, {1.7, 2, 1.5}, {1 + 1e-12, 1.5, 2.0 / 3}};
   for (const Case& c : cases) {
     EXPECT_EQ(ZoomedIn(c.from), c.in) << c.from;
     EXPECT_EQ(ZoomedOut(c.from), c.out) << c.from;
@@ -44,19 +43,11 @@ TEST(Zoom, FitShowsTheWholePicture) {
   for (const Case& c : cases) EXPECT_DOUBLE_EQ(FitZoom(c.width, c.height), c.zoom) << c.width << " x " << c.height;
 }
 
-// Each picture pixel takes the screen pixels from its left edge times the zoom
-// up to the next one's, so at 1.5 they take two, one, two, one ...; a
-// division a hair short of a whole number (29 / 1.0357...) is that number.
+// At 1.5 picture pixels take 2, 1, 2 ... screen pixels; 29 / (725 / 700) is 28 exactly.
 TEST(Zoom, UnzoomedPixelIsTheOneTheScreenPixelFallsIn) {
-  struct Case {
-    int zoomed;
-    double zoom;
-    int pixel;
-  };
-  const Case cases[] = {{0, 1.5, 0}, {1, 1.5, 0},           {2, 1.5, 1},
-                        {3, 1.5, 2}, {29, 725.0 / 700, 28}, {28, 725.0 / 700, 27},
-                        {-1, 2, -1}, {3, 0.25, 12},         {1662, 1663.0 / 832, 831}};
-  for (const Case& c : cases) EXPECT_EQ(UnzoomedPixel(c.zoomed, c.zoom), c.pixel) << c.zoomed << " at " << c.zoom;
+  for (const auto& [zoomed, zoom, pixel] :
+       {std::tuple{1, 1.5, 0}, {2, 1.5, 1}, {3, 1.5, 2}, {29, 725.0 / 700, 28}, {1662, 1663.0 / 832, 831}})
+    EXPECT_EQ(UnzoomedPixel(zoomed, zoom), pixel) << zoomed << " at " << zoom;
 }
 
 TEST(Zoom, TextIsInWholePercent) {
@@ -64,9 +55,8 @@ TEST(Zoom, TextIsInWholePercent) {
   for (const auto& [zoom, text] : cases) EXPECT_EQ(ZoomText(zoom), text);
 }
 
-// The picture point under the pointer stays under it, less than a screen pixel
-// off; magnified, on the same picture pixel, also where rounding alone would
-// step onto the next (1.5 -> 1 at 4, 6 -> 2 at the end of a pixel).
+// The picture point under the pointer stays under it; magnified, on the same picture
+// pixel, also where rounding alone would step onto the next (1.5 -> 1 at 4, 6 -> 2).
 TEST(Zoom, AnchoredScrollKeepsThePointInPlace) {
   struct Case {
     int scroll, inViewport;
