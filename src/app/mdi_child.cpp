@@ -1,13 +1,19 @@
 #include "app/mdi_child.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
+#include <QBoxLayout>
 #include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
 #include <QWheelEvent>
 
 #include "app/special_pixel_layer.h"
@@ -22,6 +28,8 @@ constexpr QSize PictureSize(PictureSamples, FrameLines);  // 832 x 700
 constexpr QSize NormalWindowSize(812, 612);
 // One notch of a common mouse wheel, in eighths of a degree.
 constexpr int WheelNotch = 120;
+constexpr const char* BadgeText = "Original";
+constexpr int BadgeMargin = 8;  // from the viewport's corner
 
 std::uint32_t LittleEndianAt(const std::vector<std::uint8_t>& bytes, std::size_t at, int size) {
   std::uint32_t value = 0;
@@ -93,6 +101,23 @@ QImage ShrunkByBlocks(const QImage& picture) {
   return shrunk;
 }
 
+// The exposed part of a magnified picture, each screen pixel a copy of the
+// picture pixel it falls in: sharp at any factor, fitted ones included.
+QImage Magnified(const QImage& picture, QRect exposed, double zoom) {
+  const QImage source = picture.depth() == 32 ? picture : picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  QImage part(exposed.size(), source.format());
+  std::vector<int> columns(std::size_t(exposed.width()));
+  for (int x = 0; x < exposed.width(); ++x)
+    columns[std::size_t(x)] = std::clamp(UnzoomedPixel(exposed.left() + x, zoom), 0, source.width() - 1);
+  for (int y = 0; y < exposed.height(); ++y) {
+    const int row = std::clamp(UnzoomedPixel(exposed.top() + y, zoom), 0, source.height() - 1);
+    const auto* from = reinterpret_cast<const QRgb*>(source.constScanLine(row));
+    auto* to = reinterpret_cast<QRgb*>(part.scanLine(y));
+    for (int x = 0; x < exposed.width(); ++x) to[x] = from[columns[std::size_t(x)]];
+  }
+  return part;
+}
+
 QImage Shrunk(const QImage& picture, QSize size, double zoom) {
   static_assert(PictureSamples % 4 == 0 && FrameLines % 4 == 0);
   if (zoom == 0.5) return ShrunkByBlocks<2>(picture);
@@ -139,7 +164,7 @@ void ImageControl::SetZoom(double zoom) {
 }
 
 std::optional<QPoint> ImageControl::PicturePixelAt(QPoint point) const {
-  const int x = int(std::floor(point.x() / zoom_)), y = int(std::floor(point.y() / zoom_));
+  const int x = UnzoomedPixel(point.x(), zoom_), y = UnzoomedPixel(point.y(), zoom_);
   if (x < 0 || y < 0 || x >= PictureSamples || y >= FrameLines) return std::nullopt;
   return QPoint(x, y);
 }
@@ -155,6 +180,8 @@ void ImageControl::paintEvent(QPaintEvent* event) {
   // Shrunk once per picture and zoom, smoothed; each paint then only copies.
   if (zoom_ < 1 && shrunk_.size() != size()) shrunk_ = Shrunk(shown, size(), zoom_);
   PaintPicture(painter, shown, shrunk_, exposed);
+  paintedBadge_ = BadgeRect();
+  if (Blinking()) PaintBadge(painter);
   if (specialPixelMask_.empty() || Blinking()) return;
   // The marks are a layer of their own: Picture(), which Save As and Print
   // use, never carries them.
@@ -169,14 +196,73 @@ void ImageControl::PaintPicture(QPainter& painter, const QImage& picture, const 
   } else if (zoom_ < 1) {
     painter.drawImage(exposed.topLeft(), shrunk, exposed);
   } else {
-    // Magnified zooms are whole numbers: only the picture pixels under the
-    // exposed part are drawn, each as an equal sharp square.
-    const int scale = int(zoom_);
-    const QRect source = QRect(QPoint(exposed.left() / scale, exposed.top() / scale),
-                               QPoint(exposed.right() / scale, exposed.bottom() / scale)) &
-                         picture.rect();
-    painter.drawImage(QRect(source.topLeft() * scale, source.size() * scale), picture, source);
+    const QRect part = exposed & rect();
+    if (!part.isEmpty()) painter.drawImage(part.topLeft(), Magnified(picture, part, zoom_));
   }
+}
+
+QRect ImageControl::VisibleRect() const {
+  const QWidget* viewport = parentWidget();
+  return viewport ? rect() & QRect(mapFromParent(QPoint(0, 0)), viewport->size()) : rect();
+}
+
+QRect ImageControl::BadgeRect() const {
+  if (!Blinking()) return {};
+  const QFontMetrics metrics(font());
+  const QSize padding(metrics.height() / 2, metrics.height() / 4);
+  const QSize text = metrics.size(Qt::TextSingleLine, BadgeText);
+  return QRect(VisibleRect().topLeft() + QPoint(BadgeMargin, BadgeMargin), text + 2 * padding);
+}
+
+void ImageControl::PaintBadge(QPainter& painter) const {
+  const QRect badge = BadgeRect();
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(palette().color(QPalette::Highlight));
+  const qreal radius = badge.height() / 4.0;
+  painter.drawRoundedRect(badge, radius, radius);
+  painter.setPen(palette().color(QPalette::HighlightedText));
+  painter.drawText(badge, Qt::AlignCenter, BadgeText);
+  painter.restore();
+}
+
+void ImageControl::ViewportMoved() {
+  // The scroll moved the painted badge along with the picture.
+  if (!paintedBadge_.isNull()) update(paintedBadge_);
+  if (Blinking()) update(BadgeRect());
+}
+
+bool ImageControl::Pannable() const {
+  const QWidget* viewport = parentWidget();
+  return viewport && (width() > viewport->width() || height() > viewport->height());
+}
+
+void ImageControl::SetSpaceHeld(bool held) {
+  spaceHeld_ = held;
+  UpdateCursor();
+}
+
+void ImageControl::UpdateCursor() {
+  if (!Pannable())
+    unsetCursor();
+  else
+    setCursor(dragging_ || spaceHeld_ ? Qt::ClosedHandCursor : Qt::OpenHandCursor);
+}
+
+void ImageControl::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !Pannable()) return QWidget::mousePressEvent(event);
+  dragging_ = true;
+  pointerInParent_ = mapToParent(event->position().toPoint());
+  UpdateCursor();
+  event->accept();
+}
+
+void ImageControl::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !dragging_) return QWidget::mouseReleaseEvent(event);
+  dragging_ = false;
+  UpdateCursor();
+  event->accept();
 }
 
 void ImageControl::UpdatePointerPixel() {
@@ -184,8 +270,12 @@ void ImageControl::UpdatePointerPixel() {
 }
 
 void ImageControl::mouseMoveEvent(QMouseEvent* event) {
-  pointerInParent_ = mapToParent(event->position().toPoint());
+  // Where the pointer is in the viewport, which stays put while the control pans.
+  const QPoint at = mapToParent(event->position().toPoint());
+  const std::optional<QPoint> from = std::exchange(pointerInParent_, at);
+  if (from && *from != at && (dragging_ || spaceHeld_) && Pannable()) emit Dragged(at - *from);
   UpdatePointerPixel();
+  UpdateCursor();
   QWidget::mouseMoveEvent(event);
 }
 
@@ -211,10 +301,37 @@ void PictureScrollArea::wheelEvent(QWheelEvent* event) {
   event->accept();
 }
 
+void PictureScrollArea::keyPressEvent(QKeyEvent* event) {
+  if (event->key() != Qt::Key_Space || event->modifiers() != Qt::NoModifier) return QScrollArea::keyPressEvent(event);
+  if (!event->isAutoRepeat()) emit SpaceHeld(true);
+  event->accept();
+}
+
+void PictureScrollArea::keyReleaseEvent(QKeyEvent* event) {
+  if (event->key() != Qt::Key_Space) return QScrollArea::keyReleaseEvent(event);
+  if (!event->isAutoRepeat()) emit SpaceHeld(false);
+  event->accept();
+}
+
+void PictureScrollArea::focusOutEvent(QFocusEvent* event) {
+  // The release of a Space held while the focus leaves never comes here.
+  emit SpaceHeld(false);
+  QScrollArea::focusOutEvent(event);
+}
+
+void PictureScrollArea::resizeEvent(QResizeEvent* event) {
+  QScrollArea::resizeEvent(event);
+  emit Resized();
+}
+
 }  // namespace vantorel
 
 TChild::TChild(QWidget* parent)
-    : QMdiSubWindow(parent), image_(new vantorel::ImageControl), scroller_(new vantorel::PictureScrollArea) {
+    : QMdiSubWindow(parent),
+      image_(new vantorel::ImageControl),
+      scroller_(new vantorel::PictureScrollArea),
+      noticeBar_(new QFrame),
+      noticeText_(new QLabel) {
   setObjectName("ImageWindow");
   setWindowTitle("Child");
   setAttribute(Qt::WA_DeleteOnClose);
@@ -224,15 +341,50 @@ TChild::TChild(QWidget* parent)
   scroller_->setAlignment(Qt::AlignCenter);
   scroller_->setWidget(image_);
   scroller_->setWidgetResizable(false);
-  setWidget(scroller_);
+
+  // The notice takes room above the picture rather than covering part of it;
+  // the colours of tool tips mark it as information from the program.
+  noticeBar_->setObjectName("NoticeBar");
+  noticeBar_->setAutoFillBackground(true);
+  noticeBar_->setBackgroundRole(QPalette::ToolTipBase);
+  auto* noticeIcon = new QLabel;
+  const int iconSize = style()->pixelMetric(QStyle::PM_SmallIconSize);
+  noticeIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize, iconSize));
+  noticeText_->setForegroundRole(QPalette::ToolTipText);
+  noticeText_->setTextFormat(Qt::PlainText);
+  noticeText_->setWordWrap(true);
+  auto* noticeLayout = new QHBoxLayout(noticeBar_);
+  noticeLayout->setContentsMargins(8, 4, 8, 4);
+  noticeLayout->addWidget(noticeIcon, 0, Qt::AlignTop);
+  noticeLayout->addWidget(noticeText_, 1);
+  noticeBar_->hide();
+
+  auto* content = new QWidget;
+  auto* contentLayout = new QVBoxLayout(content);
+  contentLayout->setContentsMargins(0, 0, 0, 0);
+  contentLayout->setSpacing(0);
+  contentLayout->addWidget(noticeBar_);
+  contentLayout->addWidget(scroller_, 1);
+  setWidget(content);
   // No minimum size: however small the main window, the maximized image
   // window fits into it and scrolls.
   UpdateMaximumSize();
   resize(vantorel::NormalWindowSize);
 
   connect(image_, &vantorel::ImageControl::PointerPixelChanged, this, &TChild::PointerPixelChanged);
-  for (QScrollBar* bar : {scroller_->horizontalScrollBar(), scroller_->verticalScrollBar()})
+  for (QScrollBar* bar : {scroller_->horizontalScrollBar(), scroller_->verticalScrollBar()}) {
     connect(bar, &QScrollBar::valueChanged, image_, &vantorel::ImageControl::UpdatePointerPixel);
+    connect(bar, &QScrollBar::valueChanged, image_, &vantorel::ImageControl::ViewportMoved);
+  }
+  connect(image_, &vantorel::ImageControl::Dragged, this, [this](QPoint distance) {
+    QScrollBar* across = scroller_->horizontalScrollBar();
+    QScrollBar* down = scroller_->verticalScrollBar();
+    across->setValue(across->value() - distance.x());
+    down->setValue(down->value() - distance.y());
+  });
+  connect(scroller_, &vantorel::PictureScrollArea::SpaceHeld, image_, &vantorel::ImageControl::SetSpaceHeld);
+  connect(scroller_, &vantorel::PictureScrollArea::Resized, this, &TChild::RefitIfFitting);
+  connect(scroller_, &vantorel::PictureScrollArea::Resized, image_, &vantorel::ImageControl::ViewportMoved);
   connect(scroller_, &vantorel::PictureScrollArea::ZoomWheel, this, [this](int steps, QPoint at) {
     fitting_ = false;
     double zoom = Zoom();
@@ -300,8 +452,16 @@ void TChild::UpdateMaximumSize() {
   if (roomy && isMaximized() && parentWidget() && size() != parentWidget()->size()) resize(parentWidget()->size());
 }
 
-void TChild::resizeEvent(QResizeEvent* event) {
-  QMdiSubWindow::resizeEvent(event);
+void TChild::ShowNotice(const QString& text) {
+  noticeText_->setText(text);
+  noticeBar_->setVisible(!text.isEmpty());
+}
+
+void TChild::ClearNotice() { ShowNotice(QString()); }
+
+QString TChild::Notice() const { return noticeText_->text(); }
+
+void TChild::RefitIfFitting() {
   if (!fitting_) return;
   const QSize room = scroller_->RoomForPicture();
   const double zoom = vantorel::FitZoom(room.width(), room.height());
@@ -311,4 +471,21 @@ void TChild::resizeEvent(QResizeEvent* event) {
 void TChild::closeEvent(QCloseEvent* event) {
   QMdiSubWindow::closeEvent(event);
   if (event->isAccepted()) emit FormClose();
+}
+
+void TChild::changeEvent(QEvent* event) {
+  QMdiSubWindow::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange && !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)))
+    PlaceRestoredWindow();
+}
+
+void TChild::PlaceRestoredWindow() {
+  // The normal place is chosen when the window is made, by an MDI area that
+  // may then be smaller than the window (the main window not yet maximized),
+  // which leaves the window sticking out past the area's left or top.
+  if (!parentWidget()) return;
+  const QSize area = parentWidget()->size();
+  const QRect normal = geometry();
+  move(std::clamp(normal.x(), 0, std::max(0, area.width() - normal.width())),
+       std::clamp(normal.y(), 0, std::max(0, area.height() - normal.height())));
 }

@@ -12,11 +12,15 @@
 #include <QScrollArea>
 #include <QWidget>
 
+class QFrame;
+class QLabel;
 class QPainter;
 
 namespace vantorel {
 
-// The image control: the picture at the window's zoom, as large as that makes it.
+// The image control: the picture at the window's zoom, as large as that makes
+// it. When it is larger than the viewport, dragging it (or moving the pointer
+// with Space held) pans.
 class ImageControl : public QWidget {
   Q_OBJECT
  public:
@@ -26,9 +30,12 @@ class ImageControl : public QWidget {
   // The picture, leaving none, so that its pixels can be written over for the next one.
   QImage TakePicture() { return std::move(picture_); }
   // A picture painted in place of Picture() until cleared with a null image;
-  // Picture() stays what it was.
+  // Picture() stays what it was. A badge at the top left of the visible part
+  // says which picture this is.
   void SetBlinkPicture(QImage picture);
   bool Blinking() const { return !blinkPicture_.isNull(); }
+  // Where the badge is painted, in the control; empty while not blinking.
+  QRect BadgeRect() const;
   // The special-pixel mask (one byte a picture pixel, top row first) painted
   // over the picture; an empty mask paints none. Not painted while blinking:
   // the marks belong to the processed picture.
@@ -42,18 +49,32 @@ class ImageControl : public QWidget {
   std::optional<QPoint> PointerPixel() const { return pointerPixel_; }
   // After a zoom or a scroll the pointer, where it stays, is over another pixel.
   void UpdatePointerPixel();
+  // After a scroll or a resize: the badge stays in the viewport's corner.
+  void ViewportMoved();
+  // While Space is held, moving the pointer pans as dragging does.
+  void SetSpaceHeld(bool held);
+  // Larger than the viewport in some direction, so that there is somewhere to pan to.
+  bool Pannable() const;
 
  signals:
   // The pointer moved onto another picture pixel, or off the picture.
   void PointerPixelChanged();
+  // The user dragged the picture by distance (screen pixels, right and down positive).
+  void Dragged(QPoint distance);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
 
  private:
   void SetPointerPixel(std::optional<QPoint> pixel);
+  // The part of the control that the viewport shows.
+  QRect VisibleRect() const;
+  void PaintBadge(QPainter& painter) const;
+  void UpdateCursor();
   const QImage& ShownPicture() const { return blinkPicture_.isNull() ? picture_ : blinkPicture_; }
   void PaintPicture(QPainter& painter, const QImage& picture, const QImage& shrunk, QRect exposed) const;
 
@@ -66,11 +87,17 @@ class ImageControl : public QWidget {
   QImage shrunk_;
   double zoom_ = 1;
   std::optional<QPoint> pointerPixel_;
-  // Where the pointer is in the viewport; it stays there when the picture moves under it.
+  // Where the pointer is in the viewport; it stays there when the picture moves
+  // under it, and a pan goes from there.
   std::optional<QPoint> pointerInParent_;
+  bool dragging_ = false;
+  bool spaceHeld_ = false;
+  // Where the badge was last painted, to be painted over after a scroll.
+  QRect paintedBadge_;
 };
 
-// The scroll area of the image window; Ctrl+wheel zooms instead of scrolling.
+// The scroll area of the image window; Ctrl+wheel zooms instead of scrolling,
+// and Space held is passed on for panning.
 class PictureScrollArea : public QScrollArea {
   Q_OBJECT
  public:
@@ -81,9 +108,16 @@ class PictureScrollArea : public QScrollArea {
  signals:
   // steps > 0 zooms in; at is the pointer's place in the viewport.
   void ZoomWheel(int steps, QPoint at);
+  void SpaceHeld(bool held);
+  // The viewport's room changed, with the window or with what shares it.
+  void Resized();
 
  protected:
   void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   int wheelAngle_ = 0;  // eighths of a degree not yet turned into steps
@@ -125,6 +159,12 @@ class TChild : public QMdiSubWindow {
   // The picture pixel under the pointer, if any.
   std::optional<QPoint> PointerPixel() const { return image_->PointerPixel(); }
 
+  // A bar across the top of the window, above the picture, until cleared.
+  void ShowNotice(const QString& text);
+  void ClearNotice();
+  // The notice shown; empty when none.
+  QString Notice() const;
+
  signals:
   // The user closed the window; it is deleted right after.
   void FormClose();
@@ -133,7 +173,7 @@ class TChild : public QMdiSubWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   // Sets the zoom, keeping the picture point at anchor (a viewport point) in place.
@@ -141,9 +181,14 @@ class TChild : public QMdiSubWindow {
   QPoint ViewportMiddle() const;
   // The window may grow beyond the picture's own size only when that is larger.
   void UpdateMaximumSize();
+  void RefitIfFitting();
+  // Back from maximized, the window goes where all of it is seen in the MDI area.
+  void PlaceRestoredWindow();
 
   vantorel::ImageControl* image_;
   vantorel::PictureScrollArea* scroller_;
+  QFrame* noticeBar_;
+  QLabel* noticeText_;
   std::vector<std::uint8_t> bmpFile_;
   bool fitting_ = false;
 };

@@ -10,16 +10,21 @@ namespace vantorel {
 inline constexpr double MinZoom = 0.25;
 inline constexpr double MaxZoom = 16.0;
 
-// The next step up or down: a step doubles or halves, and a factor between
-// steps (a fitted one) goes to the nearest step on that side. Stays within
-// MinZoom..MaxZoom.
+// The next step up or down, from 25% to 1600% in steps of about half an
+// octave; a factor between steps (a fitted one) goes to the nearest step on
+// that side. Stays within MinZoom..MaxZoom.
 double ZoomedIn(double zoom);
 double ZoomedOut(double zoom);
 
-// The largest factor that shows the whole picture in a viewport of that size.
-// Magnified, it is a whole number, so that every picture pixel stays an equal
-// square; shrunk, any factor down to MinZoom.
+// The largest factor that shows the whole picture in a viewport of that size,
+// any factor from MinZoom to MaxZoom, so that the picture fills the viewport
+// in one direction.
 double FitZoom(int viewportWidth, int viewportHeight);
+
+// The picture pixel that a screen pixel of the zoomed picture shows: the one
+// it falls in, counted from the picture's edge. Magnified, the pixels are
+// painted by this and the pointer is read by it, so the two always agree.
+int UnzoomedPixel(int zoomedPixel, double zoom);
 
 // Screen pixels that a run of picture pixels takes at a zoom.
 int ZoomedExtent(int pixels, double zoom);
@@ -30,6 +35,7 @@ std::string ZoomText(double zoom);
 // The scroll position after a zoom change that keeps the picture point at
 // anchor (in the zoomed picture before the change, so scroll position plus
 // place in the viewport) at the same place in the viewport.
+// Magnified after the change, the picture pixel there stays exactly there.
 int AnchoredScroll(int anchor, int anchorInViewport, double oldZoom, double newZoom);
 
 }  // namespace vantorel

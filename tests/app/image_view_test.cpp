@@ -47,11 +47,11 @@ class ImageViewTest : public FormTest {
   }
 };
 
-TEST_F(ImageViewTest, ZoomCommandsDoubleAndHalveBetweenTheLimits) {
+TEST_F(ImageViewTest, ZoomCommandsStepBetweenTheLimits) {
   Open(WriteFrame("a.001"));
-  const std::pair<const char*, double> steps[] = {
-      {"ZoomIn1", 2},     {"ZoomIn1", 4},    {"ZoomIn1", 8},     {"ZoomIn1", 16},    {"ZoomIn1", 16},
-      {"ActualSize1", 1}, {"ZoomOut1", 0.5}, {"ZoomOut1", 0.25}, {"ZoomOut1", 0.25}, {"ZoomIn1", 0.5}};
+  const std::pair<const char*, double> steps[] = {{"ZoomIn1", 1.5},      {"ZoomIn1", 2},     {"ActualSize1", 1},
+                                                  {"ZoomOut1", 2.0 / 3}, {"ZoomOut1", 0.5},  {"ZoomOut1", 1.0 / 3},
+                                                  {"ZoomOut1", 0.25},    {"ZoomOut1", 0.25}, {"ZoomIn1", 1.0 / 3}};
   EXPECT_EQ(Field("ZoomField"), "100%");
   for (const auto& [command, zoom] : steps) {
     Trigger(command);
@@ -62,28 +62,28 @@ TEST_F(ImageViewTest, ZoomCommandsDoubleAndHalveBetweenTheLimits) {
   }
 }
 
-// Magnified, each picture pixel is a sharp square of whole screen pixels;
-// shrunk, the pixels are smoothed together.
+// Magnified, each screen pixel is the picture pixel it falls in, at fractional
+// zooms too (3/2: 2, 1, 2 ... screen pixels); shrunk, pixels are smoothed together.
 TEST_F(ImageViewTest, MagnifiedPixelsStaySharpAndShrunkPicturesAreSmoothed) {
   Open(WriteFrame("a.001"));
   const QImage picture = Window().Picture().convertToFormat(QImage::Format_RGB32);
-  for (const char* command : {"ZoomIn1", "ZoomIn1"}) {
-    Trigger(command);
-    const int scale = int(Window().Zoom());
+  for (const auto& [times, per] : {std::pair{3, 2}, {2, 1}, {3, 1}}) {
+    Trigger("ZoomIn1");
     const QImage shown = Image().grab().toImage().convertToFormat(QImage::Format_RGB32);
-    ASSERT_EQ(shown.size(), picture.size() * scale);
+    ASSERT_EQ(shown.size(), picture.size() * times / per);
     for (int y = 0; y < shown.height(); ++y)
       for (int x = 0; x < shown.width(); ++x)
-        ASSERT_EQ(shown.pixel(x, y), picture.pixel(x / scale, y / scale)) << scale << "x at " << x << ", " << y;
+        ASSERT_EQ(shown.pixel(x, y), picture.pixel(x * per / times, y * per / times))
+            << times << "/" << per << " at " << x << ", " << y;
   }
 
   // Shrunk, each screen pixel is the mean of the block of picture pixels it stands for.
   Click("ToolButton32");  // colours, so that every channel counts
   const QImage coloured = Window().Picture();
   Trigger("ActualSize1");
-  for (const char* command : {"ZoomOut1", "ZoomOut1"}) {
-    Trigger(command);
-    const int block = int(1 / Window().Zoom());
+  for (const int block : {0, 2, 0, 4}) {  // 67%, 50%, 33%, 25%; 0: no whole blocks
+    Trigger("ZoomOut1");
+    if (block == 0) continue;
     const QImage shown = Image().grab().toImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(shown.size(), coloured.size() / block);
     for (int y = 0; y < shown.height(); ++y)
@@ -103,8 +103,7 @@ TEST_F(ImageViewTest, MagnifiedPixelsStaySharpAndShrunkPicturesAreSmoothed) {
 TEST_F(ImageViewTest, ZoomAndScrollSurviveBrowsingScanningAndRenders) {
   for (const char* name : {"a.001", "b.001", "c.001"}) WriteFrame(name);
   Open(dir / "a.001");
-  Trigger("ZoomIn1");
-  Trigger("ZoomIn1");
+  for (int i = 0; i < 4; ++i) Trigger("ZoomIn1");
   Scroller().horizontalScrollBar()->setValue(1000);
   Scroller().verticalScrollBar()->setValue(700);
   const std::pair<const char*, std::function<void()>> commands[] = {
@@ -141,22 +140,52 @@ TEST_F(ImageViewTest, ZoomAndScrollSurviveBrowsingScanningAndRenders) {
 // parts of notches add up, and without Ctrl the wheel scrolls.
 TEST_F(ImageViewTest, CtrlWheelZoomsAboutThePointer) {
   Open(WriteFrame("a.001"));
+  Trigger("ZoomIn1");
+  Trigger("ZoomIn1");  // 200%: larger than the window both ways, so any point can stay put
   const QPoint pointer(200, 150);
   const std::optional<QPoint> under = PixelAt(pointer);
   ASSERT_TRUE(under);
-  const std::pair<int, double> turns[] = {{120, 2}, {120, 4}, {60, 4}, {60, 8}, {-120, 4}, {-240, 1}};
+  const std::pair<int, double> turns[] = {{120, 3}, {120, 4}, {60, 4}, {60, 6}, {-120, 4}, {-240, 2}};
   for (const auto& [angle, zoom] : turns) {
     Wheel(pointer, angle, Qt::ControlModifier);
     EXPECT_EQ(Window().Zoom(), zoom) << angle;
-    if (zoom > 1) {
-      EXPECT_EQ(PixelAt(pointer), under) << angle << " to " << zoom;
-    }
+    EXPECT_EQ(PixelAt(pointer), under) << angle << " to " << zoom;
   }
-  Trigger("ZoomIn1");
   const int scrolled = Scroller().verticalScrollBar()->value();
   Wheel(pointer, -120, Qt::NoModifier);
   EXPECT_EQ(Window().Zoom(), 2);
   EXPECT_GT(Scroller().verticalScrollBar()->value(), scrolled);
+}
+
+// Dragging, or moving with Space held, takes the picture along; the blink's
+// badge stays in the viewport's corner, wherever the picture is.
+TEST_F(ImageViewTest, DraggingPansAndTheBlinkBadgeStaysInTheCorner) {
+  Open(WriteFrame("a.001"));
+  Trigger("ZoomIn1");
+  Trigger("ZoomIn1");  // 200%: the picture covers the viewport
+  const auto at = [this](QPoint inViewport) { return Image().mapFrom(Scroller().viewport(), inViewport); };
+  Scroller().horizontalScrollBar()->setValue(150);
+  Scroller().verticalScrollBar()->setValue(100);
+  QTest::mousePress(&Image(), Qt::LeftButton, {}, at({400, 300}));
+  QTest::mouseMove(&Image(), at({340, 320}));
+  QTest::mouseRelease(&Image(), Qt::LeftButton, {}, at({340, 320}));
+  QTest::mouseMove(&Image(), at({300, 300}));
+  EXPECT_EQ(Image().pos(), QPoint(-210, -80));  // scrolled to 210, 80
+  EXPECT_EQ(Window().PointerPixel(), PixelAt({300, 300}));
+  QTest::keyPress(&Scroller(), Qt::Key_Space);
+  QTest::mouseMove(&Image(), at({350, 280}));
+  QTest::keyRelease(&Scroller(), Qt::Key_Space);
+  QTest::mouseMove(&Image(), at({300, 300}));
+  EXPECT_EQ(Image().pos(), QPoint(-160, -100));
+
+  const QImage picture = Window().Picture();
+  // Past the badge's margin and rounded corner, before its text.
+  const auto corner = [this] { return Scroller().viewport()->grab().toImage().pixel(12, 12); };
+  EXPECT_EQ(corner(), picture.pixel(86, 56));
+  QTest::mousePress(Button("BlinkBtn"), Qt::LeftButton);
+  EXPECT_EQ(corner(), Image().palette().color(QPalette::Highlight).rgb());
+  EXPECT_EQ(Window().Picture(), picture);
+  QTest::mouseRelease(Button("BlinkBtn"), Qt::LeftButton);
 }
 
 // Scroll bars whenever the picture is larger than the window shows, and then
@@ -203,12 +232,37 @@ TEST_F(ImageViewTest, FitToWindowFollowsTheWindowUntilAnotherZoom) {
     EXPECT_EQ(Window().Zoom(), FitZoom(room.width(), room.height())) << size.width();
     EXPECT_GE(Window().Zoom(), atLeast);
     EXPECT_TRUE(QRect(QPoint(), room).contains(Image().geometry())) << size.width();
+    EXPECT_TRUE(Image().width() == room.width() || Image().height() == room.height()) << size.width();
   }
   Trigger("ZoomOut1");
   const double zoom = Window().Zoom();
   form->resize(600, 450);
   QCoreApplication::processEvents();
   EXPECT_EQ(Window().Zoom(), zoom);
+}
+
+// Restored from maximized, the window is all inside the MDI area, though it
+// was made while the main window was still at its small normal size.
+TEST_F(ImageViewTest, RestoredWindowIsInsideTheMdiArea) {
+  form->resize(575, 450);
+  Open(WriteFrame("a.001"));
+  form->resize(1400, 1000);
+  Window().showNormal();
+  EXPECT_TRUE(form->findChild<QMdiArea*>("MdiArea")->viewport()->rect().contains(Window().geometry()));
+}
+
+// A notice takes a bar above the picture, not over it, until cleared.
+TEST_F(ImageViewTest, NoticeBarSitsAboveThePictureUntilCleared) {
+  Open(WriteFrame("a.001"));
+  const QWidget& bar = *Window().findChild<QWidget*>("NoticeBar");
+  Window().ShowNotice("notes.txt is 35 bytes, not a frame");
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Window().Notice(), "notes.txt is 35 bytes, not a frame");
+  EXPECT_TRUE(bar.isVisible());
+  EXPECT_LE(bar.geometry().bottom(), Scroller().geometry().top());
+  Window().ClearNotice();
+  EXPECT_EQ(Window().Notice(), "");
+  EXPECT_FALSE(bar.isVisible());
 }
 
 // The readout names the frame place under the pointer through zoom and the
@@ -230,8 +284,8 @@ TEST_F(ImageViewTest, ReadoutFollowsThePointerThroughZoomAndGeometry) {
   };
   const Case cases[] = {
       {"top left", [] {}, {0, 0}, 1, 1, 1},
-      {"magnified", [&] { Trigger("ZoomIn1"); }, {21, 41}, 21, 11, 1},
-      {"flipped", [&] { Click("ToolButton10"); }, {21, 41}, 680, 11, 1},
+      {"magnified", [&] { Trigger("ZoomIn1"); }, {21, 41}, 28, 15, 1},  // 3/2: row 41 * 2/3, column 21 * 2/3
+      {"flipped", [&] { Click("ToolButton10"); }, {21, 41}, 673, 15, 1},
       {"half size",
        [&] {
          Click("ToolButton10");
@@ -277,7 +331,7 @@ TEST_F(ImageViewTest, ReadoutFollowsThePointerThroughZoomAndGeometry) {
   MovePointer(Image().mapFromParent(pointer));
   QScrollBar& down = *Scroller().verticalScrollBar();
   const std::pair<const char*, std::function<void()>> moves[] = {{"zoom in", [&] { Trigger("ZoomIn1"); }},
-                                                                 {"scroll", [&] { down.setValue(down.value() + 50); }},
+                                                                 {"scroll", [&] { down.setValue(down.value() - 50); }},
                                                                  {"actual size", [&] { Trigger("ActualSize1"); }},
                                                                  {"zoom out", [&] { Trigger("ZoomOut1"); }}};
   for (const auto& [name, move] : moves) {
@@ -306,8 +360,8 @@ TEST_F(ImageViewTest, StatusFieldsShowTheDataSetTheStepsAndTheZoom) {
       {"Open", [] {}, "Mariner 10", "B 0  C 0  G 0", "100%"},
       {"Brightness Down", [&] { Click("ToolButton20"); }, "Mariner 10", "B -20  C 0  G 0", "100%"},
       {"Contrast Up", [&] { Click("ToolButton28"); }, "Mariner 10", "B -20  C +1  G 0", "100%"},
-      {"Zoom In", [&] { Trigger("ZoomIn1"); }, "Mariner 10", "B -20  C +1  G 0", "200%"},
-      {"Next", [&] { Click("FileForBtn"); }, "Mariner 9", "B 0  C 0  G 0", "200%"},
+      {"Zoom In", [&] { Trigger("ZoomIn1"); }, "Mariner 10", "B -20  C +1  G 0", "150%"},
+      {"Next", [&] { Click("FileForBtn"); }, "Mariner 9", "B 0  C 0  G 0", "150%"},
       {"close", [&] { CloseImageWindow(); }, "", "", ""},
       {"Open of a missing file", [&] { Open(dir / "missing.001"); }, "", "B 0  C 0  G 0", "100%"},
   };
@@ -349,9 +403,9 @@ TEST_F(ImageViewTest, KeysRunTheirCommandsOnlyWhenEnabled) {
                       {Qt::Key_PageUp, "b.001", 1},
                       {Qt::Key_End, "c.001", 1},
                       {Qt::Key_Home, "a.001", 1},
-                      {Qt::CTRL | Qt::Key_Plus, "a.001", 2},
-                      {Qt::CTRL | Qt::Key_Equal, "a.001", 4},
-                      {Qt::CTRL | Qt::Key_Minus, "a.001", 2},
+                      {Qt::CTRL | Qt::Key_Plus, "a.001", 1.5},
+                      {Qt::CTRL | Qt::Key_Equal, "a.001", 2},
+                      {Qt::CTRL | Qt::Key_Minus, "a.001", 1.5},
                       {Qt::CTRL | Qt::Key_0, "a.001", 1},
                       {standard("Open1", QKeySequence::Open), "a.001", 1}};
   for (const Key& key : keys) {
