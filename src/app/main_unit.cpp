@@ -4,11 +4,13 @@
 #include <optional>
 #include <vector>
 
+#include <QClipboard>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMdiArea>
 #include <QMimeData>
 #include <QStatusBar>
@@ -27,6 +29,7 @@
 #include "app/open_target.h"
 #include "export/export_document.h"
 #include "export/frame_guard.h"
+#include "frames/file_list.h"
 
 using vantorel::DiskPathFor;
 using vantorel::DisplayPath;
@@ -263,6 +266,20 @@ void TMainForm::FileTylBtnClick() { Browse("Previous", &vantorel::Viewer::Previo
 void TMainForm::First1Click() { Browse("First", &vantorel::Viewer::FirstFile); }
 void TMainForm::Last1Click() { Browse("Last", &vantorel::Viewer::LastFile); }
 
+void TMainForm::GoToFrame1Click() {
+  RunCommand("Go to Frame", [this] {
+    const std::optional<QString> answer =
+        dialogs_.AskText(this, "Go to Frame", QString("Frame number (1 to %1) or file name:").arg(viewer_.FileCount()));
+    if (!answer || answer->trimmed().isEmpty()) return;
+    const std::string entry = answer->trimmed().toStdString();
+    if (!vantorel::FindListedFrame(viewer_.FileList(), entry)) {
+      statusBar()->showMessage(QString("No frame \"%1\" in this folder").arg(answer->trimmed()), NoticeMs);
+      return;
+    }
+    if (auto picture = viewer_.GoToFrame(entry)) ShowLoadedFrame(std::move(*picture));
+  });
+}
+
 void TMainForm::FileForAutoBtnClick() {
   RunCommand("Scan Forward", [this] { viewer_.StartScan(vantorel::ScanDirection::Forward); });
 }
@@ -374,6 +391,17 @@ void TMainForm::Toolbar1Click() {
   RefreshCommandStates();
 }
 
+void TMainForm::FullScreen1Click() {
+  // Only the full-screen flag flips, so leaving it brings back a maximized or a normal window as it was.
+  setWindowState(windowState() ^ Qt::WindowFullScreen);
+  RefreshCommandStates();
+}
+
+void TMainForm::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange && commands_) RefreshCommandStates();
+}
+
 void TMainForm::ZoomIn1Click() {
   if (imageWindow_) imageWindow_->ZoomIn();
 }
@@ -396,6 +424,11 @@ void TMainForm::MarkSpecialPixels1Click() {
     viewer_.KeepReplacedSamples(commands_->MenuItem("MarkSpecialPixels1")->isChecked());
     frameViews_->RefreshSpecialPixels();
   });
+}
+
+void TMainForm::Copy1Click() {
+  // The processed picture, also while a blink shows the original.
+  if (imageWindow_) QGuiApplication::clipboard()->setImage(imageWindow_->Picture());
 }
 
 void TMainForm::ChoosePause(int seconds) {

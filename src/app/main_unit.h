@@ -63,6 +63,7 @@ class TMainForm : public QMainWindow {
   void FileTylBtnClick();
   void First1Click();
   void Last1Click();
+  void GoToFrame1Click();
   void SaveAs1Click();
   void FileForAutoBtnClick();
   void FileTylAutBtnClick();
@@ -82,11 +83,13 @@ class TMainForm : public QMainWindow {
   void Colour1Click();
   // View, Scan-pause and About menus.
   void Toolbar1Click();
+  void FullScreen1Click();
   void ZoomIn1Click();
   void ZoomOut1Click();
   void ActualSize1Click();
   void FitToWindow1Click();
   void MarkSpecialPixels1Click();
+  void Copy1Click();
   void N2seconds1Click();
   void N3seconds1Click();
   void N4seconds1Click();
@@ -118,6 +121,8 @@ class TMainForm : public QMainWindow {
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  // Full Screen's check mark follows the window also when the window manager changes it.
+  void changeEvent(QEvent* event) override;
 
  private slots:
   void ImageWindowClosed();

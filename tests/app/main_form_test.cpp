@@ -1,8 +1,11 @@
 // The main window's commands in both states, and the wiring of open, close,
 // options, tool buttons, browsing, scanning and the Info boxes to the Viewer.
+#include <functional>
 #include <map>
+#include <tuple>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFrame>
 #include <QMenu>
 #include <QMenuBar>
@@ -23,6 +26,7 @@ struct Command {
   const char* name;
   const char* text;  // menu caption, or the hint of a tool button
   EnabledWhen enabled;
+  const char* key = "";  // a tool button's key, shown after its hint
 };
 
 const Command kMenuItems[] = {{"Open1", "&Open...", N},
@@ -30,6 +34,7 @@ const Command kMenuItems[] = {{"Open1", "&Open...", N},
                               {"Previous1", "Pr&evious", F},
                               {"First1", "&First", F},
                               {"Last1", "&Last", F},
+                              {"GoToFrame1", "&Go to Frame...", F},
                               {"SaveAs1", "Save &As...", F},
                               {"ScanForward1", "Scan Forward", F},
                               {"ScanBackward1", "Scan Backward", F},
@@ -47,12 +52,14 @@ const Command kMenuItems[] = {{"Open1", "&Open...", N},
                               {"Minimize1", "&Minimize", A},
                               {"Colour1", "&Colorize", A},
                               {"Toolbar1", "Toolbar", A},
+                              {"FullScreen1", "F&ull Screen", A},
                               {"ZoomIn1", "Zoom &In", F},
                               {"ZoomOut1", "Zoom &Out", F},
                               {"ActualSize1", "&Actual Size", F},
                               {"FitToWindow1", "&Fit to Window", F},
                               {"Histogram1", "&Histogram", A},
                               {"MarkSpecialPixels1", "Mark &Special Pixels", A},
+                              {"Copy1", "&Copy", F},
                               {"N2seconds1", "2 seconds", A},
                               {"N3seconds1", "3 seconds", A},
                               {"N4seconds1", "4 seconds", A},
@@ -67,32 +74,34 @@ const Command kToolButtons[] = {{"FileOpenBtn", "Open", N},
                                 {"FileStopBtn", "Scan Stop", F},
                                 {"FileForBtn", "Next", F},
                                 {"FileForAutoBtn", "Scan Forword", F},
-                                {"ToolButton9", "Original Image", F},
-                                {"ToolButton10", "Flip Vertically", F},
-                                {"ToolButton2", "Rotate", F},
-                                {"ToolButton11", "Reconstruction", F},
-                                {"ToolButton12", "Despeckle", F},
-                                {"ToolButton13", "Contrast stretch", F},
-                                {"ToolButton18", "Sharpen", F},
-                                {"BlinkBtn", "Blink: hold to see the original image (or hold B)", F},
-                                {"ToolButton27", "Contrast Down", F},
-                                {"ToolButton28", "Contrast Up", F},
-                                {"ToolButton20", "Brightness Down", F},
-                                {"ToolButton21", "Brightness Up", F},
-                                {"ToolButton22", "Left To Rigth Brightness Gradient Reduction", F},
-                                {"ToolButton23", "Right To Left Brightness Gradient Reduction", F},
-                                {"ToolButton19", "Invert Display", F},
-                                {"ToolButton32", "Colorization", F},
-                                {"ToolButton30", "Minimize", F},
-                                {"ToolButton29", "Image Info", F},
+                                {"ToolButton9", "Original Image", F, "O"},
+                                {"ToolButton10", "Flip Vertically", F, "F"},
+                                {"ToolButton2", "Rotate", F, "T"},
+                                {"ToolButton11", "Reconstruction", F, "R"},
+                                {"ToolButton12", "Despeckle", F, "D"},
+                                {"ToolButton13", "Contrast stretch", F, "S"},
+                                {"ToolButton18", "Sharpen", F, "H"},
+                                {"BlinkBtn", "Blink: hold to see the original image", F, "B"},
+                                {"ToolButton27", "Contrast Down", F, "1"},
+                                {"ToolButton28", "Contrast Up", F, "2"},
+                                {"ToolButton20", "Brightness Down", F, "3"},
+                                {"ToolButton21", "Brightness Up", F, "4"},
+                                {"ToolButton22", "Left To Rigth Brightness Gradient Reduction", F, "5"},
+                                {"ToolButton23", "Right To Left Brightness Gradient Reduction", F, "6"},
+                                {"ToolButton19", "Invert Display", F, "I"},
+                                {"ToolButton32", "Colorization", F, "C"},
+                                {"ToolButton30", "Minimize", F, "M"},
+                                {"ToolButton29", "Image Info", F, "Ctrl+I"},
                                 {"HelpAboutBtn", "About", A}};
 
 // Each menu's items and each tool-bar row's buttons from left to right; "|" is a separator or a gap.
 const std::pair<const char*, const char*> kMenus[] = {
     {"&File",
-     "Open1 Next1 Previous1 First1 Last1 SaveAs1 | ScanForward1 ScanBackward1 ScanStop1 | Print1 PrintSetup1 | Exit1"},
+     "Open1 Next1 Previous1 First1 Last1 GoToFrame1 SaveAs1 | ScanForward1 ScanBackward1 ScanStop1 | Print1 "
+     "PrintSetup1 | Exit1"},
     {"&Options", "Atostretch1 Despeckleon1 Reconstruct1 FlipVertically1 Rotate1 Sharpen1 Invert1 Minimize1 Colour1"},
-    {"View", "Toolbar1 | ZoomIn1 ZoomOut1 ActualSize1 FitToWindow1 | Histogram1 MarkSpecialPixels1"},
+    {"View",
+     "Toolbar1 FullScreen1 | ZoomIn1 ZoomOut1 ActualSize1 FitToWindow1 | Histogram1 MarkSpecialPixels1 | Copy1"},
     {"Scan-pause", "N2seconds1 N3seconds1 N4seconds1 N5seconds1"},
     {"&About", "About1"}};
 const char* const kToolBarRows[] = {
@@ -121,6 +130,10 @@ class MainFormTest : public FormTest {
     for (const Command& item : kToolButtons) {
       ASSERT_NE(Button(item.name), nullptr) << item.name;
       EXPECT_EQ(Button(item.name)->isEnabled(), expected(item.enabled)) << item.name;
+      // A key of a disabled button does nothing, with the tool bar shown or not.
+      if (QAction* keys = form->findChild<QAction*>(QString(item.name) + "Keys")) {
+        EXPECT_EQ(keys->isEnabled(), expected(item.enabled)) << item.name;
+      }
     }
     if (!frame) {
       EXPECT_EQ(Memo(), "0/0");
@@ -140,7 +153,9 @@ class MainFormTest : public FormTest {
 TEST_F(MainFormTest, StartsWithNoFrameStateAndExactCaptionsAndHints) {
   ExpectCommandStates(false);
   for (const Command& item : kMenuItems) EXPECT_EQ(Action(item.name)->text().toStdString(), item.text);
-  for (const Command& item : kToolButtons) EXPECT_EQ(Button(item.name)->toolTip().toStdString(), item.text);
+  for (const Command& item : kToolButtons)
+    EXPECT_EQ(Button(item.name)->toolTip().toStdString(),
+              *item.key ? item.text + (" (" + std::string(item.key) + ")") : item.text);
 }
 
 TEST_F(MainFormTest, MenusAndToolBarRowsKeepTheirOrder) {
@@ -253,6 +268,88 @@ TEST_F(MainFormTest, ViewToolbarHidesAndShowsTheCounterBoxWithTheBar) {
     EXPECT_EQ(memo->isVisible(), shown);
     EXPECT_EQ(bar->isVisible(), shown);
     EXPECT_EQ(Action("Toolbar1")->isChecked(), shown);
+  }
+}
+
+// The option, step and info keys run their buttons' commands with the tool bar hidden.
+TEST_F(MainFormTest, ButtonKeysWorkWithTheToolBarHidden) {
+  Viewer reference;
+  reference.OpenFrame(WriteFrame("frame.001"));
+  Open(dir / "frame.001");
+  Action("Toolbar1")->trigger();
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  const auto option = [](Option shown) { return [shown](Viewer& viewer) { return viewer.ToggleActiveOption(shown); }; };
+  const auto step = [](StepCommand command) { return [command](Viewer& viewer) { return viewer.ApplyStep(command); }; };
+  const std::tuple<Qt::Key, const char*, std::function<Picture(Viewer&)>> keys[] = {
+      {Qt::Key_S, "ToolButton13", option(Option::Stretch)},
+      {Qt::Key_D, "ToolButton12", option(Option::Despeckle)},
+      {Qt::Key_R, "ToolButton11", option(Option::Reconstruct)},
+      {Qt::Key_F, "ToolButton10", option(Option::Flip)},
+      {Qt::Key_T, "ToolButton2", option(Option::Rotate)},
+      {Qt::Key_H, "ToolButton18", option(Option::Sharpen)},
+      {Qt::Key_I, "ToolButton19", option(Option::Invert)},
+      {Qt::Key_C, "ToolButton32", option(Option::Colorize)},
+      {Qt::Key_1, "", step(StepCommand::ContrastDown)},
+      {Qt::Key_2, "", step(StepCommand::ContrastUp)},
+      {Qt::Key_3, "", step(StepCommand::BrightnessDown)},
+      {Qt::Key_4, "", step(StepCommand::BrightnessUp)},
+      {Qt::Key_5, "", step(StepCommand::GradientDown)},
+      {Qt::Key_6, "", step(StepCommand::GradientUp)},
+      {Qt::Key_O, "", [](Viewer& viewer) { return viewer.ShowOriginalImage(); }},
+      {Qt::Key_M, "ToolButton30", option(Option::Minimize)}};
+  for (const auto& [key, button, render] : keys) {
+    SCOPED_TRACE(QKeySequence(key).toString().toStdString());
+    const bool wasDown = *button && Button(button)->isChecked();
+    QTest::keyClick(form.get(), key);
+    EXPECT_EQ(ShownBmp(), render(reference).Bmp);
+    if (*button) {
+      EXPECT_NE(Button(button)->isChecked(), wasDown);
+    }
+  }
+  QTest::keyClick(form.get(), Qt::Key_I, Qt::ControlModifier);
+  ASSERT_EQ(dialogs.ModalShown.size(), 1u);
+  EXPECT_EQ(dialogs.ModalShown.back(), static_cast<QDialog*>(&form->InfoBox()));
+}
+
+TEST_F(MainFormTest, CopyPutsTheProcessedPictureOnTheClipboardEvenWhileBlinking) {
+  Open(WriteFrame("frame.001"));
+  Click("ToolButton19");
+  const std::vector<std::uint8_t> bmp = ShownBmp();
+  const QImage shown = QImage::fromData(bmp.data(), int(bmp.size()), "BMP").convertToFormat(QImage::Format_RGB32);
+  QTest::mousePress(Button("BlinkBtn"), Qt::LeftButton);
+  ASSERT_TRUE(form->Blinking());
+  Action("Copy1")->trigger();
+  QTest::mouseRelease(Button("BlinkBtn"), Qt::LeftButton);
+  EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), shown);
+}
+
+TEST_F(MainFormTest, GoToFrameTakesANumberOrANameAndOnlyNotesAnUnknownOne) {
+  for (const char* name : {"b.001", "a.001", "e.001"}) WriteFrame(name);
+  Open(dir / "a.001");
+  dialogs.TextAnswers = {"3", "B.001", "nine"};
+  const std::pair<const char*, const char*> shown[] = {{"e.001", "3/3"}, {"b.001", "2/3"}, {"b.001", "2/3"}};
+  for (const auto& [caption, counter] : shown) {
+    Action("GoToFrame1")->trigger();
+    EXPECT_EQ(Caption(), caption);
+    EXPECT_EQ(Memo(), counter);
+  }
+  EXPECT_TRUE(form->statusBar()->currentMessage().contains("\"nine\""))
+      << form->statusBar()->currentMessage().toStdString();
+  EXPECT_TRUE(dialogs.Errors.empty());
+}
+
+// Full Screen and back leaves the window as it was before.
+TEST_F(MainFormTest, FullScreenTogglesBackToTheWindowsFormerState) {
+  for (const bool maximized : {true, false}) {
+    maximized ? form->showMaximized() : form->showNormal();
+    for (const bool full : {true, false}) {
+      Action("FullScreen1")->trigger();
+      EXPECT_EQ(form->isFullScreen(), full);
+      EXPECT_EQ(Action("FullScreen1")->isChecked(), full);
+      EXPECT_EQ(form->windowState() & ~Qt::WindowActive, (maximized ? Qt::WindowMaximized : Qt::WindowNoState) |
+                                                             (full ? Qt::WindowFullScreen : Qt::WindowNoState));
+    }
   }
 }
 
