@@ -106,6 +106,10 @@ constexpr CommandEntry Table[] = {
     Menu("About2", "&About"),
     Item("About1", "&About...", &F::About1Click, Always),
 
+    Menu("Help1", "&Help"),
+    Item("KeyboardShortcuts1", "&Keyboard Shortcuts...", &F::KeyboardShortcuts1Click, Always),
+    Item("UserGuide1", "&User Guide", &F::UserGuide1Click, Always).WithKeys(QKeySequence::HelpContents, Qt::Key_F1),
+
     // Option buttons by their Options-menu letters where free (T turns, O is the
     // original); the step buttons by digits in their order on the row.
     Row(),

@@ -23,6 +23,7 @@
 #include "app/dialogs.h"
 #include "app/disk_path.h"
 #include "app/header_bytes_box.h"
+#include "app/help_boxes.h"
 #include "app/icon_resources.h"
 #include "app/info2_unit.h"
 #include "app/info_unit.h"
@@ -445,6 +446,20 @@ void TMainForm::About1Click() {
 }
 
 void TMainForm::HelpAboutBtnClick() { About1Click(); }
+
+void TMainForm::KeyboardShortcuts1Click() {
+  RunCommand("Keyboard Shortcuts", [this] {
+    if (!shortcutsBox_) shortcutsBox_ = new TShortcutsBox(this);
+    dialogs_.ShowModal(*shortcutsBox_);
+  });
+}
+
+void TMainForm::UserGuide1Click() {
+  RunCommand("User Guide", [this] {
+    if (!userGuideBox_) userGuideBox_ = new TUserGuideBox(this);
+    dialogs_.ShowModal(*userGuideBox_);
+  });
+}
 
 // --- Option, step and info buttons ---------------------------------------------------
 

@@ -25,6 +25,8 @@ class TAboutBox;
 class TInfoBox;
 class TInfoBox2;
 class THeaderBytesBox;
+class TShortcutsBox;
+class TUserGuideBox;
 
 namespace vantorel {
 class Dialogs;
@@ -81,7 +83,7 @@ class TMainForm : public QMainWindow {
   void Invert1Click();
   void Minimize1Click();
   void Colour1Click();
-  // View, Scan-pause and About menus.
+  // View, Scan-pause, About and Help menus.
   void Toolbar1Click();
   void FullScreen1Click();
   void ZoomIn1Click();
@@ -96,6 +98,8 @@ class TMainForm : public QMainWindow {
   void N5seconds1Click();
   void About1Click();
   void HelpAboutBtnClick();
+  void KeyboardShortcuts1Click();
+  void UserGuide1Click();
   // Option, step and info buttons.
   void ToolButton9Click();
   void ToolButton10Click();
@@ -175,4 +179,7 @@ class TMainForm : public QMainWindow {
   TInfoBox* infoBox_ = nullptr;
   TInfoBox2* infoBox2_ = nullptr;
   THeaderBytesBox* headerBytesBox_ = nullptr;
+  // Made when first asked for.
+  TShortcutsBox* shortcutsBox_ = nullptr;
+  TUserGuideBox* userGuideBox_ = nullptr;
 };

@@ -10,6 +10,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QTextBrowser>
+#include <QTreeWidget>
 
 #include "app/about.h"
 #include "app/info2_unit.h"
@@ -64,7 +66,9 @@ const Command kMenuItems[] = {{"Open1", "&Open...", N},
                               {"N3seconds1", "3 seconds", A},
                               {"N4seconds1", "4 seconds", A},
                               {"N5seconds1", "5 seconds", A},
-                              {"About1", "&About...", A}};
+                              {"About1", "&About...", A},
+                              {"KeyboardShortcuts1", "&Keyboard Shortcuts...", A},
+                              {"UserGuide1", "&User Guide", A}};
 
 const Command kToolButtons[] = {{"FileOpenBtn", "Open", N},
                                 {"FileSaveBtn", "Save as ", F},
@@ -103,7 +107,8 @@ const std::pair<const char*, const char*> kMenus[] = {
     {"View",
      "Toolbar1 FullScreen1 | ZoomIn1 ZoomOut1 ActualSize1 FitToWindow1 | Histogram1 MarkSpecialPixels1 | Copy1"},
     {"Scan-pause", "N2seconds1 N3seconds1 N4seconds1 N5seconds1"},
-    {"&About", "About1"}};
+    {"&About", "About1"},
+    {"&Help", "KeyboardShortcuts1 UserGuide1"}};
 const char* const kToolBarRows[] = {
     "FileOpenBtn FileSaveBtn ToolButton17 | FileTylAutBtn FileTylBtn FileStopBtn FileForBtn FileForAutoBtn | "
     "ToolButton9 ToolButton10 ToolButton2 ToolButton11 ToolButton12 ToolButton13 ToolButton18 | BlinkBtn",
@@ -310,6 +315,41 @@ TEST_F(MainFormTest, ButtonKeysWorkWithTheToolBarHidden) {
   QTest::keyClick(form.get(), Qt::Key_I, Qt::ControlModifier);
   ASSERT_EQ(dialogs.ModalShown.size(), 1u);
   EXPECT_EQ(dialogs.ModalShown.back(), static_cast<QDialog*>(&form->InfoBox()));
+}
+
+// Help > Keyboard Shortcuts lists every key that is bound, and B, which blinks;
+// no key is bound twice.
+TEST_F(MainFormTest, KeyboardShortcutsListEveryKeyOnce) {
+  Action("KeyboardShortcuts1")->trigger();
+  ASSERT_EQ(dialogs.ModalShown.size(), 1u);
+  auto* list = dialogs.ModalShown.back()->findChild<QTreeWidget*>("ShortcutsList");
+  ASSERT_NE(list, nullptr);
+  QStringList listed;
+  for (int group = 0; group < list->topLevelItemCount(); ++group)
+    for (int line = 0; line < list->topLevelItem(group)->childCount(); ++line)
+      listed << list->topLevelItem(group)->child(line)->text(1).split(", ");
+  QStringList bound{"B"};
+  for (QAction* action : form->findChildren<QAction*>()) {
+    // The window's own keys, not those of the dialogs it owns.
+    const bool own = action->parent() == form.get() || action->parent()->parent() == form->menuBar();
+    for (const QKeySequence& key : action->shortcuts())
+      if (own) bound << key.toString(QKeySequence::NativeText);
+  }
+  listed.sort();
+  bound.sort();
+  EXPECT_EQ(listed.join(' ').toStdString(), bound.join(' ').toStdString());
+  EXPECT_EQ(bound.removeDuplicates(), 0);
+  EXPECT_TRUE(listed.contains("Ctrl+G") && listed.contains("F11") && listed.contains("F1"))
+      << listed.join(' ').toStdString();
+}
+
+// The guide comes from inside the program and sends the reader to the keys' list.
+TEST_F(MainFormTest, UserGuideShowsTheGuideShippedWithTheProgram) {
+  Action("UserGuide1")->trigger();
+  ASSERT_EQ(dialogs.ModalShown.size(), 1u);
+  auto* page = dialogs.ModalShown.back()->findChild<QTextBrowser*>("UserGuidePage");
+  ASSERT_NE(page, nullptr);
+  EXPECT_TRUE(page->toPlainText().contains("see Help > Keyboard Shortcuts")) << page->toPlainText().toStdString();
 }
 
 TEST_F(MainFormTest, CopyPutsTheProcessedPictureOnTheClipboardEvenWhileBlinking) {
