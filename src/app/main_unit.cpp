@@ -400,7 +400,8 @@ void TMainForm::FullScreen1Click() {
 
 void TMainForm::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
-  if (event->type() == QEvent::WindowStateChange && commands_) RefreshCommandStates();
+  // Only the commands: the rest of the window may not be built yet.
+  if (event->type() == QEvent::WindowStateChange && commands_) commands_->Mirror(viewer_, FrameShown());
 }
 
 void TMainForm::ZoomIn1Click() {
