@@ -25,6 +25,7 @@ class NoDialogs final : public vantorel::Dialogs {
   void PageSetup(QPrinter&, QWidget*) override {}
   void ShowError(QWidget*, const QString&, const QString& text) override { qWarning("%s", qPrintable(text)); }
   void ShowInformation(QWidget*, const QString&, const QString&) override {}
+  std::optional<QString> AskText(QWidget*, const QString&, const QString&) override { return std::nullopt; }
 };
 
 // Counts the paints of one widget; a paint has ended once the event loop

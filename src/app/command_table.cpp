@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStringList>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -56,6 +57,7 @@ constexpr CommandEntry Table[] = {
     Item("Previous1", "Pr&evious", &F::FileTylBtnClick, Frame).WithKeys(Qt::Key_PageUp),
     Item("First1", "&First", &F::First1Click, Frame).WithKeys(Qt::Key_Home),
     Item("Last1", "&Last", &F::Last1Click, Frame).WithKeys(Qt::Key_End),
+    Item("GoToFrame1", "&Go to Frame...", &F::GoToFrame1Click, Frame).WithKeys(Qt::CTRL | Qt::Key_G),
     Item("SaveAs1", "Save &As...", &F::SaveAs1Click, Frame)
         .WithKeys(QKeySequence::SaveAs, Qt::CTRL | Qt::SHIFT | Qt::Key_S),
     Separator("N2"),
@@ -87,6 +89,9 @@ constexpr CommandEntry Table[] = {
 
     Menu("View1", "View"),
     Item("Toolbar1", "Toolbar", &F::Toolbar1Click, Always).Checkable(Shows::ToolBar).WithGlyph(),
+    Item("FullScreen1", "F&ull Screen", &F::FullScreen1Click, Always)
+        .Checkable(Shows::FullScreen)
+        .WithKeys(QKeySequence::FullScreen, Qt::Key_F11),
     Separator("N4"),
     Item("ZoomIn1", "Zoom &In", &F::ZoomIn1Click, Frame).WithKeys(Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::Key_Equal),
     Item("ZoomOut1", "Zoom &Out", &F::ZoomOut1Click, Frame).WithKeys(Qt::CTRL | Qt::Key_Minus),
@@ -95,6 +100,8 @@ constexpr CommandEntry Table[] = {
     Separator("N5"),
     DockToggle("Histogram1", "&Histogram"),
     Item("MarkSpecialPixels1", "Mark &Special Pixels", &F::MarkSpecialPixels1Click, Always).Checkable(Shows::OwnState),
+    Separator("N6"),
+    Item("Copy1", "&Copy", &F::Copy1Click, Frame).WithKeys(QKeySequence::Copy, Qt::CTRL | Qt::Key_C),
 
     Menu("Scanpause1", "Scan-pause"),
     Item("N2seconds1", "2 seconds", &F::N2seconds1Click, Always).Checkable(Shows::ScanPause, 2),
@@ -105,6 +112,12 @@ constexpr CommandEntry Table[] = {
     Menu("About2", "&About"),
     Item("About1", "&About...", &F::About1Click, Always),
 
+    Menu("Help1", "&Help"),
+    Item("KeyboardShortcuts1", "&Keyboard Shortcuts...", &F::KeyboardShortcuts1Click, Always),
+    Item("UserGuide1", "&User Guide", &F::UserGuide1Click, Always).WithKeys(QKeySequence::HelpContents, Qt::Key_F1),
+
+    // Option buttons by their Options-menu letters where free (T turns, O is the
+    // original); the step buttons by digits in their order on the row.
     Row(),
     Button("FileOpenBtn", "Open", &F::Open1Click, NoFrame),
     Button("FileSaveBtn", "Save as ", &F::SaveAs1Click, Frame),
@@ -116,36 +129,51 @@ constexpr CommandEntry Table[] = {
     Button("FileForBtn", "Next", &F::FileForBtnClick, Frame),
     Button("FileForAutoBtn", "Scan Forword", &F::FileForAutoBtnClick, Frame).Checkable(Shows::ForwardScan),
     Gap("ToolButton3"),
-    Button("ToolButton9", "Original Image", &F::ToolButton9Click, Frame),
+    Button("ToolButton9", "Original Image", &F::ToolButton9Click, Frame).WithKeys(Qt::Key_O),
     Button("ToolButton10", "Flip Vertically", &F::ToolButton10Click, Frame)
+        .WithKeys(Qt::Key_F)
         .Checkable(Shows::OptionButton, Option::Flip),
-    Button("ToolButton2", "Rotate", &F::ToolButton2Click, Frame).Checkable(Shows::OptionButton, Option::Rotate),
+    Button("ToolButton2", "Rotate", &F::ToolButton2Click, Frame)
+        .WithKeys(Qt::Key_T)
+        .Checkable(Shows::OptionButton, Option::Rotate),
     Button("ToolButton11", "Reconstruction", &F::ToolButton11Click, Frame)
+        .WithKeys(Qt::Key_R)
         .Checkable(Shows::OptionButton, Option::Reconstruct),
-    Button("ToolButton12", "Despeckle", &F::ToolButton12Click, Frame).Checkable(Shows::OptionButton, Option::Despeckle),
+    Button("ToolButton12", "Despeckle", &F::ToolButton12Click, Frame)
+        .WithKeys(Qt::Key_D)
+        .Checkable(Shows::OptionButton, Option::Despeckle),
     Button("ToolButton13", "Contrast stretch", &F::ToolButton13Click, Frame)
+        .WithKeys(Qt::Key_S)
         .Checkable(Shows::OptionButton, Option::Stretch),
-    Button("ToolButton18", "Sharpen", &F::ToolButton18Click, Frame).Checkable(Shows::OptionButton, Option::Sharpen),
+    Button("ToolButton18", "Sharpen", &F::ToolButton18Click, Frame)
+        .WithKeys(Qt::Key_H)
+        .Checkable(Shows::OptionButton, Option::Sharpen),
     Gap("BlinkGap"),
-    HoldButton("BlinkBtn", "Blink: hold to see the original image (or hold B)", Frame).WithLabel("Blink"),
+    HoldButton("BlinkBtn", "Blink: hold to see the original image", Frame).WithLabel("Blink").WithKeys(Qt::Key_B),
     // Memo1 fills the second row up to the bar's width; the first ends in empty room.
     RowEnd(),
 
     Row(),
-    Button("ToolButton27", "Contrast Down", &F::ToolButton27Click, Frame),
-    Button("ToolButton28", "Contrast Up", &F::ToolButton28Click, Frame),
-    Button("ToolButton20", "Brightness Down", &F::ToolButton20Click, Frame),
-    Button("ToolButton21", "Brightness Up", &F::ToolButton21Click, Frame),
-    Button("ToolButton22", "Left To Rigth Brightness Gradient Reduction", &F::ToolButton22Click, Frame),
-    Button("ToolButton23", "Right To Left Brightness Gradient Reduction", &F::ToolButton23Click, Frame),
+    Button("ToolButton27", "Contrast Down", &F::ToolButton27Click, Frame).WithKeys(Qt::Key_1),
+    Button("ToolButton28", "Contrast Up", &F::ToolButton28Click, Frame).WithKeys(Qt::Key_2),
+    Button("ToolButton20", "Brightness Down", &F::ToolButton20Click, Frame).WithKeys(Qt::Key_3),
+    Button("ToolButton21", "Brightness Up", &F::ToolButton21Click, Frame).WithKeys(Qt::Key_4),
+    Button("ToolButton22", "Left To Rigth Brightness Gradient Reduction", &F::ToolButton22Click, Frame)
+        .WithKeys(Qt::Key_5),
+    Button("ToolButton23", "Right To Left Brightness Gradient Reduction", &F::ToolButton23Click, Frame)
+        .WithKeys(Qt::Key_6),
     Gap("ToolButton25"),
     Button("ToolButton19", "Invert Display", &F::ToolButton19Click, Frame)
+        .WithKeys(Qt::Key_I)
         .Checkable(Shows::OptionButton, Option::Invert),
     Button("ToolButton32", "Colorization", &F::ToolButton32Click, Frame)
+        .WithKeys(Qt::Key_C)
         .Checkable(Shows::OptionButton, Option::Colorize),
-    Button("ToolButton30", "Minimize", &F::ToolButton30Click, Frame).Checkable(Shows::OptionButton, Option::Minimize),
+    Button("ToolButton30", "Minimize", &F::ToolButton30Click, Frame)
+        .WithKeys(Qt::Key_M)
+        .Checkable(Shows::OptionButton, Option::Minimize),
     Gap("ToolButton31"),
-    Button("ToolButton29", "Image Info", &F::ToolButton29Click, Frame),
+    Button("ToolButton29", "Image Info", &F::ToolButton29Click, Frame).WithKeys(Qt::CTRL | Qt::Key_I),
     Button("HelpAboutBtn", "About", &F::HelpAboutBtnClick, Always),
     Gap("ToolButton5"),
     CounterBox("Memo1"),
@@ -159,6 +187,15 @@ QList<QKeySequence> KeysOf(const CommandEntry& entry) {
     if (key != QKeyCombination()) keys.append(QKeySequence(key));
   return keys;
 }
+
+QString KeysText(const QList<QKeySequence>& keys) {
+  QStringList texts;
+  for (const QKeySequence& key : keys) texts << key.toString(QKeySequence::NativeText);
+  return texts.join(", ");
+}
+
+// A caption as the menu shows it: no access-key marks, no trailing blank.
+QString Shown(const char* caption) { return QString::fromUtf8(caption).remove('&').trimmed(); }
 
 QFrame* ToolBarGap(const char* name) {
   auto* gap = new QFrame;
@@ -191,6 +228,18 @@ Widget* Named(const std::vector<std::pair<const CommandEntry*, Widget*>>& widget
 }
 
 }  // namespace
+
+std::vector<KeyListing> KeyboardShortcuts() {
+  std::vector<KeyListing> listing;
+  QString place;
+  for (const CommandEntry& entry : Table) {
+    if (entry.Kind == EntryKind::Menu) place = Shown(entry.Text);
+    if (entry.Kind == EntryKind::ToolBarRow) place = QStringLiteral("Tool bar");
+    if (const QList<QKeySequence> keys = KeysOf(entry); !keys.isEmpty())
+      listing.push_back({place, Shown(entry.Text), KeysText(keys)});
+  }
+  return listing;
+}
 
 CommandWidgets::CommandWidgets(QMainWindow& window, QAction& dockToggle, std::function<void(CommandHandler, Needs)> run)
     : window_(window), run_(std::move(run)) {
@@ -284,7 +333,10 @@ QAction* CommandWidgets::AddMenuItem(QMenu& menu, const CommandEntry& entry) {
 QToolButton* CommandWidgets::AddToolButton(const CommandEntry& entry) {
   auto* button = new QToolButton;
   button->setObjectName(entry.Name);
-  button->setToolTip(QString::fromUtf8(entry.Text));
+  // The hint as it stands, the keys after it.
+  const QList<QKeySequence> keys = KeysOf(entry);
+  button->setToolTip(keys.isEmpty() ? QString::fromUtf8(entry.Text)
+                                    : QString("%1 (%2)").arg(QString::fromUtf8(entry.Text), KeysText(keys)));
   // Shown only if the glyph is missing.
   button->setText(QString::fromUtf8(entry.Label ? entry.Label : entry.Text));
   button->setIcon(ToolGlyph(entry.Name));
@@ -292,11 +344,23 @@ QToolButton* CommandWidgets::AddToolButton(const CommandEntry& entry) {
   button->setAutoRaise(true);
   button->setToolButtonStyle(Qt::ToolButtonIconOnly);
   button->setFocusPolicy(Qt::NoFocus);
-  if (entry.Kind == EntryKind::ToolButton)
+  if (entry.Kind == EntryKind::ToolButton) {
     QObject::connect(button, &QToolButton::clicked, &window_,
                      [run = run_, handler = entry.Run, needs = entry.RunsWhen] { run(handler, needs); });
+    if (!keys.isEmpty()) buttonKeys_.emplace_back(&entry, AddButtonKeys(entry, keys));
+  }
   if (entry.Checked != Shows::None) button->setCheckable(true);
   return button;
+}
+
+QAction* CommandWidgets::AddButtonKeys(const CommandEntry& entry, const QList<QKeySequence>& keys) {
+  auto* action = new QAction(QString::fromUtf8(entry.Text), &window_);
+  action->setObjectName(QString::fromUtf8(entry.Name) + "Keys");
+  action->setShortcuts(keys);
+  QObject::connect(action, &QAction::triggered, &window_,
+                   [run = run_, handler = entry.Run, needs = entry.RunsWhen] { run(handler, needs); });
+  window_.addAction(action);
+  return action;
 }
 
 QAction* CommandWidgets::MenuItem(const char* name) const { return Named(menuItems_, name); }
@@ -312,6 +376,7 @@ bool CommandWidgets::CheckedState(const CommandEntry& entry, const Viewer& viewe
     case Shows::BackwardScan: return viewer.BackwardScanButtonDown();
     case Shows::ToolBar: return !toolBar_->isHidden();
     case Shows::KeepAdjustments: return viewer.KeepsAdjustments();
+    case Shows::FullScreen: return window_.isFullScreen();
     case Shows::None:
     case Shows::OwnState: break;
   }
@@ -326,6 +391,8 @@ void CommandWidgets::Mirror(const Viewer& viewer, bool frameShown) {
   };
   for (const auto& [entry, item] : menuItems_) mirror(*entry, *item);
   for (const auto& [entry, button] : toolButtons_) mirror(*entry, *button);
+  for (const auto& [entry, keys] : buttonKeys_)
+    if (entry->RunsWhen != Needs::Always) keys->setEnabled((entry->RunsWhen == Needs::Frame) == frameShown);
   counterBox_->setText(frameShown ? QString::fromStdString(viewer.CounterText()) : QStringLiteral("0/0"));
 }
 

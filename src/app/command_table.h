@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <QKeySequence>
+#include <QString>
 
 #include "pipeline/render_context.h"
 
@@ -40,7 +41,7 @@ enum class EntryKind {
   DockToggle,  // the histogram dock's own action, so that its check follows the dock's close box
   ToolBarRow,  // a row of the tool bar; the buttons below go into it
   ToolButton,
-  HoldButton,  // works while held: its owner takes pressed and released, not a click
+  HoldButton,  // works while held: its owner takes pressed and released, not a click, and watches its keys
   Gap,         // between tool buttons
   RowEnd,      // the rest of the row left empty
   CounterBox,  // the frame counter, filling the rest of its row
@@ -55,8 +56,9 @@ enum class Shows {
   ScanPause,
   ForwardScan,
   BackwardScan,
-  ToolBar,  // whether the tool bar is on screen
   KeepAdjustments,
+  ToolBar,     // whether the tool bar is on screen
+  FullScreen,  // whether the main window fills the screen
 };
 
 struct CommandEntry {
@@ -110,6 +112,17 @@ struct CommandEntry {
   }
 };
 
+// One line of Help > Keyboard Shortcuts: the menu or the tool bar that holds a
+// command, its caption or hint, and its keys as the platform writes them.
+struct KeyListing {
+  QString Place;
+  QString Command;
+  QString Keys;
+};
+
+// Every key of every command, in the table's order.
+std::vector<KeyListing> KeyboardShortcuts();
+
 // The menus and the tool bar of the main window, built from the table.
 class CommandWidgets {
  public:
@@ -135,6 +148,8 @@ class CommandWidgets {
   bool CheckedState(const CommandEntry& entry, const Viewer& viewer) const;
   QAction* AddMenuItem(QMenu& menu, const CommandEntry& entry);
   QToolButton* AddToolButton(const CommandEntry& entry);
+  // A tool button's keys, bound to the window so that they work with the tool bar hidden.
+  QAction* AddButtonKeys(const CommandEntry& entry, const QList<QKeySequence>& keys);
 
   QMainWindow& window_;
   std::function<void(CommandHandler, Needs)> run_;
@@ -144,6 +159,7 @@ class CommandWidgets {
   std::vector<std::pair<const CommandEntry*, QAction*>> menuItems_;
   std::vector<std::pair<const CommandEntry*, QToolButton*>> toolButtons_;
   std::vector<std::pair<const CommandEntry*, QMenu*>> submenus_;
+  std::vector<std::pair<const CommandEntry*, QAction*>> buttonKeys_;
 };
 
 }  // namespace vantorel

@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QCompleter>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPageSetupDialog>
@@ -53,6 +54,13 @@ void QtDialogs::ShowError(QWidget* parent, const QString& title, const QString& 
 
 void QtDialogs::ShowInformation(QWidget* parent, const QString& title, const QString& text) {
   QMessageBox::information(parent, title, text);
+}
+
+std::optional<QString> QtDialogs::AskText(QWidget* parent, const QString& title, const QString& label) {
+  bool accepted = false;
+  const QString text = QInputDialog::getText(parent, title, label, QLineEdit::Normal, QString(), &accepted);
+  if (!accepted) return std::nullopt;
+  return text;
 }
 
 }  // namespace vantorel

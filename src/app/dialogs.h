@@ -28,6 +28,8 @@ class Dialogs {
   virtual void PageSetup(QPrinter& printer, QWidget* parent) = 0;
   virtual void ShowError(QWidget* parent, const QString& title, const QString& text) = 0;
   virtual void ShowInformation(QWidget* parent, const QString& title, const QString& text) = 0;
+  // Asks for one line of text; nothing when the user cancelled.
+  virtual std::optional<QString> AskText(QWidget* parent, const QString& title, const QString& label) = 0;
 };
 
 // A completer pop-up of a file dialog's name field is a window of its own: when
@@ -50,6 +52,7 @@ class QtDialogs final : public Dialogs {
   void PageSetup(QPrinter& printer, QWidget* parent) override;
   void ShowError(QWidget* parent, const QString& title, const QString& text) override;
   void ShowInformation(QWidget* parent, const QString& title, const QString& text) override;
+  std::optional<QString> AskText(QWidget* parent, const QString& title, const QString& label) override;
 };
 
 }  // namespace vantorel

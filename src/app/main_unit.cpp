@@ -4,11 +4,13 @@
 #include <optional>
 #include <vector>
 
+#include <QClipboard>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
@@ -24,12 +26,14 @@
 #include "app/dialogs.h"
 #include "app/disk_path.h"
 #include "app/header_bytes_box.h"
+#include "app/help_boxes.h"
 #include "app/icon_resources.h"
 #include "app/info2_unit.h"
 #include "app/info_unit.h"
 #include "app/open_target.h"
 #include "export/export_document.h"
 #include "export/frame_guard.h"
+#include "frames/file_list.h"
 #include "frames/file_name.h"
 #include "viewer/recent_list.h"
 
@@ -362,6 +366,20 @@ void TMainForm::FileTylBtnClick() { Browse("Previous", &vantorel::Viewer::Previo
 void TMainForm::First1Click() { Browse("First", &vantorel::Viewer::FirstFile); }
 void TMainForm::Last1Click() { Browse("Last", &vantorel::Viewer::LastFile); }
 
+void TMainForm::GoToFrame1Click() {
+  RunCommand("Go to Frame", [this] {
+    const std::optional<QString> answer =
+        dialogs_.AskText(this, "Go to Frame", QString("Frame number (1 to %1) or file name:").arg(viewer_.FileCount()));
+    if (!answer || answer->trimmed().isEmpty()) return;
+    const std::string entry = answer->trimmed().toStdString();
+    if (!vantorel::FindListedFrame(viewer_.FileList(), entry)) {
+      statusBar()->showMessage(QString("No frame \"%1\" in this folder").arg(answer->trimmed()), NoticeMs);
+      return;
+    }
+    if (auto picture = viewer_.GoToFrame(entry)) ShowLoadedFrame(std::move(*picture));
+  });
+}
+
 void TMainForm::FileForAutoBtnClick() {
   RunCommand("Scan Forward", [this] { viewer_.StartScan(vantorel::ScanDirection::Forward); });
 }
@@ -479,6 +497,18 @@ void TMainForm::Toolbar1Click() {
   RefreshCommandStates();
 }
 
+void TMainForm::FullScreen1Click() {
+  // Only the full-screen flag flips, so leaving it brings back a maximized or a normal window as it was.
+  setWindowState(windowState() ^ Qt::WindowFullScreen);
+  RefreshCommandStates();
+}
+
+void TMainForm::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // Only the commands: the rest of the window may not be built yet.
+  if (event->type() == QEvent::WindowStateChange && commands_) commands_->Mirror(viewer_, FrameShown());
+}
+
 void TMainForm::ZoomIn1Click() {
   if (imageWindow_) imageWindow_->ZoomIn();
 }
@@ -503,6 +533,11 @@ void TMainForm::MarkSpecialPixels1Click() {
   });
 }
 
+void TMainForm::Copy1Click() {
+  // The processed picture, also while a blink shows the original.
+  if (imageWindow_) QGuiApplication::clipboard()->setImage(imageWindow_->Picture());
+}
+
 void TMainForm::ChoosePause(int seconds) {
   RunCommand("Scan-pause", [this, seconds] { viewer_.ChooseScanPause(seconds); });
 }
@@ -517,6 +552,20 @@ void TMainForm::About1Click() {
 }
 
 void TMainForm::HelpAboutBtnClick() { About1Click(); }
+
+void TMainForm::KeyboardShortcuts1Click() {
+  RunCommand("Keyboard Shortcuts", [this] {
+    if (!shortcutsBox_) shortcutsBox_ = new TShortcutsBox(this);
+    dialogs_.ShowModal(*shortcutsBox_);
+  });
+}
+
+void TMainForm::UserGuide1Click() {
+  RunCommand("User Guide", [this] {
+    if (!userGuideBox_) userGuideBox_ = new TUserGuideBox(this);
+    dialogs_.ShowModal(*userGuideBox_);
+  });
+}
 
 // --- Option, step and info buttons ---------------------------------------------------
 

@@ -26,6 +26,8 @@ class TAboutBox;
 class TInfoBox;
 class TInfoBox2;
 class THeaderBytesBox;
+class TShortcutsBox;
+class TUserGuideBox;
 
 namespace vantorel {
 class Dialogs;
@@ -64,6 +66,7 @@ class TMainForm : public QMainWindow {
   void FileTylBtnClick();
   void First1Click();
   void Last1Click();
+  void GoToFrame1Click();
   void SaveAs1Click();
   void FileForAutoBtnClick();
   void FileTylAutBtnClick();
@@ -82,19 +85,23 @@ class TMainForm : public QMainWindow {
   void Minimize1Click();
   void Colour1Click();
   void KeepAdjustments1Click();
-  // View, Scan-pause and About menus.
+  // View, Scan-pause, About and Help menus.
   void Toolbar1Click();
+  void FullScreen1Click();
   void ZoomIn1Click();
   void ZoomOut1Click();
   void ActualSize1Click();
   void FitToWindow1Click();
   void MarkSpecialPixels1Click();
+  void Copy1Click();
   void N2seconds1Click();
   void N3seconds1Click();
   void N4seconds1Click();
   void N5seconds1Click();
   void About1Click();
   void HelpAboutBtnClick();
+  void KeyboardShortcuts1Click();
+  void UserGuide1Click();
   // Option, step and info buttons.
   void ToolButton9Click();
   void ToolButton10Click();
@@ -120,6 +127,8 @@ class TMainForm : public QMainWindow {
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  // Full Screen's check mark follows the window also when the window manager changes it.
+  void changeEvent(QEvent* event) override;
 
  private slots:
   void ImageWindowClosed();
@@ -185,4 +194,7 @@ class TMainForm : public QMainWindow {
   TInfoBox* infoBox_ = nullptr;
   TInfoBox2* infoBox2_ = nullptr;
   THeaderBytesBox* headerBytesBox_ = nullptr;
+  // Made when first asked for.
+  TShortcutsBox* shortcutsBox_ = nullptr;
+  TUserGuideBox* userGuideBox_ = nullptr;
 };

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -120,6 +121,22 @@ int FindFileIndex(const std::vector<std::string>& fileList, std::string_view cur
   for (std::size_t j = 0; j < fileList.size(); ++j)
     if (SameIgnoringAsciiCase(fileList[j], currentFileName)) index = int(j) + 1;
   return index;
+}
+
+std::optional<int> FindListedFrame(const std::vector<std::string>& fileList, std::string_view numberOrName) {
+  const std::size_t first = numberOrName.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return std::nullopt;
+  const std::string_view entry = numberOrName.substr(first, numberOrName.find_last_not_of(" \t") + 1 - first);
+
+  int position = 0;
+  const auto [end, error] = std::from_chars(entry.data(), entry.data() + entry.size(), position);
+  if (error == std::errc() && end == entry.data() + entry.size() && position >= 1 && position <= int(fileList.size()))
+    return position;
+  // A name that differs from another only in case must still be reachable.
+  for (std::size_t j = 0; j < fileList.size(); ++j)
+    if (fileList[j] == entry) return int(j) + 1;
+  if (const int index = FindFileIndex(fileList, entry); index != 0) return index;
+  return std::nullopt;
 }
 
 std::uint64_t FileListingsMade() { return listingsMade.load(); }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,5 +27,11 @@ std::uint64_t FileListingsMade();
 
 // Places a name in a sorted listing the same way BuildFileList does.
 int FindFileIndex(const std::vector<std::string>& fileList, std::string_view currentFileName);
+
+// The 1-based position that the user's entry names: a position within the list,
+// counted as the counter box counts; else a listed name spelled exactly so; else
+// a listed name matched as FindFileIndex matches. Blanks around the entry do not
+// count. Nothing when it names no listed file.
+std::optional<int> FindListedFrame(const std::vector<std::string>& fileList, std::string_view numberOrName);
 
 }  // namespace vantorel

@@ -100,6 +100,12 @@ std::optional<Picture> Viewer::LastFile() {
   return BrowseTo(listing_.FileCount());
 }
 
+std::optional<Picture> Viewer::GoToFrame(std::string_view numberOrName) {
+  const std::optional<int> index = FindListedFrame(listing_.FileList, numberOrName);
+  if (!index || *index == listing_.FileIndex) return std::nullopt;
+  return BrowseTo(*index);
+}
+
 void Viewer::SetScanButtons(bool forwardDown, bool backwardDown) {
   backwardScanDown_ = backwardDown;
   forwardScanDown_ = forwardDown;

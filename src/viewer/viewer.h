@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "frames/file_list.h"
@@ -51,6 +52,9 @@ class Viewer {
   // screen already or the list is empty.
   std::optional<Picture> FirstFile();
   std::optional<Picture> LastFile();
+  // Go to Frame: the listed frame that a number or a name names (see
+  // FindListedFrame); nothing when it names none or the one on screen.
+  std::optional<Picture> GoToFrame(std::string_view numberOrName);
   void StartScan(ScanDirection direction);
   void StopScan();
   // One tick of the scan timer; a picture when it loaded a file.

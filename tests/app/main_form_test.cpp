@@ -3,12 +3,15 @@
 #include <map>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFrame>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QTextBrowser>
 
 #include "app/about.h"
+#include "app/help_boxes.h"
 #include "app/info2_unit.h"
 #include "app/info_unit.h"
 #include "form_harness.h"
@@ -30,6 +33,7 @@ const Command kMenuItems[] = {{"Open1", "&Open...", N},
                               {"Previous1", "Pr&evious", F},
                               {"First1", "&First", F},
                               {"Last1", "&Last", F},
+                              {"GoToFrame1", "&Go to Frame...", F},
                               {"SaveAs1", "Save &As...", F},
                               {"ScanForward1", "Scan Forward", F},
                               {"ScanBackward1", "Scan Backward", F},
@@ -47,17 +51,21 @@ const Command kMenuItems[] = {{"Open1", "&Open...", N},
                               {"Minimize1", "&Minimize", A},
                               {"Colour1", "&Colorize", A},
                               {"Toolbar1", "Toolbar", A},
+                              {"FullScreen1", "F&ull Screen", A},
                               {"ZoomIn1", "Zoom &In", F},
                               {"ZoomOut1", "Zoom &Out", F},
                               {"ActualSize1", "&Actual Size", F},
                               {"FitToWindow1", "&Fit to Window", F},
                               {"Histogram1", "&Histogram", A},
                               {"MarkSpecialPixels1", "Mark &Special Pixels", A},
+                              {"Copy1", "&Copy", F},
                               {"N2seconds1", "2 seconds", A},
                               {"N3seconds1", "3 seconds", A},
                               {"N4seconds1", "4 seconds", A},
                               {"N5seconds1", "5 seconds", A},
-                              {"About1", "&About...", A}};
+                              {"About1", "&About...", A},
+                              {"KeyboardShortcuts1", "&Keyboard Shortcuts...", A},
+                              {"UserGuide1", "&User Guide", A}};
 
 const Command kToolButtons[] = {{"FileOpenBtn", "Open", N},
                                 {"FileSaveBtn", "Save as ", F},
@@ -74,7 +82,7 @@ const Command kToolButtons[] = {{"FileOpenBtn", "Open", N},
                                 {"ToolButton12", "Despeckle", F},
                                 {"ToolButton13", "Contrast stretch", F},
                                 {"ToolButton18", "Sharpen", F},
-                                {"BlinkBtn", "Blink: hold to see the original image (or hold B)", F},
+                                {"BlinkBtn", "Blink: hold to see the original image", F},
                                 {"ToolButton27", "Contrast Down", F},
                                 {"ToolButton28", "Contrast Up", F},
                                 {"ToolButton20", "Brightness Down", F},
@@ -88,13 +96,26 @@ const Command kToolButtons[] = {{"FileOpenBtn", "Open", N},
                                 {"HelpAboutBtn", "About", A}};
 
 // Each menu's items and each tool-bar row's buttons from left to right; "|" is a separator or a gap.
+// The tool buttons' keys, which their tool tips show after the hint.
+const std::map<std::string, std::string> kButtonKeys = {
+    {"ToolButton9", "O"},       {"ToolButton10", "F"}, {"ToolButton2", "T"},  {"ToolButton11", "R"},
+    {"ToolButton12", "D"},      {"ToolButton13", "S"}, {"ToolButton18", "H"}, {"ToolButton27", "1"},
+    {"ToolButton28", "2"},      {"ToolButton20", "3"}, {"ToolButton21", "4"}, {"ToolButton22", "5"},
+    {"ToolButton23", "6"},      {"ToolButton19", "I"}, {"ToolButton32", "C"}, {"ToolButton30", "M"},
+    {"ToolButton29", "Ctrl+I"}, {"BlinkBtn", "B"}};
+
 const std::pair<const char*, const char*> kMenus[] = {
     {"&File",
-     "Open1 Next1 Previous1 First1 Last1 SaveAs1 | ScanForward1 ScanBackward1 ScanStop1 | Print1 PrintSetup1 | Exit1"},
-    {"&Options", "Atostretch1 Despeckleon1 Reconstruct1 FlipVertically1 Rotate1 Sharpen1 Invert1 Minimize1 Colour1"},
-    {"View", "Toolbar1 | ZoomIn1 ZoomOut1 ActualSize1 FitToWindow1 | Histogram1 MarkSpecialPixels1"},
+     "Open1 OpenRecent1 Next1 Previous1 First1 Last1 GoToFrame1 SaveAs1 | ScanForward1 ScanBackward1 ScanStop1 | "
+     "Print1 PrintSetup1 | Exit1"},
+    {"&Options",
+     "Atostretch1 Despeckleon1 Reconstruct1 FlipVertically1 Rotate1 Sharpen1 Invert1 Minimize1 Colour1 | "
+     "KeepAdjustments1"},
+    {"View",
+     "Toolbar1 FullScreen1 | ZoomIn1 ZoomOut1 ActualSize1 FitToWindow1 | Histogram1 MarkSpecialPixels1 | Copy1"},
     {"Scan-pause", "N2seconds1 N3seconds1 N4seconds1 N5seconds1"},
-    {"&About", "About1"}};
+    {"&About", "About1"},
+    {"&Help", "KeyboardShortcuts1 UserGuide1"}};
 const char* const kToolBarRows[] = {
     "FileOpenBtn FileSaveBtn ToolButton17 | FileTylAutBtn FileTylBtn FileStopBtn FileForBtn FileForAutoBtn | "
     "ToolButton9 ToolButton10 ToolButton2 ToolButton11 ToolButton12 ToolButton13 ToolButton18 | BlinkBtn",
@@ -140,7 +161,11 @@ class MainFormTest : public FormTest {
 TEST_F(MainFormTest, StartsWithNoFrameStateAndExactCaptionsAndHints) {
   ExpectCommandStates(false);
   for (const Command& item : kMenuItems) EXPECT_EQ(Action(item.name)->text().toStdString(), item.text);
-  for (const Command& item : kToolButtons) EXPECT_EQ(Button(item.name)->toolTip().toStdString(), item.text);
+  for (const Command& item : kToolButtons) {
+    const auto key = kButtonKeys.find(item.name);
+    EXPECT_EQ(Button(item.name)->toolTip().toStdString(),
+              key == kButtonKeys.end() ? item.text : item.text + (" (" + key->second + ")"));
+  }
 }
 
 TEST_F(MainFormTest, MenusAndToolBarRowsKeepTheirOrder) {
@@ -254,6 +279,78 @@ TEST_F(MainFormTest, ViewToolbarHidesAndShowsTheCounterBoxWithTheBar) {
     EXPECT_EQ(bar->isVisible(), shown);
     EXPECT_EQ(Action("Toolbar1")->isChecked(), shown);
   }
+}
+
+// With the tool bar hidden, each button's key does what a click on a window
+// with the bar does; a key is bound to one command only.
+TEST_F(MainFormTest, ButtonKeysWorkWithTheToolBarHiddenAndEachKeyIsBoundOnce) {
+  TMainForm clicked(dialogs);
+  dialogs.FileAnswers.push_back(QString::fromStdString(WriteFrame("frame.001")));
+  clicked.findChild<QAction*>("Open1")->trigger();
+  Open(dir / "frame.001");
+  Action("Toolbar1")->trigger();
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  for (const auto& [button, key] : kButtonKeys) {
+    QToolButton* other = clicked.findChild<QToolButton*>(QString::fromStdString(button));
+    QTest::keySequence(form.get(), QKeySequence(QString::fromStdString(key)));
+    other->click();
+    EXPECT_EQ(ShownBmp(), clicked.ImageWindow()->BmpFile()) << button;
+    EXPECT_EQ(Button(button.c_str())->isChecked(), other->isChecked()) << button;
+  }
+  EXPECT_EQ(dialogs.ModalShown.size(), 2u);  // Image Info, through its key and its click
+
+  QStringList bound{"B"};  // blinks while held, watched by the window itself
+  for (QAction* action : form->findChildren<QAction*>())
+    if (action->parent() == form.get() || action->parent()->parent() == form->menuBar())
+      for (const QKeySequence& key : action->shortcuts()) bound << key.toString(QKeySequence::NativeText);
+  EXPECT_EQ(bound.removeDuplicates(), 0);
+  QStringList listed;
+  for (const KeyListing& line : KeyboardShortcuts()) listed << line.Keys.split(", ");
+  listed.sort();
+  bound.sort();
+  EXPECT_EQ(listed.join(' ').toStdString(), bound.join(' ').toStdString());
+}
+
+TEST_F(MainFormTest, CopyPutsTheProcessedPictureOnTheClipboardEvenWhileBlinking) {
+  Open(WriteFrame("frame.001"));
+  Click("ToolButton19");
+  const std::vector<std::uint8_t> bmp = ShownBmp();
+  QTest::mousePress(Button("BlinkBtn"), Qt::LeftButton);
+  ASSERT_TRUE(form->Blinking());
+  Action("Copy1")->trigger();
+  QTest::mouseRelease(Button("BlinkBtn"), Qt::LeftButton);
+  EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
+            QImage::fromData(bmp.data(), int(bmp.size()), "BMP").convertToFormat(QImage::Format_RGB32));
+}
+
+TEST_F(MainFormTest, GoToFrameTakesANumberOrANameAndOnlyNotesAnUnknownOne) {
+  for (const char* name : {"b.001", "a.001", "e.001"}) WriteFrame(name);
+  Open(dir / "a.001");
+  dialogs.TextAnswers = {"3", "B.001", "nine"};
+  for (const char* caption : {"e.001", "b.001", "b.001"}) {
+    Action("GoToFrame1")->trigger();
+    EXPECT_EQ(Caption(), caption);
+  }
+  EXPECT_EQ(Memo(), "2/3");
+  EXPECT_EQ(form->statusBar()->currentMessage(), "No frame \"nine\" in this folder");
+  EXPECT_TRUE(dialogs.Errors.empty());
+}
+
+TEST_F(MainFormTest, FullScreenGoesBackToAMaximizedWindowAndTheGuideIsShipped) {
+  form->showMaximized();
+  for (const bool full : {true, false}) {
+    Action("FullScreen1")->trigger();
+    EXPECT_EQ(Action("FullScreen1")->isChecked(), full);
+    EXPECT_EQ(form->windowState() & ~Qt::WindowActive,
+              full ? Qt::WindowMaximized | Qt::WindowFullScreen : Qt::WindowMaximized);
+  }
+  Action("UserGuide1")->trigger();
+  ASSERT_EQ(dialogs.ModalShown.size(), 1u);
+  EXPECT_TRUE(static_cast<TUserGuideBox*>(dialogs.ModalShown.back())
+                  ->Page()
+                  .toPlainText()
+                  .contains("Help > Keyboard Shortcuts"));
 }
 
 TEST_F(MainFormTest, NextAndTheScanTimerBrowseAndClosingStopsTheScan) {

@@ -73,6 +73,22 @@ TEST_F(ViewerTest, FirstAndLastFileGoToTheEndsOfTheListing) {
   EXPECT_FALSE(nothingListed.LastFile().has_value());
 }
 
+// Go to Frame takes a position in the listing first, then a name as spelled,
+// then a name in any case; anything else, or the frame on screen, loads nothing.
+TEST_F(ViewerTest, GoToFrameByPositionOrName) {
+  folder.Add("A.001", 9, FullFrameFileBytes);  // listed first: 'A' sorts before 'a'
+  viewer.OpenFrame(folder / "b.001");
+  // Each entry and the counter after it, none where nothing loads.
+  const std::pair<const char*, const char*> steps[] = {
+      {"4", "4/4"}, {" 1 ", "1/4"}, {"a.001", "2/4"}, {"A.001", "1/4"}, {"B.001", "3/4"}, {"b.001", ""},
+      {"0", ""},    {"5", ""},      {"-1", ""},       {"c.001", ""},    {"", ""},         {"2x", ""}};
+  for (const auto& [entry, counter] : steps) {
+    const std::string before = viewer.CounterText();
+    EXPECT_EQ(viewer.GoToFrame(entry).has_value(), *counter != 0) << entry;
+    EXPECT_EQ(viewer.CounterText(), *counter ? counter : before) << entry;
+  }
+}
+
 struct ScanEndCase {
   const char* openAt;
   ScanDirection direction;
