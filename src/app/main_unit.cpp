@@ -181,14 +181,15 @@ void TMainForm::ShowLoadedFrame(vantorel::Picture picture) {
   infoBox_->SetLabels(header.InfoBox);
   if (header.HeaderKind == vantorel::DataSet::Mariner9) infoBox2_->SetLabels(header.InfoBox2);
 
-  const QString fileName = DisplayPath(viewer_.Document().CurrentFileName());
-  if (viewer_.Document().ReadError().empty())
-    statusBar()->clearMessage();
-  else
-    statusBar()->showMessage(
-        QString("Could not read %1: %2").arg(fileName, QString::fromLocal8Bit(viewer_.Document().ReadError())));
-
+  const vantorel::FrameDocument& document = viewer_.Document();
+  const QString fileName = DisplayPath(document.CurrentFileName());
   if (!imageWindow_) return;
+  // Still the black or partial picture such a file gives, but not without a word.
+  const std::string notice = vantorel::NotAFrameNotice(document.CurrentFileName(), document.FileCheck());
+  if (notice.empty())
+    imageWindow_->ClearNotice();
+  else
+    imageWindow_->ShowNotice(DisplayPath(notice));
   imageWindow_->setWindowTitle(fileName);
   imageWindow_->ShowBitmap(std::move(picture.Bmp));
   frameViews_->Refresh();

@@ -489,7 +489,7 @@ TEST_F(ImageViewTest, OpenPathShowsAnUnreadableFileAsBlack) {
   form->OpenPath(dir / "missing.001");
   ASSERT_NE(form->ImageWindow(), nullptr);
   EXPECT_EQ(Caption(), "missing.001");
-  EXPECT_TRUE(form->statusBar()->currentMessage().startsWith("Could not read missing.001: "));
+  EXPECT_TRUE(Window().Notice().startsWith("missing.001 could not be read: ")) << Window().Notice().toStdString();
   EXPECT_EQ(Window().Picture().pixel(400, 300), qRgb(0, 0, 0));
 }
 

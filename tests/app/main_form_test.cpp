@@ -223,9 +223,16 @@ TEST_F(MainFormTest, OpenShowsTheComposedBitmapUnderTheFileNameAndCloseReturnsTo
   ExpectCommandStates(false);
 }
 
-TEST_F(MainFormTest, UnreadableFilesShowABlackPictureUnderTheirName) {
+// What is not a frame shows black under its name, with a notice saying why
+// until a frame loads.
+TEST_F(MainFormTest, WhatIsNoFrameShowsBlackWithANoticeUntilAFrameLoads) {
   std::filesystem::create_directory(dir.Path() / "folder.001");
-  for (const std::string name : {"missing.001", "folder.001"}) {
+  WriteBytes(dir / "notes.txt", std::vector<std::uint8_t>(35, 'x'));
+  WriteFrame("a.001");
+  const std::pair<std::string, QString> cases[] = {{"missing.001", "missing.001 could not be read: No such file"},
+                                                   {"folder.001", "folder.001 could not be read: it is a directory"},
+                                                   {"notes.txt", "notes.txt is 35 bytes, not a frame"}};
+  for (const auto& [name, notice] : cases) {
     SCOPED_TRACE(name);
     TChild* child = Open(dir / name);
     ASSERT_NE(child, nullptr);
@@ -233,10 +240,52 @@ TEST_F(MainFormTest, UnreadableFilesShowABlackPictureUnderTheirName) {
     QImage black(832, 700, QImage::Format_RGB32);
     black.fill(Qt::black);
     EXPECT_EQ(child->Picture().convertToFormat(QImage::Format_RGB32), black);
-    const QString message = form->statusBar()->currentMessage();
-    EXPECT_TRUE(message.startsWith(QString::fromStdString("Could not read " + name + ": "))) << message.toStdString();
+    EXPECT_TRUE(child->Notice().startsWith(notice)) << child->Notice().toStdString();
+    if (name == "notes.txt") {
+      Action("Next1")->trigger();
+      EXPECT_EQ(Caption(), "a.001");
+      EXPECT_EQ(child->Notice(), "");
+    }
     CloseImageWindow();
   }
+}
+
+// What one run leaves in the store comes back in the next: the recent frames
+// latest first without the ones gone, the dock and its scales, the marks, the
+// zoom mode and Keep Adjustments; the window still starts with no frame.
+TEST_F(MainFormTest, SettingsComeBackInTheNextRun) {
+  const std::string a = WriteFrame("a.001"), b = WriteFrame("b.001"), gone = WriteFrame("c.001");
+  for (const std::string& path : {a, gone, b, a}) {
+    Open(path);
+    CloseImageWindow();
+  }
+  form->Histogram().show();
+  form->Histogram().SetLogScale(true);
+  form->Histogram().SetSkipZero(true);
+  Action("MarkSpecialPixels1")->trigger();
+  Action("KeepAdjustments1")->trigger();
+  Open(b);
+  Action("FitToWindow1")->trigger();
+  std::filesystem::remove(gone);
+  form.reset();
+
+  form = std::make_unique<TMainForm>(dialogs);
+  form->show();
+  ExpectCommandStates(false);
+  QMenu* recent = form->findChild<QMenu*>("OpenRecent1");
+  emit recent->aboutToShow();
+  QStringList entries;
+  for (const QAction* entry : recent->actions()) entries << (entry->isSeparator() ? "|" : entry->text());
+  const QString folder = QString::fromStdString(dir.Path().string());
+  EXPECT_EQ(entries, QStringList({"&1 " + folder + "/b.001", "&2 " + folder + "/a.001", "|", "&1 " + folder, "|",
+                                  "&Clear Menu"}));
+  EXPECT_TRUE(form->Histogram().isVisible() && form->Histogram().LogScale() && form->Histogram().SkipZero());
+  EXPECT_TRUE(Action("MarkSpecialPixels1")->isChecked() && form->Viewer().Document().KeepsReplacedSamples());
+  EXPECT_TRUE(Action("KeepAdjustments1")->isChecked() && form->Viewer().KeepsAdjustments());
+  recent->actions()[1]->trigger();
+  ASSERT_NE(form->ImageWindow(), nullptr);
+  EXPECT_EQ(Caption(), "a.001");
+  EXPECT_TRUE(form->ImageWindow()->Fitting());
 }
 
 TEST_F(MainFormTest, AnOptionCheckedBeforeOpenPressesItsButtonWhichTogglesItOff) {
