@@ -183,6 +183,7 @@ void TMainForm::ShowLoadedFrame(vantorel::Picture picture) {
 
   const vantorel::FrameDocument& document = viewer_.Document();
   const QString fileName = DisplayPath(document.CurrentFileName());
+  statusBar()->clearMessage();  // a notice of an earlier attempt no longer holds
   if (!imageWindow_) return;
   // Still the black or partial picture such a file gives, but not without a word.
   const std::string notice = vantorel::NotAFrameNotice(document.CurrentFileName(), document.FileCheck());
