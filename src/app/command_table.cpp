@@ -61,8 +61,8 @@ constexpr CommandEntry Table[] = {
     Item("SaveAs1", "Save &As...", &F::SaveAs1Click, Frame)
         .WithKeys(QKeySequence::SaveAs, Qt::CTRL | Qt::SHIFT | Qt::Key_S),
     Separator("N2"),
-    Item("ScanForward1", "Scan Forward", &F::FileForAutoBtnClick, Frame),
-    Item("ScanBackward1", "Scan Backward", &F::FileTylAutBtnClick, Frame),
+    Item("ScanForward1", "Scan Forward", &F::FileForAutoBtnClick, Frame).WithKeys(Qt::CTRL | Qt::Key_PageDown),
+    Item("ScanBackward1", "Scan Backward", &F::FileTylAutBtnClick, Frame).WithKeys(Qt::CTRL | Qt::Key_PageUp),
     Item("ScanStop1", "Scan Stop", &F::FileStopBtnClick, Frame).WithKeys(Qt::Key_Escape),
     Separator("N3"),
     Item("Print1", "&Print...", &F::Print1Click, Frame).WithKeys(QKeySequence::Print, Qt::CTRL | Qt::Key_P),
@@ -96,10 +96,12 @@ constexpr CommandEntry Table[] = {
     Item("ZoomIn1", "Zoom &In", &F::ZoomIn1Click, Frame).WithKeys(Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::Key_Equal),
     Item("ZoomOut1", "Zoom &Out", &F::ZoomOut1Click, Frame).WithKeys(Qt::CTRL | Qt::Key_Minus),
     Item("ActualSize1", "&Actual Size", &F::ActualSize1Click, Frame).WithKeys(Qt::CTRL | Qt::Key_0),
-    Item("FitToWindow1", "&Fit to Window", &F::FitToWindow1Click, Frame),
+    Item("FitToWindow1", "&Fit to Window", &F::FitToWindow1Click, Frame).WithKeys(Qt::CTRL | Qt::Key_F),
     Separator("N5"),
-    DockToggle("Histogram1", "&Histogram"),
-    Item("MarkSpecialPixels1", "Mark &Special Pixels", &F::MarkSpecialPixels1Click, Always).Checkable(Shows::OwnState),
+    DockToggle("Histogram1", "&Histogram").WithKeys(Qt::CTRL | Qt::Key_H),
+    Item("MarkSpecialPixels1", "Mark &Special Pixels", &F::MarkSpecialPixels1Click, Always)
+        .Checkable(Shows::OwnState)
+        .WithKeys(Qt::CTRL | Qt::Key_M),
     Separator("N6"),
     Item("Copy1", "&Copy", &F::Copy1Click, Frame).WithKeys(QKeySequence::Copy, Qt::CTRL | Qt::Key_C),
 
@@ -266,6 +268,7 @@ CommandWidgets::CommandWidgets(QMainWindow& window, QAction& dockToggle, std::fu
       case EntryKind::DockToggle:
         dockToggle.setObjectName(entry.Name);
         dockToggle.setText(entry.Text);
+        dockToggle.setShortcuts(KeysOf(entry));
         menu->addAction(&dockToggle);
         break;
       case EntryKind::ToolBarRow:
