@@ -34,7 +34,6 @@ class ScriptedDialogs final : public Dialogs {
   std::vector<QDialog*> ModalShown;
   std::vector<QString> Errors;
   std::vector<QString> Informations;
-  std::deque<QString> TextAnswers;  // answered in order; an empty queue cancels
 
   std::optional<QString> ChooseFile(QFileDialog& dialog) override {
     ++FileDialogsShown;
@@ -52,12 +51,7 @@ class ScriptedDialogs final : public Dialogs {
   void PageSetup(QPrinter&, QWidget*) override {}
   void ShowError(QWidget*, const QString&, const QString& text) override { Errors.push_back(text); }
   void ShowInformation(QWidget*, const QString&, const QString& text) override { Informations.push_back(text); }
-  std::optional<QString> AskText(QWidget*, const QString&, const QString&) override {
-    if (TextAnswers.empty()) return std::nullopt;
-    const QString answer = TextAnswers.front();
-    TextAnswers.pop_front();
-    return answer;
-  }
+  std::optional<QString> AskText(QWidget*, const QString&, const QString&) override { return std::nullopt; }
 };
 
 class FormTest : public ::testing::Test {

@@ -251,20 +251,6 @@ TEST_F(ImageViewTest, RestoredWindowIsInsideTheMdiArea) {
   EXPECT_TRUE(form->findChild<QMdiArea*>("MdiArea")->viewport()->rect().contains(Window().geometry()));
 }
 
-// A notice takes a bar above the picture, not over it, until cleared.
-TEST_F(ImageViewTest, NoticeBarSitsAboveThePictureUntilCleared) {
-  Open(WriteFrame("a.001"));
-  const QWidget& bar = *Window().findChild<QWidget*>("NoticeBar");
-  Window().ShowNotice("notes.txt is 35 bytes, not a frame");
-  QCoreApplication::processEvents();
-  EXPECT_EQ(Window().Notice(), "notes.txt is 35 bytes, not a frame");
-  EXPECT_TRUE(bar.isVisible());
-  EXPECT_LE(bar.geometry().bottom(), Scroller().geometry().top());
-  Window().ClearNotice();
-  EXPECT_EQ(Window().Notice(), "");
-  EXPECT_FALSE(bar.isVisible());
-}
-
 // The readout names the frame place under the pointer through zoom and the
 // geometry options, with the raw and the shown value, and nothing over the
 // grey around a half-size picture or off the picture.

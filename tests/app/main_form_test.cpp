@@ -241,10 +241,12 @@ TEST_F(MainFormTest, WhatIsNoFrameShowsBlackWithANoticeUntilAFrameLoads) {
     black.fill(Qt::black);
     EXPECT_EQ(child->Picture().convertToFormat(QImage::Format_RGB32), black);
     EXPECT_TRUE(child->Notice().startsWith(notice)) << child->Notice().toStdString();
+    const QWidget* bar = child->findChild<QWidget*>("NoticeBar");  // above the picture, not over it
+    EXPECT_TRUE(bar->isVisible() && bar->geometry().bottom() < child->ScrollArea()->geometry().top());
     if (name == "notes.txt") {
       Action("Next1")->trigger();
       EXPECT_EQ(Caption(), "a.001");
-      EXPECT_EQ(child->Notice(), "");
+      EXPECT_TRUE(child->Notice().isEmpty() && !bar->isVisible());
     }
     CloseImageWindow();
   }
@@ -374,27 +376,7 @@ TEST_F(MainFormTest, CopyPutsTheProcessedPictureOnTheClipboardEvenWhileBlinking)
             QImage::fromData(bmp.data(), int(bmp.size()), "BMP").convertToFormat(QImage::Format_RGB32));
 }
 
-TEST_F(MainFormTest, GoToFrameTakesANumberOrANameAndOnlyNotesAnUnknownOne) {
-  for (const char* name : {"b.001", "a.001", "e.001"}) WriteFrame(name);
-  Open(dir / "a.001");
-  dialogs.TextAnswers = {"3", "B.001", "nine"};
-  for (const char* caption : {"e.001", "b.001", "b.001"}) {
-    Action("GoToFrame1")->trigger();
-    EXPECT_EQ(Caption(), caption);
-  }
-  EXPECT_EQ(Memo(), "2/3");
-  EXPECT_EQ(form->statusBar()->currentMessage(), "No frame \"nine\" in this folder");
-  EXPECT_TRUE(dialogs.Errors.empty());
-}
-
-TEST_F(MainFormTest, FullScreenGoesBackToAMaximizedWindowAndTheGuideIsShipped) {
-  form->showMaximized();
-  for (const bool full : {true, false}) {
-    Action("FullScreen1")->trigger();
-    EXPECT_EQ(Action("FullScreen1")->isChecked(), full);
-    EXPECT_EQ(form->windowState() & ~Qt::WindowActive,
-              full ? Qt::WindowMaximized | Qt::WindowFullScreen : Qt::WindowMaximized);
-  }
+TEST_F(MainFormTest, TheUserGuideIsShipped) {
   Action("UserGuide1")->trigger();
   ASSERT_EQ(dialogs.ModalShown.size(), 1u);
   EXPECT_TRUE(static_cast<TUserGuideBox*>(dialogs.ModalShown.back())
