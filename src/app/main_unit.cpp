@@ -31,11 +31,11 @@
 #include "app/info2_unit.h"
 #include "app/info_unit.h"
 #include "app/open_target.h"
+#include "app/recent_menu.h"
 #include "export/export_document.h"
 #include "export/frame_guard.h"
 #include "frames/file_list.h"
 #include "frames/file_name.h"
-#include "viewer/recent_list.h"
 
 using vantorel::DiskPathFor;
 using vantorel::DisplayPath;
@@ -61,13 +61,6 @@ vantorel::ExportFormat ExportFormatOfFilter(const QString& filter) {
 }
 
 bool IsFolder(const std::string& path) { return !path.empty() && QFileInfo(DisplayPath(path)).isDir(); }
-
-// A menu entry for a path: its access key, and the path with its own "&" kept.
-QString RecentEntryText(int number, const std::string& path) {
-  QString shown = DisplayPath(path);
-  shown.replace('&', "&&");
-  return number < 10 ? QString("&%1 %2").arg(number).arg(shown) : QString("1&0 %1").arg(shown);
-}
 
 }  // namespace
 
@@ -130,7 +123,9 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
           [this] { RunIfAllowed(&TMainForm::HeaderBytesClick, Needs::Frame); });
   connect(infoBox2_, &TInfoBox2::HeaderBytesRequested, this,
           [this] { RunIfAllowed(&TMainForm::HeaderBytesClick, Needs::Frame); });
-  connect(commands_->Submenu("OpenRecent1"), &QMenu::aboutToShow, this, &TMainForm::FillRecentMenu);
+  recentMenu_ = new vantorel::RecentMenu(
+      *commands_->Submenu("OpenRecent1"), remembered_, [this](const std::string& path) { OpenPath(path); },
+      [this] { RememberSettings(); });
 
   RestoreSettings();
   RefreshCommandStates();
@@ -217,7 +212,8 @@ void TMainForm::Open1Click() {
 
 void TMainForm::OpenFrameFile(const std::string& path) {
   vantorel::Picture picture = viewer_.OpenFrame(path);
-  NoteRecent(path);
+  // A mistyped name is nothing to come back to.
+  if (viewer_.Document().FileCheck().IsFrame()) recentMenu_->Note(path);
   auto* child = new TChild;
   connect(child, &TChild::FormClose, this, &TMainForm::ImageWindowClosed);
   connect(child, &TChild::ZoomChanged, frameViews_.get(), &vantorel::FrameViews::RefreshStatusFields);
@@ -289,41 +285,6 @@ void TMainForm::SaveEntryChosen(const QString& filter) {
   if (auto* nameField = savePictureDialog_->findChild<QLineEdit*>("fileNameEdit");
       nameField && !nameField->text().isEmpty())
     nameField->setText(QString::fromStdString(vantorel::SuggestedExportName(nameField->text().toStdString(), format)));
-}
-
-void TMainForm::NoteRecent(const std::string& framePath) {
-  if (!viewer_.Document().FileCheck().IsFrame()) return;  // a mistyped name is nothing to come back to
-  remembered_.RecentFrames = vantorel::WithRecent(remembered_.RecentFrames, framePath);
-  std::string folder = vantorel::DirectoryPart(framePath);
-  if (folder.size() > 1) folder.pop_back();  // "/data/m10", not "/data/m10/"
-  remembered_.RecentFolders = vantorel::WithRecent(remembered_.RecentFolders, folder);
-  RememberSettings();
-}
-
-void TMainForm::FillRecentMenu() {
-  QMenu* menu = commands_->Submenu("OpenRecent1");
-  menu->clear();
-  const auto exists = [](const std::string& path) { return QFileInfo::exists(DisplayPath(path)); };
-  remembered_.RecentFrames = vantorel::StillPresent(remembered_.RecentFrames, exists);
-  remembered_.RecentFolders = vantorel::StillPresent(remembered_.RecentFolders, exists);
-  int number = 0;
-  for (const std::vector<std::string>* paths : {&remembered_.RecentFrames, &remembered_.RecentFolders}) {
-    if (paths->empty()) continue;
-    if (!menu->isEmpty()) menu->addSeparator();
-    number = 0;
-    for (const std::string& path : *paths)
-      menu->addAction(RecentEntryText(++number, path), this, [this, path] { OpenPath(path); });
-  }
-  if (menu->isEmpty()) {
-    menu->addAction("No recent frames")->setEnabled(false);
-    return;
-  }
-  menu->addSeparator();
-  menu->addAction("&Clear Menu", this, [this] {
-    remembered_.RecentFrames.clear();
-    remembered_.RecentFolders.clear();
-    RememberSettings();
-  });
 }
 
 void TMainForm::RestoreSettings() {

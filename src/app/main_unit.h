@@ -31,6 +31,7 @@ class TUserGuideBox;
 
 namespace vantorel {
 class Dialogs;
+class RecentMenu;
 }  // namespace vantorel
 
 class TMainForm : public QMainWindow {
@@ -157,9 +158,7 @@ class TMainForm : public QMainWindow {
   // Takes over what the store remembers, and writes it back.
   void RestoreSettings();
   void RememberSettings();
-  // File > Open Recent, listed afresh each time it opens, gone files left out.
-  void FillRecentMenu();
-  void NoteRecent(const std::string& framePath);
+
   // Mirrors the Viewer onto the commands, the counter box, the timer and the
   // status fields.
   void RefreshCommandStates();
@@ -194,6 +193,7 @@ class TMainForm : public QMainWindow {
   TInfoBox* infoBox_ = nullptr;
   TInfoBox2* infoBox2_ = nullptr;
   THeaderBytesBox* headerBytesBox_ = nullptr;
+  vantorel::RecentMenu* recentMenu_ = nullptr;
   // Made when first asked for.
   TShortcutsBox* shortcutsBox_ = nullptr;
   TUserGuideBox* userGuideBox_ = nullptr;

@@ -1,7 +1,5 @@
 #include "app/remembered_settings.h"
 
-#include <sys/stat.h>
-
 #include <QByteArrayList>
 #include <QSettings>
 
@@ -23,11 +21,6 @@ void SetPathList(QSettings& store, const char* key, const std::vector<std::strin
   store.setValue(key, QVariant::fromValue(list));
 }
 
-bool Exists(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0;
-}
-
 ExportFormat EntryNamed(const QString& extension) {
   for (const ExportFormatEntry& entry : ExportFormats)
     if (extension == QString::fromUtf8(entry.SaveExtension.data(), qsizetype(entry.SaveExtension.size())))
@@ -39,8 +32,8 @@ ExportFormat EntryNamed(const QString& extension) {
 
 RememberedSettings ReadSettings(QSettings& store) {
   RememberedSettings settings;
-  settings.RecentFrames = StillPresent(PathList(store, "recent/frames"), Exists);
-  settings.RecentFolders = StillPresent(PathList(store, "recent/folders"), Exists);
+  settings.RecentFrames = StillPresent(PathList(store, "recent/frames"), PathExists);
+  settings.RecentFolders = StillPresent(PathList(store, "recent/folders"), PathExists);
   settings.HistogramShown = store.value("histogram/shown", false).toBool();
   settings.HistogramLogarithmic = store.value("histogram/logarithmic", false).toBool();
   settings.HistogramSkipsZero = store.value("histogram/skipZero", false).toBool();

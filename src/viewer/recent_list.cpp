@@ -1,5 +1,7 @@
 #include "viewer/recent_list.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 namespace vantorel {
@@ -9,6 +11,11 @@ std::vector<std::string> WithRecent(std::vector<std::string> list, const std::st
   list.insert(list.begin(), path);
   if (list.size() > RecentListLength) list.resize(RecentListLength);
   return list;
+}
+
+bool PathExists(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0;
 }
 
 std::vector<std::string> StillPresent(const std::vector<std::string>& list,

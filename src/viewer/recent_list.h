@@ -13,6 +13,9 @@ inline constexpr std::size_t RecentListLength = 10;
 // The list with path put first (moved there if it was already in it), cut to RecentListLength.
 std::vector<std::string> WithRecent(std::vector<std::string> list, const std::string& path);
 
+// Whether anything is at path (for StillPresent).
+bool PathExists(const std::string& path);
+
 // The list without the paths that exists says are gone, and without empty
 // entries and repeats (a hand-edited store may hold them), cut to RecentListLength.
 std::vector<std::string> StillPresent(const std::vector<std::string>& list,
