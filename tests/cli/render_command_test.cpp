@@ -461,7 +461,9 @@ TEST(RenderExe, HostileConditions) {
       {"CFITSIO that cannot be loaded",
        "mkdir lib; echo broken >lib/" VANTOREL_CFITSIO_SONAME "; "
        "LD_LIBRARY_PATH=lib $R --standard-fits f.012 -o f.fits 2>err",
-       1, "cannot write f.fits: cannot load the CFITSIO library " VANTOREL_CFITSIO_SONAME ": lib/"},
+       1,
+       "cannot write f.fits: standard FITS needs " VANTOREL_CFITSIO_SONAME " (Debian package " VANTOREL_CFITSIO_PACKAGE
+       "), which could not be loaded: lib/"},
       {"a full device", "$R --version >/dev/full 2>err || $R --help >/dev/full 2>>err", 1,
        "vantorel-render: the output could not be written\n"},
   };
