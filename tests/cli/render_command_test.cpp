@@ -145,9 +145,9 @@ TEST(RenderCommand, FailuresAndUsageErrors) {
       {{dir / "missing.012", "-o", kept}, ExitFailure, "missing.012"},
       {{frame, "-o", dir / "file.txt/out.bmp"}, ExitFailure, "cannot write " + dir / "file.txt/out.bmp"},
       {{frame, "-o", dir / "no-folder/out.png"}, ExitFailure, "cannot write " + dir / "no-folder/out.png"},
-      {{frame, "-o", dir / "a.jpg"}, ExitUsage, "usage:"},
-      {{frame, "--original", "--flip", "-o", dir / "a.bmp"}, ExitUsage, "usage:"},
-      {{frame}, ExitUsage, "usage:"},
+      {{frame, "-o", dir / "a.jpg"}, ExitUsage, "Usage:"},
+      {{frame, "--original", "--flip", "-o", dir / "a.bmp"}, ExitUsage, "Usage:"},
+      {{frame}, ExitUsage, "Usage:"},
   };
   for (const auto& row : table) {
     const RenderRun run = Render(row.Args);
