@@ -209,15 +209,16 @@ ParsedArguments ParseRenderArguments(const std::vector<std::string>& args) {
 }
 
 std::string_view UsageText() {
-  return R"(usage:
-  vantorel-render [OPTIONS] FRAME -o OUT
-  vantorel-render [OPTIONS] --out-dir DIR [--format bmp|png|fits] FRAME...
-  vantorel-render [OPTIONS] --standard-fits FRAME -o OUT.fits
-  vantorel-render [OPTIONS] --standard-fits --out-dir DIR --format fits FRAME...
-  vantorel-render [OPTIONS] --info FRAME
-  vantorel-render [OPTIONS] --info --json FRAME...
-  vantorel-render --cards FRAME
-  vantorel-render --help | --version
+  return R"(Usage: vantorel-render [OPTIONS] FRAME -o OUT
+  or:  vantorel-render [OPTIONS] --out-dir DIR [--format bmp|png|fits] FRAME...
+  or:  vantorel-render [OPTIONS] --standard-fits FRAME -o OUT.fits
+  or:  vantorel-render [OPTIONS] --standard-fits --out-dir DIR --format fits FRAME...
+  or:  vantorel-render [OPTIONS] --info FRAME
+  or:  vantorel-render [OPTIONS] --info --json FRAME...
+  or:  vantorel-render --cards FRAME
+  or:  vantorel-render --help | --version
+Renders raw Mariner 10 and Mariner 9 image frames as the window shows them,
+or prints what their headers say.
 
 options (all off by default):
   --stretch --despeckle --reconstruct --flip --rotate --sharpen --invert --minimize --colorize

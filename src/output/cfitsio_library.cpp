@@ -25,7 +25,8 @@ LoadedLibrary Load() {
   void* library = ::dlopen(VANTOREL_CFITSIO_SONAME, RTLD_NOW | RTLD_LOCAL);
   if (library == nullptr) {
     const char* reason = ::dlerror();
-    loaded.Error = "cannot load the CFITSIO library " VANTOREL_CFITSIO_SONAME ": ";
+    loaded.Error = "standard FITS needs " VANTOREL_CFITSIO_SONAME " (Debian package " VANTOREL_CFITSIO_PACKAGE
+                   "), which could not be loaded: ";
     loaded.Error += reason ? reason : "the loader gave no reason";
     return loaded;
   }

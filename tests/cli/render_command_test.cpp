@@ -145,9 +145,9 @@ TEST(RenderCommand, FailuresAndUsageErrors) {
       {{dir / "missing.012", "-o", kept}, ExitFailure, "missing.012"},
       {{frame, "-o", dir / "file.txt/out.bmp"}, ExitFailure, "cannot write " + dir / "file.txt/out.bmp"},
       {{frame, "-o", dir / "no-folder/out.png"}, ExitFailure, "cannot write " + dir / "no-folder/out.png"},
-      {{frame, "-o", dir / "a.jpg"}, ExitUsage, "usage:"},
-      {{frame, "--original", "--flip", "-o", dir / "a.bmp"}, ExitUsage, "usage:"},
-      {{frame}, ExitUsage, "usage:"},
+      {{frame, "-o", dir / "a.jpg"}, ExitUsage, "Usage:"},
+      {{frame, "--original", "--flip", "-o", dir / "a.bmp"}, ExitUsage, "Usage:"},
+      {{frame}, ExitUsage, "Usage:"},
   };
   for (const auto& row : table) {
     const RenderRun run = Render(row.Args);
@@ -461,7 +461,9 @@ TEST(RenderExe, HostileConditions) {
       {"CFITSIO that cannot be loaded",
        "mkdir lib; echo broken >lib/" VANTOREL_CFITSIO_SONAME "; "
        "LD_LIBRARY_PATH=lib $R --standard-fits f.012 -o f.fits 2>err",
-       1, "cannot write f.fits: cannot load the CFITSIO library " VANTOREL_CFITSIO_SONAME ": lib/"},
+       1,
+       "cannot write f.fits: standard FITS needs " VANTOREL_CFITSIO_SONAME " (Debian package " VANTOREL_CFITSIO_PACKAGE
+       "), which could not be loaded: lib/"},
       {"a full device", "$R --version >/dev/full 2>err || $R --help >/dev/full 2>>err", 1,
        "vantorel-render: the output could not be written\n"},
   };
