@@ -19,12 +19,14 @@ std::optional<std::int32_t> ParseCounter(std::string_view text) {
   return value;
 }
 
-// --format NAME; standard FITS is the fits entry with --standard-fits, chosen in Validate.
+// --format NAME; fits names standard FITS, the 36-card layout is chosen with --legacy-fits in Validate.
 std::optional<ExportFormat> FormatByName(std::string_view name) {
   for (const ExportFormatEntry& entry : ExportFormats)
-    if (entry.Name == name && entry.Format != ExportFormat::StandardFits) return entry.Format;
+    if (entry.Name == name && entry.Format != ExportFormat::Fits) return entry.Format;
   return std::nullopt;
 }
+
+bool IsFits(ExportFormat format) { return format == ExportFormat::Fits || format == ExportFormat::StandardFits; }
 
 // Walks the arguments once, collecting what was given; the rules that relate
 // several arguments are checked afterwards in Validate.
@@ -93,10 +95,8 @@ class Parser {
       return;
     }
     if (attached) return Fail("unknown option '" + arg + "'");
-    if (name == "--standard-fits") {
-      arguments_.StandardFits = true;
-      return;
-    }
+    if (name == "--standard-fits") return ChooseFitsLayout(name, FitsLayoutChoice::Standard);
+    if (name == "--legacy-fits") return ChooseFitsLayout(name, FitsLayoutChoice::CardLayout);
     if (name == "--json") {
       arguments_.Json = true;
       return;
@@ -132,6 +132,13 @@ class Parser {
     anyCounterGiven_ = true;
   }
 
+  void ChooseFitsLayout(const std::string& name, FitsLayoutChoice layout) {
+    if (fitsLayoutName_ && *fitsLayoutName_ != name)
+      return Fail(*fitsLayoutName_ + " and " + name + " cannot be combined");
+    arguments_.FitsLayout = layout;
+    fitsLayoutName_ = name;
+  }
+
   void SetMode(RenderMode mode, const std::string& name) {
     if (modeName_ && *modeName_ != name) return Fail(*modeName_ + " and " + name + " cannot be combined");
     arguments_.Mode = mode;
@@ -149,7 +156,7 @@ class Parser {
     if (a.Mode == RenderMode::Info || a.Mode == RenderMode::Cards) {
       // --info counts the special pixels of a render, so it takes what sets one up.
       const bool renderGiven = anyOption || anyCounterGiven_ || a.Original;
-      if (outputGiven_ || outputDirectoryGiven_ || formatGiven_ || jobsGiven_ || a.StandardFits)
+      if (outputGiven_ || outputDirectoryGiven_ || formatGiven_ || jobsGiven_ || fitsLayoutName_)
         return Fail(*modeName_ + " takes only a frame" + (a.Mode == RenderMode::Info ? " and render options" : ""));
       if (renderGiven && a.Mode == RenderMode::Cards) return Fail(*modeName_ + " takes only a frame");
       if (a.Original && (anyOption || anyCounterGiven_))
@@ -168,17 +175,17 @@ class Parser {
     if (outputGiven_) {
       if (formatGiven_) return Fail("--format goes with --out-dir; with -o the extension decides");
       if (a.Frames.size() != 1) return Fail("-o takes exactly one frame; use --out-dir for several");
-      const auto format = ExportFormatFor(a.Output, a.StandardFits);
+      const auto format = ExportFormatFor(a.Output, a.FitsLayout);
       if (!format) return Fail("cannot tell the format of '" + a.Output + "' (use .bmp, .png, .fit or .fits)");
       a.Format = *format;
-      if (a.StandardFits && a.Format != ExportFormat::StandardFits)
-        return Fail("--standard-fits writes FITS: the output must end in .fit or .fits");
+      if (fitsLayoutName_ && !IsFits(a.Format))
+        return Fail(*fitsLayoutName_ + " writes FITS: the output must end in .fit or .fits");
       return;
     }
     if (outputDirectoryGiven_) {
       if (a.OutputDirectory.empty()) return Fail("--out-dir needs a folder");
-      if (a.StandardFits && a.Format != ExportFormat::Fits) return Fail("--standard-fits goes with --format fits");
-      if (a.StandardFits) a.Format = ExportFormat::StandardFits;
+      if (fitsLayoutName_ && !IsFits(a.Format)) return Fail(*fitsLayoutName_ + " goes with --format fits");
+      if (a.FitsLayout == FitsLayoutChoice::CardLayout) a.Format = ExportFormat::Fits;
       return;
     }
     Fail("no output given (-o OUT or --out-dir DIR)");
@@ -193,6 +200,7 @@ class Parser {
   RenderArguments arguments_;
   std::string error_;
   std::optional<std::string> modeName_;
+  std::optional<std::string> fitsLayoutName_;
   bool endOfOptions_ = false;
   bool outputGiven_ = false;
   bool outputDirectoryGiven_ = false;
@@ -211,8 +219,8 @@ ParsedArguments ParseRenderArguments(const std::vector<std::string>& args) {
 std::string_view UsageText() {
   return R"(Usage: vantorel-render [OPTIONS] FRAME -o OUT
   or:  vantorel-render [OPTIONS] --out-dir DIR [--format bmp|png|fits] FRAME...
-  or:  vantorel-render [OPTIONS] --standard-fits FRAME -o OUT.fits
-  or:  vantorel-render [OPTIONS] --standard-fits --out-dir DIR --format fits FRAME...
+  or:  vantorel-render [OPTIONS] --legacy-fits FRAME -o OUT.fits
+  or:  vantorel-render [OPTIONS] --legacy-fits --out-dir DIR --format fits FRAME...
   or:  vantorel-render [OPTIONS] --info FRAME
   or:  vantorel-render [OPTIONS] --info --json FRAME...
   or:  vantorel-render --cards FRAME
@@ -228,14 +236,19 @@ options (all off by default):
   --gradient N     gradient step
   --original       render the frame as loaded, only turned the right way up
                    (not with any option or step)
-  -o, --output OUT write one frame; .bmp, .png, .fit or .fits decides the format
-  --out-dir DIR    write DIR/<frame name>.<format> for every frame (default format bmp)
+  -o, --output OUT write one frame in the format its extension names, in any
+                   case: .bmp, .png, .fits (standard FITS) or .fit (FITS in the
+                   36-card layout)
+  --out-dir DIR    write DIR/<frame name>.<extension> for every frame (default
+                   format bmp; fits writes standard FITS as .fits files)
   -j, --jobs N     with --out-dir, render N frames at once (default: one per core;
                    at most four per core, fewer when few more files may be opened)
-  --standard-fits  write standard FITS (CFITSIO): the picture with keywords from
-                   the header, the processing as HISTORY, the header record in an
-                   ENGHDR extension, checksums; only with a .fit/.fits output or
-                   --format fits (without it, FITS is the 36-card file)
+  --legacy-fits    write FITS in the 36-card layout (36 header cards, then the
+                   plane, no padding) whatever the FITS name; in .fit files with
+                   --format fits
+  --standard-fits  write standard FITS (CFITSIO) even to a .fit name: the picture
+                   with keywords from the header, the processing as HISTORY, the
+                   header record in an ENGHDR extension, checksums
   --info FRAME     print the header texts of the Info box, then a line counting
                    the missing (0), saturated (255) and replaced pixels of the
                    frame rendered with the options, counters or --original given

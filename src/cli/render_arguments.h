@@ -25,8 +25,9 @@ struct RenderArguments {
   std::string Output;
   std::string OutputDirectory;
   ExportFormat Format = ExportFormat::Bmp;
-  // FITS as the standard file (CFITSIO) rather than the 36-card one.
-  bool StandardFits = false;
+  // The FITS layout asked for by --standard-fits or --legacy-fits; otherwise
+  // the output's extension decides, and --format fits is standard FITS.
+  FitsLayoutChoice FitsLayout = FitsLayoutChoice::ByExtension;
   // --info as JSON lines, one object per frame.
   bool Json = false;
   // Frames rendered at once in folder mode; 0 means one per core.

@@ -10,18 +10,27 @@ const ExportFormatEntry& EntryOf(ExportFormat format) {
   return *std::ranges::find(ExportFormats, format, &ExportFormatEntry::Format);
 }
 
-std::optional<ExportFormat> ExportFormatFor(std::string_view path, bool standardFitsChosen) {
+std::optional<ExportFormat> ExportFormatFor(std::string_view path, FitsLayoutChoice fitsLayout) {
   const std::string extension = UpperAscii(ExtensionPart(path));
   if (extension == ".BMP") return ExportFormat::Bmp;
   if (extension == ".PNG") return ExportFormat::Png;
-  if (extension == ".FIT" || extension == ".FITS")
-    return standardFitsChosen ? ExportFormat::StandardFits : ExportFormat::Fits;
-  return std::nullopt;
+  if (extension != ".FIT" && extension != ".FITS") return std::nullopt;
+  switch (fitsLayout) {
+    case FitsLayoutChoice::Standard: return ExportFormat::StandardFits;
+    case FitsLayoutChoice::CardLayout: return ExportFormat::Fits;
+    case FitsLayoutChoice::ByExtension: break;
+  }
+  return extension == ".FITS" ? ExportFormat::StandardFits : ExportFormat::Fits;
 }
 
 std::optional<ExportFormat> ExportFormatForSave(std::string_view path, ExportFormat chosenEntry) {
-  const bool fitsName = UpperAscii(ExtensionPart(path)) == ".FITS";
-  return ExportFormatFor(path, fitsName && chosenEntry == ExportFormat::StandardFits);
+  switch (chosenEntry) {
+    case ExportFormat::Fits: return ExportFormatFor(path, FitsLayoutChoice::CardLayout);
+    case ExportFormat::StandardFits: return ExportFormatFor(path, FitsLayoutChoice::Standard);
+    case ExportFormat::Bmp:
+    case ExportFormat::Png: break;
+  }
+  return ExportFormatFor(path);
 }
 
 std::string SuggestedExportName(std::string_view fileName, ExportFormat format) {

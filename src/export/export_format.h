@@ -13,8 +13,8 @@ enum class ExportFormat { Bmp, Fits, StandardFits, Png };
 
 struct ExportFormatEntry {
   ExportFormat Format;
-  std::string_view Name;           // vantorel-render's --format (with --standard-fits for standard FITS)
-  std::string_view Extension;      // what folder mode gives its files
+  std::string_view Name;           // vantorel-render's --format (with --legacy-fits for the 36-card layout)
+  std::string_view Extension;      // what folder mode gives its files: it tells the layout, as with -o
   std::string_view DialogFilter;   // the Save As dialog's entry
   std::string_view DialogSuffix;   // added by the dialog to a name typed without one
   std::string_view SaveExtension;  // what the dialog's suggested name ends in
@@ -23,19 +23,25 @@ struct ExportFormatEntry {
 // In the Save As dialog's order.
 inline constexpr std::array<ExportFormatEntry, 4> ExportFormats = {{
     {ExportFormat::Bmp, "bmp", "bmp", "BMP image (*.bmp)", "bmp", "bmp"},
-    {ExportFormat::Fits, "fits", "fits", "FITS, 36-card layout (*.fit)", "bmp", "fit"},
+    {ExportFormat::Fits, "fits", "fit", "FITS, 36-card layout (*.fit)", "bmp", "fit"},
     {ExportFormat::StandardFits, "fits", "fits", "FITS, standard (*.fits)", "fits", "fits"},
     {ExportFormat::Png, "png", "png", "PNG image (*.png)", "png", "png"},
 }};
 
 const ExportFormatEntry& EntryOf(ExportFormat format);
 
-// By the extension of the file name, in any case: .bmp, .png, .fit or .fits
-// (standard FITS when that was chosen); nothing for any other or none.
-std::optional<ExportFormat> ExportFormatFor(std::string_view path, bool standardFitsChosen);
+// Which FITS layout a FITS name gets: the one its extension says (.fit the
+// 36-card layout, .fits standard FITS), or the one asked for by name.
+enum class FitsLayoutChoice { ByExtension, Standard, CardLayout };
 
-// Save As: the typed extension decides, the entry chosen only between the two
-// FITS layouts of a .fits name (.fit is always the 36-card one).
+// By the extension of the file name, in any case: .bmp, .png, .fit or .fits;
+// nothing for any other or none.
+std::optional<ExportFormat> ExportFormatFor(std::string_view path,
+                                            FitsLayoutChoice fitsLayout = FitsLayoutChoice::ByExtension);
+
+// Save As: the typed extension decides between BMP, PNG and FITS; a FITS
+// entry chosen in the dialog decides the layout of any FITS name, under the
+// other entries its extension does.
 std::optional<ExportFormat> ExportFormatForSave(std::string_view path, ExportFormat chosenEntry);
 
 // The name Save As suggests for a frame: its file name with the entry's

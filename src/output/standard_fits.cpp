@@ -28,27 +28,39 @@ void AddText(HeaderKeywords& out, std::string_view name, std::string_view value,
   out.Keywords.push_back({std::string(name), FitsText(value), std::string(comment)});
 }
 
-void AddMariner10Keywords(const HeaderRecord& record, HeaderKeywords& out) {
-  AddText(out, "TELESCOP", SpacecraftName(DataSet::Mariner10), "spacecraft");
+// The same keywords for both data sets, each where the header holds its value.
+void AddCameraKeywords(const HeaderRecord& record, HeaderKeywords& out) {
   if (record.Camera)
     AddText(out, "INSTRUME", std::string("TV camera ") + *record.Camera, "television camera of the imaging system");
   if (record.FilterName) AddText(out, "FILTER", *record.FilterName, "filter wheel position");
   if (record.ExposureSeconds) out.Keywords.push_back({"EXPTIME", *record.ExposureSeconds, "[s] exposure time"});
+}
+
+void AddObservationKeywords(const HeaderRecord& record, HeaderKeywords& out) {
+  if (record.Observed.Utc) {
+    AddText(out, "DATE-OBS", *record.Observed.Utc, "picture date (UTC) from the header");
+    AddText(out, "TIMESYS", "UTC", "time scale of DATE-OBS");
+  }
+  if (record.Target) AddText(out, "OBJECT", *record.Target, "target, as the header names it");
+}
+
+void AddMariner10Keywords(const HeaderRecord& record, HeaderKeywords& out) {
+  AddText(out, "TELESCOP", SpacecraftName(DataSet::Mariner10), "spacecraft");
+  AddCameraKeywords(record, out);
   if (record.FdsCount) AddText(out, "FDSCOUNT", *record.FdsCount, "picture number (FDS count)");
   AddText(out, "DATASET", record.NssdcDataSetId, "NSSDC data set id");
   const ObservationTime& observed = record.Observed;
   if (observed.Year) AddText(out, "OBSYEAR", *observed.Year, "year of the picture, as the header gives it");
   if (observed.DayOfYear) AddText(out, "OBSDAY", *observed.DayOfYear, "day of the year, as the header gives it");
   if (observed.Gmt) AddText(out, "OBSGMT", *observed.Gmt, "GMT hh/mm/ss, as the header gives it");
-  if (observed.Utc) {
-    AddText(out, "DATE-OBS", *observed.Utc, "picture date (UTC) from the header");
-    AddText(out, "TIMESYS", "UTC", "time scale of DATE-OBS");
-  }
+  AddObservationKeywords(record, out);
 }
 
 void AddMariner9Keywords(const HeaderState& header, HeaderKeywords& out) {
   AddText(out, "TELESCOP", SpacecraftName(DataSet::Mariner9), "spacecraft");
+  AddCameraKeywords(header.Record, out);
   AddText(out, "DATASET", header.Record.NssdcDataSetId, "NSSDC data set id");
+  AddObservationKeywords(header.Record, out);
   // The header is free text with no fixed fields: its lines are kept as they are.
   for (const std::string& line : header.InfoBox2)
     if (const std::optional<std::string> text = Trimmed(line)) out.Comments.push_back(FitsText(*text));
@@ -143,7 +155,7 @@ std::vector<std::string> ProcessingHistory(const OptionSet& options, const ToneS
   if (original) return {"Vantorel: Original Image"};
   std::vector<std::string> history;
   for (const OptionName& name : OptionNames) {
-    if (Entry(options, name.Entry) != 1) continue;
+    if (Entry(options, name.Entry) != 1 || !ShapesGreyPlane(name.Entry)) continue;
     std::string text("Vantorel: option ");
     text += name.History;
     text += " on";

@@ -1,7 +1,7 @@
 // Standard FITS, written with CFITSIO: the shown grey plane as the primary
 // image with keywords from the decoded header, and the header record kept
-// whole in an extension. Chosen explicitly; .fit/.fits alone still mean the
-// 36-card file of fits_file.h.
+// whole in an extension. What a .fits name gets; .fit keeps the 36-card file
+// of fits_file.h.
 #pragma once
 
 #include <cstdint>
@@ -34,8 +34,9 @@ struct HeaderKeywords {
 
 HeaderKeywords KeywordsForHeader(const HeaderState& header, std::string_view fileName);
 
-// The HISTORY texts: "Original Image", or each option that was on and the
-// three counters.
+// The HISTORY texts: "Original Image", or each option that was on and shaped
+// the grey plane (not Colorize, which colours only the bitmap) and the three
+// counters.
 std::vector<std::string> ProcessingHistory(const OptionSet& options, const ToneSteps& steps, bool original);
 
 struct StandardFitsSource {

@@ -46,6 +46,10 @@ inline constexpr std::array<OptionName, OptionCount> OptionNames = {{
     {Option::Colorize, "--colorize", "colorize", "Colorize"},
 }};
 
+// Whether an option's stage changes the grey samples (WorkFrame, and so
+// FitsPlane) rather than only how composition colours them.
+constexpr bool ShapesGreyPlane(Option option) { return option != Option::Colorize; }
+
 struct ToneSteps {
   std::int32_t BrightnessStep = 0;
   std::int32_t ContrastStep = 0;

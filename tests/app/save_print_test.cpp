@@ -47,9 +47,9 @@ class SaveAsTest : public FormTest {
 };
 
 TEST_F(SaveAsTest, TheExtensionDecidesWhatIsWritten) {
-  enum Written { Bmp, Png, Fits, Nothing };
-  const std::pair<const char*, Written> cases[] = {{"a.bmp", Bmp},   {"c.BMP", Bmp},     {"d.fit", Fits},
-                                                   {"f.fits", Fits}, {"h.fts", Nothing}, {"j.png", Png}};
+  enum Written { Bmp, Png, Fits, StandardFits, Nothing };
+  const std::pair<const char*, Written> cases[] = {{"a.bmp", Bmp},           {"c.BMP", Bmp},     {"d.fit", Fits},
+                                                   {"f.fits", StandardFits}, {"h.fts", Nothing}, {"j.png", Png}};
   // Saving over a longer file leaves exactly the new bytes.
   for (const char* name : {"a.bmp", "d.fit"}) WriteBytes(dir / name, std::vector<std::uint8_t>(3'000'000, 0xAB));
   for (const auto& [name, written] : cases) {
@@ -139,15 +139,15 @@ TEST_F(SaveAsTest, SuggestsTheFramesNameInTheFolderLastSavedTo) {
   EXPECT_TRUE(DecodePng(ReadBytes(dir / "out/frame.001.png")));
 }
 
-// Only the standard FITS entry writes standard FITS; .fit/.fits under any
-// other entry stay the 36-card file.
-TEST_F(SaveAsTest, TheStandardFitsEntryAloneWritesStandardFits) {
+// A .fits name is standard FITS except under the 36-card entry, which writes
+// its layout whatever the name.
+TEST_F(SaveAsTest, TheCardLayoutEntryAloneWritesThatLayoutToAFitsName) {
   const std::vector<std::uint8_t> seedFile =
       BuildFitsFile(form->Viewer().Document().LabelCards(), form->Viewer().Document().FitsPlane());
-  for (const auto& [filter, standard] : {std::pair{"BMP image (*.bmp)", false},
+  for (const auto& [filter, standard] : {std::pair{"BMP image (*.bmp)", true},
                                          {"FITS, 36-card layout (*.fit)", false},
                                          {"FITS, standard (*.fits)", true},
-                                         {"PNG image (*.png)", false}}) {
+                                         {"PNG image (*.png)", true}}) {
     SCOPED_TRACE(filter);
     SaveAs(dir / "out.fits", filter);
     const std::vector<std::uint8_t> bytes = ReadBytes(dir / "out.fits");
@@ -255,7 +255,7 @@ TEST_F(SaveAsTest, TheCommandLineWritesTheSameFiles) {
   for (const auto& row : cases) {
     SCOPED_TRACE(row.Options);
     for (const char* button : row.Buttons) Click(button);
-    for (const std::string extension : {".fits", ".png"}) {
+    for (const std::string extension : {".fit", ".png"}) {
       SaveAs(dir / ("window" + extension));
       std::vector<std::string> args = row.Args;
       args.insert(args.end(), {"-o", dir / ("cli" + extension), dir / "frame.001"});

@@ -71,14 +71,14 @@ std::map<std::string, std::string> CurrentOutputs(const fs::path& scratch) {
   for (const auto& [setName, options] : optionSets) {
     for (const std::string& sample : samples) {
       const std::string key = fs::path(sample).filename().string() + ' ' + setName + ' ';
-      for (const char* extension : {"bmp", "png", "fits"}) {
+      for (const auto& [name, extension] : {std::pair{"bmp", "bmp"}, {"png", "png"}, {"fits", "fit"}}) {
         std::vector<std::string> args = options;
         args.insert(args.end(), {sample, "-o", scratch / (std::string("out.") + extension)});
         Run(args);
-        digests[key + extension] = Digest(FileText(scratch / (std::string("out.") + extension)));
+        digests[key + name] = Digest(FileText(scratch / (std::string("out.") + extension)));
       }
       std::vector<std::string> args = options;
-      args.insert(args.end(), {"--standard-fits", sample, "-o", scratch / "standard.fits"});
+      args.insert(args.end(), {sample, "-o", scratch / "standard.fits"});
       Run(args);
       digests[key + "standard-fits"] = Digest(WithoutWriteDate(FileText(scratch / "standard.fits")));
       args = options;

@@ -39,11 +39,12 @@ TEST(ParseRenderArguments, AcceptsAndRefusesByRule) {
       {{"--info", "--jobs", "2", "f"}, "--info takes only a frame"},
       {{"--info", "f", "-o", "a.bmp"}, "--info takes only a frame"},
       {{"--version", "f"}, "takes no other arguments"},
-      {{"--standard-fits", "f", "-o", "a.fits"}, ""},
-      {{"--standard-fits", "--out-dir", "d", "--format", "fits", "f", "g"}, ""},
-      {{"--standard-fits", "f", "-o", "a.png"}, "--standard-fits writes FITS"},
+      {{"--standard-fits", "f", "-o", "a.fit"}, ""},
+      {{"--legacy-fits", "--out-dir", "d", "--format", "fits", "f", "g"}, ""},
+      {{"--legacy-fits", "f", "-o", "a.png"}, "--legacy-fits writes FITS"},
       {{"--standard-fits", "--out-dir", "d", "f"}, "--standard-fits goes with --format fits"},
-      {{"--info", "--standard-fits", "f"}, "--info takes only a frame"},
+      {{"--standard-fits", "--legacy-fits", "f", "-o", "a.fit"}, "--standard-fits and --legacy-fits cannot be"},
+      {{"--info", "--legacy-fits", "f"}, "--info takes only a frame"},
       {{"--info", "--json", "f", "g"}, ""},
       {{"--info", "--json"}, "--info --json needs a frame"},
       {{"--json", "f", "-o", "a.bmp"}, "--json goes with --info"},
@@ -70,7 +71,7 @@ TEST(ParseRenderArguments, TakesValuesFramesAndTheFormatFromTheExtension) {
   ASSERT_TRUE(single.Ok()) << single.Error;
   const RenderArguments& a = single.Arguments;
   EXPECT_EQ(a.Frames, std::vector<std::string>{"-frame"});
-  EXPECT_EQ(a.Format, ExportFormat::Fits);
+  EXPECT_EQ(a.Format, ExportFormat::StandardFits);
   EXPECT_EQ(Entry(a.Options, Option::Stretch), 1);
   EXPECT_EQ(Entry(a.Options, Option::Invert), 0);
   EXPECT_EQ(a.Steps.BrightnessStep, -40);

@@ -186,10 +186,10 @@ TEST(RenderCommand, FolderModeOnSeveralCoresMatchesOneCore) {
   for (const char* jobs : {"1", "2", "3"}) {
     for (const auto& entry : fs::directory_iterator(outputs.Path())) fs::remove(entry.path());
     std::vector<std::string> withJobs = args;
-    withJobs.insert(withJobs.begin(), {"--jobs", jobs, "--out-dir", outputs.Path().string()});
+    withJobs.insert(withJobs.begin(), {"--jobs", jobs, "--legacy-fits", "--out-dir", outputs.Path().string()});
     runs.push_back(Render(withJobs));
     std::vector<std::vector<std::uint8_t>> files;
-    for (int i = 0; i < 6; ++i) files.push_back(ReadBytes(outputs / ("MVE0101.01" + std::to_string(i) + ".fits")));
+    for (int i = 0; i < 6; ++i) files.push_back(ReadBytes(outputs / ("MVE0101.01" + std::to_string(i) + ".fit")));
     EXPECT_EQ(std::distance(fs::directory_iterator(outputs.Path()), {}), 6) << jobs;
     written.push_back(std::move(files));
   }
@@ -231,9 +231,9 @@ TEST(RenderCommand, InfoPrintsTheBoxOfTheDataSetAndCardsPrintAll) {
   }
 }
 
-// .fit/.fits alone still write the 36-card file byte for byte; only
-// --standard-fits writes the standard one, with -o and in folder mode.
-TEST(RenderCommand, StandardFitsOnlyWhenAskedAndTheDefaultStaysAsItWas) {
+// .fits is standard FITS, .fit the 36-card file byte for byte; --legacy-fits
+// and --standard-fits choose under either name; folder mode names the layout.
+TEST(RenderCommand, FitsLayoutByTheExtensionUnlessChosen) {
   TempDir dir;
   const std::string frame = WriteFrame(dir);
   fs::create_directory(dir / "out");
@@ -246,11 +246,12 @@ TEST(RenderCommand, StandardFitsOnlyWhenAskedAndTheDefaultStaysAsItWas) {
     std::string Written;
     bool Standard;
   } table[] = {
-      {{frame, "-o", dir / "a.fits"}, dir / "a.fits", false},
-      {{frame, "-o", dir / "b.FIT"}, dir / "b.FIT", false},
-      {{"--out-dir", dir / "out", "--format", "fits", frame}, dir / "out/MVE0101.012.fits", false},
-      {{"--standard-fits", frame, "-o", dir / "c.fits"}, dir / "c.fits", true},
-      {{"--standard-fits", "--out-dir", dir / "out", "--format", "fits", frame}, dir / "out/MVE0101.012.fits", true},
+      {{frame, "-o", dir / "a.fit"}, dir / "a.fit", false},
+      {{frame, "-o", dir / "b.FITS"}, dir / "b.FITS", true},
+      {{"--legacy-fits", frame, "-o", dir / "c.fits"}, dir / "c.fits", false},
+      {{"--standard-fits", frame, "-o", dir / "d.FIT"}, dir / "d.FIT", true},
+      {{"--out-dir", dir / "out", "--format", "fits", frame}, dir / "out/MVE0101.012.fits", true},
+      {{"--legacy-fits", "--out-dir", dir / "out", "--format", "fits", frame}, dir / "out/MVE0101.012.fit", false},
   };
   for (const auto& row : table) {
     SCOPED_TRACE(row.Written + (row.Standard ? " standard" : ""));

@@ -31,41 +31,38 @@ TEST(BuildFitsFile, CardsInEightyCharacterRowsThenThePlane) {
   EXPECT_TRUE(std::equal(plane.begin(), plane.end(), file.begin() + 2880));
 }
 
-// Standard FITS only where it was chosen, and only for a FITS name.
+// .fits is standard FITS and .fit the 36-card layout, in any case; a layout
+// chosen by name goes to either FITS name and to no other.
 TEST(ExportFormatFor, ByTheExtensionOfTheFileNameInAnyCase) {
-  for (const auto& [path, format] :
-       {std::pair<const char*, std::optional<ExportFormat>>{"/tmp/frame.bmp", ExportFormat::Bmp},
-        {"frame.Bmp", ExportFormat::Bmp},
-        {"/tmp/frame.BMP", ExportFormat::Bmp},
-        {"/tmp/frame.fit", ExportFormat::Fits},
-        {"/tmp/frame.FIT", ExportFormat::Fits},
-        {"/tmp/frame.fits", ExportFormat::Fits},
-        {"/tmp/frame.Fits", ExportFormat::Fits},
-        {"/tmp/frame.fit.bmp", ExportFormat::Bmp},
-        {"/tmp/frame.png", ExportFormat::Png},
-        {"frame.Png", ExportFormat::Png},
-        {"/tmp/frame.bmp.PNG", ExportFormat::Png},
-        {"/tmp/a.fts", std::nullopt},
-        {"/tmp/a.jpg", std::nullopt},
-        {"/tmp/frame", std::nullopt},
-        {"/x.bmp/name", std::nullopt},
-        {"/a.b/name", std::nullopt}}) {
-    EXPECT_EQ(ExportFormatFor(path, false), format) << path;
-    EXPECT_EQ(ExportFormatFor(path, true), format == ExportFormat::Fits ? ExportFormat::StandardFits : format) << path;
+  using enum ExportFormat;
+  const std::pair<std::optional<ExportFormat>, std::vector<const char*>> namesByFormat[] = {
+      {Bmp, {"/tmp/frame.bmp", "frame.Bmp", "/tmp/frame.BMP", "/tmp/frame.fit.bmp"}},
+      {Fits, {"/tmp/frame.fit", "/tmp/frame.FIT", "frame.fits.fit"}},
+      {StandardFits, {"/tmp/frame.fits", "frame.Fits", "frame.fit.FITS"}},
+      {Png, {"/tmp/frame.png", "frame.Png", "/tmp/frame.bmp.PNG"}},
+      {std::nullopt, {"/tmp/a.fts", "/tmp/a.fitsx", "/tmp/a.jpg", "/tmp/frame", "/x.fits/name", "/a.b/name"}}};
+  for (const auto& [format, paths] : namesByFormat) {
+    const bool fits = format == Fits || format == StandardFits;
+    for (const char* path : paths) {
+      EXPECT_EQ(ExportFormatFor(path), format) << path;
+      EXPECT_EQ(ExportFormatFor(path, FitsLayoutChoice::Standard), fits ? StandardFits : format) << path;
+      EXPECT_EQ(ExportFormatFor(path, FitsLayoutChoice::CardLayout), fits ? Fits : format) << path;
+    }
   }
 }
 
-// Save As: the typed extension decides; .fit is the 36-card layout whatever
-// entry is chosen. The suggestion swaps only an extension of the dialog's own.
+// Save As: the typed extension decides, a FITS entry the layout of a FITS
+// name. The suggestion swaps only an extension of the dialog's own.
 TEST(ExportFormatFor, SaveAsTakesTheTypedExtensionAndSuggestsTheFramesName) {
   using enum ExportFormat;
   const struct {
     const char* path;
     ExportFormat chosen;
     std::optional<ExportFormat> format;
-  } saves[] = {{"a.fit", StandardFits, Fits}, {"a.FITS", StandardFits, StandardFits}, {"a.fits", Fits, Fits},
-               {"a.fits", Bmp, Fits},         {"a.png", StandardFits, Png},           {"a.bmp", Png, Bmp},
-               {"a.jpg", Png, std::nullopt}};
+  } saves[] = {{"a.FIT", StandardFits, StandardFits}, {"a.fits", Fits, Fits},
+               {"a.fits", Bmp, StandardFits},         {"a.fit", Png, Fits},
+               {"a.png", StandardFits, Png},          {"a.bmp", Fits, Bmp},
+               {"a.jpg", Png, std::nullopt},          {"a.fit", Bmp, Fits}};
   for (const auto& save : saves) EXPECT_EQ(ExportFormatForSave(save.path, save.chosen), save.format) << save.path;
 
   const struct {

@@ -67,7 +67,14 @@ TEST(KeywordsForHeader, TakeWhatTheHeaderGivesAndLeaveOutTheRest) {
       {"Mariner 9",
        Decoded(testing::Mariner9Frame(), "MME0101.001"),
        "MME0101.001",
-       {Text("TELESCOP", "Mariner 9", "spacecraft"), Text("DATASET", "PSPG-00235", "NSSDC data set id"),
+       {Text("TELESCOP", "Mariner 9", "spacecraft"),
+        Text("INSTRUME", "TV camera A", "television camera of the imaging system"),
+        Text("FILTER", "GREEN", "filter wheel position"),
+        {"EXPTIME", 0.006, "[s] exposure time"},
+        Text("DATASET", "PSPG-00235", "NSSDC data set id"),
+        Text("DATE-OBS", "1971-11-16T12:34:56", "picture date (UTC) from the header"),
+        Text("TIMESYS", "UTC", "time scale of DATE-OBS"),
+        Text("OBJECT", "MARS", "target, as the header names it"),
         Text("FILENAME", "MME0101.001", "original frame file")},
        mariner9Comments},
   };
@@ -107,9 +114,10 @@ TEST(KeywordsForHeader, DateObsOnlyFromAWholeDate) {
   }
 }
 
-TEST(ProcessingHistory, NamesTheOptionsThatWereOnAndTheCounters) {
+TEST(ProcessingHistory, NamesTheOptionsThatShapedThePlaneNotColorizeAndTheCounters) {
   OptionSet some{};
   Entry(some, Option::Stretch) = 1;
+  Entry(some, Option::Invert) = 1;
   Entry(some, Option::Colorize) = 1;
   const struct {
     const char* Name;
@@ -128,7 +136,7 @@ TEST(ProcessingHistory, NamesTheOptionsThatWereOnAndTheCounters) {
        some,
        {-40, 3, -2},
        false,
-       {"Vantorel: option Stretch on", "Vantorel: option Colorize on", "Vantorel: Brightness step -40",
+       {"Vantorel: option Stretch on", "Vantorel: option Invert on", "Vantorel: Brightness step -40",
         "Vantorel: Contrast step 3", "Vantorel: Gradient step -2"}},
   };
   for (const auto& row : table) {
@@ -298,7 +306,7 @@ INSTANTIATE_TEST_SUITE_P(
                                    "MME0101.001",
                                    testing::Mariner9FrameFile,
                                    "Mariner 9",
-                                   {{"DATASET", "PSPG-00235"}, {"INSTRUME", nullptr}, {"DATE-OBS", nullptr}},
+                                   {{"DATASET", "PSPG-00235"}, {"INSTRUME", "TV camera A"}, {"OBJECT", "MARS"}},
                                    testing::Mariner9Lines.size()}),
     [](const auto& info) { return std::string(info.param.Name); });
 
