@@ -74,6 +74,11 @@ class Parser {
       outputDirectoryGiven_ = true;
       return;
     }
+    if (name == "--name") {
+      if (auto value = Value(name, attached)) arguments_.Name = *value;
+      nameGiven_ = true;
+      return;
+    }
     if (name == "--jobs" || name == "-j") {
       const auto text = Value(name, attached);
       if (!text) return;
@@ -99,6 +104,10 @@ class Parser {
     }
     if (name == "--json") {
       arguments_.Json = true;
+      return;
+    }
+    if (name == "--quiet" || name == "-q") {
+      arguments_.Quiet = true;
       return;
     }
     if (name == "--original") {
@@ -144,6 +153,10 @@ class Parser {
       if (args_.size() != 1) Fail(*modeName_ + " takes no other arguments");
       return;
     }
+    if (std::count(a.Frames.begin(), a.Frames.end(), StandardStream) > 1)
+      return Fail("'-' (standard input) can be read only once");
+    if (nameGiven_ && (a.Frames.size() != 1 || a.Name.empty() || a.Name.find('/') != std::string::npos))
+      return Fail("--name takes a file name (no '/') and exactly one frame");
     const bool anyOption = std::any_of(a.Options.begin(), a.Options.end(), [](int on) { return on == 1; });
     if (a.Json && a.Mode != RenderMode::Info) return Fail("--json goes with --info");
     if (a.Mode == RenderMode::Info || a.Mode == RenderMode::Cards) {
@@ -165,8 +178,14 @@ class Parser {
       return Fail("--original cannot be combined with options or counters");
     if (a.Frames.empty()) return Fail("no frame given");
     if (outputGiven_ && outputDirectoryGiven_) return Fail("-o and --out-dir cannot be combined");
+    if (outputGiven_ && a.ToStandardOutput()) {
+      if (a.Frames.size() != 1) return Fail("-o - takes exactly one frame");
+      if (a.StandardFits && a.Format != ExportFormat::Fits) return Fail("--standard-fits goes with --format fits");
+      if (a.StandardFits) a.Format = ExportFormat::StandardFits;
+      return;
+    }
     if (outputGiven_) {
-      if (formatGiven_) return Fail("--format goes with --out-dir; with -o the extension decides");
+      if (formatGiven_) return Fail("--format goes with --out-dir or -o -; with -o FILE the extension decides");
       if (a.Frames.size() != 1) return Fail("-o takes exactly one frame; use --out-dir for several");
       const auto format = ExportFormatFor(a.Output, a.StandardFits);
       if (!format) return Fail("cannot tell the format of '" + a.Output + "' (use .bmp, .png, .fit or .fits)");
@@ -198,6 +217,7 @@ class Parser {
   bool outputDirectoryGiven_ = false;
   bool formatGiven_ = false;
   bool jobsGiven_ = false;
+  bool nameGiven_ = false;
   bool anyCounterGiven_ = false;
 };
 
@@ -211,6 +231,7 @@ ParsedArguments ParseRenderArguments(const std::vector<std::string>& args) {
 std::string_view UsageText() {
   return R"(usage:
   vantorel-render [OPTIONS] FRAME -o OUT
+  vantorel-render [OPTIONS] FRAME -o - [--format bmp|png|fits] >OUT
   vantorel-render [OPTIONS] --out-dir DIR [--format bmp|png|fits] FRAME...
   vantorel-render [OPTIONS] --standard-fits FRAME -o OUT.fits
   vantorel-render [OPTIONS] --standard-fits --out-dir DIR --format fits FRAME...
@@ -218,6 +239,9 @@ std::string_view UsageText() {
   vantorel-render [OPTIONS] --info --json FRAME...
   vantorel-render --cards FRAME
   vantorel-render --help | --version
+
+FRAME is a file, a pipe or FIFO (read up to the size of a frame), or - for
+standard input (once a run).
 
 options (all off by default):
   --stretch --despeckle --reconstruct --flip --rotate --sharpen --invert --minimize --colorize
@@ -227,10 +251,16 @@ options (all off by default):
   --gradient N     gradient step
   --original       render the frame as loaded, only turned the right way up
                    (not with any option or step)
-  -o, --output OUT write one frame; .bmp, .png, .fit or .fits decides the format
+  -o, --output OUT write one frame; .bmp, .png, .fit or .fits decides the format;
+                   -o - writes it to standard output (never to a terminal) in
+                   --format (default bmp)
   --out-dir DIR    write DIR/<frame name>.<format> for every frame (default format bmp)
   -j, --jobs N     with --out-dir, render N frames at once (default: one per core;
                    at most four per core, fewer when few more files may be opened)
+  --name NAME      the one frame's name in place of its file name ("stdin" for
+                   -): the name decides the data set (MME...: Mariner 9) and
+                   the stretch, and is written into PNG and FITS files
+  -q, --quiet      no progress and no summary; what went wrong is still said
   --standard-fits  write standard FITS (CFITSIO): the picture with keywords from
                    the header, the processing as HISTORY, the header record in an
                    ENGHDR extension, checksums; only with a .fit/.fits output or
@@ -243,9 +273,18 @@ options (all off by default):
                    UTF-8 become U+FFFD
   --cards FRAME    print the 36 FITS header cards
 
-exit status: 0 all written, 1 a frame could not be read or an output not written,
-2 a usage error, 130 stopped by SIGINT or SIGTERM (frames begun were written whole,
-no further frame was begun)
+progress: --out-dir says "[i/n] NAME" as each frame is written, or on a
+terminal keeps one line up to date (done, total, frames a second, time left);
+a run of several frames ends with "W written, F failed, S skipped in T s"
+(skipped: refused unread, being an output of the same run or having its
+output name taken by an earlier frame).
+
+exit status:
+  0    all written (or the text asked for printed)
+  1    some frames failed: not read, not rendered, not written or skipped
+  2    a usage error
+  130  stopped by SIGINT or SIGTERM: the frames begun were written whole, no
+       further frame was begun
 )";
 }
 
