@@ -1,7 +1,10 @@
 #include "frames/frame_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <thread>
 
@@ -122,6 +125,10 @@ TEST(FrameFile, StreamsAreReadUpToAFrame) {
   EXPECT_EQ(endless.BytesRead, std::int32_t(FrameBytes));
   EXPECT_GT(endless.FileBytes.value_or(0), std::uintmax_t(Mariner9FrameFileBytes));
   EXPECT_EQ(ReadFrameFileOrStream(dir.Path(), {}).Error, "it is a directory");
+  const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);  // nobody would ever type the frame
+  ASSERT_GE(terminal, 0);
+  EXPECT_EQ(ReadFrameStream(terminal, {}).Error, "it is a terminal");
+  ::close(terminal);
 }
 
 TEST(FrameFile, NoticeSaysWhyAFileIsNoFrame) {
