@@ -50,6 +50,7 @@ TEST(ParseRenderArguments, AcceptsAndRefusesByRule) {
       {{"--cards", "--json", "f"}, "--json goes with --info"},
       {{}, "no arguments"},
       {{"-", "-o", "-"}, ""},
+      {{"-o", "-"}, "no frame given"},
       {{"--format", "png", "--standard-fits", "-", "-o", "-"}, "--standard-fits goes with --format fits"},
       {{"f", "g", "-o", "-"}, "-o - takes exactly one frame"},
       {{"-", "f", "-", "--out-dir", "d"}, "'-' (standard input) can be read only once"},
