@@ -11,7 +11,7 @@
 #include "cli/interruption.h"
 #include "cli/render_command.h"
 #include "cli/render_steps.h"
-#include "frames/file_name.h"
+#include "cli/run_report.h"
 #include "output/atomic_file.h"
 #include "output/descriptors.h"
 #include "parallel/ordered_pool.h"
@@ -24,6 +24,7 @@ namespace {
 // messages it would have printed.
 struct FrameOutcome {
   bool Written = false;
+  bool Skipped = false;  // refused before it was read
   std::string Messages;
   std::optional<PendingSave> Pending;          // written, waiting to be flushed and put in place
   std::optional<FolderFlushes::Ticket> Flush;  // in place, waiting for its folder's flush
@@ -41,7 +42,7 @@ std::vector<FolderOutput> FolderOutputs(const RenderArguments& arguments) {
   std::string extension(".");
   extension += EntryOf(arguments.Format).Extension;
   for (const std::string& frame : arguments.Frames) {
-    std::string name(FileNamePart(frame));
+    std::string name = FrameName(arguments, frame);
     name += extension;
     std::string path = (std::filesystem::path(arguments.OutputDirectory) / name).string();
     const bool takenEarlier = !taken.insert(path).second;
@@ -79,7 +80,7 @@ Capacity CapacityFor(const RenderArguments& arguments, std::ostream& err) {
   const std::size_t byDescriptors = std::max<std::size_t>(1, usable / (2 * DescriptorsPerFrame + 1));
   const std::size_t requested = arguments.Jobs > 0 ? std::size_t(arguments.Jobs) : cores;
   const auto jobs = unsigned(std::min({requested, std::size_t(MaxJobsPerCore) * cores, byDescriptors}));
-  if (jobs < requested)
+  if (jobs < requested && !arguments.Quiet)
     err << ProgramName << ": rendering " << jobs << (jobs == 1 ? " frame" : " frames") << " at a time rather than "
         << requested << " (" << cores << (cores == 1 ? " core; " : " cores; ") << descriptors
         << " more files may be opened)\n";
@@ -88,14 +89,9 @@ Capacity CapacityFor(const RenderArguments& arguments, std::ostream& err) {
   return {jobs, window};
 }
 
-std::string InterruptedText(std::size_t delivered, std::size_t count) {
-  return std::string(ProgramName) + ": interrupted after " + std::to_string(delivered) + " of " +
-         std::to_string(count) + " frames\n";
-}
-
 }  // namespace
 
-int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
+int RenderIntoFolder(const RenderArguments& arguments, bool terminal, std::ostream& err) {
   std::error_code ignored;
   if (!std::filesystem::is_directory(arguments.OutputDirectory, ignored)) {
     err << ProgramName << ": cannot write into " << Shown(arguments.OutputDirectory) << ": not a folder\n";
@@ -108,7 +104,7 @@ int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
   const RunPlan plan = PlanRun(frames, outputPaths);
   const Capacity capacity = CapacityFor(arguments, err);
   FolderFlushes flushes;
-  bool anyFailed = false;
+  RunReport report(frames.size(), arguments.Quiet, terminal, err);
   std::size_t nextFrame = 0;
   const OrderedSteps<std::size_t, FrameOutcome> steps{
       .Next = [&]() -> std::optional<std::size_t> {
@@ -120,13 +116,13 @@ int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
             const FolderOutput& output = outputs[i];
             if (output.TakenEarlier)
               return FrameOutcome{
-                  false, CannotWrite(output.Path, "an earlier frame of the same name went there"), {}, {}};
-            if (!plan.Refusals[i].empty()) return FrameOutcome{false, plan.Refusals[i], {}, {}};
+                  false, true, CannotWrite(output.Path, "an earlier frame of the same name went there"), {}, {}};
+            if (!plan.Refusals[i].empty()) return FrameOutcome{false, true, plan.Refusals[i], {}, {}};
             std::ostringstream messages;
             std::optional<PendingSave> pending =
                 StartRenderToFile(WorkerDocument(), arguments, frames[i], output.Path, plan, messages);
             const bool written = pending.has_value();
-            return FrameOutcome{written, messages.str(), std::move(pending), {}};
+            return FrameOutcome{written, false, messages.str(), std::move(pending), {}};
           },
       .Finish =
           [&](std::size_t i, FrameOutcome& outcome) {
@@ -149,19 +145,19 @@ int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err) {
               outcome.Written = false;
               outcome.Messages += CannotWrite(outputs[i].Path, "written, but its folder could not be flushed");
             }
-            const std::string name(FileNamePart(frames[i]));
-            err << '[' << (i + 1) << '/' << frames.size() << "] " << Shown(name.empty() ? frames[i] : name) << '\n'
-                << outcome.Messages << std::flush;
-            anyFailed = anyFailed || !outcome.Written;
+            const std::string name = FrameName(arguments, frames[i]);
+            const FrameEnd end = outcome.Written   ? FrameEnd::Written
+                                 : outcome.Skipped ? FrameEnd::Skipped
+                                                   : FrameEnd::Failed;
+            report.Delivered(i, name.empty() ? frames[i] : name, end, outcome.Messages);
           },
       .Stopped = InterruptionWatch::Requested};
   const auto workers = unsigned(std::min<std::size_t>(capacity.Jobs, frames.size()));
-  const std::size_t delivered = RunInOrder(workers, FinishingThreads, capacity.Window, steps);
-  if (InterruptionWatch::Requested()) {
-    err << InterruptedText(delivered, frames.size());
-    return ExitInterrupted;
-  }
-  return anyFailed ? ExitFailure : ExitSuccess;
+  RunInOrder(workers, FinishingThreads, capacity.Window, steps);
+  const bool interrupted = InterruptionWatch::Requested();
+  report.Finish(interrupted);
+  if (interrupted) return ExitInterrupted;
+  return report.AllWritten() ? ExitSuccess : ExitFailure;
 }
 
 }  // namespace vantorel::cli

@@ -8,7 +8,8 @@
 
 namespace vantorel::cli {
 
-// The exit status: ExitSuccess, ExitFailure when any frame failed, or ExitInterrupted.
-int RenderIntoFolder(const RenderArguments& arguments, std::ostream& err);
+// The exit status: ExitSuccess, ExitFailure when any frame failed, or
+// ExitInterrupted. terminal: err is one, and gets a progress line redrawn in place.
+int RenderIntoFolder(const RenderArguments& arguments, bool terminal, std::ostream& err);
 
 }  // namespace vantorel::cli

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <iostream>
 #include <string>
 #include <vector>
@@ -8,5 +10,6 @@
 int main(int argc, char** argv) {
   vantorel::EnsureStandardDescriptors();
   const std::vector<std::string> args(argv + 1, argv + argc);
-  return vantorel::cli::RunRender(args, std::cout, std::cerr);
+  const vantorel::cli::Terminals terminals{.Out = ::isatty(STDOUT_FILENO) == 1, .Err = ::isatty(STDERR_FILENO) == 1};
+  return vantorel::cli::RunRender(args, std::cout, std::cerr, terminals);
 }

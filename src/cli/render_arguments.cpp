@@ -76,6 +76,11 @@ class Parser {
       outputDirectoryGiven_ = true;
       return;
     }
+    if (name == "--name") {
+      if (auto value = Value(name, attached)) arguments_.Name = *value;
+      nameGiven_ = true;
+      return;
+    }
     if (name == "--jobs" || name == "-j") {
       const auto text = Value(name, attached);
       if (!text) return;
@@ -99,6 +104,10 @@ class Parser {
     if (name == "--legacy-fits") return ChooseFitsLayout(name, FitsLayoutChoice::CardLayout);
     if (name == "--json") {
       arguments_.Json = true;
+      return;
+    }
+    if (name == "--quiet" || name == "-q") {
+      arguments_.Quiet = true;
       return;
     }
     if (name == "--original") {
@@ -151,6 +160,10 @@ class Parser {
       if (args_.size() != 1) Fail(*modeName_ + " takes no other arguments");
       return;
     }
+    if (std::count(a.Frames.begin(), a.Frames.end(), StandardStream) > 1)
+      return Fail("'-' (standard input) can be read only once");
+    if (nameGiven_ && (a.Frames.size() != 1 || a.Name.empty() || a.Name.find('/') != std::string::npos))
+      return Fail("--name takes a file name (no '/') and exactly one frame");
     const bool anyOption = std::any_of(a.Options.begin(), a.Options.end(), [](int on) { return on == 1; });
     if (a.Json && a.Mode != RenderMode::Info) return Fail("--json goes with --info");
     if (a.Mode == RenderMode::Info || a.Mode == RenderMode::Cards) {
@@ -172,8 +185,12 @@ class Parser {
       return Fail("--original cannot be combined with options or counters");
     if (a.Frames.empty()) return Fail("no frame given");
     if (outputGiven_ && outputDirectoryGiven_) return Fail("-o and --out-dir cannot be combined");
+    if (outputGiven_ && a.ToStandardOutput()) {
+      if (a.Frames.size() != 1) return Fail("-o - takes exactly one frame");
+      return TakeFitsLayout();
+    }
     if (outputGiven_) {
-      if (formatGiven_) return Fail("--format goes with --out-dir; with -o the extension decides");
+      if (formatGiven_) return Fail("--format goes with --out-dir or -o -; with -o FILE the extension decides");
       if (a.Frames.size() != 1) return Fail("-o takes exactly one frame; use --out-dir for several");
       const auto format = ExportFormatFor(a.Output, a.FitsLayout);
       if (!format) return Fail("cannot tell the format of '" + a.Output + "' (use .bmp, .png, .fit or .fits)");
@@ -184,11 +201,16 @@ class Parser {
     }
     if (outputDirectoryGiven_) {
       if (a.OutputDirectory.empty()) return Fail("--out-dir needs a folder");
-      if (fitsLayoutName_ && !IsFits(a.Format)) return Fail(*fitsLayoutName_ + " goes with --format fits");
-      if (a.FitsLayout == FitsLayoutChoice::CardLayout) a.Format = ExportFormat::Fits;
-      return;
+      return TakeFitsLayout();
     }
     Fail("no output given (-o OUT or --out-dir DIR)");
+  }
+
+  // Where --format names the format: a FITS layout asked for goes with fits.
+  void TakeFitsLayout() {
+    RenderArguments& a = arguments_;
+    if (fitsLayoutName_ && !IsFits(a.Format)) return Fail(*fitsLayoutName_ + " goes with --format fits");
+    if (a.FitsLayout == FitsLayoutChoice::CardLayout) a.Format = ExportFormat::Fits;
   }
 
   void Fail(std::string message) {
@@ -206,6 +228,7 @@ class Parser {
   bool outputDirectoryGiven_ = false;
   bool formatGiven_ = false;
   bool jobsGiven_ = false;
+  bool nameGiven_ = false;
   bool anyCounterGiven_ = false;
 };
 
@@ -218,6 +241,7 @@ ParsedArguments ParseRenderArguments(const std::vector<std::string>& args) {
 
 std::string_view UsageText() {
   return R"(Usage: vantorel-render [OPTIONS] FRAME -o OUT
+  or:  vantorel-render [OPTIONS] FRAME -o - [--format bmp|png|fits] >OUT
   or:  vantorel-render [OPTIONS] --out-dir DIR [--format bmp|png|fits] FRAME...
   or:  vantorel-render [OPTIONS] --legacy-fits FRAME -o OUT.fits
   or:  vantorel-render [OPTIONS] --legacy-fits --out-dir DIR --format fits FRAME...
@@ -227,6 +251,9 @@ std::string_view UsageText() {
   or:  vantorel-render --help | --version
 Renders raw Mariner 10 and Mariner 9 image frames as the window shows them,
 or prints what their headers say.
+
+FRAME is a file, a pipe or FIFO (read up to the size of a frame), or - for
+standard input (once a run).
 
 options (all off by default):
   --stretch --despeckle --reconstruct --flip --rotate --sharpen --invert --minimize --colorize
@@ -238,11 +265,16 @@ options (all off by default):
                    (not with any option or step)
   -o, --output OUT write one frame in the format its extension names, in any
                    case: .bmp, .png, .fits (standard FITS) or .fit (FITS in the
-                   36-card layout)
+                   36-card layout); -o - writes it to standard output (never to
+                   a terminal) in --format (default bmp)
   --out-dir DIR    write DIR/<frame name>.<extension> for every frame (default
                    format bmp; fits writes standard FITS as .fits files)
   -j, --jobs N     with --out-dir, render N frames at once (default: one per core;
                    at most four per core, fewer when few more files may be opened)
+  --name NAME      the one frame's name in place of its file name ("stdin" for
+                   -): the name decides the data set (MME...: Mariner 9) and
+                   the stretch, and is written into PNG and FITS files
+  -q, --quiet      no progress and no summary; what went wrong is still said
   --legacy-fits    write FITS in the 36-card layout (36 header cards, then the
                    plane, no padding) whatever the FITS name; in .fit files with
                    --format fits
@@ -257,9 +289,18 @@ options (all off by default):
                    UTF-8 become U+FFFD
   --cards FRAME    print the 36 FITS header cards
 
-exit status: 0 all written, 1 a frame could not be read or an output not written,
-2 a usage error, 130 stopped by SIGINT or SIGTERM (frames begun were written whole,
-no further frame was begun)
+progress: --out-dir says "[i/n] NAME" as each frame is written, or on a
+terminal keeps one line up to date (done, total, frames a second, time left);
+a run of several frames ends with "W written, F failed, S skipped in T s"
+(skipped: refused unread, being an output of the same run or having its
+output name taken by an earlier frame).
+
+exit status:
+  0    all written (or the text asked for printed)
+  1    some frames failed: not read, not rendered, not written or skipped
+  2    a usage error
+  130  stopped by SIGINT or SIGTERM: the frames begun were written whole, no
+       further frame was begun
 )";
 }
 

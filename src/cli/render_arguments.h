@@ -14,6 +14,11 @@ namespace vantorel::cli {
 
 enum class RenderMode { Render, Info, Cards, Help, Version };
 
+// As a frame: standard input; as -o: standard output.
+inline constexpr std::string_view StandardStream = "-";
+// The name of a frame read from standard input without --name.
+inline constexpr std::string_view StandardInputName = "stdin";
+
 struct RenderArguments {
   RenderMode Mode = RenderMode::Render;
   // 1 for each option switched on; everything starts off.
@@ -33,7 +38,13 @@ struct RenderArguments {
   // Frames rendered at once in folder mode; 0 means one per core.
   int Jobs = 0;
   std::vector<std::string> Frames;
+  // --name: the one frame's name in place of its file name (which decides the
+  // data set and the stretch); empty when not given.
+  std::string Name;
+  // No progress and no summary; what went wrong is still said.
+  bool Quiet = false;
 
+  bool ToStandardOutput() const { return Output == StandardStream; }
   bool AnyStep() const { return Steps.BrightnessStep != 0 || Steps.ContrastStep != 0 || Steps.GradientStep != 0; }
 };
 

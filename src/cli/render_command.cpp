@@ -16,8 +16,9 @@ namespace vantorel::cli {
 
 namespace {
 
+// What is wrong, on one line, and where the whole story is.
 int Usage(std::string_view problem, std::ostream& err) {
-  err << ProgramName << ": " << Shown(problem) << '\n' << UsageText();
+  err << ProgramName << ": " << Shown(problem) << "\nTry '" << ProgramName << " --help' for more information.\n";
   return ExitUsage;
 }
 
@@ -48,6 +49,16 @@ int RenderToFile(const RenderArguments& arguments, std::ostream& err) {
   FrameDocument document;
   std::optional<PendingSave> pending = StartRenderToFile(document, arguments, frame, arguments.Output, plan, err);
   return pending && FinishFile(*pending, arguments.Output, err) ? ExitSuccess : ExitFailure;
+}
+
+// Renders one frame onto standard output, never through a file.
+int RenderToStandardOutput(const RenderArguments& arguments, std::ostream& out, std::ostream& err) {
+  FrameDocument document;
+  const std::optional<EncodedExport> encoded =
+      RenderAndEncode(document, arguments, arguments.Frames.front(), "standard output", err);
+  if (!encoded) return ExitFailure;
+  out.write(reinterpret_cast<const char*>(encoded->Bytes.data()), std::streamsize(encoded->Bytes.size()));
+  return Delivered(out, err, ExitSuccess);
 }
 
 // The special pixels of the render the options asked for, and what each
@@ -106,10 +117,13 @@ int PrintHeader(const RenderArguments& arguments, std::ostream& out, std::ostrea
 
 }  // namespace
 
-int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, Terminals terminals) {
   const ParsedArguments parsed = ParseRenderArguments(args);
   if (!parsed.Ok()) return Usage(parsed.Error, err);
   const RenderArguments& arguments = parsed.Arguments;
+  // A picture on a terminal is noise that can leave it in a strange state.
+  if (arguments.Mode == RenderMode::Render && arguments.ToStandardOutput() && terminals.Out)
+    return Usage("standard output is a terminal: redirect it, or write a file with -o FILE", err);
   try {
     switch (arguments.Mode) {
       case RenderMode::Help: out << UsageText(); return Delivered(out, err, ExitSuccess);
@@ -120,8 +134,9 @@ int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
       case RenderMode::Cards: return PrintHeader(arguments, out, err);
       case RenderMode::Render: {
         const InterruptionWatch watch;
-        const int status =
-            arguments.OutputDirectory.empty() ? RenderToFile(arguments, err) : RenderIntoFolder(arguments, err);
+        const int status = !arguments.OutputDirectory.empty() ? RenderIntoFolder(arguments, terminals.Err, err)
+                           : arguments.ToStandardOutput()     ? RenderToStandardOutput(arguments, out, err)
+                                                              : RenderToFile(arguments, err);
         // A single frame already begun has landed whole; the caller still learns of the signal.
         return InterruptionWatch::Requested() ? ExitInterrupted : status;
       }

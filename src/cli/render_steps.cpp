@@ -1,15 +1,22 @@
 #include "cli/render_steps.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <exception>
 
 #include "export/export_document.h"
+#include "frames/file_name.h"
 #include "header/ascii_text.h"
 
 namespace vantorel::cli {
 
 namespace {
 
-std::string IsFrameOfRun(const std::string& frame) { return "it is the frame " + Shown(frame) + " of this run"; }
+std::string IsFrameOfRun(const std::string& frame) {
+  if (frame == StandardStream) return "it is standard input, a frame of this run";
+  return "it is the frame " + Shown(frame) + " of this run";
+}
 
 // Renders one frame and writes it beside its output, not yet flushed or in
 // place; nothing when it failed, with the messages said.
@@ -21,13 +28,9 @@ std::optional<PendingSave> RenderAndStartSave(FrameDocument& document, const Ren
     err << CannotWrite(output, verdict.Frame ? IsFrameOfRun(arguments.Frames[*verdict.Frame]) : verdict.Error);
     return std::nullopt;
   }
-  if (!LoadAndRender(document, arguments, frame, err)) return std::nullopt;
-  const EncodedExport encoded = EncodeExport(document, arguments.Format);
-  if (!encoded.Error.empty()) {
-    err << CannotWrite(output, encoded.Error);
-    return std::nullopt;
-  }
-  StartedSave started = StartSave(output, {encoded.Bytes});
+  const std::optional<EncodedExport> encoded = RenderAndEncode(document, arguments, frame, output, err);
+  if (!encoded) return std::nullopt;
+  StartedSave started = StartSave(output, {encoded->Bytes});
   if (!started.Pending) err << CannotWrite(output, started.Failure.Error);
   return std::move(started.Pending);
 }
@@ -36,11 +39,24 @@ std::optional<PendingSave> RenderAndStartSave(FrameDocument& document, const Ren
 
 std::string Shown(std::string_view name) { return EscapedForTerminal(name); }
 
+std::string FrameName(const RenderArguments& arguments, const std::string& frame) {
+  if (!arguments.Name.empty()) return arguments.Name;
+  if (frame == StandardStream) return std::string(StandardInputName);
+  return std::string(FileNamePart(frame));
+}
+
 bool LoadAndRender(FrameDocument& document, const RenderArguments& arguments, const std::string& frame,
                    std::ostream& err) {
-  document.Open(frame, arguments.Options);
+  const bool standardInput = frame == StandardStream;
+  document.Open(
+      [&](FrameBuffer&& reuse) {
+        return standardInput ? ReadFrameStream(STDIN_FILENO, std::move(reuse))
+                             : ReadFrameFileOrStream(frame, std::move(reuse));
+      },
+      frame, FrameName(arguments, frame), arguments.Options);
   if (!document.ReadError().empty()) {
-    err << ProgramName << ": cannot read " << Shown(frame) << ": " << document.ReadError() << '\n';
+    err << ProgramName << ": cannot read " << (standardInput ? "standard input" : Shown(frame)) << ": "
+        << document.ReadError() << '\n';
     return false;
   }
   if (arguments.Original)
@@ -58,8 +74,22 @@ std::string CannotWrite(const std::string& output, std::string_view reason) {
   return message;
 }
 
+std::optional<EncodedExport> RenderAndEncode(FrameDocument& document, const RenderArguments& arguments,
+                                             const std::string& frame, const std::string& output, std::ostream& err) {
+  if (!LoadAndRender(document, arguments, frame, err)) return std::nullopt;
+  EncodedExport encoded = EncodeExport(document, arguments.Format);
+  if (!encoded.Error.empty()) {
+    err << CannotWrite(output, encoded.Error);
+    return std::nullopt;
+  }
+  return encoded;
+}
+
 RunPlan PlanRun(const std::vector<std::string>& frames, const std::vector<std::string>& outputs) {
-  RunPlan plan{std::vector<std::string>(frames.size()), FrameGuard(frames)};
+  // Standard input redirected from a file is that file: no output replaces it either.
+  std::vector<std::string> guarded = frames;
+  std::replace(guarded.begin(), guarded.end(), std::string(StandardStream), std::string("/dev/stdin"));
+  RunPlan plan{std::vector<std::string>(frames.size()), FrameGuard(guarded)};
   for (std::size_t i = 0; i < outputs.size(); ++i) {
     const FrameGuard::Verdict verdict = plan.Guard.Check(outputs[i]);
     if (!verdict.Error.empty()) plan.Refusals[i] += CannotWrite(outputs[i], verdict.Error);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/render_arguments.h"
+#include "export/export_document.h"
 #include "export/frame_guard.h"
 #include "output/atomic_file.h"
 #include "viewer/frame_document.h"
@@ -25,9 +26,14 @@ std::string Shown(std::string_view name);
 // "vantorel-render: cannot write OUTPUT: REASON\n".
 std::string CannotWrite(const std::string& output, std::string_view reason);
 
+// The frame's name: --name, else StandardInputName for standard input, else
+// its file name.
+std::string FrameName(const RenderArguments& arguments, const std::string& frame);
+
 // One load with the options on, then the render the arguments ask for; the
 // picture is the document's CurrentBmp(). False when the frame could not be
-// read; a short or empty file is read.
+// read; a short or empty file is read, and so are standard input ("-"), pipes
+// and FIFOs, up to the size of a frame.
 bool LoadAndRender(FrameDocument& document, const RenderArguments& arguments, const std::string& frame,
                    std::ostream& err);
 
@@ -40,6 +46,11 @@ struct RunPlan {
   FrameGuard Guard;
 };
 RunPlan PlanRun(const std::vector<std::string>& frames, const std::vector<std::string>& outputs);
+
+// Renders one frame in the run's format; nothing when it failed, with the
+// messages said (output names where the picture was going).
+std::optional<EncodedExport> RenderAndEncode(FrameDocument& document, const RenderArguments& arguments,
+                                             const std::string& frame, const std::string& output, std::ostream& err);
 
 // Renders one frame and writes it beside its output, not yet flushed or in
 // place; nothing when it failed, with the messages said. An allocation

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -51,11 +52,32 @@ std::int64_t ReadFully(int fd, std::uint8_t* into, std::size_t length) {
   return std::int64_t(total);
 }
 
-}  // namespace
+// The largest frame file: a stream that goes on past it is no frame.
+constexpr std::size_t LargestFrameFileBytes =
+    std::size_t(std::max({ShortFrameFileBytes, FullFrameFileBytes, Mariner9FrameFileBytes}));
 
-FrameRead ReadFrameFile(const std::string& path) { return ReadFrameFile(path, FrameBuffer{}); }
+// Reads a stream into the frame until it ends, then counts on (discarding)
+// until it ends or is longer than any frame; -1 on a read error.
+std::int64_t ReadStream(int fd, std::uint8_t* into, std::uintmax_t& arrived) {
+  const std::int64_t kept = ReadFully(fd, into, FrameBytes);
+  if (kept < std::int64_t(FrameBytes)) {
+    arrived = std::uintmax_t(std::max<std::int64_t>(kept, 0));
+    return kept;
+  }
+  std::array<std::uint8_t, 4096> rest{};
+  arrived = FrameBytes;
+  while (arrived <= LargestFrameFileBytes) {
+    const std::int64_t got = ReadFully(fd, rest.data(), rest.size());
+    if (got < 0) return -1;
+    arrived += std::uintmax_t(got);
+    if (got < std::int64_t(rest.size())) break;
+  }
+  return kept;
+}
 
-FrameRead ReadFrameFile(const std::string& path, FrameBuffer&& reuse) {
+// Reads the open file fd (-1 when the open failed, errno saying why) into a
+// frame; anything but a regular file only when streams are taken.
+FrameRead ReadOpenFile(int fd, FrameBuffer&& reuse, bool streams) {
   FrameRead result;
   result.WorkFrame = std::move(reuse);
   result.WorkFrame.resize(FrameBytes);
@@ -63,35 +85,50 @@ FrameRead ReadFrameFile(const std::string& path, FrameBuffer&& reuse) {
   const auto unread = [&result](std::size_t from) {
     std::fill(result.WorkFrame.begin() + std::ptrdiff_t(from), result.WorkFrame.end(), std::uint8_t{0});
   };
-  // O_NONBLOCK keeps the open itself from waiting on a FIFO with no writer.
-  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (file.get() < 0) {
-    result.Error = ErrnoText(errno);
+  const auto failed = [&](std::string error) {
+    result.Error = std::move(error);
     unread(0);
-    return result;
-  }
+    return std::move(result);
+  };
   struct stat info {};
-  if (::fstat(file.get(), &info) != 0) {
-    result.Error = ErrnoText(errno);
-    unread(0);
-    return result;
+  if (fd < 0 || ::fstat(fd, &info) != 0) return failed(ErrnoText(errno));
+  if (S_ISDIR(info.st_mode)) return failed("it is a directory");
+  if (!S_ISREG(info.st_mode) && !streams) return failed("it is not a regular file");
+  // Nobody types a frame; waiting for one would look like a hang.
+  if (!S_ISREG(info.st_mode) && ::isatty(fd)) return failed("it is a terminal");
+  std::int64_t got = 0;
+  if (S_ISREG(info.st_mode)) {
+    result.FileBytes = std::uintmax_t(info.st_size);
+    got = ReadFully(fd, result.WorkFrame.data(), std::min<std::size_t>(std::size_t(info.st_size), FrameBytes));
+  } else {
+    std::uintmax_t arrived = 0;
+    got = ReadStream(fd, result.WorkFrame.data(), arrived);
+    result.FileBytes = arrived;
   }
-  if (!S_ISREG(info.st_mode)) {
-    result.Error = S_ISDIR(info.st_mode) ? "it is a directory" : "it is not a regular file";
-    unread(0);
-    return result;
-  }
-  result.FileBytes = std::uintmax_t(info.st_size);
-  const std::size_t length = std::min<std::size_t>(std::size_t(info.st_size), FrameBytes);
-  const std::int64_t got = ReadFully(file.get(), result.WorkFrame.data(), length);
   if (got < 0) {
-    result.Error = ErrnoText(errno);
-    unread(0);
-    return result;
+    result.FileBytes.reset();
+    return failed(ErrnoText(errno));
   }
   unread(std::size_t(got));
   result.BytesRead = std::int32_t(got);
   return result;
+}
+
+}  // namespace
+
+FrameRead ReadFrameFile(const std::string& path) { return ReadFrameFile(path, FrameBuffer{}); }
+
+FrameRead ReadFrameFile(const std::string& path, FrameBuffer&& reuse) {
+  // O_NONBLOCK keeps the open itself from waiting on a FIFO with no writer.
+  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  return ReadOpenFile(file.get(), std::move(reuse), false);
+}
+
+FrameRead ReadFrameStream(int fd, FrameBuffer&& reuse) { return ReadOpenFile(fd, std::move(reuse), true); }
+
+FrameRead ReadFrameFileOrStream(const std::string& path, FrameBuffer&& reuse) {
+  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  return ReadOpenFile(file.get(), std::move(reuse), true);
 }
 
 bool IsAcceptedFrameSize(std::uintmax_t bytes) {

@@ -44,6 +44,15 @@ FrameRead ReadFrameFile(const std::string& path);
 // frame after frame does not touch fresh memory for each.
 FrameRead ReadFrameFile(const std::string& path, FrameBuffer&& reuse);
 
+// The command line's reads of what the window refuses: a pipe, a FIFO, a
+// device, standard input. At most FrameBytes are kept, and reading stops once
+// the stream is longer than any frame, so that an endless one cannot hold the
+// run; FileBytes counts what arrived up to there. A regular file is read as
+// ReadFrameFile reads it; a directory or a terminal is refused.
+FrameRead ReadFrameStream(int fd, FrameBuffer&& reuse);
+// The same from a path, opened to wait for a FIFO's writer.
+FrameRead ReadFrameFileOrStream(const std::string& path, FrameBuffer&& reuse);
+
 // Brings a Mariner 9 frame (header byte 80 = F9) into the common layout by
 // dropping file record 1, then copies the frame into pristine. Both buffers
 // are FrameBytes long; workFrame ends up equal to pristine.

@@ -32,9 +32,18 @@ Picture FrameDocument::Load(const std::string& path, const OptionSet& options, c
 }
 
 void FrameDocument::Open(const std::string& path, const OptionSet& options, const ToneSteps& steps) {
-  FrameRead read = ReadFrameFile(path, std::move(workFrame_));
+  Take(ReadFrameFile(path, std::move(workFrame_)), path, std::string(FileNamePart(path)), options, steps);
+}
+
+void FrameDocument::Open(const FrameReader& read, const std::string& path, const std::string& fileName,
+                         const OptionSet& options) {
+  Take(read(std::move(workFrame_)), path, fileName, options, {});
+}
+
+void FrameDocument::Take(FrameRead&& read, const std::string& path, const std::string& fileName,
+                         const OptionSet& options, const ToneSteps& steps) {
   currentPath_ = path;
-  currentFileName_ = std::string(FileNamePart(path));
+  currentFileName_ = fileName;
   bytesRead_ = read.BytesRead;
   fileCheck_ = CheckOf(read);
   DecodeHeader(read.WorkFrame, currentFileName_, header_);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -36,6 +37,11 @@ class FrameDocument {
   Picture Load(const std::string& path, const OptionSet& options, const ToneSteps& steps = {});
   // Load without the copy of the picture: CurrentBmp() shows it.
   void Open(const std::string& path, const OptionSet& options, const ToneSteps& steps = {});
+  // The command line's Open: read reads the frame into the buffer it is given
+  // (a stream too), and fileName, which decides the data set and stretch as a
+  // file's name does, need not be the path's (standard input has none).
+  using FrameReader = std::function<FrameRead(FrameBuffer&& reuse)>;
+  void Open(const FrameReader& read, const std::string& path, const std::string& fileName, const OptionSet& options);
 
   // Option button: toggles one ActiveOptions entry and renders again.
   Picture ToggleActiveOption(Option option);
@@ -90,6 +96,9 @@ class FrameDocument {
 
  private:
   enum class RenderKind { Full, Original };
+  // Makes a read the loaded frame and renders it.
+  void Take(FrameRead&& read, const std::string& path, const std::string& fileName, const OptionSet& options,
+            const ToneSteps& steps);
   // Restores the work frame from the pristine one and renders.
   Picture Render(RenderKind kind);
   // Renders from the work frame as it is.

@@ -50,6 +50,13 @@ TEST(ParseRenderArguments, AcceptsAndRefusesByRule) {
       {{"--json", "f", "-o", "a.bmp"}, "--json goes with --info"},
       {{"--cards", "--json", "f"}, "--json goes with --info"},
       {{}, "no arguments"},
+      {{"-", "-o", "-"}, ""},
+      {{"-o", "-"}, "no frame given"},
+      {{"--format", "png", "--standard-fits", "-", "-o", "-"}, "--standard-fits goes with --format fits"},
+      {{"f", "g", "-o", "-"}, "-o - takes exactly one frame"},
+      {{"-", "f", "-", "--out-dir", "d"}, "'-' (standard input) can be read only once"},
+      {{"--name", "a/b", "-", "-o", "a.bmp"}, "--name takes a file name"},
+      {{"--name", "n", "f", "g", "--out-dir", "d"}, "--name takes a file name"},
   };
   for (const auto& row : table) {
     std::string line;
@@ -76,6 +83,12 @@ TEST(ParseRenderArguments, TakesValuesFramesAndTheFormatFromTheExtension) {
   EXPECT_EQ(Entry(a.Options, Option::Invert), 0);
   EXPECT_EQ(a.Steps.BrightnessStep, -40);
   EXPECT_EQ(a.Steps.GradientStep, -3);
+  const ParsedArguments streams =
+      ParseRenderArguments({"--format", "fits", "--standard-fits", "-q", "--name", "MME0101.001", "-", "-o", "-"});
+  ASSERT_TRUE(streams.Ok()) << streams.Error;
+  EXPECT_EQ(streams.Arguments.Format, ExportFormat::StandardFits);
+  EXPECT_TRUE(streams.Arguments.Quiet && streams.Arguments.ToStandardOutput());
+  EXPECT_EQ(streams.Arguments.Name, "MME0101.001");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 #include <span>
 #include <sstream>
 
@@ -30,10 +31,11 @@ struct RenderRun {
   std::string Out, Err;
 };
 
-RenderRun Render(const std::vector<std::string>& args) {
+// The summary's seconds read "T", so that two runs' messages compare.
+RenderRun Render(const std::vector<std::string>& args, Terminals terminals = {}) {
   std::ostringstream out, err;
-  const int code = RunRender(args, out, err);
-  return {code, out.str(), err.str()};
+  const int code = RunRender(args, out, err, terminals);
+  return {code, out.str(), std::regex_replace(err.str(), std::regex(" in [0-9]+\\.[0-9]{2} s\n"), " in T s\n")};
 }
 
 // A full Mariner 10 frame (pattern samples, the two F7 marks); the stretch
@@ -129,7 +131,7 @@ TEST(RenderCommand, PngHoldsThePixelsOfTheBmpAndHowTheyWereMade) {
 }
 
 // A frame not read or an output not written: exit 1, the file named, no file
-// left, and an existing output kept. Usage errors: exit 2 with the usage text.
+// left, and an existing output kept. Usage errors: exit 2, one line and where help is.
 TEST(RenderCommand, FailuresAndUsageErrors) {
   TempDir dir;
   const std::string frame = WriteFrame(dir), kept = dir / "kept.fit";
@@ -145,14 +147,21 @@ TEST(RenderCommand, FailuresAndUsageErrors) {
       {{dir / "missing.012", "-o", kept}, ExitFailure, "missing.012"},
       {{frame, "-o", dir / "file.txt/out.bmp"}, ExitFailure, "cannot write " + dir / "file.txt/out.bmp"},
       {{frame, "-o", dir / "no-folder/out.png"}, ExitFailure, "cannot write " + dir / "no-folder/out.png"},
-      {{frame, "-o", dir / "a.jpg"}, ExitUsage, "Usage:"},
-      {{frame, "--original", "--flip", "-o", dir / "a.bmp"}, ExitUsage, "Usage:"},
-      {{frame}, ExitUsage, "Usage:"},
+      {{frame, "-o", dir / "a.jpg"}, ExitUsage, "vantorel-render: cannot tell the format of '"},
+      {{frame, "--original", "--flip", "-o", dir / "a.bmp"}, ExitUsage, "vantorel-render: --original cannot"},
+      {{frame}, ExitUsage, "vantorel-render: no output given"},
+      {{frame, "-o", "-"}, ExitUsage, "vantorel-render: standard output is a terminal"},
   };
+  const std::string tryHelp = "\nTry 'vantorel-render --help' for more information.\n";
   for (const auto& row : table) {
-    const RenderRun run = Render(row.Args);
+    const RenderRun run = Render(row.Args, {.Out = true, .Err = false});
     EXPECT_EQ(run.ExitCode, row.ExitCode) << run.Err;
     EXPECT_NE(run.Err.find(row.Mentions), std::string::npos) << run.Err;
+    if (row.ExitCode == ExitUsage) {
+      EXPECT_TRUE(run.Err.starts_with(row.Mentions) && run.Err.find('\n') + tryHelp.size() == run.Err.size() &&
+                  run.Err.ends_with(tryHelp))
+          << run.Err;
+    }
   }
   EXPECT_EQ(ReadBytes(kept), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
   EXPECT_EQ(ReadBytes(dir / "file.txt"), std::vector<std::uint8_t>{'x'});
@@ -160,16 +169,38 @@ TEST(RenderCommand, FailuresAndUsageErrors) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 3);
 }
 
-TEST(RenderCommand, FolderModeGoesOnPastABadFrame) {
+// On a pipe a line for each frame, on a terminal one line redrawn, with
+// --quiet only what went wrong; then the summary.
+TEST(RenderCommand, FolderModeGoesOnPastABadFrameAndSaysSo) {
   TempDir frames, outputs;
   const std::string good = WriteFrame(frames), shortFrame = WriteFrame(frames, "MVE0101.013", ShortFrameFileBytes);
-  const RenderRun run =
-      Render({"--out-dir", outputs.Path().string(), "--format", "png", good, frames / "MISSING.015", shortFrame});
-  EXPECT_EQ(run.ExitCode, ExitFailure);
-  EXPECT_NE(run.Err.find("[1/3] MVE0101.012\n"), std::string::npos) << run.Err;
-  EXPECT_NE(run.Err.find("[3/3] MVE0101.013\n"), std::string::npos) << run.Err;
-  EXPECT_TRUE(fs::exists(outputs / "MVE0101.012.png") && fs::exists(outputs / "MVE0101.013.png"));
-  EXPECT_EQ(std::distance(fs::directory_iterator(outputs.Path()), {}), 2);
+  const std::string missing =
+                        "vantorel-render: cannot read " + frames / "MISSING.015" + ": No such file or directory\n",
+                    taken = "vantorel-render: cannot write " + outputs / "MVE0101.012.png" +
+                            ": an earlier frame of the same name went there\n",
+                    summary = "vantorel-render: 2 written, 1 failed, 1 skipped in T s\n", clear = "\r\033[K";
+  const std::regex progress("\r\033\\[K[1-4]/4 frames, [0-9]+\\.[0-9] frames/s, [0-9]+:[0-9]{2} left");
+  for (const auto& [quiet, terminal] : {std::pair{false, false}, {false, true}, {true, true}}) {
+    std::vector<std::string> args = {"--out-dir", outputs.Path().string(), "--format", "png",
+                                     good,        frames / "MISSING.015",  shortFrame, good};
+    if (quiet) args.push_back("--quiet");
+    const RenderRun run = Render(args, {.Out = false, .Err = terminal});
+    EXPECT_EQ(run.ExitCode, ExitFailure);
+    if (quiet) {
+      EXPECT_EQ(run.Err, missing + taken);
+    } else if (!terminal) {
+      EXPECT_EQ(run.Err, "[1/4] MVE0101.012\n[2/4] MISSING.015\n" + missing + "[3/4] MVE0101.013\n[4/4] MVE0101.012\n" +
+                             taken + summary);
+    } else {
+      EXPECT_NE(run.Err.find(clear + "1/4 frames, "), std::string::npos) << run.Err;
+      EXPECT_NE(run.Err.find(clear + "4/4 frames, "), std::string::npos) << run.Err;
+      EXPECT_TRUE(run.Err.ends_with(clear + summary)) << run.Err;
+      EXPECT_EQ(std::regex_replace(std::regex_replace(run.Err, progress, ""), std::regex("\r\033\\[K"), ""),
+                missing + taken + summary);
+    }
+    EXPECT_TRUE(fs::exists(outputs / "MVE0101.012.png") && fs::exists(outputs / "MVE0101.013.png"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(outputs.Path()), {}), 2);
+  }
 }
 
 // Several workers write the same files and say the same things, in the same
@@ -448,7 +479,9 @@ TEST(RenderExe, HostileConditions) {
       {"killed", startThenWait + "kill -KILL $p; wait $p; " + noTemporary + "exit 0", 0, "[1/150]"},
       {"terminated",
        startThenWait + "kill -TERM $p; wait $p; s=$?; " + noTemporary +
-           "for f in out/*; do [ $(stat -c %s $f) = 1747254 ] || exit 92; done; exit $s",
+           "for f in out/*; do [ $(stat -c %s $f) = 1747254 ] || exit 92; done; "
+           "grep -Eqx 'vantorel-render: interrupted after ([0-9]+) of 150 frames: \\1 written, 0 failed, 0 skipped "
+           "in [0-9]+\\.[0-9]{2} s' err || exit 93; exit $s",
        130, "vantorel-render: interrupted after "},
       {"-j 1000 with 24 files to open",
        "mkdir out; (ulimit -n 24; $R --out-dir out --format fits -j 1000 many/* 2>err); s=$?; "
@@ -465,8 +498,20 @@ TEST(RenderExe, HostileConditions) {
        1,
        "cannot write f.fits: standard FITS needs " VANTOREL_CFITSIO_SONAME " (Debian package " VANTOREL_CFITSIO_PACKAGE
        "), which could not be loaded: lib/"},
-      {"a full device", "$R --version >/dev/full 2>err || $R --help >/dev/full 2>>err", 1,
+      {"a full device",
+       "$R --version >/dev/full 2>err || $R --help >/dev/full 2>>err || $R f.012 -o - >/dev/full 2>>err", 1,
        "vantorel-render: the output could not be written\n"},
+      {"standard streams, pipes and a FIFO",
+       "$R f.012 -o a.png && $R f.012 -o a.bmp && $R f.012 --format png -o - >b.png && cmp a.png b.png || exit 91; "
+       "cat f.012 | $R - -o c.bmp && cmp a.bmp c.bmp || exit 92; "
+       "$R --name f.012 - -o - --format png <f.012 >d.png && cmp a.png d.png || exit 93; "
+       "mkfifo p; (cat f.012 >p &); $R p -o e.bmp && cmp a.bmp e.bmp || exit 94; "
+       "$R <(cat f.012) -o g.bmp && cmp a.bmp g.bmp || exit 95; "
+       "cp f.012 s.bmp; $R - -o s.bmp <s.bmp 2>err && exit 96; cmp s.bmp f.012",
+       0, "cannot write s.bmp: it is standard input, a frame of this run"},
+      {"--quiet",
+       "mkdir out; $R -q --out-dir out frames/* f.013 2>err; s=$?; [ $(wc -l <err) = 1 ] || exit 91; exit $s", 1,
+       "vantorel-render: cannot read f.013: No such file or directory\n"},
   };
   for (const auto& row : table) {
     SCOPED_TRACE(row.What);

@@ -1,7 +1,12 @@
 #include "frames/frame_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <thread>
 
 #include "support/test_support.h"
 
@@ -99,6 +104,31 @@ TEST(FrameFile, UnreadablePathsGiveMinusOneAndAReason) {
     }
     EXPECT_EQ(std::count(read.WorkFrame.begin(), read.WorkFrame.end(), 0), std::ptrdiff_t(FrameBytes)) << path;
   }
+}
+
+// The command line's reads: a stream up to a frame, counted on as far as the
+// largest frame file, so that an endless one ends too.
+TEST(FrameFile, StreamsAreReadUpToAFrame) {
+  TempDir dir;
+  const std::string fifo = dir / "pipe.001";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::size_t length : {std::size_t(1'000), std::size_t(Mariner9FrameFileBytes)}) {
+    const std::vector<std::uint8_t> file = PatternFrameFile(length);
+    std::thread writer([&] { WriteBytes(fifo, file); });
+    const FrameRead read = ReadFrameFileOrStream(fifo, {});
+    writer.join();
+    EXPECT_EQ(read.BytesRead, std::int32_t(std::min(length, FrameBytes)));
+    EXPECT_EQ(read.FileBytes, length);
+    EXPECT_TRUE(std::equal(file.begin(), file.begin() + read.BytesRead, read.WorkFrame.begin()));
+  }
+  const FrameRead endless = ReadFrameFileOrStream("/dev/zero", {});
+  EXPECT_EQ(endless.BytesRead, std::int32_t(FrameBytes));
+  EXPECT_GT(endless.FileBytes.value_or(0), std::uintmax_t(Mariner9FrameFileBytes));
+  EXPECT_EQ(ReadFrameFileOrStream(dir.Path(), {}).Error, "it is a directory");
+  const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);  // nobody would ever type the frame
+  ASSERT_GE(terminal, 0);
+  EXPECT_EQ(ReadFrameStream(terminal, {}).Error, "it is a terminal");
+  ::close(terminal);
 }
 
 TEST(FrameFile, NoticeSaysWhyAFileIsNoFrame) {
