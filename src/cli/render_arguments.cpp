@@ -101,6 +101,10 @@ class Parser {
       arguments_.Json = true;
       return;
     }
+    if (name == "--strict") {
+      arguments_.Strict = true;
+      return;
+    }
     if (name == "--original") {
       arguments_.Original = true;
       return;
@@ -242,6 +246,10 @@ options (all off by default):
                    lines), in the order given; bytes of a file name that are not
                    UTF-8 become U+FFFD
   --cards FRAME    print the 36 FITS header cards
+  --strict         a file that is not a frame (not of a frame's size) fails like
+                   one that cannot be read: nothing written for it, exit status 1;
+                   without it, it renders black or partly, with a note on
+                   standard error
 
 exit status: 0 all written, 1 a frame could not be read or an output not written,
 2 a usage error, 130 stopped by SIGINT or SIGTERM (frames begun were written whole,

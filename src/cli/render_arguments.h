@@ -29,6 +29,8 @@ struct RenderArguments {
   bool StandardFits = false;
   // --info as JSON lines, one object per frame.
   bool Json = false;
+  // A file that is not a frame fails rather than rendering with a notice.
+  bool Strict = false;
   // Frames rendered at once in folder mode; 0 means one per core.
   int Jobs = 0;
   std::vector<std::string> Frames;

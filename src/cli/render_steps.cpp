@@ -43,6 +43,11 @@ bool LoadAndRender(FrameDocument& document, const RenderArguments& arguments, co
     err << ProgramName << ": cannot read " << Shown(frame) << ": " << document.ReadError() << '\n';
     return false;
   }
+  // Read but no frame: it renders as the window would show it, unless a failure was asked for.
+  if (const std::string notice = NotAFrameNotice(Shown(frame), document.FileCheck()); !notice.empty()) {
+    err << ProgramName << ": " << notice << '\n';
+    if (arguments.Strict) return false;
+  }
   if (arguments.Original)
     document.ShowOriginalImage();
   else if (arguments.AnyStep())

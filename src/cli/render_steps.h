@@ -27,7 +27,7 @@ std::string CannotWrite(const std::string& output, std::string_view reason);
 
 // One load with the options on, then the render the arguments ask for; the
 // picture is the document's CurrentBmp(). False when the frame could not be
-// read; a short or empty file is read.
+// read; a short or empty file is read, said on err, and false with --strict.
 bool LoadAndRender(FrameDocument& document, const RenderArguments& arguments, const std::string& frame,
                    std::ostream& err);
 

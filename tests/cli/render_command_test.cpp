@@ -128,8 +128,9 @@ TEST(RenderCommand, PngHoldsThePixelsOfTheBmpAndHowTheyWereMade) {
   }
 }
 
-// A frame not read or an output not written: exit 1, the file named, no file
-// left, and an existing output kept. Usage errors: exit 2 with the usage text.
+// A frame not read (or, with --strict, no frame) or an output not written:
+// exit 1, the file named, no file left, no text printed, and an existing
+// output kept. Usage errors: exit 2 with the usage text.
 TEST(RenderCommand, FailuresAndUsageErrors) {
   TempDir dir;
   const std::string frame = WriteFrame(dir), kept = dir / "kept.fit";
@@ -145,6 +146,9 @@ TEST(RenderCommand, FailuresAndUsageErrors) {
       {{dir / "missing.012", "-o", kept}, ExitFailure, "missing.012"},
       {{frame, "-o", dir / "file.txt/out.bmp"}, ExitFailure, "cannot write " + dir / "file.txt/out.bmp"},
       {{frame, "-o", dir / "no-folder/out.png"}, ExitFailure, "cannot write " + dir / "no-folder/out.png"},
+      {{"--strict", dir / "file.txt", "-o", dir / "a.bmp"}, ExitFailure, dir / "file.txt is 1 byte, not a frame\n"},
+      {{"--strict", "--info", dir / "file.txt"}, ExitFailure, dir / "file.txt is 1 byte, not a frame\n"},
+      {{"--strict", "--cards", dir / "file.txt"}, ExitFailure, dir / "file.txt is 1 byte, not a frame\n"},
       {{frame, "-o", dir / "a.jpg"}, ExitUsage, "usage:"},
       {{frame, "--original", "--flip", "-o", dir / "a.bmp"}, ExitUsage, "usage:"},
       {{frame}, ExitUsage, "usage:"},
@@ -153,6 +157,7 @@ TEST(RenderCommand, FailuresAndUsageErrors) {
     const RenderRun run = Render(row.Args);
     EXPECT_EQ(run.ExitCode, row.ExitCode) << run.Err;
     EXPECT_NE(run.Err.find(row.Mentions), std::string::npos) << run.Err;
+    EXPECT_EQ(run.Out, "");
   }
   EXPECT_EQ(ReadBytes(kept), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
   EXPECT_EQ(ReadBytes(dir / "file.txt"), std::vector<std::uint8_t>{'x'});
@@ -160,16 +165,29 @@ TEST(RenderCommand, FailuresAndUsageErrors) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 3);
 }
 
+// A file that is no frame renders with a notice, or fails with --strict;
+// the frames after it go on either way.
 TEST(RenderCommand, FolderModeGoesOnPastABadFrame) {
-  TempDir frames, outputs;
+  TempDir frames;
   const std::string good = WriteFrame(frames), shortFrame = WriteFrame(frames, "MVE0101.013", ShortFrameFileBytes);
-  const RenderRun run =
-      Render({"--out-dir", outputs.Path().string(), "--format", "png", good, frames / "MISSING.015", shortFrame});
-  EXPECT_EQ(run.ExitCode, ExitFailure);
-  EXPECT_NE(run.Err.find("[1/3] MVE0101.012\n"), std::string::npos) << run.Err;
-  EXPECT_NE(run.Err.find("[3/3] MVE0101.013\n"), std::string::npos) << run.Err;
-  EXPECT_TRUE(fs::exists(outputs / "MVE0101.012.png") && fs::exists(outputs / "MVE0101.013.png"));
-  EXPECT_EQ(std::distance(fs::directory_iterator(outputs.Path()), {}), 2);
+  testing::WriteBytes(frames / "notes.txt", {'h', 'i', '\n'});
+  for (const bool strict : {false, true}) {
+    SCOPED_TRACE(strict ? "strict" : "not strict");
+    TempDir outputs;
+    std::vector<std::string> args = {"--out-dir",          outputs.Path().string(), "--format", "png", good,
+                                     frames / "notes.txt", frames / "MISSING.015",  shortFrame};
+    if (strict) args.insert(args.begin(), "--strict");
+    const RenderRun run = Render(args);
+    EXPECT_EQ(run.ExitCode, ExitFailure);
+    EXPECT_NE(run.Err.find("[1/4] MVE0101.012\n["), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("[2/4] notes.txt\nvantorel-render: " + frames / "notes.txt is 3 bytes, not a frame\n[3/4]"),
+              std::string::npos)
+        << run.Err;
+    EXPECT_NE(run.Err.find("[4/4] MVE0101.013\n"), std::string::npos) << run.Err;
+    EXPECT_TRUE(fs::exists(outputs / "MVE0101.012.png") && fs::exists(outputs / "MVE0101.013.png"));
+    EXPECT_EQ(fs::exists(outputs / "notes.txt.png"), !strict);
+    EXPECT_EQ(std::distance(fs::directory_iterator(outputs.Path()), {}), strict ? 2 : 3);
+  }
 }
 
 // Several workers write the same files and say the same things, in the same
