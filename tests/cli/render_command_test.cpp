@@ -302,59 +302,100 @@ TEST(RenderCommand, InfoCountsTheSpecialPixelsOfTheRenderAskedFor) {
   EXPECT_EQ(lastLine(Render({"--info", dir / "MVE0101.012"}).Out), "missing 1 / saturated 1 / replaced 0");
   EXPECT_EQ(lastLine(Render({"--info", "--reconstruct", dir / "MVE0101.012"}).Out),
             "missing 1 / saturated 1 / replaced 1");
-  const RenderRun run = Render({"--info", "--json", "--reconstruct", dir / "MVE0101.012"});
+  // The options and counters used come with the counts.
+  const RenderRun run = Render({"--info", "--json", "--reconstruct", "--contrast", "-1", dir / "MVE0101.012"});
   ASSERT_EQ(run.ExitCode, ExitSuccess) << run.Err;
   const nlohmann::json object = nlohmann::json::parse(run.Out);
   EXPECT_EQ(object["specialPixels"], nlohmann::json::parse(R"({"missing":1,"saturated":1,"replaced":1})"));
   EXPECT_EQ(object["replacedByStage"],
             nlohmann::json::parse(R"({"reconstruction":1,"despeckleEarly":0,"despeckleLate":0})"));
+  EXPECT_EQ(object["options"], nlohmann::json::parse(R"({"stretch":false,"despeckle":false,"reconstruct":true,
+      "flip":false,"rotate":false,"sharpen":false,"invert":false,"minimize":false,"colorize":false})"));
+  EXPECT_EQ(object["steps"], nlohmann::json::parse(R"({"brightness":0,"contrast":-1,"gradient":0})"));
+  EXPECT_EQ(object["original"], false);
+  const nlohmann::json original =
+      nlohmann::json::parse(Render({"--info", "--json", "--original", dir / "MVE0101.012"}).Out);
+  EXPECT_EQ(original["original"], true);
+  EXPECT_EQ(original["specialPixels"]["replaced"], 0);
 }
 
-// One JSON object per line, in the order given, with the Info box values
-// without their label words; a name that is not UTF-8 gets U+FFFD.
-TEST(RenderCommand, InfoJsonCarriesTheInfoBoxValuesOfBothDataSets) {
+// One JSON object per input, in the order given, failures included, every
+// one with the same keys: the typed header with numbers as numbers, null for
+// what the file does not say; a name that is not UTF-8 gets U+FFFD.
+TEST(RenderCommand, InfoJsonHasOneKeySetForFramesOddFilesAndFailures) {
   TempDir dir;
   testing::WriteBytes(dir / "MVE0101.012", testing::Mariner10FrameFile());
   testing::WriteBytes(dir / "MME0101.001", testing::Mariner9FrameFile());
-  testing::WriteBytes(dir / "odd\xff.001", testing::Mariner10FrameFile());
-  const std::vector<std::string> frames = {dir / "MVE0101.012", dir / "MME0101.001", dir / "odd\xff.001"};
+  testing::WriteBytes(dir / "odd\xff.001", testing::Mariner10FrameFile(300000));
+  testing::WriteBytes(dir / "notes.txt", {'h', 'i', '\n'});
+  const std::vector<std::string> frames = {dir / "MVE0101.012", dir / "MME0101.001", dir / "odd\xff.001",
+                                           dir / "notes.txt", dir / "missing.012"};
   std::vector<std::string> args = {"--info", "--json"};
   args.insert(args.end(), frames.begin(), frames.end());
   const RenderRun run = Render(args);
-  ASSERT_EQ(run.ExitCode, ExitSuccess) << run.Err;
+  EXPECT_EQ(run.ExitCode, ExitFailure);
+  EXPECT_EQ(run.Err, "vantorel-render: " + dir / "odd\\xFF.001 is 300,000 bytes, not a frame\n" +
+                         "vantorel-render: " + dir / "notes.txt is 3 bytes, not a frame\n" +
+                         "vantorel-render: cannot read " + dir / "missing.012: No such file or directory\n");
 
   std::istringstream lines(run.Out);
-  std::vector<nlohmann::json> objects;
-  for (std::string line; std::getline(lines, line);) objects.push_back(nlohmann::json::parse(line));
+  std::vector<nlohmann::ordered_json> objects;
+  for (std::string line; std::getline(lines, line);) objects.push_back(nlohmann::ordered_json::parse(line));
   ASSERT_EQ(objects.size(), frames.size());
-  const char* const fieldNames[] = {"spacecraft", "dataSet", "fdsCount", "year",    "day",
-                                    "gmt",        "camera",  "filter",   "exposure"};
+  const auto keys = [](const nlohmann::ordered_json& object) {
+    std::vector<std::string> names;
+    for (const auto& [key, value] : object.items()) {
+      names.push_back(key);
+      if (value.is_object() && key != "error")
+        for (const auto& [inner, ignored] : value.items()) names.push_back(key + "." + inner);
+    }
+    return names;
+  };
+  const auto header = [](const char* text) { return nlohmann::ordered_json::parse(text); };
+  const nlohmann::ordered_json mariner10 = header(R"({"layout":"Mariner 10","spacecraft":"Mariner 10",
+      "nssdcDataSetId":"PSPA-00108","dataSetCode":"MVM73","fdsCount":"0166788","pictureNumber":null,"camera":"A",
+      "filterNumber":5,"filterName":"Clear","exposureSeconds":0.36,"observed":"1974-01-29T12:34:56","target":null,
+      "revolution":null})");
+  const nlohmann::ordered_json unmarked = header(R"({"layout":"Mariner 10","spacecraft":null,
+      "nssdcDataSetId":"PSPA-00108","dataSetCode":null,"fdsCount":null,"pictureNumber":null,"camera":null,
+      "filterNumber":null,"filterName":null,"exposureSeconds":null,"observed":null,"target":null,"revolution":null})");
+  const struct {
+    nlohmann::ordered_json Header, Bytes;
+    bool Frame;
+    std::string File, Error;
+  } expected[] = {
+      {mariner10, FullFrameFileBytes, true, "MVE0101.012", ""},
+      {header(R"({"layout":"Mariner 9","spacecraft":"Mariner 9","nssdcDataSetId":"PSPG-00235","dataSetCode":null,
+          "fdsCount":null,"pictureNumber":"0123-4567","camera":"A","filterNumber":4,"filterName":"GREEN",
+          "exposureSeconds":0.006,"observed":"1971-11-16T12:34:56","target":"MARS","revolution":12})"),
+       FullFrameFileBytes, true, "MME0101.001", ""},
+      {mariner10, 300000, false, "odd\xEF\xBF\xBD.001", ""},
+      {unmarked, 3, false, "notes.txt", ""},
+      {header(R"({"layout":null,"spacecraft":null,"nssdcDataSetId":null,"dataSetCode":null,"fdsCount":null,
+          "pictureNumber":null,"camera":null,"filterNumber":null,"filterName":null,"exposureSeconds":null,
+          "observed":null,"target":null,"revolution":null})"),
+       nullptr, false, "missing.012", dir / "missing.012 could not be read: No such file or directory"},
+  };
   for (std::size_t i = 0; i < frames.size(); ++i) {
     SCOPED_TRACE(frames[i]);
-    FrameDocument document;
-    document.Load(frames[i], OptionSet{});
-    const HeaderState& header = document.Header();
-    const nlohmann::json& object = objects[i];
-    const bool isMariner9 = header.HeaderKind == DataSet::Mariner9;
-    EXPECT_EQ(object["headerKind"], isMariner9 ? "Mariner 9" : "Mariner 10");
-    EXPECT_EQ(object["dataSet"], isMariner9 ? "PSPG-00235" : "PSPA-00108");
-    for (std::size_t f = 0; f < std::size(fieldNames); ++f)
-      EXPECT_EQ(header.InfoBox[f], std::string(header.InfoBox[f].substr(0, header.InfoBox[f].find(" = ") + 3)) +
-                                       object["fields"][fieldNames[f]].get<std::string>());
-    EXPECT_EQ(object.contains("lines"), isMariner9);
-    if (isMariner9) {
-      EXPECT_EQ(object["lines"].get<std::vector<std::string>>(),
-                std::vector<std::string>(header.InfoBox2.begin(), header.InfoBox2.end()));
-    }
-    std::vector<std::string> cards;
-    for (const std::string& card : header.LabelCards)
-      if (!card.empty()) cards.push_back(card);
-    EXPECT_EQ(object["cards"].get<std::vector<std::string>>(), cards);
+    const nlohmann::ordered_json& object = objects[i];
+    EXPECT_EQ(keys(object), keys(objects[0]));
+    EXPECT_EQ(object["schema"], "vantorel.frame/1");
+    EXPECT_EQ(object["header"], expected[i].Header);
+    EXPECT_EQ(object["bytes"], expected[i].Bytes);
+    EXPECT_EQ(object["frame"], expected[i].Frame);
+    EXPECT_EQ(object["file"], expected[i].File);
+    const nlohmann::ordered_json error = {{"message", expected[i].Error}};
+    EXPECT_EQ(object["error"], expected[i].Error.empty() ? nlohmann::ordered_json() : error);
+    EXPECT_EQ(object["cards"].is_null(), !expected[i].Error.empty());
+    EXPECT_EQ(object["specialPixels"]["missing"].is_null(), !expected[i].Error.empty());
   }
-  EXPECT_EQ(objects[0]["fields"]["camera"], "A");
-  EXPECT_EQ(objects[0]["fields"]["exposure"], "    360 MSEC");
-  EXPECT_EQ(objects[0]["file"], "MVE0101.012");
-  EXPECT_EQ(objects[2]["file"], "odd\xEF\xBF\xBD.001");
+  // The Mariner 9 lines without their padding at the end.
+  ASSERT_EQ(objects[1]["lines"].size(), testing::Mariner9Lines.size());
+  EXPECT_EQ(objects[1]["lines"][4], "EXPOSURE 0.0060 SEC");
+  EXPECT_EQ(objects[1]["lines"][5], "  FILTER 4 POS 2 GREEN");
+  EXPECT_TRUE(objects[0]["lines"].is_null());
+  EXPECT_EQ(objects[0]["cards"].size(), 27u);
 }
 
 // Names are bytes: names that are not UTF-8 are written exactly as asked, and
