@@ -110,6 +110,10 @@ class Parser {
       arguments_.Quiet = true;
       return;
     }
+    if (name == "--strict") {
+      arguments_.Strict = true;
+      return;
+    }
     if (name == "--original") {
       arguments_.Original = true;
       return;
@@ -285,9 +289,15 @@ options (all off by default):
                    the missing (0), saturated (255) and replaced pixels of the
                    frame rendered with the options, counters or --original given
   --json           with --info: one JSON object per frame, one per line (JSON
-                   lines), in the order given; bytes of a file name that are not
-                   UTF-8 become U+FFFD
+                   lines), in the order given, a frame that failed included
+                   (with its "error"); every object has the same keys, described
+                   by share/vantorel/vantorel.frame-1.schema.json; bytes of a
+                   file name that are not UTF-8 become U+FFFD
   --cards FRAME    print the 36 FITS header cards
+  --strict         a file that is not a frame (not of a frame's size) fails like
+                   one that cannot be read: nothing written for it, exit status 1;
+                   without it, it renders black or partly, with a note on
+                   standard error
 
 progress: --out-dir says "[i/n] NAME" as each frame is written, or on a
 terminal keeps one line up to date (done, total, frames a second, time left);

@@ -35,6 +35,8 @@ struct RenderArguments {
   FitsLayoutChoice FitsLayout = FitsLayoutChoice::ByExtension;
   // --info as JSON lines, one object per frame.
   bool Json = false;
+  // A file that is not a frame fails rather than rendering with a notice.
+  bool Strict = false;
   // Frames rendered at once in folder mode; 0 means one per core.
   int Jobs = 0;
   std::vector<std::string> Frames;

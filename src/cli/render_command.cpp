@@ -5,7 +5,7 @@
 
 #include "analysis/special_pixels.h"
 #include "cli/folder_mode.h"
-#include "cli/header_json.h"
+#include "cli/frame_json.h"
 #include "cli/interruption.h"
 #include "cli/render_arguments.h"
 #include "cli/render_steps.h"
@@ -61,38 +61,31 @@ int RenderToStandardOutput(const RenderArguments& arguments, std::ostream& out, 
   return Delivered(out, err, ExitSuccess);
 }
 
-// The special pixels of the render the options asked for, and what each
-// cleaning stage replaced in it.
-void AddSpecialPixels(const FrameDocument& document, nlohmann::ordered_json& object) {
-  const SpecialPixelCounts counts = FindSpecialPixels(document).Counts;
-  object["specialPixels"] = {
-      {"missing", counts.Missing}, {"saturated", counts.Saturated}, {"replaced", counts.Replaced}};
-  const ReplacedCounts& stages = document.Replaced();
-  object["replacedByStage"] = {{"reconstruction", stages.Reconstruction},
-                               {"despeckleEarly", stages.DespeckleEarly},
-                               {"despeckleLate", stages.DespeckleLate}};
-}
-
-// One JSON line per frame; a frame that cannot be read gets no line, a message
-// and exit status 1, and the others are still printed.
-int PrintHeaderJson(const RenderArguments& arguments, std::ostream& out, std::ostream& err) {
+// One JSON line per frame, in the order given; a frame that fails gets its
+// line too, with the error, a message on err, and exit status 1.
+int PrintFrameJson(const RenderArguments& arguments, std::ostream& out, std::ostream& err) {
   bool anyFailed = false;
   for (const std::string& frame : arguments.Frames) {
-    FrameDocument& document = WorkerDocument();
-    document.KeepReplacedSamples(true);
-    if (!LoadAndRender(document, arguments, frame, err)) {
-      anyFailed = true;
-      continue;
+    nlohmann::ordered_json object;
+    try {
+      FrameDocument& document = WorkerDocument();
+      document.KeepReplacedSamples(true);
+      if (LoadAndRender(document, arguments, frame, err))
+        object = FrameJson(frame, document);
+      else
+        object = FailedFrameJson(frame, document.FileCheck(), arguments, NotAFrameNotice(frame, document.FileCheck()));
+    } catch (const std::exception& error) {
+      err << ProgramName << ": " << Shown(frame) << ": " << error.what() << '\n';
+      object = FailedFrameJson(frame, CheckFrameFile(frame), arguments, error.what());
     }
-    nlohmann::ordered_json object = HeaderJson(frame, document);
-    AddSpecialPixels(document, object);
-    out << HeaderJsonLine(object) << '\n';
+    anyFailed = anyFailed || !object["error"].is_null();
+    out << FrameJsonLine(object) << '\n';
   }
   return Delivered(out, err, anyFailed ? ExitFailure : ExitSuccess);
 }
 
 int PrintHeader(const RenderArguments& arguments, std::ostream& out, std::ostream& err) {
-  if (arguments.Json) return PrintHeaderJson(arguments, out, err);
+  if (arguments.Json) return PrintFrameJson(arguments, out, err);
   FrameDocument document;
   // The special pixels of the info text need them; the cards do not.
   document.KeepReplacedSamples(arguments.Mode == RenderMode::Info);

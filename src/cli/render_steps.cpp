@@ -59,6 +59,12 @@ bool LoadAndRender(FrameDocument& document, const RenderArguments& arguments, co
         << document.ReadError() << '\n';
     return false;
   }
+  // Read but no frame: it renders as the window would show it, unless a failure was asked for.
+  const std::string shownName = standardInput ? "standard input" : Shown(frame);
+  if (const std::string notice = NotAFrameNotice(shownName, document.FileCheck()); !notice.empty()) {
+    err << ProgramName << ": " << notice << '\n';
+    if (arguments.Strict) return false;
+  }
   if (arguments.Original)
     document.ShowOriginalImage();
   else if (arguments.AnyStep())

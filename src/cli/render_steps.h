@@ -32,8 +32,8 @@ std::string FrameName(const RenderArguments& arguments, const std::string& frame
 
 // One load with the options on, then the render the arguments ask for; the
 // picture is the document's CurrentBmp(). False when the frame could not be
-// read; a short or empty file is read, and so are standard input ("-"), pipes
-// and FIFOs, up to the size of a frame.
+// read; a short or empty file is read, said on err, and false with --strict;
+// standard input ("-"), pipes and FIFOs are read up to the size of a frame.
 bool LoadAndRender(FrameDocument& document, const RenderArguments& arguments, const std::string& frame,
                    std::ostream& err);
 

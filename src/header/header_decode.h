@@ -31,19 +31,18 @@ enum class InfoBoxField { Spacecraft, DataSet, FdsCount, Year, Day, Gmt, Camera,
 inline constexpr int InfoBoxLabelCount = 9;
 
 struct InfoBoxFieldName {
-  std::string_view Caption;   // "FDS count"
-  std::string_view JsonName;  // "fdsCount"
+  std::string_view Caption;  // "FDS count"
 };
 inline constexpr std::array<InfoBoxFieldName, InfoBoxLabelCount> InfoBoxFieldNames = {{
-    {"Spacecraft", "spacecraft"},
-    {"Data set", "dataSet"},
-    {"FDS count", "fdsCount"},
-    {"Year", "year"},
-    {"Day", "day"},
-    {"GMT", "gmt"},
-    {"Camera", "camera"},
-    {"Filter", "filter"},
-    {"Exposure", "exposure"},
+    {"Spacecraft"},
+    {"Data set"},
+    {"FDS count"},
+    {"Year"},
+    {"Day"},
+    {"GMT"},
+    {"Camera"},
+    {"Filter"},
+    {"Exposure"},
 }};
 
 // The text "Unknown" the Info box shows for what the header does not say.

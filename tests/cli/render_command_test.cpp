@@ -130,8 +130,9 @@ TEST(RenderCommand, PngHoldsThePixelsOfTheBmpAndHowTheyWereMade) {
   }
 }
 
-// A frame not read or an output not written: exit 1, the file named, no file
-// left, and an existing output kept. Usage errors: exit 2, one line and where help is.
+// A frame not read (or, with --strict, no frame) or an output not written:
+// exit 1, the file named, no file left, nothing on standard output, and an
+// existing output kept. Usage errors: exit 2, one line and where help is.
 TEST(RenderCommand, FailuresAndUsageErrors) {
   TempDir dir;
   const std::string frame = WriteFrame(dir), kept = dir / "kept.fit";
@@ -147,6 +148,8 @@ TEST(RenderCommand, FailuresAndUsageErrors) {
       {{dir / "missing.012", "-o", kept}, ExitFailure, "missing.012"},
       {{frame, "-o", dir / "file.txt/out.bmp"}, ExitFailure, "cannot write " + dir / "file.txt/out.bmp"},
       {{frame, "-o", dir / "no-folder/out.png"}, ExitFailure, "cannot write " + dir / "no-folder/out.png"},
+      {{"--strict", dir / "file.txt", "-o", dir / "a.bmp"}, ExitFailure, dir / "file.txt is 1 byte, not a frame\n"},
+      {{"--strict", "--info", dir / "file.txt"}, ExitFailure, dir / "file.txt is 1 byte, not a frame\n"},
       {{frame, "-o", dir / "a.jpg"}, ExitUsage, "vantorel-render: cannot tell the format of '"},
       {{frame, "--original", "--flip", "-o", dir / "a.bmp"}, ExitUsage, "vantorel-render: --original cannot"},
       {{frame}, ExitUsage, "vantorel-render: no output given"},
@@ -162,6 +165,7 @@ TEST(RenderCommand, FailuresAndUsageErrors) {
                   run.Err.ends_with(tryHelp))
           << run.Err;
     }
+    EXPECT_EQ(run.Out, "");
   }
   EXPECT_EQ(ReadBytes(kept), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
   EXPECT_EQ(ReadBytes(dir / "file.txt"), std::vector<std::uint8_t>{'x'});
@@ -201,6 +205,23 @@ TEST(RenderCommand, FolderModeGoesOnPastABadFrameAndSaysSo) {
     EXPECT_TRUE(fs::exists(outputs / "MVE0101.012.png") && fs::exists(outputs / "MVE0101.013.png"));
     EXPECT_EQ(std::distance(fs::directory_iterator(outputs.Path()), {}), 2);
   }
+}
+
+// With --strict a file that is no frame fails, said after its name, and the frames after it go on.
+TEST(RenderCommand, FolderModeWithStrictFailsWhatIsNoFrameAndGoesOn) {
+  TempDir frames, outputs;
+  const std::string good = WriteFrame(frames), shortFrame = WriteFrame(frames, "MVE0101.013", ShortFrameFileBytes);
+  testing::WriteBytes(frames / "notes.txt", {'h', 'i', '\n'});
+  const RenderRun run = Render({"--strict", "--out-dir", outputs.Path().string(), "--format", "png", good,
+                                frames / "MISSING.015", frames / "notes.txt", shortFrame});
+  EXPECT_EQ(run.ExitCode, ExitFailure);
+  EXPECT_NE(run.Err.find("[1/4] MVE0101.012\n"), std::string::npos) << run.Err;
+  EXPECT_NE(run.Err.find("[3/4] notes.txt\nvantorel-render: " + frames / "notes.txt is 3 bytes, not a frame\n[4/4]"),
+            std::string::npos)
+      << run.Err;
+  EXPECT_NE(run.Err.find("[4/4] MVE0101.013\n"), std::string::npos) << run.Err;
+  EXPECT_TRUE(fs::exists(outputs / "MVE0101.012.png") && fs::exists(outputs / "MVE0101.013.png"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(outputs.Path()), {}), 2);
 }
 
 // Several workers write the same files and say the same things, in the same
@@ -316,59 +337,63 @@ TEST(RenderCommand, InfoCountsTheSpecialPixelsOfTheRenderAskedFor) {
   EXPECT_EQ(lastLine(Render({"--info", dir / "MVE0101.012"}).Out), "missing 1 / saturated 1 / replaced 0");
   EXPECT_EQ(lastLine(Render({"--info", "--reconstruct", dir / "MVE0101.012"}).Out),
             "missing 1 / saturated 1 / replaced 1");
-  const RenderRun run = Render({"--info", "--json", "--reconstruct", dir / "MVE0101.012"});
+  // The options and counters used come with the counts.
+  const RenderRun run = Render({"--info", "--json", "--reconstruct", "--contrast", "-1", dir / "MVE0101.012"});
   ASSERT_EQ(run.ExitCode, ExitSuccess) << run.Err;
   const nlohmann::json object = nlohmann::json::parse(run.Out);
   EXPECT_EQ(object["specialPixels"], nlohmann::json::parse(R"({"missing":1,"saturated":1,"replaced":1})"));
   EXPECT_EQ(object["replacedByStage"],
             nlohmann::json::parse(R"({"reconstruction":1,"despeckleEarly":0,"despeckleLate":0})"));
+  EXPECT_EQ(object["options"], nlohmann::json::parse(R"({"stretch":false,"despeckle":false,"reconstruct":true,
+      "flip":false,"rotate":false,"sharpen":false,"invert":false,"minimize":false,"colorize":false})"));
+  EXPECT_EQ(object["steps"], nlohmann::json::parse(R"({"brightness":0,"contrast":-1,"gradient":0})"));
 }
 
-// One JSON object per line, in the order given, with the Info box values
-// without their label words; a name that is not UTF-8 gets U+FFFD.
-TEST(RenderCommand, InfoJsonCarriesTheInfoBoxValuesOfBothDataSets) {
+// One JSON object per line, in the order given, with the typed header:
+// numbers as numbers, identifiers as strings, null for what the header does
+// not say; a name that is not UTF-8 gets U+FFFD.
+TEST(RenderCommand, InfoJsonCarriesTheTypedHeaderOfBothDataSets) {
   TempDir dir;
   testing::WriteBytes(dir / "MVE0101.012", testing::Mariner10FrameFile());
   testing::WriteBytes(dir / "MME0101.001", testing::Mariner9FrameFile());
-  testing::WriteBytes(dir / "odd\xff.001", testing::Mariner10FrameFile());
-  const std::vector<std::string> frames = {dir / "MVE0101.012", dir / "MME0101.001", dir / "odd\xff.001"};
-  std::vector<std::string> args = {"--info", "--json"};
-  args.insert(args.end(), frames.begin(), frames.end());
-  const RenderRun run = Render(args);
-  ASSERT_EQ(run.ExitCode, ExitSuccess) << run.Err;
-
+  testing::WriteBytes(dir / "odd\xff.001", testing::Mariner10FrameFile(300000));
+  const RenderRun run = Render({"--info", "--json", dir / "MVE0101.012", dir / "MME0101.001", dir / "odd\xff.001"});
+  EXPECT_EQ(run.ExitCode, ExitSuccess);
+  EXPECT_EQ(run.Err, "vantorel-render: " + dir / "odd\\xFF.001 is 300,000 bytes, not a frame\n");
   std::istringstream lines(run.Out);
   std::vector<nlohmann::json> objects;
   for (std::string line; std::getline(lines, line);) objects.push_back(nlohmann::json::parse(line));
-  ASSERT_EQ(objects.size(), frames.size());
-  const char* const fieldNames[] = {"spacecraft", "dataSet", "fdsCount", "year",    "day",
-                                    "gmt",        "camera",  "filter",   "exposure"};
-  for (std::size_t i = 0; i < frames.size(); ++i) {
-    SCOPED_TRACE(frames[i]);
-    FrameDocument document;
-    document.Load(frames[i], OptionSet{});
-    const HeaderState& header = document.Header();
-    const nlohmann::json& object = objects[i];
-    const bool isMariner9 = header.HeaderKind == DataSet::Mariner9;
-    EXPECT_EQ(object["headerKind"], isMariner9 ? "Mariner 9" : "Mariner 10");
-    EXPECT_EQ(object["dataSet"], isMariner9 ? "PSPG-00235" : "PSPA-00108");
-    for (std::size_t f = 0; f < std::size(fieldNames); ++f)
-      EXPECT_EQ(header.InfoBox[f], std::string(header.InfoBox[f].substr(0, header.InfoBox[f].find(" = ") + 3)) +
-                                       object["fields"][fieldNames[f]].get<std::string>());
-    EXPECT_EQ(object.contains("lines"), isMariner9);
-    if (isMariner9) {
-      EXPECT_EQ(object["lines"].get<std::vector<std::string>>(),
-                std::vector<std::string>(header.InfoBox2.begin(), header.InfoBox2.end()));
-    }
-    std::vector<std::string> cards;
-    for (const std::string& card : header.LabelCards)
-      if (!card.empty()) cards.push_back(card);
-    EXPECT_EQ(object["cards"].get<std::vector<std::string>>(), cards);
+  ASSERT_EQ(objects.size(), 3u);
+  const nlohmann::json mariner10 = nlohmann::json::parse(R"({"layout":"Mariner 10","spacecraft":"Mariner 10",
+      "nssdcDataSetId":"PSPA-00108","dataSetCode":"MVM73","fdsCount":"0166788","pictureNumber":null,"camera":"A",
+      "filterNumber":5,"filterName":"Clear","exposureSeconds":0.36,"observed":"1974-01-29T12:34:56","target":null,
+      "revolution":null})");
+  const struct {
+    nlohmann::json Header;
+    std::size_t Bytes;
+    bool Frame;
+    std::string File;
+  } expected[] = {
+      {mariner10, FullFrameFileBytes, true, "MVE0101.012"},
+      {nlohmann::json::parse(R"({"layout":"Mariner 9","spacecraft":"Mariner 9","nssdcDataSetId":"PSPG-00235",
+          "dataSetCode":null,"fdsCount":null,"pictureNumber":"0123-4567","camera":"A","filterNumber":4,
+          "filterName":"GREEN","exposureSeconds":0.006,"observed":"1971-11-16T12:34:56","target":"MARS",
+          "revolution":12})"),
+       FullFrameFileBytes, true, "MME0101.001"},
+      {mariner10, 300000, false, "odd\xEF\xBF\xBD.001"},
+  };
+  for (std::size_t i = 0; i < objects.size(); ++i) {
+    EXPECT_EQ(objects[i]["header"], expected[i].Header) << i;
+    EXPECT_EQ(objects[i]["bytes"], expected[i].Bytes) << i;
+    EXPECT_EQ(objects[i]["frame"], expected[i].Frame) << i;
+    EXPECT_EQ(objects[i]["file"], expected[i].File) << i;
   }
-  EXPECT_EQ(objects[0]["fields"]["camera"], "A");
-  EXPECT_EQ(objects[0]["fields"]["exposure"], "    360 MSEC");
-  EXPECT_EQ(objects[0]["file"], "MVE0101.012");
-  EXPECT_EQ(objects[2]["file"], "odd\xEF\xBF\xBD.001");
+  // The Mariner 9 lines without their padding at the end; none for Mariner 10.
+  ASSERT_EQ(objects[1]["lines"].size(), testing::Mariner9Lines.size());
+  EXPECT_EQ(objects[1]["lines"][4], "EXPOSURE 0.0060 SEC");
+  EXPECT_EQ(objects[1]["lines"][5], "  FILTER 4 POS 2 GREEN");
+  EXPECT_TRUE(objects[0]["lines"].is_null());
+  EXPECT_EQ(objects[0]["cards"].size(), 27u);
 }
 
 // Names are bytes: names that are not UTF-8 are written exactly as asked, and
