@@ -79,7 +79,7 @@ int PrintFrameJson(const RenderArguments& arguments, std::ostream& out, std::ost
       object = FailedFrameJson(frame, CheckFrameFile(frame), arguments, error.what());
     }
     anyFailed = anyFailed || !object["error"].is_null();
-    out << FrameJsonLine(object) << '\n';
+    out << FrameJsonLine(object) << '\n' << std::flush;  // a script reading as lines come sees each at once
   }
   return Delivered(out, err, anyFailed ? ExitFailure : ExitSuccess);
 }
