@@ -137,7 +137,7 @@ void FillInfoBox(std::span<const std::uint8_t> frame, HeaderState& state) {
     set(InfoBoxField::Day, fields.Day);
     set(InfoBoxField::Gmt, fields.Gmt);
     if (camera) set(InfoBoxField::Camera, std::string(1, *camera));
-    if (filter) set(InfoBoxField::Filter, std::string(Mariner10FilterName(*filter)));
+    if (filter) set(InfoBoxField::Filter, std::string(Mariner10FilterCaption(*filter)));
     set(InfoBoxField::Exposure, fields.Exposure + std::string(ExposureUnit));
   }
   for (std::size_t i = 0; i < values.size(); ++i)

@@ -85,7 +85,13 @@ std::string_view SpacecraftName(DataSet dataSet) { return dataSet == DataSet::Ma
 
 std::string_view NssdcDataSetId(DataSet dataSet) { return dataSet == DataSet::Mariner9 ? "PSPG-00235" : "PSPA-00108"; }
 
-std::string_view Mariner10FilterName(int position) { return FilterNames[position - 1]; }
+std::string_view Mariner10FilterCaption(int position) { return FilterNames[position - 1]; }
+
+std::string_view Mariner10FilterName(int position) {
+  std::string_view name = Mariner10FilterCaption(position);
+  if (name.ends_with(')') && name.find('(') == std::string_view::npos) name.remove_suffix(1);
+  return name;
+}
 
 std::optional<int> WholeNumber(std::string_view text) {
   if (text.empty() || text.size() > 9 || !std::ranges::all_of(text, [](char c) { return c >= '0' && c <= '9'; }))

@@ -47,8 +47,11 @@ struct HeaderRecord {
 std::string_view SpacecraftName(DataSet dataSet);  // "Mariner 10"
 std::string_view NssdcDataSetId(DataSet dataSet);  // "PSPA-00108"
 
-// The Mariner 10 filter wheel, by position 1..8.
+// The Mariner 10 filter wheel, by position 1..8: the Info box's caption of
+// each as the program has always shown it (one with a stray parenthesis), and
+// the name the header's data carry (JSON, the FITS FILTER keyword), without it.
 inline constexpr int FilterPositions = 8;
+std::string_view Mariner10FilterCaption(int position);
 std::string_view Mariner10FilterName(int position);
 
 // An ISO date (and time, when hh, mm and ss are whole) from a year, a day of

@@ -276,7 +276,7 @@ TEST(DecodeHeader, TypedRecordOfEachSampleAndEdgeHeader) {
       {"MVE0101.012", sample("MVE0101.012"),
        mariner10("MVM01", "0026870", 'A', 5, "Clear", 1.234, {"74", "089", "20/47/13", "1974-03-30T20:47:13"})},
       {"MVE0257.120", sample("MVE0257.120"),
-       mariner10("MVM02", "0027114", 'B', 8, "Yellow bandpass)", 0.042,
+       mariner10("MVM02", "0027114", 'B', 8, "Yellow bandpass", 0.042,
                  {"74", "090", "02/05/58", "1974-03-31T02:05:58"})},
       {"MVE0301.230", sample("MVE0301.230"),
        mariner10("MVM03", "0027301", 'A', 2, "Blue bandpass", 0.46, {"74", "091", "11/30/07", "1974-04-01T11:30:07"})},
