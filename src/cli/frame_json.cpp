@@ -21,7 +21,8 @@ Json Count(const std::optional<Counts>& counts, std::int32_t Counts::*member) {
   return counts ? Json((*counts).*member) : Json();
 }
 
-// The typed header; every key null when the input was not read.
+}  // namespace
+
 Json HeaderJson(const HeaderRecord* read) {
   const HeaderRecord record = read ? *read : HeaderRecord{};
   const auto dataSetName = [](std::optional<DataSet> dataSet) {
@@ -44,6 +45,8 @@ Json HeaderJson(const HeaderRecord* read) {
       {"revolution", OrNull(record.Revolution)},
   };
 }
+
+namespace {
 
 // The Mariner 9 header's free-text lines, without their padding.
 Json HeaderLines(const HeaderState& header) {

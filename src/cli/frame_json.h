@@ -26,6 +26,10 @@ nlohmann::ordered_json FrameJson(const std::string& path, const FrameDocument& d
 nlohmann::ordered_json FailedFrameJson(const std::string& path, const FrameCheck& check,
                                        const RenderArguments& arguments, std::string_view message);
 
+// The typed header as the "header" object of both kinds; every key null
+// without a header (an input that was not read).
+nlohmann::ordered_json HeaderJson(const HeaderRecord* header);
+
 // The object on one line, without the line end. Text values are kept as
 // bytes until here, where bytes that are not UTF-8 become U+FFFD.
 std::string FrameJsonLine(const nlohmann::ordered_json& object);

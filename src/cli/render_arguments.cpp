@@ -26,13 +26,46 @@ std::optional<ExportFormat> FormatByName(std::string_view name) {
   return std::nullopt;
 }
 
+// The options that only --select takes; its --format and --name mean other things than elsewhere.
+constexpr std::array<std::string_view, 10> SelectOptions = {"--data-set", "--camera", "--filter", "--from",   "--to",
+                                                            "--fds",      "--name",   "--all",    "--format", "-0"};
+
+std::optional<ListFormat> ListFormatByName(std::string_view name) {
+  if (name == "paths") return ListFormat::Paths;
+  if (name == "csv") return ListFormat::Csv;
+  if (name == "json") return ListFormat::Json;
+  return std::nullopt;
+}
+
+// "LOW-HIGH" or one number "N".
+std::optional<std::pair<std::int64_t, std::int64_t>> FdsRange(std::string_view text) {
+  const auto number = [](std::string_view digits) -> std::optional<std::int64_t> {
+    std::int64_t value = 0;
+    const char* end = digits.data() + digits.size();
+    const auto [stop, error] = std::from_chars(digits.data(), end, value);
+    if (digits.empty() || digits.front() == '-' || error != std::errc{} || stop != end) return std::nullopt;
+    return value;
+  };
+  const std::size_t dash = text.find('-');
+  const auto low = number(text.substr(0, dash));
+  const auto high = dash == std::string_view::npos ? low : number(text.substr(dash + 1));
+  if (!low || !high || *low > *high) return std::nullopt;
+  return std::pair{*low, *high};
+}
+
 bool IsFits(ExportFormat format) { return format == ExportFormat::Fits || format == ExportFormat::StandardFits; }
 
 // Walks the arguments once, collecting what was given; the rules that relate
 // several arguments are checked afterwards in Validate.
 class Parser {
  public:
-  explicit Parser(const std::vector<std::string>& args) : args_(args) {}
+  explicit Parser(const std::vector<std::string>& args) : args_(args) {
+    // Known before the first option, so that --format and --name are read as --select means them.
+    for (const std::string& arg : args) {
+      if (arg == "--") break;
+      selectMode_ = selectMode_ || arg == "--select" || arg.starts_with("--select=");
+    }
+  }
 
   ParsedArguments Run() {
     while (error_.empty() && next_ < args_.size()) Take(args_[next_++]);
@@ -57,6 +90,14 @@ class Parser {
       name = arg.substr(0, equals);
       attached = arg.substr(equals + 1);
     }
+    if (selectMode_) return TakeSelectOption(name, attached);
+    if (name == "--catalog") {
+      if (auto value = Value(name, attached)) arguments_.CatalogueFile = *value;
+      return SetMode(RenderMode::Catalogue, name);
+    }
+    if (std::find(SelectOptions.begin(), SelectOptions.end(), name) != SelectOptions.end() && name != "--format" &&
+        name != "--name")
+      return Fail(name + " goes with --select");
     for (const OptionName& option : OptionNames) {
       if (name == option.Flag && !attached) {
         Entry(arguments_.Options, option.Entry) = 1;
@@ -125,6 +166,64 @@ class Parser {
     Fail("unknown option '" + arg + "'");
   }
 
+  // Everything --select takes; nothing else goes with it.
+  void TakeSelectOption(const std::string& name, const std::optional<std::string>& attached) {
+    CatalogueSelection& selection = arguments_.Selection;
+    const auto text = [&](std::optional<std::string>& into) {
+      if (auto value = Value(name, attached)) into = *value;
+    };
+    if (name == "--select") {
+      if (auto value = Value(name, attached)) arguments_.CatalogueFile = *value;
+      return SetMode(RenderMode::Select, name);
+    }
+    if (name == "--data-set") return text(selection.DataSet);
+    if (name == "--filter") return text(selection.Filter);
+    if (name == "--name") return text(selection.NameGlob);
+    if (name == "--camera") {
+      text(selection.Camera);
+      if (selection.Camera && *selection.Camera != "A" && *selection.Camera != "B" && *selection.Camera != "a" &&
+          *selection.Camera != "b")
+        Fail("--camera takes A or B, not '" + *selection.Camera + "'");
+      return;
+    }
+    if (name == "--from" || name == "--to") {
+      const auto value = Value(name, attached);
+      if (!value) return;
+      const auto time = SelectionTime(*value);
+      if (!time)
+        return Fail(name + " takes a time as 1974-03-30, 1974-089 or 1974-03-30T20:47:13, not '" + *value + "'");
+      (name == "--from" ? selection.From : selection.To) = time;
+      return;
+    }
+    if (name == "--fds") {
+      const auto value = Value(name, attached);
+      if (!value) return;
+      const auto range = FdsRange(*value);
+      if (!range) return Fail("--fds takes LOW-HIGH or one number, not '" + *value + "'");
+      selection.FdsLow = range->first;
+      selection.FdsHigh = range->second;
+      return;
+    }
+    if (name == "--format") {
+      const auto value = Value(name, attached);
+      if (!value) return;
+      const auto format = ListFormatByName(*value);
+      if (!format) return Fail("unknown format '" + *value + "' for --select (use paths, csv or json)");
+      arguments_.List = *format;
+      return;
+    }
+    if (attached) return Fail("unknown option '" + name + "=" + *attached + "'");
+    if (name == "--all") {
+      selection.All = true;
+      return;
+    }
+    if (name == "-0") {
+      arguments_.NulSeparated = true;
+      return;
+    }
+    Fail("--select takes only its filters, --all, --format and -0, not '" + name + "'");
+  }
+
   // The value of an option: after '=' or the next argument, whatever it looks like,
   // so that "--brightness -40" works.
   std::optional<std::string> Value(const std::string& name, const std::optional<std::string>& attached) {
@@ -160,6 +259,19 @@ class Parser {
 
   void Validate() {
     RenderArguments& a = arguments_;
+    if (a.Mode == RenderMode::Select) {
+      if (!a.Frames.empty()) return Fail("--select takes no files: '" + a.Frames.front() + "'");
+      if (a.NulSeparated && a.List != ListFormat::Paths) return Fail("-0 goes with --format paths");
+      return;
+    }
+    if (a.Mode == RenderMode::Catalogue) {
+      const bool anyOption = std::any_of(a.Options.begin(), a.Options.end(), [](int on) { return on == 1; });
+      if (anyOption || anyCounterGiven_ || a.Original || outputGiven_ || outputDirectoryGiven_ || formatGiven_ ||
+          jobsGiven_ || fitsLayoutName_ || a.Json || a.Strict || nameGiven_)
+        return Fail("--catalog takes only files, folders and --quiet");
+      if (a.Frames.empty()) return Fail("--catalog needs a file or folder to walk");
+      return;
+    }
     if (a.Mode == RenderMode::Help || a.Mode == RenderMode::Version) {
       if (args_.size() != 1) Fail(*modeName_ + " takes no other arguments");
       return;
@@ -228,6 +340,7 @@ class Parser {
   std::optional<std::string> modeName_;
   std::optional<std::string> fitsLayoutName_;
   bool endOfOptions_ = false;
+  bool selectMode_ = false;
   bool outputGiven_ = false;
   bool outputDirectoryGiven_ = false;
   bool formatGiven_ = false;

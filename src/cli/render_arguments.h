@@ -7,12 +7,16 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/catalogue.h"
 #include "export/export_format.h"
 #include "pipeline/render_context.h"
 
 namespace vantorel::cli {
 
-enum class RenderMode { Render, Info, Cards, Help, Version };
+enum class RenderMode { Render, Info, Cards, Help, Version, Catalogue, Select };
+
+// How --select prints what it found.
+enum class ListFormat { Paths, Csv, Json };
 
 // As a frame: standard input; as -o: standard output.
 inline constexpr std::string_view StandardStream = "-";
@@ -45,6 +49,11 @@ struct RenderArguments {
   std::string Name;
   // No progress and no summary; what went wrong is still said.
   bool Quiet = false;
+  // --catalog DB (the frames are the paths to walk) or --select DB.
+  std::string CatalogueFile;
+  CatalogueSelection Selection;
+  ListFormat List = ListFormat::Paths;
+  bool NulSeparated = false;  // -0: each path ends with a NUL, not a line end
 
   bool ToStandardOutput() const { return Output == StandardStream; }
   bool AnyStep() const { return Steps.BrightnessStep != 0 || Steps.ContrastStep != 0 || Steps.GradientStep != 0; }

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "analysis/special_pixels.h"
+#include "cli/catalogue_mode.h"
 #include "cli/folder_mode.h"
 #include "cli/frame_json.h"
 #include "cli/interruption.h"
@@ -125,6 +126,11 @@ int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
         return Delivered(out, err, ExitSuccess);
       case RenderMode::Info:
       case RenderMode::Cards: return PrintHeader(arguments, out, err);
+      case RenderMode::Select: return PrintSelection(arguments, out, err);
+      case RenderMode::Catalogue: {
+        const InterruptionWatch watch;
+        return UpdateCatalogueFile(arguments, terminals.Err, err);
+      }
       case RenderMode::Render: {
         const InterruptionWatch watch;
         const int status = !arguments.OutputDirectory.empty() ? RenderIntoFolder(arguments, terminals.Err, err)

@@ -35,8 +35,8 @@ std::string TimeLeftText(double seconds) {
 
 }  // namespace
 
-RunReport::RunReport(std::size_t frames, bool quiet, bool terminal, std::ostream& err)
-    : frames_(frames), quiet_(quiet), terminal_(terminal && !quiet), err_(err) {}
+RunReport::RunReport(std::size_t frames, bool quiet, bool terminal, std::ostream& err, std::string_view unit)
+    : frames_(frames), quiet_(quiet), terminal_(terminal && !quiet), err_(err), unit_(unit) {}
 
 void RunReport::Delivered(std::size_t i, std::string_view name, FrameEnd end, const std::string& messages) {
   ++delivered_;
@@ -59,10 +59,13 @@ void RunReport::Delivered(std::size_t i, std::string_view name, FrameEnd end, co
 void RunReport::DrawProgress(Clock::time_point now) {
   const double seconds = std::chrono::duration<double>(now - start_).count();
   std::string line(ClearLine);
-  line += std::to_string(delivered_) + '/' + std::to_string(frames_) + " frames";
+  line += std::to_string(delivered_) + '/' + std::to_string(frames_) + ' ';
+  line += unit_;
   if (seconds > 0) {
     const double rate = double(delivered_) / seconds;
-    line += ", " + Fixed(rate, 1) + " frames/s, " + TimeLeftText(double(frames_ - delivered_) / rate) + " left";
+    line += ", " + Fixed(rate, 1) + ' ';
+    line += unit_;
+    line += "/s, " + TimeLeftText(double(frames_ - delivered_) / rate) + " left";
   }
   err_ << line << std::flush;
   drawn_ = now;
@@ -74,17 +77,23 @@ void RunReport::ClearProgress() {
   lineShown_ = false;
 }
 
-void RunReport::Finish(bool interrupted) {
+void RunReport::Finish(bool interrupted, const std::optional<std::string>& summary) {
   ClearProgress();
   std::string text(ProgramName);
   text += ": ";
-  if (interrupted)
-    text += "interrupted after " + std::to_string(delivered_) + " of " + std::to_string(frames_) + " frames";
-  if (frames_ > 1 && !quiet_) {
+  if (interrupted) {
+    text += "interrupted after " + std::to_string(delivered_) + " of " + std::to_string(frames_) + ' ';
+    text += unit_;
+  }
+  if ((frames_ > 1 || summary) && !quiet_) {
     const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
     if (interrupted) text += ": ";
-    text += std::to_string(written_) + " written, " + std::to_string(failed_) + " failed, " + std::to_string(skipped_) +
-            " skipped in " + Fixed(seconds, 2) + " s";
+    if (summary)
+      text += *summary;
+    else
+      text += std::to_string(written_) + " written, " + std::to_string(failed_) + " failed, " +
+              std::to_string(skipped_) + " skipped";
+    text += " in " + Fixed(seconds, 2) + " s";
   } else if (!interrupted) {
     return;
   }

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -22,12 +23,16 @@ enum class FrameEnd {
 // A run of several frames ends with a summary, an interrupted one too.
 class RunReport {
  public:
-  RunReport(std::size_t frames, bool quiet, bool terminal, std::ostream& err);
+  // unit names what is counted on the progress line: "frames", "files".
+  RunReport(std::size_t frames, bool quiet, bool terminal, std::ostream& err, std::string_view unit = "frames");
 
+  // The count, when it is known only once the run has begun.
+  void Expect(std::size_t frames) { frames_ = frames; }
   // Frame i (counted from 0), in input order, with the messages it said.
   void Delivered(std::size_t i, std::string_view name, FrameEnd end, const std::string& messages);
-  // The last words; interrupted after the frames delivered so far.
-  void Finish(bool interrupted);
+  // The last words; interrupted after the frames delivered so far. A summary
+  // given is said in place of the frame counts, after a run of any length.
+  void Finish(bool interrupted, const std::optional<std::string>& summary = std::nullopt);
 
   bool AllWritten() const { return written_ == delivered_; }
 
@@ -40,6 +45,7 @@ class RunReport {
   bool quiet_;
   bool terminal_;
   std::ostream& err_;
+  std::string_view unit_;
   Clock::time_point start_ = Clock::now();
   Clock::time_point drawn_{};
   bool lineShown_ = false;

@@ -56,6 +56,42 @@ std::uint8_t PatternByte(int fileRecord, int offsetInRecord) {
   return std::uint8_t((fileRecord * 7 + offsetInRecord) % 251 + 1);
 }
 
+std::vector<std::pair<std::string, HeaderRecord>> SampleHeaderRecords() {
+  const auto mariner10 = [](std::string code, std::string fds, char camera, int filter, std::string filterName,
+                            double exposure, ObservationTime observed) {
+    return HeaderRecord{.Kind = DataSet::Mariner10,
+                        .Spacecraft = DataSet::Mariner10,
+                        .NssdcDataSetId = "PSPA-00108",
+                        .HeaderDataSetCode = code,
+                        .FdsCount = fds,
+                        .Camera = camera,
+                        .FilterNumber = filter,
+                        .FilterName = filterName,
+                        .ExposureSeconds = exposure,
+                        .Observed = observed};
+  };
+  return {
+      {"MVE0101.012",
+       mariner10("MVM01", "0026870", 'A', 5, "Clear", 1.234, {"74", "089", "20/47/13", "1974-03-30T20:47:13"})},
+      {"MVE0257.120", mariner10("MVM02", "0027114", 'B', 8, "Yellow bandpass", 0.042,
+                                {"74", "090", "02/05/58", "1974-03-31T02:05:58"})},
+      {"MVE0301.230",
+       mariner10("MVM03", "0027301", 'A', 2, "Blue bandpass", 0.46, {"74", "091", "11/30/07", "1974-04-01T11:30:07"})},
+      {"MME0101.001",
+       {.Kind = DataSet::Mariner9,
+        .Spacecraft = DataSet::Mariner9,
+        .NssdcDataSetId = "PSPG-00235",
+        .PictureNumber = "712",
+        .Camera = 'B',
+        .FilterNumber = 3,
+        .FilterName = "ORANGE",
+        .ExposureSeconds = 0.048,
+        .Observed = {"1972", "012", "02:41:17", "1972-01-12T02:41:17"},
+        .Target = "MARS",
+        .Revolution = 128}},
+  };
+}
+
 std::vector<std::uint8_t> PatternFrameFile(std::size_t length) {
   std::vector<std::uint8_t> bytes(length, 0);
   for (std::size_t i = RecordBytes; i < length; ++i) bytes[i] = PatternByte(int(i / RecordBytes), int(i % RecordBytes));

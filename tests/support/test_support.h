@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "frames/frame_layout.h"
+#include "header/header_record.h"
 #include "pipeline/render_context.h"
 
 namespace vantorel::testing {
@@ -80,6 +81,10 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path);
 // holds (k * 7 + s) mod 251 + 1 (never zero). Header bytes are zero.
 std::vector<std::uint8_t> PatternFrameFile(std::size_t length);
 std::uint8_t PatternByte(int fileRecord, int offsetInRecord);
+
+// The typed header of each sample frame in build/samples, as read off the
+// bytes the generator writes: file name, record.
+std::vector<std::pair<std::string, HeaderRecord>> SampleHeaderRecords();
 
 // A PNG file read back with libspng.
 struct DecodedPng {
