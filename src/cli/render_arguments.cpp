@@ -365,6 +365,8 @@ std::string_view UsageText() {
   or:  vantorel-render [OPTIONS] --info FRAME
   or:  vantorel-render [OPTIONS] --info --json FRAME...
   or:  vantorel-render --cards FRAME
+  or:  vantorel-render --catalog DB [--quiet] PATH...
+  or:  vantorel-render --select DB [FILTERS] [--all] [--format paths|csv|json] [-0]
   or:  vantorel-render --help | --version
 Renders raw Mariner 10 and Mariner 9 image frames as the window shows them,
 or prints what their headers say.
@@ -412,18 +414,42 @@ options (all off by default):
                    without it, it renders black or partly, with a note on
                    standard error
 
+catalogue:
+  --catalog DB     bring the SQLite catalogue DB (made when new) up to date with
+                   the files under each PATH (files and folders, recursively): a
+                   row per file with its path, size, time, whether it is a frame
+                   and its header; unchanged files (same size and time) are not
+                   read again, rows of files gone from under PATH are removed; a
+                   file that is not a catalogue is never written
+  --select DB      print the frames of catalogue DB that match every filter:
+    --data-set ID    NSSDC id (PSPA-00108, PSPG-00235) or header code (MVM73)
+    --camera A|B     the camera
+    --filter NAME    the filter's name (Clear, ORANGE ...), in any case
+    --from TIME      observed at or after TIME: 1974-03-30, 1974-089 (day of
+    --to TIME        the year) or 1974-03-30T20:47:13; --to takes in all of TIME
+    --fds LOW-HIGH   FDS count (Mariner 10) or picture number (Mariner 9)
+    --name GLOB      the file name, as the shell matches it (MVE*.012)
+    --all            files that are not frames too
+    --format F       paths (one a line, the default), csv (a header row, quoted
+                     as RFC 4180) or json (JSON lines with the keys of --info
+                     --json that the catalogue holds)
+    -0               end each path with a NUL, for xargs -0
+
 progress: --out-dir says "[i/n] NAME" as each frame is written, or on a
 terminal keeps one line up to date (done, total, frames a second, time left);
 a run of several frames ends with "W written, F failed, S skipped in T s"
 (skipped: refused unread, being an output of the same run or having its
-output name taken by an earlier frame).
+output name taken by an earlier frame). --catalog says "[i/n] PATH" for each
+file it reads and ends with "N added, C changed, R removed, U unchanged in T s".
 
 exit status:
   0    all written (or the text asked for printed)
-  1    some frames failed: not read, not rendered, not written or skipped
+  1    some frames failed: not read, not rendered, not written or skipped;
+       a file or folder could not be read into the catalogue, or the catalogue
+       could not be used
   2    a usage error
   130  stopped by SIGINT or SIGTERM: the frames begun were written whole, no
-       further frame was begun
+       further frame was begun (the catalogue keeps what was read so far)
 )";
 }
 

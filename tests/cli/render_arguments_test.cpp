@@ -57,6 +57,22 @@ TEST(ParseRenderArguments, AcceptsAndRefusesByRule) {
       {{"-", "f", "-", "--out-dir", "d"}, "'-' (standard input) can be read only once"},
       {{"--name", "a/b", "-", "-o", "a.bmp"}, "--name takes a file name"},
       {{"--name", "n", "f", "g", "--out-dir", "d"}, "--name takes a file name"},
+      // --select reads --format and --name as its own, wherever it stands.
+      {{"--format", "csv", "--name", "MVE*", "--select", "c.db", "--filter", "clear", "--fds", "1-9"}, ""},
+      {{"--select=c.db", "--from", "1974-089", "--to", "1974-03-30T20", "--camera", "b", "--all", "-0"}, ""},
+      {{"--select", "c.db", "--format", "png"}, "unknown format 'png' for --select"},
+      {{"--select", "c.db", "--stretch"}, "--select takes only its filters"},
+      {{"--select", "c.db", "f"}, "--select takes no files"},
+      {{"--select", "c.db", "-0", "--format", "json"}, "-0 goes with --format paths"},
+      {{"--select", "c.db", "--fds", "9-3"}, "--fds takes LOW-HIGH"},
+      {{"--select", "c.db", "--from", "1974-03-30 20:47"}, "--from takes a time"},
+      {{"--select", "c.db", "--camera", "C"}, "--camera takes A or B"},
+      {{"--camera", "A", "f", "-o", "a.bmp"}, "--camera goes with --select"},
+      {{"--out-dir", "d", "--format", "csv", "f"}, "unknown format 'csv' (use bmp, png or fits)"},
+      {{"--catalog", "c.db", "-q", "d", "e"}, ""},
+      {{"--catalog", "c.db"}, "--catalog needs a file or folder"},
+      {{"--catalog", "c.db", "--stretch", "d"}, "--catalog takes only files, folders and --quiet"},
+      {{"--catalog", "c.db", "--info", "d"}, "--catalog and --info cannot be combined"},
   };
   for (const auto& row : table) {
     std::string line;

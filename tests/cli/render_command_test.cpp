@@ -454,6 +454,35 @@ TEST(RenderCommand, AnOutputNeverReplacesAFrameOfTheRun) {
 }
 
 // The built vantorel-render: exit status by outcome, nothing on stdout.
+// The catalogue from the command line: progress and summary as folder mode
+// gives them, and each output format of --select, whose JSON header is the one
+// --info --json prints.
+TEST(RenderCommand, CatalogueThenSelectInEachFormat) {
+  TempDir dir;
+  fs::create_directory(dir / "f");
+  const std::string frame = WriteFrame(dir, "f/a,\"b\".img"), db = dir / "c.db";
+  testing::WriteBytes(dir / "f/notes.txt", {'n'});
+  const RenderRun made = Render({"--catalog", db, dir / "f"});
+  EXPECT_EQ(made.ExitCode, ExitSuccess) << made.Err;
+  EXPECT_EQ(made.Err, "[1/2] " + frame + "\n[2/2] " + (dir / "f/notes.txt") +
+                          "\nvantorel-render: 2 added, 0 changed, 0 removed, 0 unchanged in T s\n");
+  EXPECT_EQ(Render({"--catalog", db, "-q", dir / "f"}).Err, "");
+  EXPECT_EQ(Render({"--select", db, "-0"}).Out, frame + '\0');
+  const std::string csv = Render({"--select", db, "--format", "csv", "--all"}).Out;
+  const std::string quoted = std::regex_replace(frame, std::regex("\""), "\"\"");
+  EXPECT_EQ(csv.substr(0, csv.find('\n') + 1),
+            "path,file,bytes,frame,error,layout,spacecraft,nssdcDataSetId,dataSetCode,fdsCount,pictureNumber,camera,"
+            "filterNumber,filterName,exposureSeconds,observed,target,revolution\r\n");
+  EXPECT_NE(csv.find("\r\n\"" + quoted + "\",\"a,\"\"b\"\".img\",702768,true,,Mariner 10,Mariner 10,PSPA-00108,"),
+            std::string::npos)
+      << csv;
+  const auto selected = nlohmann::json::parse(Render({"--select", db, "--format", "json"}).Out);
+  const auto info = nlohmann::json::parse(Render({"--info", "--json", frame}).Out);
+  for (const char* key : {"path", "file", "bytes", "frame", "error", "header"})
+    EXPECT_EQ(selected[key], info[key]) << key;
+  EXPECT_EQ(selected.size(), 6u);
+}
+
 TEST(RenderExe, ExitStatusByOutcome) {
   TempDir dir;
   const std::string frame = WriteFrame(dir);
