@@ -181,6 +181,12 @@ Catalogue::Catalogue(const std::string& path, Access access, int busyTimeoutMs) 
   }
   try {
     database_ = std::make_unique<SqliteDatabase>(path, access == Access::Update, busyTimeoutMs);
+    // In WAL mode a commit without its own flush still never tears the catalogue; a
+    // power cut costs at most the last batches, which the next run reads again.
+    if (access == Access::Update) {
+      database_->Execute("PRAGMA synchronous = NORMAL");
+      database_->KeepLogOnClose();
+    }
     Check(access);
   } catch (const SqliteError& error) {
     if (error.Damaged()) throw CatalogueError(LeftAlone(path, std::string("is damaged (") + error.what() + ")"));

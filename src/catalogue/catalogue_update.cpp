@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <set>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 
@@ -17,10 +18,14 @@
 #include "frames/file_name.h"
 #include "frames/frame_file.h"
 #include "header/header_decode.h"
+#include "parallel/ordered_pool.h"
 
 namespace vantorel {
 
 namespace {
+
+// Files a worker reads in one go: fewer hand-overs between threads.
+constexpr std::size_t FilesPerRead = 64;
 
 // A file found by the walk, with what stat said of it.
 struct FoundFile {
@@ -128,41 +133,34 @@ class Walk {
   std::set<std::pair<dev_t, ino_t>> visited_;
 };
 
-// Reads what the catalogue keeps of a file: its size and time as the open file
-// has them, and its first record's header.
-CatalogueEntry ReadEntry(const FoundFile& found, HeaderState& header) {
+// Reads what the catalogue keeps of a file: its first record's header.
+CatalogueEntry ReadEntry(const FoundFile& found) {
   CatalogueEntry entry{.Path = found.Path, .Bytes = found.Bytes, .ModifiedNs = found.ModifiedNs, .Error = found.Error};
   if (entry.Error) return entry;
   if (!found.Regular) {
     entry.Error = "it is not a regular file";
     return entry;
   }
-  // O_NONBLOCK: a file turned FIFO since the walk cannot hold the run.
+  // O_NONBLOCK: a file turned FIFO since the walk cannot hold the run (its read fails). The
+  // size and time are the walk's: should the file change after it, the next run reads it again.
   const int fd = ::open(found.Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     entry.Error = std::strerror(errno);
     return entry;
   }
   std::array<std::uint8_t, RecordBytes> record{};
-  struct stat info {};
-  ssize_t got = -1;
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-    entry.Bytes = std::int64_t(info.st_size);
-    entry.ModifiedNs = Nanoseconds(info.st_mtim);
-    do got = ::pread(fd, record.data(), record.size(), 0);
-    while (got < 0 && errno == EINTR);
-  } else {
-    errno = EINVAL;
-  }
+  ssize_t got = 0;
+  do got = ::pread(fd, record.data(), record.size(), 0);
+  while (got < 0 && errno == EINTR);
   const int error = errno;
   ::close(fd);
   if (got < 0) {
-    entry.Error = S_ISREG(info.st_mode) ? std::strerror(error) : "it is not a regular file";
+    entry.Error = std::strerror(error);
     return entry;
   }
   // The header is all in the first record, and bytes past what was read count as zero.
-  DecodeHeader(std::span<const std::uint8_t>(record.data(), std::size_t(got)), FileNamePart(found.Path), header);
-  entry.Header = header.Record;
+  entry.Header =
+      DecodeHeaderRecord(std::span<const std::uint8_t>(record.data(), std::size_t(got)), FileNamePart(found.Path));
   entry.IsFrame = FrameCheck{std::uintmax_t(entry.Bytes), {}}.IsFrame();
   return entry;
 }
@@ -278,25 +276,46 @@ CatalogueUpdateCounts Update(SqliteDatabase& db, const std::string& catalogue, c
   }
 
   BatchedWrites writes(db, hooks);
-  HeaderState header;
-  for (std::size_t i = 0; i < toRead.size(); ++i) {
-    if (hooks.Stopped && hooks.Stopped()) {
-      counts.Interrupted = true;
-      break;
-    }
-    const FoundFile& file = *toRead[i];
-    const CatalogueEntry entry = ReadEntry(file, header);
-    writes.Insert(entry);
-    if (known.contains(file.Path))
-      ++counts.Changed;
-    else
-      ++counts.Added;
-    if (entry.Error && file.Regular) {
-      counts.AnyUnreadable = true;
-      if (hooks.Notice) hooks.Notice("cannot read " + file.Path + ": " + *entry.Error + " (catalogued as not a frame)");
-    }
-    if (hooks.Read) hooks.Read(i, toRead.size(), file.Path);
-  }
+  // Files are read on every core, a run of them at a time, while this thread writes their rows in walk order.
+  std::size_t next = 0, written = 0;
+  const OrderedSteps<std::size_t, std::vector<CatalogueEntry>> steps{
+      .Next = [&]() -> std::optional<std::size_t> {
+        if (next == toRead.size()) return std::nullopt;
+        const std::size_t first = next;
+        next = std::min(next + FilesPerRead, toRead.size());
+        return first;
+      },
+      .Work =
+          [&](std::size_t, std::size_t&& first) {
+            std::vector<CatalogueEntry> entries;
+            for (std::size_t i = first; i < std::min(first + FilesPerRead, toRead.size()); ++i)
+              entries.push_back(ReadEntry(*toRead[i]));
+            return entries;
+          },
+      .Finish = {},
+      .Deliver =
+          [&](std::size_t, std::vector<CatalogueEntry>&& entries) {
+            for (const CatalogueEntry& entry : entries) {
+              const FoundFile& file = *toRead[written];
+              writes.Insert(entry);
+              if (known.contains(file.Path))
+                ++counts.Changed;
+              else
+                ++counts.Added;
+              if (entry.Error && file.Regular) {
+                counts.AnyUnreadable = true;
+                if (hooks.Notice)
+                  hooks.Notice("cannot read " + file.Path + ": " + *entry.Error + " (catalogued as not a frame)");
+              }
+              if (hooks.Read) hooks.Read(written, toRead.size(), file.Path);
+              ++written;
+            }
+          },
+      .Stopped = hooks.Stopped,
+  };
+  const unsigned workers = std::max(1u, std::thread::hardware_concurrency());
+  RunInOrder(workers, 0, 2 * std::size_t(workers), steps);
+  counts.Interrupted = written < toRead.size();
   if (!counts.Interrupted) {
     for (const auto& [path, row] : known) {
       if (row.Seen) continue;

@@ -23,6 +23,11 @@ SqliteDatabase::~SqliteDatabase() { sqlite3_close(db_); }
 
 void SqliteDatabase::Fail(int code) { throw SqliteError(code & 0xFF, sqlite3_errmsg(db_)); }
 
+void SqliteDatabase::KeepLogOnClose() {
+  const int result = sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+  if (result != SQLITE_OK) Fail(result);
+}
+
 void SqliteDatabase::Execute(std::string_view sql) {
   SqliteStatement statement = Prepare(sql);
   while (statement.Step()) {

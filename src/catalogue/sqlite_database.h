@@ -34,6 +34,9 @@ class SqliteDatabase {
   SqliteDatabase(const SqliteDatabase&) = delete;
   SqliteDatabase& operator=(const SqliteDatabase&) = delete;
 
+  // Leaves the write-ahead log for the next writer to fold into the file,
+  // rather than flushing both to disk at every close.
+  void KeepLogOnClose();
   void Execute(std::string_view sql);
   SqliteStatement Prepare(std::string_view sql);
   // The first column of the first row of sql, as an integer (0 without a row).

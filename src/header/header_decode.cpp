@@ -46,9 +46,9 @@ bool HasMariner10Mark(std::span<const std::uint8_t> frame) {
                              [&](std::size_t offset) { return HeaderByte(frame, offset) == Mariner10MarkByte; });
 }
 
-void FillInfoBox2(const std::string& headerText, HeaderState& state) {
+void SplitMariner9Lines(const std::string& headerText, std::array<std::string, InfoBox2LabelCount>& lines) {
   for (int i = 0; i < InfoBox2LabelCount; ++i)
-    state.InfoBox2[i] = headerText.substr(Mariner9LinePieces[i].Offset, Mariner9LinePieces[i].Length);
+    lines[i] = headerText.substr(Mariner9LinePieces[i].Offset, Mariner9LinePieces[i].Length);
 }
 
 HeaderFields DecodeFields(std::span<const std::uint8_t> frame) {
@@ -103,16 +103,18 @@ void ReadMariner10Record(std::span<const std::uint8_t> frame, const HeaderFields
   record.Observed = Mariner10Time(fields);
 }
 
-HeaderRecord ReadRecord(std::span<const std::uint8_t> frame, const HeaderState& state) {
+// fields for a Mariner 10 header, lines for a Mariner 9 one.
+HeaderRecord ReadRecord(std::span<const std::uint8_t> frame, DataSet kind, const HeaderFields& fields,
+                        const std::array<std::string, InfoBox2LabelCount>& lines) {
   HeaderRecord record;
-  record.Kind = state.HeaderKind;
-  record.NssdcDataSetId = NssdcDataSetId(state.HeaderKind);
-  if (state.HeaderKind == DataSet::Mariner9) {
+  record.Kind = kind;
+  record.NssdcDataSetId = NssdcDataSetId(kind);
+  if (kind == DataSet::Mariner9) {
     record.Spacecraft = DataSet::Mariner9;
-    ReadMariner9Lines(state.InfoBox2, record);
+    ReadMariner9Lines(lines, record);
     return record;
   }
-  ReadMariner10Record(frame, state.Fields, record);
+  ReadMariner10Record(frame, fields, record);
   return record;
 }
 
@@ -156,16 +158,25 @@ void DecodeHeader(std::span<const std::uint8_t> workFrame, std::string_view curr
 
   state.HeaderText = DecodeRange(workFrame, HeaderTextBytes);
   if (HasMariner9Header(currentFileName, state.HeaderText)) {
-    FillInfoBox2(state.HeaderText, state);
+    SplitMariner9Lines(state.HeaderText, state.InfoBox2);
     state.HeaderKind = DataSet::Mariner9;
   }
 
   // Decoded for every frame: the Mariner 10 cards use them even without the mark.
   state.Fields = DecodeFields(workFrame);
-  state.Record = ReadRecord(workFrame, state);
+  state.Record = ReadRecord(workFrame, state.HeaderKind, state.Fields, state.InfoBox2);
   FillInfoBox(workFrame, state);
 
   BuildLabelCards(currentFileName, state);
+}
+
+HeaderRecord DecodeHeaderRecord(std::span<const std::uint8_t> workFrame, std::string_view currentFileName) {
+  const std::string headerText = DecodeRange(workFrame, HeaderTextBytes);
+  std::array<std::string, InfoBox2LabelCount> lines;
+  if (!HasMariner9Header(currentFileName, headerText))
+    return ReadRecord(workFrame, DataSet::Mariner10, DecodeFields(workFrame), lines);
+  SplitMariner9Lines(headerText, lines);
+  return ReadRecord(workFrame, DataSet::Mariner9, {}, lines);
 }
 
 }  // namespace vantorel

@@ -74,6 +74,10 @@ char EbcdicChar(std::uint8_t code);
 // and rebuilds the label cards.
 void DecodeHeader(std::span<const std::uint8_t> workFrame, std::string_view currentFileName, HeaderState& state);
 
+// DecodeHeader's Record alone, without the Info box texts and the cards: for
+// readers of many headers, such as the catalogue.
+HeaderRecord DecodeHeaderRecord(std::span<const std::uint8_t> workFrame, std::string_view currentFileName);
+
 // Cards 1..27 from the decode results; called last by DecodeHeader.
 void BuildLabelCards(std::string_view currentFileName, HeaderState& state);
 

@@ -108,6 +108,7 @@ TEST(Catalogue, RefusesWhatIsNotAUsableCatalogueAndLeavesItAlone) {
   { Catalogue made(dir / "newer.db", Catalogue::Access::Update); }
   SqliteDatabase(dir / "newer.db", true, 0).Execute("PRAGMA user_version = 99");
   { Catalogue made(dir / "damaged.db", Catalogue::Access::Update); }
+  SqliteDatabase(dir / "damaged.db", true, 0).Execute("PRAGMA wal_checkpoint(TRUNCATE)");
   std::vector<std::uint8_t> damaged = testing::ReadBytes(dir / "damaged.db");
   ASSERT_GT(damaged.size(), 4096u);
   std::fill(damaged.begin() + 4096, damaged.end(), 0xA5);  // every page after the first

@@ -293,6 +293,7 @@ TEST(DecodeHeader, TypedRecordOfEachSampleAndEdgeHeader) {
   for (const auto& row : table) {
     const std::string name = std::string_view(row.Name).starts_with("mme-") ? "MME0785.IMG" : row.Name;
     EXPECT_TRUE(Decode(row.Frame, name).Record == row.Record) << row.Name;
+    EXPECT_TRUE(DecodeHeaderRecord(row.Frame, name) == row.Record) << row.Name;
   }
   for (const auto& [name, record] : testing::SampleHeaderRecords())
     EXPECT_TRUE(Decode(sample(name.c_str()), name).Record == record) << name;
