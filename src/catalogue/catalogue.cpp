@@ -232,16 +232,24 @@ void Catalogue::Create() {
   SqliteDatabase& db = *database_;
   // WAL: readers see the last committed batch while an update writes the next.
   db.Execute("PRAGMA journal_mode = WAL");
-  SqliteTransaction transaction(db);
-  for (std::string_view rest = SchemaSql; !rest.empty();) {
-    const std::size_t end = rest.find(';');
-    const std::string_view statement = rest.substr(0, end);
-    if (statement.find_first_not_of(" \n") != std::string_view::npos) db.Execute(statement);
-    rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+  {
+    SqliteTransaction transaction(db);
+    // Another update may have made it while this one waited for the lock.
+    const bool madeMeanwhile = db.IntegerOf("SELECT count(*) FROM sqlite_schema") != 0;
+    if (!madeMeanwhile) {
+      for (std::string_view rest = SchemaSql; !rest.empty();) {
+        const std::size_t end = rest.find(';');
+        const std::string_view statement = rest.substr(0, end);
+        if (statement.find_first_not_of(" \n") != std::string_view::npos) db.Execute(statement);
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+      }
+      db.Execute(Pragma("application_id", CatalogueApplicationId));
+      db.Execute(Pragma("user_version", CatalogueVersion));
+      transaction.Commit();
+      return;
+    }
   }
-  db.Execute(Pragma("application_id", CatalogueApplicationId));
-  db.Execute(Pragma("user_version", CatalogueVersion));
-  transaction.Commit();
+  Check(Access::Update);
 }
 
 void Catalogue::Migrate(int fromVersion) {
