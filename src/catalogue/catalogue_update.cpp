@@ -317,11 +317,11 @@ CatalogueUpdateCounts Update(SqliteDatabase& db, const std::string& catalogue, c
   RunInOrder(workers, 0, 2 * std::size_t(workers), steps);
   counts.Interrupted = written < toRead.size();
   if (!counts.Interrupted) {
-    for (const auto& [path, row] : known) {
-      if (row.Seen) continue;
+    for (const auto& row : known) {
+      const std::string& path = row.first;
       const bool inUnlisted = std::any_of(walk.Unlisted.begin(), walk.Unlisted.end(),
                                           [&path](const std::string& folder) { return IsUnder(path, folder); });
-      if (inUnlisted) continue;
+      if (row.second.Seen || inUnlisted) continue;
       writes.Remove(path);
       ++counts.Removed;
     }
