@@ -12,7 +12,7 @@
 
 namespace vantorel::cli {
 
-enum class RenderMode { Render, Info, Cards, Help, Version };
+enum class RenderMode { Render, Info, Cards, Help, Version, Thumbnail };
 
 // As a frame: standard input; as -o: standard output.
 inline constexpr std::string_view StandardStream = "-";
@@ -45,6 +45,9 @@ struct RenderArguments {
   std::string Name;
   // No progress and no summary; what went wrong is still said.
   bool Quiet = false;
+  // --thumbnail SIZE FRAME OUT: the longer side of the thumbnail, 1..1024;
+  // the frame is Frames' one entry, OUT is Output.
+  int ThumbnailSize = 0;
 
   bool ToStandardOutput() const { return Output == StandardStream; }
   bool AnyStep() const { return Steps.BrightnessStep != 0 || Steps.ContrastStep != 0 || Steps.GradientStep != 0; }

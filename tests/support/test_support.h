@@ -83,7 +83,8 @@ std::uint8_t PatternByte(int fileRecord, int offsetInRecord);
 
 // A PNG file read back with libspng.
 struct DecodedPng {
-  int ColorType = -1;             // as in the file's header: 0 grey, 2 RGB, 3 palette
+  int ColorType = -1;  // as in the file's header: 0 grey, 2 RGB, 3 palette
+  int Width = 0, Height = 0;
   std::vector<std::uint8_t> Rgb;  // the pixels, top row first
   struct Text {
     std::string Keyword, Value;
