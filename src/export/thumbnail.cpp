@@ -246,6 +246,7 @@ Thumbnail MakeThumbnail(FrameDocument& document, const ThumbnailSource& source, 
   thumbnail.Notice = NotAFrameNotice(name, document.FileCheck());
   if (document.LineCount() <= 0) {
     thumbnail.Error = "it holds no image line to show";
+    thumbnail.NothingToShow = true;
     return thumbnail;
   }
   const ScaledPicture scaled = ScalePicture(document.CurrentBmp(), size);
@@ -303,8 +304,8 @@ CachedThumbnail ThumbnailFor(FrameDocument& document, const std::string& path, i
     cached.Message = "no thumbnail cache: neither XDG_CACHE_HOME nor HOME is set";
   } else if (!cached.Picture.Png.empty()) {
     cached.Message = Store(file, cached.Picture.Png);
-  } else if (document.ReadError().empty()) {
-    // Read, but nothing to show: a failure record, so that it is not read again until it changes.
+  } else if (cached.Picture.NothingToShow) {
+    // A failure record, so that it is not read again until it changes.
     const std::uint8_t black[3] = {0, 0, 0};
     if (const auto record = BuildPngFile(BgrPicture{black, 1, 1}, SourceText(*source)))
       cached.Message = Store(failure, *record);

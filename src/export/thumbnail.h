@@ -60,8 +60,9 @@ struct Thumbnail {
   std::vector<std::uint8_t> Png;  // empty when none could be made
   int Width = 0;
   int Height = 0;
-  std::string Error;   // why there is none
-  std::string Notice;  // a file that is not a whole frame, shown as far as it goes
+  std::string Error;           // why there is none
+  std::string Notice;          // a file that is not a whole frame, shown as far as it goes
+  bool NothingToShow = false;  // read, but without an image line: a failure the cache records
 };
 
 // Loads the file into document in the fixed look and encodes it at size

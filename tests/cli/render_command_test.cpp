@@ -156,6 +156,9 @@ TEST(RenderCommand, FailuresAndUsageErrors) {
       {{frame, "-o", "-"}, ExitUsage, "vantorel-render: standard output is a terminal"},
       {{"--thumbnail", "64", dir / "file.txt", dir / "t.png"}, ExitFailure, "no thumbnail of " + dir / "file.txt"},
       {{"--thumbnail", "64", frame, frame}, ExitFailure, "cannot write " + frame},
+      {{"--thumbnail", "64", dir / "missing", dir / "t.png"},
+       ExitFailure,
+       "no thumbnail of " + dir / "missing: No such"},
   };
   const std::string tryHelp = "\nTry 'vantorel-render --help' for more information.\n";
   for (const auto& row : table) {

@@ -26,11 +26,7 @@ TEST(Md5, TheTestSuiteOfItsDefinition) {
       {"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
       {"abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
       {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789", "d174ab98d277d9f5a5611c2c9f419d9f"},
-      {[] {
-         std::string eightTimes;
-         for (int i = 0; i < 8; ++i) eightTimes += "1234567890";
-         return eightTimes;
-       }(),
+      {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
        "57edf4a22be3c955ac49da2e2107b67a"},
   };
   for (const auto& [text, digest] : table) EXPECT_EQ(Md5Hex(text), digest) << text;
@@ -109,8 +105,7 @@ TEST(ThumbnailFor, CarriesTheStandardsTextsIsReusedAndRemadeWhenTheFrameChanges)
   EXPECT_EQ(ModeOf(dir / "cache"), 0700u);
   const std::optional<testing::DecodedPng> png = testing::DecodePng(made.Picture.Png);
   ASSERT_TRUE(png);
-  EXPECT_EQ(png->Width, 256);
-  EXPECT_EQ(png->Height, 215);
+  EXPECT_EQ(std::pair(png->Width, png->Height), std::pair(256, 215));
   EXPECT_EQ(png->TextOf("Thumb::URI"), "file://" + frame);
   EXPECT_EQ(png->TextOf("Thumb::MTime"), "1000000000");
   EXPECT_EQ(png->TextOf("Thumb::Size"), std::to_string(FullFrameFileBytes));
@@ -119,7 +114,6 @@ TEST(ThumbnailFor, CarriesTheStandardsTextsIsReusedAndRemadeWhenTheFrameChanges)
   const CachedThumbnail reused = ThumbnailFor(document, frame, LargeThumbnailSize, root);
   EXPECT_TRUE(reused.FromCache);
   EXPECT_EQ(reused.Picture.Png, made.Picture.Png);
-  EXPECT_EQ(reused.Picture.Width, 256);
 
   // Another frame's bytes under the same name, a second later.
   fs::copy_file(fs::path(VANTOREL_SAMPLES_DIR) / "MVE0257.120", frame, fs::copy_options::overwrite_existing);
