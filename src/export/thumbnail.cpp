@@ -123,7 +123,8 @@ bool Describes(const PngSummary& summary, const ThumbnailSource& source) {
          (!size || *size == std::to_string(source.Bytes));
 }
 
-// Makes each missing folder of path below root (root's own parents included), 0700.
+// Makes each missing folder on the way to folder, 0700: a cache of what the
+// user sees is theirs alone.
 std::string MakeFolders(const std::filesystem::path& folder) {
   std::filesystem::path made;
   for (const std::filesystem::path& part : folder) {
