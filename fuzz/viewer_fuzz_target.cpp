@@ -13,7 +13,9 @@
 //   22     the export built and checked at the end (modulo 5): 0 the 36-card
 //          FITS file, 1 BMP, 2 PNG, 3 standard FITS, 4 the texts (Info box,
 //          header bytes, pixel readout)
-//   23     unused
+//   23     the thumbnail made at the end, in memory, from the frame file
+//          (what the thumbnailer does): 0 none, 1..239 that size, F0..FF
+//          64 times (byte - EF), up to 1024
 //   24..47 the frame's file name, up to the first zero byte
 //
 // The frame is written to a per-process folder together with copies cut or
@@ -46,6 +48,7 @@
 #include "analysis/readout.h"
 #include "export/export_document.h"
 #include "export/png_text.h"
+#include "export/thumbnail.h"
 #include "frames/frame_layout.h"
 #include "header/header_bytes.h"
 #include "header/header_layout.h"
@@ -74,6 +77,8 @@ constexpr std::size_t CountersAt = 4;
 constexpr std::size_t CommandsAt = 16;
 constexpr int MaxCommands = 6;
 constexpr std::size_t ExportAt = 22;
+constexpr std::size_t ThumbnailAt = 23;
+constexpr unsigned LargeThumbnailsFrom = 0xF0;
 constexpr std::size_t NameAt = 24;
 constexpr std::size_t NameBytes = 24;
 
@@ -127,6 +132,7 @@ struct Input {
   std::array<std::int32_t, 3> Counters{};
   std::vector<Step> Steps;
   Export Chosen = Export::Fits;
+  int ThumbnailSize = 0;  // none
   std::string Name;
   std::span<const std::uint8_t> Frame;
 };
@@ -159,6 +165,8 @@ Input ParseInput(const std::uint8_t* data, std::size_t size) {
     input.Steps.push_back({Command((byte & 0x0F) % unsigned(Command::Count)), unsigned(byte >> 4)});
   }
   input.Chosen = Export(data[ExportAt] % unsigned(Export::Count));
+  const unsigned thumbnail = data[ThumbnailAt];
+  input.ThumbnailSize = int(thumbnail < LargeThumbnailsFrom ? thumbnail : (thumbnail - LargeThumbnailsFrom + 1) * 64);
   input.Name = FrameName(data + NameAt);
   input.Frame = std::span<const std::uint8_t>(data + ControlBytes, size - ControlBytes);
   return input;
@@ -453,6 +461,25 @@ void CheckExport(const FrameDocument& document, Export chosen) {
   }
 }
 
+// The thumbnailer's path: a picture exactly when the file has an image line,
+// its longer side the size asked for.
+void CheckThumbnail(const std::string& path, int size) {
+  static FrameDocument document;  // kept, as a thumbnailing thread keeps its own
+  std::string error;
+  const std::optional<ThumbnailSource> source = IdentifySource(path, error);
+  FUZZ_CHECK(source.has_value(), "the frame file cannot be looked at");
+  const Thumbnail thumbnail = MakeThumbnail(document, *source, size);
+  const bool lines = LineCountFor(std::int32_t(std::min<std::uint64_t>(source->Bytes, FrameBytes))) > 0;
+  FUZZ_CHECK(thumbnail.Png.empty() == !lines && thumbnail.Error.empty() == lines,
+             "a thumbnail made of a file without lines, or none of one with");
+  if (!lines) return;
+  const int height = std::max(1, (FrameLines * size + PictureSamples / 2) / PictureSamples);
+  FUZZ_CHECK(thumbnail.Png.size() > 24 && BigEndian32(thumbnail.Png.data() + 16) == std::uint32_t(size) &&
+                 BigEndian32(thumbnail.Png.data() + 20) == std::uint32_t(height) && thumbnail.Width == size &&
+                 thumbnail.Height == height,
+             "thumbnail is not of the size asked for");
+}
+
 void CheckBytesRead(const Viewer& viewer) {
   std::error_code error;
   const fs::path path = viewer.Document().CurrentPath();
@@ -562,6 +589,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   // Until its first render a document holds no picture to save.
   if (lastPicture) CheckExport(viewer.Document(), input.Chosen);
+  if (input.ThumbnailSize > 0) CheckThumbnail(framePath, input.ThumbnailSize);
   if (!history || (input.Setup & SkipFreshViewerBit)) return 0;
 
   // History must not show: a fresh Viewer given the same frame and the

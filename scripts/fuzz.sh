@@ -11,8 +11,9 @@ shift || true
 BUILD_DIR="$ROOT_DIR/build-fuzz"
 
 # A seed: control bytes 0..21 given in hex, the export byte (22; one seed to
-# the next cycles through the five exports, so that the seeds cover each), a
-# zero byte, the name padded with zero bytes to 24, then the frame bytes.
+# the next cycles through the five exports, so that the seeds cover each), the
+# thumbnail byte (23; a 128-pixel thumbnail in every fourth seed), the name
+# padded with zero bytes to 24, then the frame bytes.
 export_count=5
 seeds_made=0
 make_seed() {
@@ -20,7 +21,7 @@ make_seed() {
   [ "${#control_hex}" -eq 44 ] || { echo "make_seed: control bytes must be 22" >&2; return 1; }
   {
     printf "$(sed 's/../\\x&/g' <<<"$control_hex")"
-    printf "$(printf '\\x%02x\\x00' $((seeds_made % export_count)))"
+    printf "$(printf '\\x%02x\\x%02x' $((seeds_made % export_count)) $((seeds_made % 4 == 0 ? 0x80 : 0)))"
     printf '%s' "$name"
     head -c $((24 - ${#name})) /dev/zero
     cat "$sample"

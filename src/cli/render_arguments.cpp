@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstdint>
 
+#include "export/thumbnail.h"
+
 namespace vantorel::cli {
 
 namespace {
@@ -139,6 +141,16 @@ class Parser {
       arguments_.Format = *format;
       formatGiven_ = true;
       return;
+    }
+    if (name == "--thumbnail") {
+      const auto text = Value(name, attached);
+      if (!text) return;
+      const auto size = ParseCounter(*text);
+      if (!size || *size < 1 || *size > LargestThumbnailSize)
+        return Fail(name + " needs a size of 1 to " + std::to_string(LargestThumbnailSize) + ", not '" + *text + "'");
+      arguments_.ThumbnailSize = *size;
+      thumbnailArguments_ = attached ? 1 : 2;
+      return SetMode(RenderMode::Thumbnail, name);
     }
     if (attached) return Fail("unknown option '" + arg + "'");
     if (name == "--standard-fits") return ChooseFitsLayout(name, FitsLayoutChoice::Standard);
@@ -276,6 +288,16 @@ class Parser {
       if (args_.size() != 1) Fail(*modeName_ + " takes no other arguments");
       return;
     }
+    if (a.Mode == RenderMode::Thumbnail) {
+      // What file managers run: nothing but the frame and the file to write.
+      const std::size_t given = thumbnailArguments_ + a.Frames.size() + (endOfOptions_ ? 1 : 0);
+      if (given != args_.size() || a.Frames.size() != 2) return Fail("--thumbnail takes a size, a frame and an output");
+      if (a.Frames[0] == StandardStream || a.Frames[1] == StandardStream)
+        return Fail("--thumbnail reads a file and writes a file, not '-'");
+      a.Output = a.Frames[1];
+      a.Frames.pop_back();
+      return;
+    }
     if (std::count(a.Frames.begin(), a.Frames.end(), StandardStream) > 1)
       return Fail("'-' (standard input) can be read only once");
     if (nameGiven_ && (a.Frames.size() != 1 || a.Name.empty() || a.Name.find('/') != std::string::npos))
@@ -347,6 +369,7 @@ class Parser {
   bool jobsGiven_ = false;
   bool nameGiven_ = false;
   bool anyCounterGiven_ = false;
+  std::size_t thumbnailArguments_ = 0;
 };
 
 }  // namespace
@@ -367,6 +390,7 @@ std::string_view UsageText() {
   or:  vantorel-render --cards FRAME
   or:  vantorel-render --catalog DB [--quiet] PATH...
   or:  vantorel-render --select DB [FILTERS] [--all] [--format paths|csv|json] [-0]
+  or:  vantorel-render --thumbnail SIZE FRAME OUT.png
   or:  vantorel-render --help | --version
 Renders raw Mariner 10 and Mariner 9 image frames as the window shows them,
 or prints what their headers say.
@@ -409,6 +433,12 @@ options (all off by default):
                    by share/vantorel/vantorel.frame-1.schema.json; bytes of a
                    file name that are not UTF-8 become U+FFFD
   --cards FRAME    print the 36 FITS header cards
+  --thumbnail SIZE FRAME OUT.png
+                   write a PNG thumbnail of FRAME, its longer side SIZE pixels
+                   (1 to 1024; file managers ask for 128 or 256), in one look
+                   (reconstruct, despeckle, stretch), with the Thumbnail
+                   Managing Standard's Thumb::URI and Thumb::MTime; reads at
+                   most a frame's bytes of a regular file, writes only OUT.png
   --strict         a file that is not a frame (not of a frame's size) fails like
                    one that cannot be read: nothing written for it, exit status 1;
                    without it, it renders black or partly, with a note on

@@ -13,7 +13,7 @@
 
 namespace vantorel::cli {
 
-enum class RenderMode { Render, Info, Cards, Help, Version, Catalogue, Select };
+enum class RenderMode { Render, Info, Cards, Help, Version, Catalogue, Select, Thumbnail };
 
 // How --select prints what it found.
 enum class ListFormat { Paths, Csv, Json };
@@ -54,6 +54,9 @@ struct RenderArguments {
   CatalogueSelection Selection;
   ListFormat List = ListFormat::Paths;
   bool NulSeparated = false;  // -0: each path ends with a NUL, not a line end
+  // --thumbnail SIZE FRAME OUT: the longer side of the thumbnail, 1..1024;
+  // the frame is Frames' one entry, OUT is Output.
+  int ThumbnailSize = 0;
 
   bool ToStandardOutput() const { return Output == StandardStream; }
   bool AnyStep() const { return Steps.BrightnessStep != 0 || Steps.ContrastStep != 0 || Steps.GradientStep != 0; }

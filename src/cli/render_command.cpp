@@ -10,6 +10,7 @@
 #include "cli/interruption.h"
 #include "cli/render_arguments.h"
 #include "cli/render_steps.h"
+#include "export/thumbnail.h"
 #include "output/atomic_file.h"
 #include "viewer/frame_document.h"
 
@@ -85,6 +86,32 @@ int PrintFrameJson(const RenderArguments& arguments, std::ostream& out, std::ost
   return Delivered(out, err, anyFailed ? ExitFailure : ExitSuccess);
 }
 
+// What file managers run for a frame they show: one frame's bytes read, one file written.
+int WriteThumbnail(const RenderArguments& arguments, std::ostream& err) {
+  const std::string& frame = arguments.Frames.front();
+  const RunPlan plan = PlanRun(arguments.Frames, {arguments.Output});
+  if (!plan.Refusals.front().empty()) {
+    err << plan.Refusals.front();
+    return ExitFailure;
+  }
+  std::string error;
+  const std::optional<ThumbnailSource> source = IdentifySource(frame, error);
+  FrameDocument document;
+  Thumbnail thumbnail;
+  if (source)
+    thumbnail = MakeThumbnail(document, *source, arguments.ThumbnailSize);
+  else
+    thumbnail.Error = error;
+  if (!thumbnail.Notice.empty()) err << ProgramName << ": " << Shown(thumbnail.Notice) << '\n';
+  if (!thumbnail.Error.empty()) {
+    err << ProgramName << ": no thumbnail of " << Shown(frame) << ": " << thumbnail.Error << '\n';
+    return ExitFailure;
+  }
+  const SaveOutcome outcome = SaveFileAtomically(arguments.Output, {thumbnail.Png});
+  if (!outcome.Saved) err << CannotWrite(arguments.Output, outcome.Error);
+  return outcome.Saved ? ExitSuccess : ExitFailure;
+}
+
 int PrintHeader(const RenderArguments& arguments, std::ostream& out, std::ostream& err) {
   if (arguments.Json) return PrintFrameJson(arguments, out, err);
   FrameDocument document;
@@ -131,6 +158,7 @@ int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
         const InterruptionWatch watch;
         return UpdateCatalogueFile(arguments, terminals.Err, err);
       }
+      case RenderMode::Thumbnail: return WriteThumbnail(arguments, err);
       case RenderMode::Render: {
         const InterruptionWatch watch;
         const int status = !arguments.OutputDirectory.empty() ? RenderIntoFolder(arguments, terminals.Err, err)

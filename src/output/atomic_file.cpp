@@ -164,7 +164,9 @@ std::optional<std::string> ResolveTarget(const std::string& path, Target& target
   }
 }
 
-StartedSave StartSaveWith(const std::string& path, const std::function<bool(int fd)>& writeFile) {
+// mode, when given, is the file's whatever was there before.
+StartedSave StartSaveWith(const std::string& path, const std::function<bool(int fd)>& writeFile,
+                          std::optional<mode_t> mode = std::nullopt) {
   if (path.empty()) return Refused("no file name");
   Target target;
   if (std::optional<std::string> refusal = ResolveTarget(path, target)) return Refused(std::move(*refusal));
@@ -177,7 +179,7 @@ StartedSave StartSaveWith(const std::string& path, const std::function<bool(int 
     // Best effort: only root may give the file back to another owner.
     [[maybe_unused]] const int ignored = ::fchown(fd, target.Existing->st_uid, target.Existing->st_gid);
   }
-  if (::fchmod(fd, target.Existing ? target.Existing->st_mode & 07777 : NewFileMode()) != 0)
+  if (::fchmod(fd, mode ? *mode : target.Existing ? target.Existing->st_mode & 07777 : NewFileMode()) != 0)
     return Refused(ErrnoText());
   errno = 0;
   if (!writeFile(fd)) return Refused(errno != 0 ? ErrnoText() : "the write failed");
@@ -311,6 +313,11 @@ SaveOutcome SaveFileAtomically(const std::string& path, const SaveChunks& chunks
 
 SaveOutcome SaveFileAtomically(const std::string& path, const SaveChunks& chunks, const ChunkWriter& writer) {
   return Finished(StartSave(path, chunks, writer));
+}
+
+SaveOutcome SavePrivateFileAtomically(const std::string& path, const SaveChunks& chunks) {
+  return Finished(StartSaveWith(
+      path, [&chunks](int fd) { return WriteChunks(fd, chunks); }, S_IRUSR | S_IWUSR));
 }
 
 StartedSave StartSave(const std::string& path, const SaveChunks& chunks) {

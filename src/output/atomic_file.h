@@ -42,6 +42,9 @@ using ChunkWriter = std::function<bool(int fd, std::span<const std::uint8_t>)>;
 // keeps its permission bits; a new one gets the usual 0666 less the umask.
 SaveOutcome SaveFileAtomically(const std::string& path, const SaveChunks& chunks);
 SaveOutcome SaveFileAtomically(const std::string& path, const SaveChunks& chunks, const ChunkWriter& writer);
+// The same for a file that only its owner may read and write (0600), new or
+// replaced: thumbnails show what is in files that others may not read.
+SaveOutcome SavePrivateFileAtomically(const std::string& path, const SaveChunks& chunks);
 
 // Flushes of folders shared between threads: a rename is durable once a flush
 // of its folder that began after it has ended, so one flush serves every

@@ -16,26 +16,33 @@ namespace vantorel {
 namespace {
 
 constexpr int BitDepth = 8;
-constexpr std::size_t PixelCount = std::size_t{PictureSamples} * FrameLines;
 constexpr std::size_t PaletteLimit = 256;
 constexpr std::size_t MaxKeywordLength = 79;
 
 enum class ColorType : std::uint8_t { Grey = 0, Rgb = 2, Palette = 3 };
 
-// The BMP's pixel of PNG row y (top row first) and column x, blue first.
-const std::uint8_t* BmpPixel(std::span<const std::uint8_t> bmp, int y, int x) {
-  return bmp.data() + BmpHeaderBytes + std::size_t(FrameLines - 1 - y) * BmpRowBytes + std::size_t(x) * 3;
-}
+// The pixels to encode, blue first: a composed BMP's rows run bottom-up, a
+// picture's top-down.
+struct PixelRows {
+  const std::uint8_t* Top;  // the first pixel of the top row
+  std::ptrdiff_t Stride;    // from one row to the next one down
+  int Width;
+  int Height;
+
+  const std::uint8_t* Pixel(int y, int x) const { return Top + y * Stride + std::ptrdiff_t(x) * 3; }
+};
 
 // Never a colour: keys have 24 bits.
 constexpr std::uint32_t NoColor = 0xFFFF'FFFF;
 
 std::uint32_t ColorKey(const std::uint8_t* bgr) { return std::uint32_t(bgr[2]) << 16 | bgr[1] << 8 | bgr[0]; }
 
-bool AllGrey(std::span<const std::uint8_t> bmp) {
-  const std::uint8_t* pixel = bmp.data() + BmpHeaderBytes;
-  for (std::size_t i = 0; i < PixelCount; ++i, pixel += 3)
-    if (pixel[0] != pixel[1] || pixel[1] != pixel[2]) return false;
+bool AllGrey(const PixelRows& rows) {
+  for (int y = 0; y < rows.Height; ++y) {
+    const std::uint8_t* pixel = rows.Pixel(y, 0);
+    for (int x = 0; x < rows.Width; ++x, pixel += 3)
+      if (pixel[0] != pixel[1] || pixel[1] != pixel[2]) return false;
+  }
   return true;
 }
 
@@ -82,23 +89,25 @@ struct PngLayout {
 };
 
 // Whether the picture has at most a palette's colours, counted into colors.
-bool CountColors(std::span<const std::uint8_t> bmp, ColorIndex& colors) {
+bool CountColors(const PixelRows& rows, ColorIndex& colors) {
   std::uint32_t lastKey = NoColor;
-  const std::uint8_t* pixel = bmp.data() + BmpHeaderBytes;
-  for (std::size_t i = 0; i < PixelCount; ++i, pixel += 3) {
-    const std::uint32_t key = ColorKey(pixel);
-    if (key == lastKey) continue;
-    if (!colors.IndexOf(key)) return false;
-    lastKey = key;
+  for (int y = 0; y < rows.Height; ++y) {
+    const std::uint8_t* pixel = rows.Pixel(y, 0);
+    for (int x = 0; x < rows.Width; ++x, pixel += 3) {
+      const std::uint32_t key = ColorKey(pixel);
+      if (key == lastKey) continue;
+      if (!colors.IndexOf(key)) return false;
+      lastKey = key;
+    }
   }
   return true;
 }
 
-std::unique_ptr<PngLayout> LayoutOf(std::span<const std::uint8_t> bmp) {
+std::unique_ptr<PngLayout> LayoutOf(const PixelRows& rows) {
   auto layout = std::make_unique<PngLayout>();
-  if (AllGrey(bmp)) {
+  if (AllGrey(rows)) {
     layout->Type = ColorType::Grey;
-  } else if (CountColors(bmp, layout->Colors)) {
+  } else if (CountColors(rows, layout->Colors)) {
     layout->Type = ColorType::Palette;
     // Sorted, so that the file does not depend on where a colour first appears.
     const std::vector<std::uint32_t>& colors = layout->Colors.Colors();
@@ -112,17 +121,17 @@ std::unique_ptr<PngLayout> LayoutOf(std::span<const std::uint8_t> bmp) {
   return layout;
 }
 
-std::size_t RowBytes(ColorType type) { return std::size_t(PictureSamples) * (type == ColorType::Rgb ? 3 : 1); }
+std::size_t RowBytes(ColorType type, int width) { return std::size_t(width) * (type == ColorType::Rgb ? 3 : 1); }
 
 // PNG row y (top row first) in the layout's colour type.
-void MakeRow(PngLayout& layout, std::span<const std::uint8_t> bmp, int y, std::uint8_t* out) {
+void MakeRow(PngLayout& layout, const PixelRows& rows, int y, std::uint8_t* out) {
   switch (layout.Type) {
     case ColorType::Grey:
-      for (int x = 0; x < PictureSamples; ++x) *out++ = BmpPixel(bmp, y, x)[0];
+      for (int x = 0; x < rows.Width; ++x) *out++ = rows.Pixel(y, x)[0];
       return;
     case ColorType::Rgb:
-      for (int x = 0; x < PictureSamples; ++x) {
-        const std::uint8_t* bgr = BmpPixel(bmp, y, x);
+      for (int x = 0; x < rows.Width; ++x) {
+        const std::uint8_t* bgr = rows.Pixel(y, x);
         *out++ = bgr[2];
         *out++ = bgr[1];
         *out++ = bgr[0];
@@ -131,8 +140,8 @@ void MakeRow(PngLayout& layout, std::span<const std::uint8_t> bmp, int y, std::u
     case ColorType::Palette: {
       std::uint32_t lastKey = NoColor;
       std::uint8_t lastPlace = 0;
-      for (int x = 0; x < PictureSamples; ++x) {
-        const std::uint32_t key = ColorKey(BmpPixel(bmp, y, x));
+      for (int x = 0; x < rows.Width; ++x) {
+        const std::uint32_t key = ColorKey(rows.Pixel(y, x));
         if (key != lastKey) {
           lastKey = key;
           lastPlace = layout.PlaceOf[layout.Colors.IndexOf(key).value_or(0)];  // every colour was counted
@@ -339,8 +348,8 @@ struct StreamEnd {
 
 // The IDAT chunks of the filtered rows, made one row at a time; false when
 // the encoding failed.
-bool WriteImageData(PngLayout& layout, std::span<const std::uint8_t> bmp, const PngEncoding& encoding, PngWriter& png) {
-  const std::size_t rowBytes = RowBytes(layout.Type), pixelBytes = layout.Type == ColorType::Rgb ? 3 : 1;
+bool WriteImageData(PngLayout& layout, const PixelRows& rows, const PngEncoding& encoding, PngWriter& png) {
+  const std::size_t rowBytes = RowBytes(layout.Type, rows.Width), pixelBytes = layout.Type == ColorType::Rgb ? 3 : 1;
   z_stream stream{};
   if (deflateInit2(&stream, encoding.CompressionLevel, Z_DEFLATED, WindowBits, MemoryLevel,
                    encoding.RunLength ? Z_RLE : Z_DEFAULT_STRATEGY) != Z_OK)
@@ -350,8 +359,8 @@ bool WriteImageData(PngLayout& layout, std::span<const std::uint8_t> bmp, const 
   stream.next_out = chunk.data();
   stream.avail_out = uInt(chunk.size());
   std::vector<std::uint8_t> row(rowBytes), previous(rowBytes, 0), filtered(rowBytes + 1), candidate(rowBytes + 1);
-  for (int y = 0; y < FrameLines; ++y) {
-    MakeRow(layout, bmp, y, row.data());
+  for (int y = 0; y < rows.Height; ++y) {
+    MakeRow(layout, rows, y, row.data());
     if (encoding.Filter == PngFilter::Adaptive) {
       std::uint64_t best = UINT64_MAX;
       for (FilterType type :
@@ -367,7 +376,7 @@ bool WriteImageData(PngLayout& layout, std::span<const std::uint8_t> bmp, const 
     }
     stream.next_in = filtered.data();
     stream.avail_in = uInt(filtered.size());
-    const int flush = y == FrameLines - 1 ? Z_FINISH : Z_NO_FLUSH;
+    const int flush = y == rows.Height - 1 ? Z_FINISH : Z_NO_FLUSH;
     for (int result = Z_OK; result != Z_STREAM_END && (stream.avail_in > 0 || flush == Z_FINISH);) {
       result = deflate(&stream, flush);
       if (result != Z_OK && result != Z_STREAM_END) return false;
@@ -383,18 +392,15 @@ bool WriteImageData(PngLayout& layout, std::span<const std::uint8_t> bmp, const 
   return true;
 }
 
-}  // namespace
-
-std::optional<std::vector<std::uint8_t>> BuildPngFile(std::span<const std::uint8_t> bmp, const PngText& text,
-                                                      const PngEncoding& encoding) {
-  if (bmp.size() != BmpFileBytes || bmp[0] != 'B' || bmp[1] != 'M') return std::nullopt;
+std::optional<std::vector<std::uint8_t>> BuildPng(const PixelRows& rows, const PngText& text,
+                                                  const PngEncoding& encoding) {
   const std::optional<std::vector<TextChunk>> textChunks = TextChunks(text);
   if (!textChunks) return std::nullopt;
-  const std::unique_ptr<PngLayout> layout = LayoutOf(bmp);
+  const std::unique_ptr<PngLayout> layout = LayoutOf(rows);
   PngWriter png;
   std::vector<std::uint8_t> header;
-  PngWriter::PutBigEndian(header, PictureSamples);
-  PngWriter::PutBigEndian(header, FrameLines);
+  PngWriter::PutBigEndian(header, std::uint32_t(rows.Width));
+  PngWriter::PutBigEndian(header, std::uint32_t(rows.Height));
   // Depth and colour type, then deflate, the five filters and no interlace (all 0).
   header.insert(header.end(), {std::uint8_t(BitDepth), std::uint8_t(layout->Type), 0, 0, 0});
   png.Chunk("IHDR", header);
@@ -407,10 +413,29 @@ std::optional<std::vector<std::uint8_t>> BuildPngFile(std::span<const std::uint8
   for (const TextChunk& chunk : *textChunks) png.Chunk(chunk.Type, chunk.Data);
   // Room for the compressed rows, so that the bytes are not moved as they grow;
   // only what is written is touched.
-  png.Reserve(RowBytes(layout->Type) * FrameLines / 2);
-  if (!WriteImageData(*layout, bmp, encoding, png)) return std::nullopt;
+  png.Reserve(RowBytes(layout->Type, rows.Width) * std::size_t(rows.Height) / 2);
+  if (!WriteImageData(*layout, rows, encoding, png)) return std::nullopt;
   png.Chunk("IEND", {});
   return png.Take();
+}
+
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> BuildPngFile(std::span<const std::uint8_t> bmp, const PngText& text,
+                                                      const PngEncoding& encoding) {
+  if (bmp.size() != BmpFileBytes || bmp[0] != 'B' || bmp[1] != 'M') return std::nullopt;
+  const PixelRows rows{bmp.data() + BmpHeaderBytes + std::size_t(FrameLines - 1) * BmpRowBytes, -BmpRowBytes,
+                       PictureSamples, FrameLines};
+  return BuildPng(rows, text, encoding);
+}
+
+std::optional<std::vector<std::uint8_t>> BuildPngFile(const BgrPicture& picture, const PngText& text,
+                                                      const PngEncoding& encoding) {
+  if (picture.Width < 1 || picture.Height < 1 ||
+      picture.Pixels.size() != std::size_t(picture.Width) * std::size_t(picture.Height) * 3)
+    return std::nullopt;
+  return BuildPng({picture.Pixels.data(), std::ptrdiff_t(picture.Width) * 3, picture.Width, picture.Height}, text,
+                  encoding);
 }
 
 }  // namespace vantorel

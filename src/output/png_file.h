@@ -42,4 +42,16 @@ struct PngEncoding {
 std::optional<std::vector<std::uint8_t>> BuildPngFile(std::span<const std::uint8_t> bmp, const PngText& text,
                                                       const PngEncoding& encoding = {});
 
+// A picture of any size in memory: Height rows of Width pixels, top row
+// first, each pixel three bytes, blue first (as in a composed BMP).
+struct BgrPicture {
+  std::span<const std::uint8_t> Pixels;
+  int Width = 0;
+  int Height = 0;
+};
+// The same encoding of such a picture; nothing when its size and its bytes
+// disagree or a keyword is not allowed.
+std::optional<std::vector<std::uint8_t>> BuildPngFile(const BgrPicture& picture, const PngText& text,
+                                                      const PngEncoding& encoding = {});
+
 }  // namespace vantorel

@@ -73,6 +73,13 @@ TEST(ParseRenderArguments, AcceptsAndRefusesByRule) {
       {{"--catalog", "c.db"}, "--catalog needs a file or folder"},
       {{"--catalog", "c.db", "--stretch", "d"}, "--catalog takes only files, folders and --quiet"},
       {{"--catalog", "c.db", "--info", "d"}, "--catalog and --info cannot be combined"},
+      {{"--thumbnail", "128", "f", "t.png"}, ""},
+      {{"--thumbnail=1024", "--", "-f", "t"}, ""},
+      {{"--thumbnail", "1025", "f", "t.png"}, "--thumbnail needs a size of 1 to 1024, not '1025'"},
+      {{"--thumbnail", "128", "--stretch", "f", "t.png"}, "--thumbnail takes a size, a frame and an output"},
+      {{"--thumbnail", "128", "f"}, "--thumbnail takes a size, a frame and an output"},
+      {{"--thumbnail", "128", "-", "t.png"}, "not '-'"},
+      {{"--info", "--thumbnail", "128", "f", "t.png"}, "--info and --thumbnail cannot be combined"},
   };
   for (const auto& row : table) {
     std::string line;

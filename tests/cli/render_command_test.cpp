@@ -154,6 +154,11 @@ TEST(RenderCommand, FailuresAndUsageErrors) {
       {{frame, "--original", "--flip", "-o", dir / "a.bmp"}, ExitUsage, "vantorel-render: --original cannot"},
       {{frame}, ExitUsage, "vantorel-render: no output given"},
       {{frame, "-o", "-"}, ExitUsage, "vantorel-render: standard output is a terminal"},
+      {{"--thumbnail", "64", dir / "file.txt", dir / "t.png"}, ExitFailure, "no thumbnail of " + dir / "file.txt"},
+      {{"--thumbnail", "64", frame, frame}, ExitFailure, "cannot write " + frame},
+      {{"--thumbnail", "64", dir / "missing", dir / "t.png"},
+       ExitFailure,
+       "no thumbnail of " + dir / "missing: No such"},
   };
   const std::string tryHelp = "\nTry 'vantorel-render --help' for more information.\n";
   for (const auto& row : table) {
@@ -171,6 +176,21 @@ TEST(RenderCommand, FailuresAndUsageErrors) {
   EXPECT_EQ(ReadBytes(dir / "file.txt"), std::vector<std::uint8_t>{'x'});
   // Only the frame, file.txt and kept.fit: no output, no temporary file, no folder.
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 3);
+}
+
+// What file managers run: the one file asked for and nothing else, which says where it came from.
+TEST(RenderCommand, ThumbnailWritesOnlyItsFile) {
+  TempDir dir;
+  const std::string frame = WriteFrame(dir);
+  const RenderRun run = Render({"--thumbnail", "64", frame, dir / "t.png"});
+  ASSERT_EQ(run.ExitCode, ExitSuccess) << run.Err;
+  EXPECT_EQ(run.Out + run.Err, "");
+  const std::optional<testing::DecodedPng> png = testing::DecodePng(ReadBytes(dir / "t.png"));
+  ASSERT_TRUE(png);
+  EXPECT_EQ(png->Width, 64);
+  EXPECT_EQ(png->Height, 54);
+  EXPECT_EQ(png->TextOf("Thumb::URI"), "file://" + frame);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 2);
 }
 
 // On a pipe a line for each frame, on a terminal one line redrawn, with

@@ -118,6 +118,7 @@ std::optional<DecodedPng> DecodePng(const std::vector<std::uint8_t>& png) {
     return std::nullopt;
   DecodedPng decoded;
   decoded.ColorType = header.color_type;
+  decoded.Width = int(header.width), decoded.Height = int(header.height);
   decoded.Rgb.resize(size);
   if (spng_decode_image(ctx, decoded.Rgb.data(), size, SPNG_FMT_RGB8, 0) != 0) return std::nullopt;
   std::uint32_t count = 0;

@@ -88,7 +88,8 @@ std::vector<std::pair<std::string, HeaderRecord>> SampleHeaderRecords();
 
 // A PNG file read back with libspng.
 struct DecodedPng {
-  int ColorType = -1;             // as in the file's header: 0 grey, 2 RGB, 3 palette
+  int ColorType = -1;  // as in the file's header: 0 grey, 2 RGB, 3 palette
+  int Width = 0, Height = 0;
   std::vector<std::uint8_t> Rgb;  // the pixels, top row first
   struct Text {
     std::string Keyword, Value;

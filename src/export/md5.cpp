@@ -1,0 +1,82 @@
+#include "export/md5.h"
+
+#include <bit>
+#include <cstring>
+
+namespace vantorel {
+
+namespace {
+
+// Rotation of each of the 64 steps, four per round.
+constexpr std::array<int, 16> Shifts = {7, 12, 17, 22, 5, 9, 14, 20, 4, 11, 16, 23, 6, 10, 15, 21};
+
+// floor(abs(sin(i + 1)) * 2^32), written out so that no floating point is involved.
+constexpr std::array<std::uint32_t, 64> Sines = {
+    0xd76aa478, 0xe8c7b756, 0x242070db, 0xc1bdceee, 0xf57c0faf, 0x4787c62a, 0xa8304613, 0xfd469501,
+    0x698098d8, 0x8b44f7af, 0xffff5bb1, 0x895cd7be, 0x6b901122, 0xfd987193, 0xa679438e, 0x49b40821,
+    0xf61e2562, 0xc040b340, 0x265e5a51, 0xe9b6c7aa, 0xd62f105d, 0x02441453, 0xd8a1e681, 0xe7d3fbc8,
+    0x21e1cde6, 0xc33707d6, 0xf4d50d87, 0x455a14ed, 0xa9e3e905, 0xfcefa3f8, 0x676f02d9, 0x8d2a4c8a,
+    0xfffa3942, 0x8771f681, 0x6d9d6122, 0xfde5380c, 0xa4beea44, 0x4bdecfa9, 0xf6bb4b60, 0xbebfbc70,
+    0x289b7ec6, 0xeaa127fa, 0xd4ef3085, 0x04881d05, 0xd9d4d039, 0xe6db99e5, 0x1fa27cf8, 0xc4ac5665,
+    0xf4292244, 0x432aff97, 0xab9423a7, 0xfc93a039, 0x655b59c3, 0x8f0ccc92, 0xffeff47d, 0x85845dd1,
+    0x6fa87e4f, 0xfe2ce6e0, 0xa3014314, 0x4e0811a1, 0xf7537e82, 0xbd3af235, 0x2ad7d2bb, 0xeb86d391,
+};
+
+using State = std::array<std::uint32_t, 4>;
+
+void ProcessBlock(State& state, const std::uint8_t* block) {
+  std::array<std::uint32_t, 16> words{};
+  for (std::size_t i = 0; i < words.size(); ++i)
+    words[i] = std::uint32_t(block[4 * i]) | std::uint32_t(block[4 * i + 1]) << 8 |
+               std::uint32_t(block[4 * i + 2]) << 16 | std::uint32_t(block[4 * i + 3]) << 24;
+  auto [a, b, c, d] = state;
+  for (int i = 0; i < 64; ++i) {
+    std::uint32_t mixed = 0;
+    int word = 0;
+    switch (i / 16) {
+      case 0: mixed = (b & c) | (~b & d), word = i; break;
+      case 1: mixed = (d & b) | (~d & c), word = (5 * i + 1) % 16; break;
+      case 2: mixed = b ^ c ^ d, word = (3 * i + 5) % 16; break;
+      default: mixed = c ^ (b | ~d), word = (7 * i) % 16; break;
+    }
+    const std::uint32_t sum = a + mixed + Sines[std::size_t(i)] + words[std::size_t(word)];
+    a = d;
+    d = c;
+    c = b;
+    b += std::rotl(sum, Shifts[std::size_t(i / 16 * 4 + i % 4)]);
+  }
+  state[0] += a, state[1] += b, state[2] += c, state[3] += d;
+}
+
+}  // namespace
+
+Md5Digest Md5(std::span<const std::uint8_t> bytes) {
+  State state = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
+  std::size_t whole = bytes.size() / 64 * 64;
+  for (std::size_t at = 0; at < whole; at += 64) ProcessBlock(state, bytes.data() + at);
+  // The rest, a one bit, zeros and the length in bits: one block or two.
+  std::array<std::uint8_t, 128> tail{};
+  const std::size_t rest = bytes.size() - whole;
+  if (rest > 0) std::memcpy(tail.data(), bytes.data() + whole, rest);
+  tail[rest] = 0x80;
+  const std::size_t tailBytes = rest < 56 ? 64 : 128;
+  const std::uint64_t bits = std::uint64_t(bytes.size()) * 8;
+  for (int k = 0; k < 8; ++k) tail[tailBytes - 8 + std::size_t(k)] = std::uint8_t(bits >> (8 * k));
+  for (std::size_t at = 0; at < tailBytes; at += 64) ProcessBlock(state, tail.data() + at);
+  Md5Digest digest{};
+  for (std::size_t i = 0; i < digest.size(); ++i) digest[i] = std::uint8_t(state[i / 4] >> (8 * (i % 4)));
+  return digest;
+}
+
+std::string Md5Hex(std::string_view text) {
+  constexpr std::string_view Hex = "0123456789abcdef";
+  const Md5Digest digest = Md5(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+  std::string hex;
+  for (const std::uint8_t byte : digest) {
+    hex += Hex[byte >> 4];
+    hex += Hex[byte & 0xF];
+  }
+  return hex;
+}
+
+}  // namespace vantorel
