@@ -250,19 +250,7 @@ TEST(DecodeHeader, TypedRecordOfEachSampleAndEdgeHeader) {
   unmarked[1] = 0xF8;
   oddBytes[CameraOffset] = 0xC3;
   oddBytes[FilterOffset] = 0xF0;
-  const auto mariner10 = [](std::string code, std::string fds, char camera, int filter, std::string filterName,
-                            double exposure, ObservationTime observed) {
-    return HeaderRecord{.Kind = DataSet::Mariner10,
-                        .Spacecraft = DataSet::Mariner10,
-                        .NssdcDataSetId = "PSPA-00108",
-                        .HeaderDataSetCode = code,
-                        .FdsCount = fds,
-                        .Camera = camera,
-                        .FilterNumber = filter,
-                        .FilterName = filterName,
-                        .ExposureSeconds = exposure,
-                        .Observed = observed};
-  };
+  const auto mariner10 = testing::Mariner10Record;
   HeaderRecord oddRecord =
       mariner10("MVM73", "0166788", 'A', 5, "", 0.36, {"74", "029", "12/34/56", "1974-01-29T12:34:56"});
   oddRecord.Camera = oddRecord.FilterNumber = std::nullopt, oddRecord.FilterName = std::nullopt;

@@ -56,20 +56,22 @@ std::uint8_t PatternByte(int fileRecord, int offsetInRecord) {
   return std::uint8_t((fileRecord * 7 + offsetInRecord) % 251 + 1);
 }
 
+HeaderRecord Mariner10Record(std::string code, std::string fds, char camera, int filter, std::string filterName,
+                             double exposure, ObservationTime observed) {
+  return HeaderRecord{.Kind = DataSet::Mariner10,
+                      .Spacecraft = DataSet::Mariner10,
+                      .NssdcDataSetId = "PSPA-00108",
+                      .HeaderDataSetCode = code,
+                      .FdsCount = fds,
+                      .Camera = camera,
+                      .FilterNumber = filter,
+                      .FilterName = filterName,
+                      .ExposureSeconds = exposure,
+                      .Observed = observed};
+}
+
 std::vector<std::pair<std::string, HeaderRecord>> SampleHeaderRecords() {
-  const auto mariner10 = [](std::string code, std::string fds, char camera, int filter, std::string filterName,
-                            double exposure, ObservationTime observed) {
-    return HeaderRecord{.Kind = DataSet::Mariner10,
-                        .Spacecraft = DataSet::Mariner10,
-                        .NssdcDataSetId = "PSPA-00108",
-                        .HeaderDataSetCode = code,
-                        .FdsCount = fds,
-                        .Camera = camera,
-                        .FilterNumber = filter,
-                        .FilterName = filterName,
-                        .ExposureSeconds = exposure,
-                        .Observed = observed};
-  };
+  const auto mariner10 = Mariner10Record;
   return {
       {"MVE0101.012",
        mariner10("MVM01", "0026870", 'A', 5, "Clear", 1.234, {"74", "089", "20/47/13", "1974-03-30T20:47:13"})},

@@ -82,6 +82,10 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path);
 std::vector<std::uint8_t> PatternFrameFile(std::size_t length);
 std::uint8_t PatternByte(int fileRecord, int offsetInRecord);
 
+// A Mariner 10 header record as its mark, camera and filter digits give it.
+HeaderRecord Mariner10Record(std::string code, std::string fds, char camera, int filter, std::string filterName,
+                             double exposure, ObservationTime observed);
+
 // The typed header of each sample frame in build/samples, as read off the
 // bytes the generator writes: file name, record.
 std::vector<std::pair<std::string, HeaderRecord>> SampleHeaderRecords();
