@@ -34,6 +34,9 @@ struct FoundFile {
   std::int64_t ModifiedNs = 0;
   bool Regular = false;
   std::optional<std::string> Error{};  // stat failed (a dangling link, a link loop)
+  // A regular file new to the catalogue: its size and time are taken from the
+  // open file by the reading thread, so that the walk makes no stat of its own.
+  bool StatWhenRead = false;
 };
 
 struct KnownRow {
@@ -62,7 +65,9 @@ bool IsUnder(const std::string& path, const std::string& root) {
 // link loop ends; children in name order.
 class Walk {
  public:
-  explicit Walk(const CatalogueUpdateHooks& hooks) : hooks_(hooks) {}
+  // known: whether the catalogue has a row for a path, whose size and time the walk must compare.
+  Walk(const CatalogueUpdateHooks& hooks, std::function<bool(const std::string&)> known)
+      : hooks_(hooks), known_(std::move(known)) {}
 
   void Root(const std::string& path) {
     struct stat info {};
@@ -97,6 +102,10 @@ class Walk {
       const std::string_view name = child->d_name;
       if (name == "." || name == "..") continue;
       std::string childPath = prefix + std::string(name);
+      if (child->d_type == DT_REG && !known_(childPath)) {
+        files.push_back({.Path = std::move(childPath), .Regular = true, .StatWhenRead = true});
+        continue;
+      }
       struct stat childInfo {};
       if (::fstatat(::dirfd(folder), child->d_name, &childInfo, 0) == 0) {
         if (S_ISDIR(childInfo.st_mode))
@@ -130,8 +139,24 @@ class Walk {
   }
 
   const CatalogueUpdateHooks& hooks_;
+  std::function<bool(const std::string&)> known_;
   std::set<std::pair<dev_t, ino_t>> visited_;
 };
+
+// The size and time of a file the walk did not stat; false, with the entry's
+// error set, when it is no longer a regular file.
+bool StatOpenFile(int fd, CatalogueEntry& entry) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) {
+    entry.Error = std::strerror(errno);
+    return false;
+  }
+  entry.Bytes = std::int64_t(info.st_size);
+  entry.ModifiedNs = Nanoseconds(info.st_mtim);
+  if (S_ISREG(info.st_mode)) return true;
+  entry.Error = "it is not a regular file";
+  return false;
+}
 
 // Reads what the catalogue keeps of a file: its first record's header.
 CatalogueEntry ReadEntry(const FoundFile& found) {
@@ -141,11 +166,15 @@ CatalogueEntry ReadEntry(const FoundFile& found) {
     entry.Error = "it is not a regular file";
     return entry;
   }
-  // O_NONBLOCK: a file turned FIFO since the walk cannot hold the run (its read fails). The
-  // size and time are the walk's: should the file change after it, the next run reads it again.
+  // O_NONBLOCK: a file turned FIFO since the walk cannot hold the run (its read fails). A size
+  // and time from the walk stay: should the file change after it, the next run reads it again.
   const int fd = ::open(found.Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     entry.Error = std::strerror(errno);
+    return entry;
+  }
+  if (found.StatWhenRead && !StatOpenFile(fd, entry)) {
+    ::close(fd);
     return entry;
   }
   std::array<std::uint8_t, RecordBytes> record{};
@@ -252,15 +281,16 @@ CatalogueUpdateCounts Update(SqliteDatabase& db, const std::string& catalogue, c
   for (const std::string& path : paths) roots.push_back(AbsolutePath(path));
   std::unordered_map<std::string, KnownRow> known;
   for (const std::string& root : roots) LoadKnownRows(db, root, known);
-  Walk walk(hooks);
+  Walk walk(hooks, [&known](const std::string& path) { return known.contains(path); });
   for (const std::string& root : roots) walk.Root(root);
 
   CatalogueUpdateCounts counts;
   counts.AnyUnreadable = walk.AnyUnreadable;
   std::vector<const FoundFile*> toRead;
-  std::set<std::string_view> taken;  // a file named twice (overlapping paths) is counted once
+  // A file named twice (overlapping paths) is counted once; one path walks each folder once.
+  std::set<std::string_view> taken;
   for (const FoundFile& file : walk.Files) {
-    if (!taken.insert(file.Path).second || IsCatalogueFile(file.Path, ownPath)) continue;
+    if ((roots.size() > 1 && !taken.insert(file.Path).second) || IsCatalogueFile(file.Path, ownPath)) continue;
     const auto row = known.find(file.Path);
     if (row == known.end()) {
       toRead.push_back(&file);

@@ -42,4 +42,8 @@ constexpr std::array<char, EbcdicCodeCount> EbcdicTable = MakeEbcdicTable();
 
 char EbcdicChar(std::uint8_t code) { return EbcdicTable[code]; }
 
+void EbcdicChars(std::span<const std::uint8_t> codes, char* out) {
+  for (const std::uint8_t code : codes) *out++ = EbcdicTable[code];
+}
+
 }  // namespace vantorel

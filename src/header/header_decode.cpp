@@ -28,9 +28,10 @@ std::uint8_t HeaderByte(std::span<const std::uint8_t> frame, std::size_t offset)
 }
 
 std::string DecodeRange(std::span<const std::uint8_t> frame, ByteRange range) {
-  std::string text;
-  text.reserve(range.Length);
-  for (std::size_t i = 0; i < range.Length; ++i) text += EbcdicChar(HeaderByte(frame, range.Offset + i));
+  // Bytes past the end of what was read decode as zeros do.
+  std::string text(range.Length, EbcdicChar(0));
+  const std::size_t present = std::min(range.Length, frame.size() - std::min(frame.size(), range.Offset));
+  EbcdicChars(frame.subspan(std::min(frame.size(), range.Offset), present), text.data());
   return text;
 }
 

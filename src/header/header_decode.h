@@ -69,6 +69,8 @@ struct HeaderState {
 
 // One header byte as a one-character text (a space for unmapped codes).
 char EbcdicChar(std::uint8_t code);
+// Header bytes as text, one character each, into out (codes.size() characters).
+void EbcdicChars(std::span<const std::uint8_t> codes, char* out);
 
 // Decodes header offsets 0..503 of workFrame (as read, before any arrangement)
 // and rebuilds the label cards.
