@@ -44,8 +44,16 @@ void RunReport::Delivered(std::size_t i, std::string_view name, FrameEnd end, co
   failed_ += end == FrameEnd::Failed;
   skipped_ += end == FrameEnd::Skipped;
   if (!terminal_) {
-    if (!quiet_) err_ << '[' << (i + 1) << '/' << frames_ << "] " << Shown(name) << '\n';
-    err_ << messages << std::flush;
+    // One write a frame: standard error is unbuffered, and runs list thousands of frames.
+    std::string lines;
+    if (!quiet_) {
+      lines += '[';
+      lines += std::to_string(i + 1) + '/' + std::to_string(frames_) + "] ";
+      lines += Shown(name);
+      lines += '\n';
+    }
+    lines += messages;
+    err_ << lines << std::flush;
     return;
   }
   const Clock::time_point now = Clock::now();
