@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cstdint>
+#include <filesystem>
 
 #include "export/thumbnail.h"
 
@@ -142,6 +144,21 @@ class Parser {
       formatGiven_ = true;
       return;
     }
+    if (name == "--animate") {
+      if (auto value = Value(name, attached)) arguments_.Output = *value;
+      return SetMode(RenderMode::Animate, name);
+    }
+    if (name == "--fps") {
+      const auto text = Value(name, attached);
+      if (!text) return;
+      const auto fps = ParseCounter(*text);
+      if (!fps || *fps < 1 || *fps > MaxFramesPerSecond)
+        return Fail(name + " needs a whole number of 1 to " + std::to_string(MaxFramesPerSecond) + ", not '" + *text +
+                    "'");
+      arguments_.FramesPerSecond = *fps;
+      fpsGiven_ = true;
+      return;
+    }
     if (name == "--thumbnail") {
       const auto text = Value(name, attached);
       if (!text) return;
@@ -271,6 +288,7 @@ class Parser {
 
   void Validate() {
     RenderArguments& a = arguments_;
+    if (fpsGiven_ && a.Mode != RenderMode::Animate) return Fail("--fps goes with --animate");
     if (a.Mode == RenderMode::Select) {
       if (!a.Frames.empty()) return Fail("--select takes no files: '" + a.Frames.front() + "'");
       if (a.NulSeparated && a.List != ListFormat::Paths) return Fail("-0 goes with --format paths");
@@ -298,6 +316,7 @@ class Parser {
       a.Frames.pop_back();
       return;
     }
+    if (a.Mode == RenderMode::Animate) return ValidateAnimation();
     if (std::count(a.Frames.begin(), a.Frames.end(), StandardStream) > 1)
       return Fail("'-' (standard input) can be read only once");
     if (nameGiven_ && (a.Frames.size() != 1 || a.Name.empty() || a.Name.find('/') != std::string::npos))
@@ -344,6 +363,22 @@ class Parser {
     Fail("no output given (-o OUT or --out-dir DIR)");
   }
 
+  void ValidateAnimation() {
+    const RenderArguments& a = arguments_;
+    if (outputGiven_ || outputDirectoryGiven_ || formatGiven_ || fitsLayoutName_ || a.Json || nameGiven_)
+      return Fail("--animate takes frames, render options, --fps, --jobs, --strict and --quiet");
+    const bool anyOption = std::any_of(a.Options.begin(), a.Options.end(), [](int on) { return on == 1; });
+    if (a.Original && (anyOption || anyCounterGiven_))
+      return Fail("--original cannot be combined with options or counters");
+    if (std::find(a.Frames.begin(), a.Frames.end(), StandardStream) != a.Frames.end())
+      return Fail("--animate reads frames from files; give their names on standard input instead of '-'");
+    std::string extension = std::filesystem::path(a.Output).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    if (extension != ".png" && extension != ".apng")
+      return Fail("cannot tell the animation format of '" + a.Output + "' (use .png or .apng)");
+  }
+
   // Where --format names the format: a FITS layout asked for goes with fits.
   void TakeFitsLayout() {
     RenderArguments& a = arguments_;
@@ -369,6 +404,7 @@ class Parser {
   bool jobsGiven_ = false;
   bool nameGiven_ = false;
   bool anyCounterGiven_ = false;
+  bool fpsGiven_ = false;
   std::size_t thumbnailArguments_ = 0;
 };
 
@@ -391,6 +427,7 @@ std::string_view UsageText() {
   or:  vantorel-render --catalog DB [--quiet] PATH...
   or:  vantorel-render --select DB [FILTERS] [--all] [--format paths|csv|json] [-0]
   or:  vantorel-render --thumbnail SIZE FRAME OUT.png
+  or:  vantorel-render [OPTIONS] --animate OUT.png [--fps N] [FRAME...]
   or:  vantorel-render --help | --version
 Renders raw Mariner 10 and Mariner 9 image frames as the window shows them,
 or prints what their headers say.
@@ -439,6 +476,13 @@ options (all off by default):
                    (reconstruct, despeckle, stretch), with the Thumbnail
                    Managing Standard's Thumb::URI and Thumb::MTime; reads at
                    most a frame's bytes of a regular file, writes only OUT.png
+  --animate OUT.png
+                   write the frames, each rendered with the options, in the
+                   order given as one animated PNG (APNG, .png or .apng) that
+                   loops; without FRAMEs, their names are read NUL-separated
+                   from standard input (--select DB -0 | vantorel-render ...);
+                   a frame that cannot be read is left out (exit status 1)
+  --fps N          frames a second of the animation (1 to 120, default 10)
   --strict         a file that is not a frame (not of a frame's size) fails like
                    one that cannot be read: nothing written for it, exit status 1;
                    without it, it renders black or partly, with a note on

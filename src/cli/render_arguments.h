@@ -13,13 +13,16 @@
 
 namespace vantorel::cli {
 
-enum class RenderMode { Render, Info, Cards, Help, Version, Catalogue, Select, Thumbnail };
+enum class RenderMode { Render, Info, Cards, Help, Version, Catalogue, Select, Thumbnail, Animate };
 
 // How --select prints what it found.
 enum class ListFormat { Paths, Csv, Json };
 
 // As a frame: standard input; as -o: standard output.
 inline constexpr std::string_view StandardStream = "-";
+// An animation's pace unless --fps says otherwise, and the fastest it may be.
+inline constexpr int DefaultFramesPerSecond = 10;
+inline constexpr int MaxFramesPerSecond = 120;
 // The name of a frame read from standard input without --name.
 inline constexpr std::string_view StandardInputName = "stdin";
 
@@ -57,6 +60,8 @@ struct RenderArguments {
   // --thumbnail SIZE FRAME OUT: the longer side of the thumbnail, 1..1024;
   // the frame is Frames' one entry, OUT is Output.
   int ThumbnailSize = 0;
+  // --animate OUT (Output): frames shown a second.
+  int FramesPerSecond = DefaultFramesPerSecond;
 
   bool ToStandardOutput() const { return Output == StandardStream; }
   bool AnyStep() const { return Steps.BrightnessStep != 0 || Steps.ContrastStep != 0 || Steps.GradientStep != 0; }

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "analysis/special_pixels.h"
+#include "cli/animate_mode.h"
 #include "cli/catalogue_mode.h"
 #include "cli/folder_mode.h"
 #include "cli/frame_json.h"
@@ -159,6 +160,10 @@ int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
         return UpdateCatalogueFile(arguments, terminals.Err, err);
       }
       case RenderMode::Thumbnail: return WriteThumbnail(arguments, err);
+      case RenderMode::Animate: {
+        const InterruptionWatch watch;
+        return WriteAnimation(arguments, terminals.Err, err);
+      }
       case RenderMode::Render: {
         const InterruptionWatch watch;
         const int status = !arguments.OutputDirectory.empty() ? RenderIntoFolder(arguments, terminals.Err, err)

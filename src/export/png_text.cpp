@@ -18,11 +18,11 @@ std::string JoinedLines(const Lines& lines) {
   return text;
 }
 
-std::string OptionsText(const FrameDocument& document) {
-  if (document.ShowsOriginal()) return "Original Image";
+std::string OptionsText(const OptionSet& options, bool original) {
+  if (original) return "Original Image";
   std::string text;
   for (const OptionName& name : OptionNames) {
-    if (Entry(document.ActiveOptions(), name.Entry) != 1) continue;
+    if (Entry(options, name.Entry) != 1) continue;
     if (!text.empty()) text += ' ';
     text += name.Word;
   }
@@ -43,8 +43,16 @@ PngText PngTextFor(const FrameDocument& document) {
       {PngFileNameKeyword, document.CurrentFileName()},
       {PngDataSetKeyword, std::string(SpacecraftName(header.HeaderKind))},
       {PngHeaderKeyword, mariner9 ? JoinedLines(header.InfoBox2) : JoinedLines(header.InfoBox)},
-      {PngOptionsKeyword, OptionsText(document)},
+      {PngOptionsKeyword, OptionsText(document.ActiveOptions(), document.ShowsOriginal())},
       {PngCountersKeyword, CountersText(document.Steps())},
+      {PngSoftwareKeyword, std::string("Vantorel ") + VANTOREL_VERSION},
+  };
+}
+
+PngText AnimationPngText(const OptionSet& options, bool original, const ToneSteps& steps) {
+  return {
+      {PngOptionsKeyword, OptionsText(options, original)},
+      {PngCountersKeyword, CountersText(steps)},
       {PngSoftwareKeyword, std::string("Vantorel ") + VANTOREL_VERSION},
   };
 }

@@ -21,5 +21,7 @@ inline constexpr const char* PngSoftwareKeyword = "Software";
 // "Original Image" after that command; counters read
 // "brightness -40 contrast 1 gradient 0".
 PngText PngTextFor(const FrameDocument& document);
+// An animation's: the options, counters and program its frames were rendered with.
+PngText AnimationPngText(const OptionSet& options, bool original, const ToneSteps& steps);
 
 }  // namespace vantorel

@@ -18,11 +18,6 @@
 
 namespace vantorel {
 
-namespace {
-
-// Safe to call from several writing threads, unlike strerror.
-std::string ErrnoText() { return std::error_code(errno, std::generic_category()).message(); }
-
 bool WriteAll(int fd, std::span<const std::uint8_t> chunk) {
   while (!chunk.empty()) {
     const ssize_t written = ::write(fd, chunk.data(), chunk.size());
@@ -32,6 +27,11 @@ bool WriteAll(int fd, std::span<const std::uint8_t> chunk) {
   }
   return true;
 }
+
+namespace {
+
+// Safe to call from several writing threads, unlike strerror.
+std::string ErrnoText() { return std::error_code(errno, std::generic_category()).message(); }
 
 // Direct writes (O_DIRECT) go from memory to the disk without a copy into the
 // page cache, which on these machines costs more than the write itself. They
@@ -313,6 +313,10 @@ SaveOutcome SaveFileAtomically(const std::string& path, const SaveChunks& chunks
 
 SaveOutcome SaveFileAtomically(const std::string& path, const SaveChunks& chunks, const ChunkWriter& writer) {
   return Finished(StartSave(path, chunks, writer));
+}
+
+SaveOutcome SaveStreamAtomically(const std::string& path, const std::function<bool(int fd)>& writeFile) {
+  return Finished(StartSaveWith(path, writeFile));
 }
 
 SaveOutcome SavePrivateFileAtomically(const std::string& path, const SaveChunks& chunks) {

@@ -42,6 +42,12 @@ using ChunkWriter = std::function<bool(int fd, std::span<const std::uint8_t>)>;
 // keeps its permission bits; a new one gets the usual 0666 less the umask.
 SaveOutcome SaveFileAtomically(const std::string& path, const SaveChunks& chunks);
 SaveOutcome SaveFileAtomically(const std::string& path, const SaveChunks& chunks, const ChunkWriter& writer);
+// The same for a file too large to hold whole: writeFile writes it from the
+// start to the open temporary (seeking back is allowed) and returns false when
+// a write failed.
+SaveOutcome SaveStreamAtomically(const std::string& path, const std::function<bool(int fd)>& writeFile);
+// Writes all of chunk at the descriptor's offset; false when a write failed.
+bool WriteAll(int fd, std::span<const std::uint8_t> chunk);
 // The same for a file that only its owner may read and write (0600), new or
 // replaced: thumbnails show what is in files that others may not read.
 SaveOutcome SavePrivateFileAtomically(const std::string& path, const SaveChunks& chunks);

@@ -1,15 +1,18 @@
 #include "output/png_file.h"
 
+#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <new>
 #include <string_view>
 
 #include "frames/frame_layout.h"
+#include "output/atomic_file.h"
 
 namespace vantorel {
 
@@ -346,9 +349,11 @@ struct StreamEnd {
   void operator()(z_stream* stream) const { deflateEnd(stream); }
 };
 
-// The IDAT chunks of the filtered rows, made one row at a time; false when
-// the encoding failed.
-bool WriteImageData(PngLayout& layout, const PixelRows& rows, const PngEncoding& encoding, PngWriter& png) {
+using DataSink = std::function<void(std::span<const std::uint8_t>)>;
+
+// The compressed filtered rows, made one row at a time and handed to emit a
+// chunk's worth at a time; false when the encoding failed.
+bool CompressRows(PngLayout& layout, const PixelRows& rows, const PngEncoding& encoding, const DataSink& emit) {
   const std::size_t rowBytes = RowBytes(layout.Type, rows.Width), pixelBytes = layout.Type == ColorType::Rgb ? 3 : 1;
   z_stream stream{};
   if (deflateInit2(&stream, encoding.CompressionLevel, Z_DEFLATED, WindowBits, MemoryLevel,
@@ -382,7 +387,7 @@ bool WriteImageData(PngLayout& layout, const PixelRows& rows, const PngEncoding&
       if (result != Z_OK && result != Z_STREAM_END) return false;
       // A full chunk, or the end of the stream.
       if (stream.avail_out == 0 || result == Z_STREAM_END) {
-        png.Chunk("IDAT", std::span(chunk).first(chunk.size() - stream.avail_out));
+        emit(std::span(chunk).first(chunk.size() - stream.avail_out));
         stream.next_out = chunk.data();
         stream.avail_out = uInt(chunk.size());
       }
@@ -392,18 +397,29 @@ bool WriteImageData(PngLayout& layout, const PixelRows& rows, const PngEncoding&
   return true;
 }
 
+std::vector<std::uint8_t> HeaderData(int width, int height, ColorType type) {
+  std::vector<std::uint8_t> header;
+  PngWriter::PutBigEndian(header, std::uint32_t(width));
+  PngWriter::PutBigEndian(header, std::uint32_t(height));
+  // Depth and colour type, then deflate, the five filters and no interlace (all 0).
+  header.insert(header.end(), {std::uint8_t(BitDepth), std::uint8_t(type), 0, 0, 0});
+  return header;
+}
+
+// The composed BMP's rows, top row first; nothing when bmp is not one.
+std::optional<PixelRows> BmpRows(std::span<const std::uint8_t> bmp) {
+  if (bmp.size() != BmpFileBytes || bmp[0] != 'B' || bmp[1] != 'M') return std::nullopt;
+  return PixelRows{bmp.data() + BmpHeaderBytes + std::size_t(FrameLines - 1) * BmpRowBytes, -BmpRowBytes,
+                   PictureSamples, FrameLines};
+}
+
 std::optional<std::vector<std::uint8_t>> BuildPng(const PixelRows& rows, const PngText& text,
                                                   const PngEncoding& encoding) {
   const std::optional<std::vector<TextChunk>> textChunks = TextChunks(text);
   if (!textChunks) return std::nullopt;
   const std::unique_ptr<PngLayout> layout = LayoutOf(rows);
   PngWriter png;
-  std::vector<std::uint8_t> header;
-  PngWriter::PutBigEndian(header, std::uint32_t(rows.Width));
-  PngWriter::PutBigEndian(header, std::uint32_t(rows.Height));
-  // Depth and colour type, then deflate, the five filters and no interlace (all 0).
-  header.insert(header.end(), {std::uint8_t(BitDepth), std::uint8_t(layout->Type), 0, 0, 0});
-  png.Chunk("IHDR", header);
+  png.Chunk("IHDR", HeaderData(rows.Width, rows.Height, layout->Type));
   if (layout->Type == ColorType::Palette) {
     std::vector<std::uint8_t> palette;
     for (const std::uint32_t key : layout->Palette)
@@ -414,7 +430,7 @@ std::optional<std::vector<std::uint8_t>> BuildPng(const PixelRows& rows, const P
   // Room for the compressed rows, so that the bytes are not moved as they grow;
   // only what is written is touched.
   png.Reserve(RowBytes(layout->Type, rows.Width) * std::size_t(rows.Height) / 2);
-  if (!WriteImageData(*layout, rows, encoding, png)) return std::nullopt;
+  if (!CompressRows(*layout, rows, encoding, [&png](auto data) { png.Chunk("IDAT", data); })) return std::nullopt;
   png.Chunk("IEND", {});
   return png.Take();
 }
@@ -423,10 +439,8 @@ std::optional<std::vector<std::uint8_t>> BuildPng(const PixelRows& rows, const P
 
 std::optional<std::vector<std::uint8_t>> BuildPngFile(std::span<const std::uint8_t> bmp, const PngText& text,
                                                       const PngEncoding& encoding) {
-  if (bmp.size() != BmpFileBytes || bmp[0] != 'B' || bmp[1] != 'M') return std::nullopt;
-  const PixelRows rows{bmp.data() + BmpHeaderBytes + std::size_t(FrameLines - 1) * BmpRowBytes, -BmpRowBytes,
-                       PictureSamples, FrameLines};
-  return BuildPng(rows, text, encoding);
+  const std::optional<PixelRows> rows = BmpRows(bmp);
+  return rows ? BuildPng(*rows, text, encoding) : std::nullopt;
 }
 
 std::optional<std::vector<std::uint8_t>> BuildPngFile(const BgrPicture& picture, const PngText& text,
@@ -436,6 +450,85 @@ std::optional<std::vector<std::uint8_t>> BuildPngFile(const BgrPicture& picture,
     return std::nullopt;
   return BuildPng({picture.Pixels.data(), std::ptrdiff_t(picture.Width) * 3, picture.Width, picture.Height}, text,
                   encoding);
+}
+
+namespace {
+
+// Where the frame count of the animation control chunk lies: after the
+// signature, the header chunk, and the control chunk's length and type.
+constexpr off_t FrameCountAt = 8 + (12 + 13) + 8;
+// The loop count: 0 plays for ever.
+constexpr std::uint32_t LoopForever = 0;
+
+std::vector<std::uint8_t> BigEndian(std::initializer_list<std::uint32_t> values) {
+  std::vector<std::uint8_t> bytes;
+  for (const std::uint32_t value : values) PngWriter::PutBigEndian(bytes, value);
+  return bytes;
+}
+
+}  // namespace
+
+AnimatedPngWriter::AnimatedPngWriter(int fd, bool grey, int framesPerSecond, const PngText& text)
+    : fd_(fd), grey_(grey), framesPerSecond_(framesPerSecond) {
+  failed_ = framesPerSecond < 1 || framesPerSecond > 0xFFFF || !Start(text);
+}
+
+std::optional<std::vector<std::uint8_t>> AnimatedPngWriter::CompressFrame(std::span<const std::uint8_t> bmp, bool grey,
+                                                                          const PngEncoding& encoding) {
+  const std::optional<PixelRows> rows = BmpRows(bmp);
+  if (!rows || (grey && !AllGrey(*rows))) return std::nullopt;
+  PngLayout layout;
+  layout.Type = grey ? ColorType::Grey : ColorType::Rgb;
+  std::vector<std::uint8_t> compressed;
+  if (!CompressRows(layout, *rows, encoding,
+                    [&compressed](auto data) { compressed.insert(compressed.end(), data.begin(), data.end()); }))
+    return std::nullopt;
+  return compressed;
+}
+
+bool AnimatedPngWriter::Start(const PngText& text) {
+  const std::optional<std::vector<TextChunk>> textChunks = TextChunks(text);
+  if (!textChunks) return false;
+  PngWriter png;
+  png.Chunk("IHDR", HeaderData(PictureSamples, FrameLines, grey_ ? ColorType::Grey : ColorType::Rgb));
+  // The frame count is put in by Finish, once it is known.
+  png.Chunk("acTL", BigEndian({0, LoopForever}));
+  for (const TextChunk& chunk : *textChunks) png.Chunk(chunk.Type, chunk.Data);
+  return WriteAll(fd_, png.Take());
+}
+
+bool AnimatedPngWriter::Put(std::string_view type, std::span<const std::uint8_t> data) {
+  std::vector<std::uint8_t> chunk;
+  chunk.reserve(data.size() + 12);
+  PngWriter::PutBigEndian(chunk, std::uint32_t(data.size()));
+  chunk.insert(chunk.end(), type.begin(), type.end());
+  chunk.insert(chunk.end(), data.begin(), data.end());
+  PngWriter::PutBigEndian(chunk, std::uint32_t(crc32(0, chunk.data() + 4, uInt(chunk.size() - 4))));
+  failed_ = failed_ || !WriteAll(fd_, chunk);
+  return !failed_;
+}
+
+bool AnimatedPngWriter::Append(std::span<const std::uint8_t> compressed) {
+  if (failed_) return false;
+  // The whole picture each time (no offset, nothing disposed or blended), shown for 1 / framesPerSecond s.
+  std::vector<std::uint8_t> control =
+      BigEndian({sequence_++, std::uint32_t(PictureSamples), std::uint32_t(FrameLines), 0, 0});
+  control.insert(control.end(), {0, 1, std::uint8_t(framesPerSecond_ >> 8), std::uint8_t(framesPerSecond_), 0, 0});
+  if (!Put("fcTL", control)) return false;
+  // The first frame is the picture a reader without animation shows.
+  if (frames_++ == 0) return Put("IDAT", compressed);
+  std::vector<std::uint8_t> data = BigEndian({sequence_++});
+  data.insert(data.end(), compressed.begin(), compressed.end());
+  return Put("fdAT", data);
+}
+
+bool AnimatedPngWriter::Finish() {
+  if (failed_ || frames_ == 0 || !Put("IEND", {})) return false;
+  std::vector<std::uint8_t> control = BigEndian({std::uint32_t(frames_), LoopForever});
+  const std::vector<std::uint8_t> crc =
+      BigEndian({std::uint32_t(crc32(crc32(0, reinterpret_cast<const Bytef*>("acTL"), 4), control.data(), 8))});
+  control.insert(control.end(), crc.begin(), crc.end());
+  return ::pwrite(fd_, control.data(), control.size(), FrameCountAt) == ssize_t(control.size());
 }
 
 }  // namespace vantorel

@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantorel {
@@ -53,5 +54,37 @@ struct BgrPicture {
 // disagree or a keyword is not allowed.
 std::optional<std::vector<std::uint8_t>> BuildPngFile(const BgrPicture& picture, const PngText& text,
                                                       const PngEncoding& encoding = {});
+
+// An animated PNG (APNG) of composed BMP pictures that loops forever, written
+// to a descriptor as it goes: a long sequence is never held whole. Frames are
+// compressed apart, on any thread, and appended in order.
+class AnimatedPngWriter {
+ public:
+  // grey: 8-bit grey frames, each of which must have R = G = B; else 8-bit RGB.
+  AnimatedPngWriter(int fd, bool grey, int framesPerSecond, const PngText& text);
+
+  // One frame's compressed rows; nothing when bmp is not a composed BMP file
+  // or, for a grey animation, has a colour.
+  static std::optional<std::vector<std::uint8_t>> CompressFrame(std::span<const std::uint8_t> bmp, bool grey,
+                                                                const PngEncoding& encoding = {});
+  // False when a write failed.
+  bool Append(std::span<const std::uint8_t> compressed);
+  // Writes the end and puts the number of frames in the header: false when a
+  // write failed or no frame was appended.
+  bool Finish();
+
+  int Frames() const { return frames_; }
+
+ private:
+  bool Put(std::string_view type, std::span<const std::uint8_t> data);
+  bool Start(const PngText& text);
+
+  int fd_;
+  bool grey_;
+  int framesPerSecond_;
+  int frames_ = 0;
+  std::uint32_t sequence_ = 0;  // of the frame control and frame data chunks
+  bool failed_ = false;
+};
 
 }  // namespace vantorel

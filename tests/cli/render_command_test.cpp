@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <zlib.h>
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -156,6 +157,7 @@ TEST(RenderCommand, FailuresAndUsageErrors) {
       {{frame, "-o", "-"}, ExitUsage, "vantorel-render: standard output is a terminal"},
       {{"--thumbnail", "64", dir / "file.txt", dir / "t.png"}, ExitFailure, "no thumbnail of " + dir / "file.txt"},
       {{"--thumbnail", "64", frame, frame}, ExitFailure, "cannot write " + frame},
+      {{"--animate", dir / "a.png", dir / "missing.012"}, ExitFailure, "a.png: no frame could be rendered"},
       {{"--thumbnail", "64", dir / "missing", dir / "t.png"},
        ExitFailure,
        "no thumbnail of " + dir / "missing: No such"},
@@ -176,6 +178,72 @@ TEST(RenderCommand, FailuresAndUsageErrors) {
   EXPECT_EQ(ReadBytes(dir / "file.txt"), std::vector<std::uint8_t>{'x'});
   // Only the frame, file.txt and kept.fit: no output, no temporary file, no folder.
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 3);
+}
+
+// The chunks of a PNG file: type and data.
+std::vector<std::pair<std::string, std::vector<std::uint8_t>>> PngChunks(const std::vector<std::uint8_t>& png) {
+  std::vector<std::pair<std::string, std::vector<std::uint8_t>>> chunks;
+  for (std::size_t at = 8; at + 12 <= png.size();) {
+    const std::size_t length = std::size_t(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
+    chunks.emplace_back(std::string(png.begin() + long(at) + 4, png.begin() + long(at) + 8),
+                        std::vector<std::uint8_t>(png.begin() + long(at) + 8, png.begin() + long(at + 8 + length)));
+    at += 12 + length;
+  }
+  return chunks;
+}
+
+// A still PNG of one chunk's picture data, for the independent decoder.
+std::vector<std::uint8_t> StillPng(const std::vector<std::uint8_t>& header, const std::vector<std::uint8_t>& data) {
+  std::vector<std::uint8_t> png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  for (const auto& [type, bytes] :
+       {std::pair<std::string, std::vector<std::uint8_t>>{"IHDR", header}, {"IDAT", data}, {"IEND", {}}}) {
+    std::vector<std::uint8_t> chunk(type.begin(), type.end());
+    chunk.insert(chunk.end(), bytes.begin(), bytes.end());
+    const auto crc = std::uint32_t(crc32(0, chunk.data(), uInt(chunk.size())));
+    for (const std::uint32_t word : {std::uint32_t(bytes.size()), crc}) {
+      const std::uint8_t big[] = {std::uint8_t(word >> 24), std::uint8_t(word >> 16), std::uint8_t(word >> 8),
+                                  std::uint8_t(word)};
+      png.insert(png.end(), big, big + 4);
+      if (word == bytes.size()) png.insert(png.end(), chunk.begin(), chunk.end());
+    }
+  }
+  return png;
+}
+
+// Each frame of the animation is the picture -o writes for it alone; a frame that fails is left out.
+TEST(RenderCommand, AnimationHoldsEachFrameAsRenderedAlone) {
+  TempDir dir;
+  const std::string first = WriteFrame(dir), second = WriteFrame(dir, "MME0101.001");
+  for (const std::vector<std::string>& options : {std::vector<std::string>{"--stretch"}, {"--colorize", "--invert"}}) {
+    std::vector<std::string> args = options;
+    args.insert(args.end(), {"--animate", dir / "a.png", "--fps", "25", first, dir / "missing.012", second});
+    const RenderRun run = Render(args);
+    EXPECT_EQ(run.ExitCode, ExitFailure);
+    EXPECT_NE(run.Err.find("missing.012"), std::string::npos) << run.Err;
+    const auto chunks = PngChunks(ReadBytes(dir / "a.png"));
+    ASSERT_GE(chunks.size(), 3u);
+    EXPECT_EQ(chunks[1], (std::pair<std::string, std::vector<std::uint8_t>>{"acTL", {0, 0, 0, 2, 0, 0, 0, 0}}));
+    std::vector<std::vector<std::uint8_t>> frames;
+    std::vector<std::uint8_t> sequence;  // the low bytes of the control and data chunks' numbers
+    for (const auto& [type, data] : chunks) {
+      if (type == "fcTL" || type == "fdAT") sequence.push_back(data[3]);
+      if (type == "fcTL") {
+        EXPECT_EQ(std::vector(data.end() - 6, data.end()), (std::vector<std::uint8_t>{0, 1, 0, 25, 0, 0}));
+      }
+      if (type == "IDAT") frames.push_back(data);
+      if (type == "fdAT") frames.emplace_back(data.begin() + 4, data.end());
+    }
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(sequence, (std::vector<std::uint8_t>{0, 1, 2}));
+    for (std::size_t i = 0; i < 2; ++i) {
+      std::vector<std::string> alone = options;
+      alone.insert(alone.end(), {i == 0 ? first : second, "-o", dir / "alone.bmp"});
+      ASSERT_EQ(Render(alone).ExitCode, ExitSuccess);
+      const auto decoded = testing::DecodePng(StillPng(chunks[0].second, frames[i]));
+      ASSERT_TRUE(decoded);
+      EXPECT_TRUE(decoded->Rgb == testing::BmpAsRgb(ReadBytes(dir / "alone.bmp"))) << i;
+    }
+  }
 }
 
 // What file managers run: the one file asked for and nothing else, which says where it came from.
