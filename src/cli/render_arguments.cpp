@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "export/thumbnail.h"
+#include "output/video_file.h"
 
 namespace vantorel::cli {
 
@@ -159,6 +160,15 @@ class Parser {
       fpsGiven_ = true;
       return;
     }
+    if (name == "--crf") {
+      const auto text = Value(name, attached);
+      if (!text) return;
+      const auto crf = ParseCounter(*text);
+      if (!crf || *crf < 0 || *crf > MaxVideoCrf)
+        return Fail(name + " needs a whole number of 0 to " + std::to_string(MaxVideoCrf) + ", not '" + *text + "'");
+      arguments_.VideoCrf = *crf;
+      return;
+    }
     if (name == "--thumbnail") {
       const auto text = Value(name, attached);
       if (!text) return;
@@ -289,6 +299,8 @@ class Parser {
   void Validate() {
     RenderArguments& a = arguments_;
     if (fpsGiven_ && a.Mode != RenderMode::Animate) return Fail("--fps goes with --animate");
+    if (a.VideoCrf && !(a.Mode == RenderMode::Animate && VideoContainerFor(a.Output)))
+      return Fail("--crf goes with --animate to an .mp4 or .webm file");
     if (a.Mode == RenderMode::Select) {
       if (!a.Frames.empty()) return Fail("--select takes no files: '" + a.Frames.front() + "'");
       if (a.NulSeparated && a.List != ListFormat::Paths) return Fail("-0 goes with --format paths");
@@ -375,8 +387,11 @@ class Parser {
     std::string extension = std::filesystem::path(a.Output).extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return char(std::tolower(c)); });
-    if (extension != ".png" && extension != ".apng")
-      return Fail("cannot tell the animation format of '" + a.Output + "' (use .png or .apng)");
+    const std::optional<VideoContainer> video = VideoContainerFor(a.Output);
+    if (extension != ".png" && extension != ".apng" && !video)
+      return Fail("cannot tell the animation format of '" + a.Output + "' (use .png, .apng, .mp4 or .webm)");
+    if (video == VideoContainer::Mp4 && a.VideoCrf > MaxH264Crf)
+      return Fail("--crf for MP4 (H.264) takes 0 to " + std::to_string(MaxH264Crf));
   }
 
   // Where --format names the format: a FITS layout asked for goes with fits.
@@ -427,7 +442,7 @@ std::string_view UsageText() {
   or:  vantorel-render --catalog DB [--quiet] PATH...
   or:  vantorel-render --select DB [FILTERS] [--all] [--format paths|csv|json] [-0]
   or:  vantorel-render --thumbnail SIZE FRAME OUT.png
-  or:  vantorel-render [OPTIONS] --animate OUT.png [--fps N] [FRAME...]
+  or:  vantorel-render [OPTIONS] --animate OUT.png|OUT.mp4|OUT.webm [--fps N] [--crf N] [FRAME...]
   or:  vantorel-render --help | --version
 Renders raw Mariner 10 and Mariner 9 image frames as the window shows them,
 or prints what their headers say.
@@ -476,13 +491,16 @@ options (all off by default):
                    (reconstruct, despeckle, stretch), with the Thumbnail
                    Managing Standard's Thumb::URI and Thumb::MTime; reads at
                    most a frame's bytes of a regular file, writes only OUT.png
-  --animate OUT.png
-                   write the frames, each rendered with the options, in the
-                   order given as one animated PNG (APNG, .png or .apng) that
-                   loops; without FRAMEs, their names are read NUL-separated
-                   from standard input (--select DB -0 | vantorel-render ...);
-                   a frame that cannot be read is left out (exit status 1)
+  --animate OUT   write the frames, each rendered with the options, in the
+                   order given as one animation: an animated PNG that loops
+                   (.png or .apng, lossless), H.264 video in MP4 (.mp4) or VP9
+                   video in WebM (.webm); without FRAMEs, their names are read
+                   NUL-separated from standard input (--select DB -0 |
+                   vantorel-render ...); a frame that cannot be read is left
+                   out (exit status 1)
   --fps N          frames a second of the animation (1 to 120, default 10)
+  --crf N          a video's constant quality, lower is better, 0 lossless:
+                   0 to 51 for MP4 (default 18), 0 to 63 for WebM (default 24)
   --strict         a file that is not a frame (not of a frame's size) fails like
                    one that cannot be read: nothing written for it, exit status 1;
                    without it, it renders black or partly, with a note on

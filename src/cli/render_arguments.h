@@ -62,6 +62,8 @@ struct RenderArguments {
   int ThumbnailSize = 0;
   // --animate OUT (Output): frames shown a second.
   int FramesPerSecond = DefaultFramesPerSecond;
+  // --crf: a video's constant quality; the encoder's default when not given.
+  std::optional<int> VideoCrf{};
 
   bool ToStandardOutput() const { return Output == StandardStream; }
   bool AnyStep() const { return Steps.BrightnessStep != 0 || Steps.ContrastStep != 0 || Steps.GradientStep != 0; }
