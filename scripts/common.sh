@@ -6,7 +6,7 @@ ROOT_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins qt6-svg-dev libqt6svg6 libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev fonts-dejavu-core poppler-utils
   clang libclang-rt-14-dev llvm clang-format libspng-dev zlib1g-dev libcfitsio-dev nlohmann-json3-dev libsqlite3-dev
-  libavcodec-dev libavformat-dev libswscale-dev help2man dpkg-dev file fitsverify)
+  libavcodec-dev libavformat-dev libswscale-dev libfftw3-dev help2man dpkg-dev file fitsverify)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -1,0 +1,32 @@
+// Aligning two whole pictures, as a colour composite does for each of its
+// second and third frames.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "analysis/alignment.h"
+#include "frames/frame_layout.h"
+
+namespace {
+
+void BM_FindOffsetOfWholePictures(benchmark::State& state) {
+  constexpr int Width = vantorel::PictureSamples, Height = vantorel::FrameLines;
+  std::vector<std::uint8_t> reference(std::size_t(Width) * Height), moving(reference.size()),
+      shown(reference.size(), 1);
+  std::uint32_t seed = 12345;
+  for (std::uint8_t& sample : reference) sample = std::uint8_t((seed = seed * 1664525u + 1013904223u) >> 24);
+  // The same scene 7 lines down and 5 samples left.
+  for (int y = 0; y < Height; ++y)
+    for (int x = 0; x < Width; ++x)
+      moving[std::size_t(y) * Width + x] = reference[std::size_t((y + Height - 7) % Height) * Width + (x + 5) % Width];
+  for (auto _ : state) {
+    const vantorel::AlignmentResult result =
+        vantorel::FindOffset({reference, shown, Width, Height}, {moving, shown, Width, Height});
+    if (!result.Offset || result.Offset->Lines != 7 || result.Offset->Samples != -5)
+      state.SkipWithError("wrong offset");
+  }
+}
+BENCHMARK(BM_FindOffsetOfWholePictures)->Unit(benchmark::kMillisecond);
+
+}  // namespace

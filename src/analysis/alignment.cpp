@@ -1,0 +1,146 @@
+#include "analysis/alignment.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <complex>
+#include <memory>
+#include <mutex>
+#include <numbers>
+#include <vector>
+
+#include "analysis/fftw_library.h"
+
+namespace vantorel {
+
+namespace {
+
+// Planning is the one part of FFTW that is not safe on several threads at once.
+std::mutex PlanningMutex;
+
+// Spectral magnitudes below this are rounding noise, not scene.
+constexpr float NoiseMagnitude = 1e-6f;
+
+struct FftwFree {
+  const FftwApi* Api;
+  void operator()(void* memory) const { Api->fftwf_free(memory); }
+};
+template <typename T>
+using FftwBuffer = std::unique_ptr<T[], FftwFree>;
+
+template <typename T>
+FftwBuffer<T> Allocate(const FftwApi& api, std::size_t count) {
+  return FftwBuffer<T>(static_cast<T*>(api.fftwf_malloc(sizeof(T) * count)), FftwFree{&api});
+}
+
+// How far, in samples, the weight of a shown sample rises from zero beside
+// one that shows nothing: a hard edge there (a missing line, the surround)
+// would be the strongest feature after whitening, and it is not the scene's.
+constexpr int TaperSamples = 12;
+
+// For each sample, the city-block distance to the nearest sample that counts
+// for nothing (or to outside the picture), at most TaperSamples.
+std::vector<std::uint8_t> DistanceToNothing(const AlignmentPicture& picture) {
+  const int width = picture.Width, height = picture.Height;
+  std::vector<std::uint8_t> distance(picture.Samples.size());
+  const auto at = [&](int x, int y) -> std::uint8_t& {
+    return distance[std::size_t(y) * std::size_t(width) + std::size_t(x)];
+  };
+  const auto nearer = [](std::uint8_t a, int b) { return std::uint8_t(std::min<int>(a, b)); };
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      std::uint8_t& d = at(x, y);
+      d = picture.Shown[std::size_t(y) * std::size_t(width) + std::size_t(x)] ? TaperSamples : 0;
+      d = nearer(d, (x > 0 ? at(x - 1, y) : 0) + 1);
+      d = nearer(d, (y > 0 ? at(x, y - 1) : 0) + 1);
+      if (!picture.Shown[std::size_t(y) * std::size_t(width) + std::size_t(x)]) d = 0;
+    }
+  for (int y = height - 1; y >= 0; --y)
+    for (int x = width - 1; x >= 0; --x) {
+      std::uint8_t& d = at(x, y);
+      d = nearer(d, (x + 1 < width ? at(x + 1, y) : 0) + 1);
+      d = nearer(d, (y + 1 < height ? at(x, y + 1) : 0) + 1);
+    }
+  return distance;
+}
+
+// The picture less the mean of what it shows, weighted down to zero towards
+// whatever shows nothing and towards the edges.
+bool Prepare(const AlignmentPicture& picture, float* out) {
+  double sum = 0;
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < picture.Samples.size(); ++i)
+    if (picture.Shown[i]) sum += picture.Samples[i], ++count;
+  if (count == 0) return false;
+  const auto mean = float(sum / double(count));
+  const std::vector<std::uint8_t> distance = DistanceToNothing(picture);
+  std::array<float, TaperSamples + 1> weight{};
+  for (int d = 0; d <= TaperSamples; ++d)
+    weight[std::size_t(d)] = float(0.5 - 0.5 * std::cos(std::numbers::pi * d / TaperSamples));
+  for (std::size_t i = 0; i < picture.Samples.size(); ++i)
+    out[i] = (float(picture.Samples[i]) - mean) * weight[distance[i]];
+  return true;
+}
+
+// An index of the circular correlation as a signed shift.
+int Signed(int index, int size) { return index > size / 2 ? index - size : index; }
+
+}  // namespace
+
+AlignmentResult FindOffset(const AlignmentPicture& reference, const AlignmentPicture& moving) {
+  const int width = reference.Width, height = reference.Height;
+  const auto samples = std::size_t(width) * std::size_t(height);
+  if (width < 2 || height < 2 || moving.Width != width || moving.Height != height ||
+      reference.Samples.size() != samples || moving.Samples.size() != samples || reference.Shown.size() != samples ||
+      moving.Shown.size() != samples)
+    return {std::nullopt, "the pictures differ in size"};
+  std::string error;
+  const FftwApi* api = Fftw(error);
+  if (!api) return {std::nullopt, error};
+  const std::size_t spectrumSize = std::size_t(height) * std::size_t(width / 2 + 1);
+  FftwBuffer<float> plane = Allocate<float>(*api, samples);
+  FftwBuffer<fftwf_complex> referenceSpectrum = Allocate<fftwf_complex>(*api, spectrumSize);
+  FftwBuffer<fftwf_complex> movingSpectrum = Allocate<fftwf_complex>(*api, spectrumSize);
+  if (!plane || !referenceSpectrum || !movingSpectrum) return {std::nullopt, "out of memory"};
+  fftwf_plan forward = nullptr, backward = nullptr;
+  {
+    const std::lock_guard lock(PlanningMutex);
+    forward = api->fftwf_plan_dft_r2c_2d(height, width, plane.get(), referenceSpectrum.get(), FFTW_ESTIMATE);
+    backward = api->fftwf_plan_dft_c2r_2d(height, width, movingSpectrum.get(), plane.get(), FFTW_ESTIMATE);
+  }
+  const auto destroy = [&] {
+    const std::lock_guard lock(PlanningMutex);
+    if (forward) api->fftwf_destroy_plan(forward);
+    if (backward) api->fftwf_destroy_plan(backward);
+  };
+  if (!forward || !backward) {
+    destroy();
+    return {std::nullopt, "FFTW could not plan the transform"};
+  }
+  bool shown = Prepare(reference, plane.get());
+  if (shown) api->fftwf_execute_dft_r2c(forward, plane.get(), referenceSpectrum.get());
+  shown = shown && Prepare(moving, plane.get());
+  if (shown) api->fftwf_execute_dft_r2c(forward, plane.get(), movingSpectrum.get());
+  if (shown) {
+    // moving = reference shifted by d: the normalised cross-power spectrum is a pure phase whose transform peaks at d.
+    for (std::size_t i = 0; i < spectrumSize; ++i) {
+      const std::complex<float> cross =
+          std::complex<float>(movingSpectrum[i][0], movingSpectrum[i][1]) *
+          std::conj(std::complex<float>(referenceSpectrum[i][0], referenceSpectrum[i][1]));
+      const float magnitude = std::abs(cross);
+      const std::complex<float> phase = magnitude > NoiseMagnitude ? cross / magnitude : 0.0f;
+      movingSpectrum[i][0] = phase.real();
+      movingSpectrum[i][1] = phase.imag();
+    }
+    api->fftwf_execute(backward);
+  }
+  destroy();
+  if (!shown) return {std::nullopt, "a picture shows nothing to align"};
+  std::size_t peak = 0;
+  for (std::size_t i = 1; i < samples; ++i)
+    if (plane[i] > plane[peak]) peak = i;
+  return {PictureOffset{Signed(int(peak / std::size_t(width)), height), Signed(int(peak % std::size_t(width)), width)},
+          {}};
+}
+
+}  // namespace vantorel
