@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "pipeline/half_size_picture.h"
 #include "pipeline/picture_mapping.h"
 
 namespace vantorel {
@@ -29,18 +28,11 @@ Histogram RawPictureHistogram(std::span<const std::uint8_t> pristineFrame, int l
 
 Histogram ShownPictureHistogram(std::span<const std::uint8_t> fitsPlane, const OptionSet& active, int lineCount) {
   Histogram histogram{};
-  const bool half = Entry(active, Option::Minimize) == 1;
-  // Every sample of a row shows the frame, or none does; a half-size picture
-  // keeps to its own columns. A column inside those decides for the row.
-  const FrameRectangle halfPicture = HalfSizePicture(FrameLines);
-  const int firstX = half ? halfPicture.FirstSample - 1 : 0;
-  const int lastX = half ? halfPicture.LastSample - 1 : PictureSamples - 1;
-  // FitsPlane row r holds work-frame line r + 1, which is shown at y = 699 - r.
   for (int row = 0; row < FrameLines; ++row) {
     const std::size_t at = std::size_t(row) * PictureSamples;
     if (at + PictureSamples > fitsPlane.size()) break;
-    if (!FramePositionAt(firstX, FrameLines - 1 - row, active, lineCount)) continue;
-    CountRun(fitsPlane.data() + at + firstX, lastX - firstX + 1, histogram);
+    const SampleRange picture = PictureSamplesOf(row + 1, active, lineCount);
+    CountRun(fitsPlane.data() + at + picture.First - 1, picture.Size(), histogram);
   }
   return histogram;
 }

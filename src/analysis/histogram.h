@@ -7,15 +7,12 @@
 #include <cstdint>
 #include <span>
 
+#include "analysis/value_counts.h"
 #include "pipeline/render_context.h"
 #include "pipeline/tone_curve.h"
 #include "viewer/frame_document.h"
 
 namespace vantorel {
-
-inline constexpr int HistogramBins = 256;
-
-using Histogram = std::array<std::uint32_t, HistogramBins>;
 
 // The loaded frame's picture samples: lines 1..lineCount, samples 1..832.
 Histogram RawPictureHistogram(std::span<const std::uint8_t> pristineFrame, int lineCount);

@@ -13,10 +13,19 @@ inline constexpr const char* PngDataSetKeyword = "Data Set";
 inline constexpr const char* PngHeaderKeyword = "Description";
 inline constexpr const char* PngOptionsKeyword = "Options";
 inline constexpr const char* PngCountersKeyword = "Counters";
+inline constexpr const char* PngDisplayKeyword = "Display";
 inline constexpr const char* PngSoftwareKeyword = "Software";
 
+// The display scale and colour map in vantorel-render's words, with the limits
+// used: "scale percentile:1,99 curve sqrt low 3.5 high 201 colormap viridis";
+// without a scale "colormap viridis"; empty for the plain grey picture.
+std::string DisplayText(const DisplaySettings& display, ScaleLimits limits);
+// The scale alone, as FITS HISTORY notes it; empty without one.
+std::string DisplayScaleText(const DisplaySettings& display, ScaleLimits limits);
+
 // File name, data set, the Info box lines (the Mariner 9 box for a Mariner 9
-// header), options, counters and program, in that order. Options are named as
+// header), options, counters, the display (only when there is a scale or
+// colour map) and program, in that order. Options are named as
 // vantorel-render's switches ("stretch despeckle colorize", or "none"), or are
 // "Original Image" after that command; counters read
 // "brightness -40 contrast 1 gradient 0".

@@ -47,6 +47,9 @@ struct StandardFitsSource {
   const OptionSet& Options;
   ToneSteps Steps;
   bool Original = false;
+  // How the picture was shown over this plane, which it does not change:
+  // a HISTORY note when not empty.
+  std::string_view DisplayScale;
 };
 
 struct StandardFitsFile {
