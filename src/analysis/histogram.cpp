@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "pipeline/picture_mapping.h"
+#include "pipeline/stages.h"
 
 namespace vantorel {
 
@@ -60,9 +61,19 @@ HistogramPlot PlotHistograms(const FrameDocument& document, HistogramScale scale
   std::uint32_t fullScale = 0;
   if (zeroBin == ZeroBin::Skipped) fullScale = std::max(largestFrom(shown, 1), largestFrom(raw, 1));
   if (fullScale == 0) fullScale = std::max(LargestCount(shown), LargestCount(raw));
-  return HistogramPlot{.Shown = HistogramHeights(shown, scale, fullScale),
-                       .Raw = HistogramHeights(raw, scale, fullScale),
-                       .ToneCurve = document.CurrentToneCurve()};
+  HistogramPlot plot{.Shown = HistogramHeights(shown, scale, fullScale),
+                     .Raw = HistogramHeights(raw, scale, fullScale),
+                     .ToneCurve = document.CurrentToneCurve(),
+                     .Limits = std::nullopt,
+                     .ColorBar = {}};
+  if (document.Display().Scaled()) plot.Limits = document.DisplayLimits();
+  const bool colorize = Entry(document.ActiveOptions(), Option::Colorize) == 1;
+  const ColorTable& map = ColorMapTable(document.Display().Map);
+  for (std::size_t v = 0; v < plot.ColorBar.size(); ++v) {
+    const std::uint8_t level = document.ShownLevels()[v];
+    plot.ColorBar[v] = colorize ? ColorizeSample(level) : map[level];
+  }
+  return plot;
 }
 
 HistogramLayout LayOutHistogram(double width, double height, const HistogramTextSizes& text) {
