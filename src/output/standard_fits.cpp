@@ -179,9 +179,8 @@ StandardFitsFile BuildStandardFitsFile(const StandardFitsSource& source) {
   const HeaderKeywords keywords = KeywordsForHeader(source.Header, source.FileName);
   std::vector<std::string> history = ProcessingHistory(source.Options, source.Steps, source.Original);
   if (!source.DisplayScale.empty()) {
-    std::string text("Vantorel: shown with display ");
+    std::string text("Vantorel: shown with ");
     text += source.DisplayScale;
-    text += " (not applied to this data)";
     history.push_back(std::move(text));
   }
 

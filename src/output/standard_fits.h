@@ -47,8 +47,8 @@ struct StandardFitsSource {
   const OptionSet& Options;
   ToneSteps Steps;
   bool Original = false;
-  // How the picture was shown over this plane, which it does not change:
-  // a HISTORY note when not empty.
+  // The display scale the picture was shown with, which the plane does not
+  // take: a HISTORY note when not empty.
   std::string_view DisplayScale;
 };
 
