@@ -20,6 +20,11 @@ int Bell(int line, int sample) {
   return (line * 7919 + sample * 104729) % 64 + (line * sample * 31 + sample) % 64 +
          (line * line * 13 + sample * sample * 17) % 64 + (line * 101 + sample * sample * 3) % 64;
 }
+// Nine samples in ten within 90..110, the rest anywhere in 0..255.
+int Tail(int line, int sample) {
+  const int h = (line * 7919 + sample * 104729 + line * sample * 31) % 1000;
+  return h < 100 ? (line * 13 + sample * 29 + h * 7) % 256 : 90 + (line * 17 + sample * 23 + h) % 21;
+}
 // Line 1 runs through 10..30 (levels 10..22 forty times, 23..30 thirty-nine).
 int Ramp(int, int sample) { return 10 + (sample - 1) % 21; }
 int Flat(int, int) { return 50; }
@@ -128,6 +133,7 @@ TEST(DisplayScaleTest, LimitsAndLevelsOfHandMadePictures) {
        {{1, 1, 0}, {1, 11, 128}, {1, 21, 255}}},
       {"one line z-scale", Ramp, 1, false, ScaleMode::ZScale, ScaleCurve::Linear, 0.5, 99.5, {10, 30}, 2, {}},
       {"bell z-scale", Bell, 700, false, ScaleMode::ZScale, ScaleCurve::Linear, 0.5, 99.5, {14, 232}, 2, {}},
+      {"tail z-scale", Tail, 700, false, ScaleMode::ZScale, ScaleCurve::Linear, 0.5, 99.5, {53.99, 147.29}, 2, {}},
       {"bell percentile", Bell, 700, false, ScaleMode::Percentile, ScaleCurve::Linear, 0.5, 99.5, {32, 216}, 1, {}},
       {"bell deciles", Bell, 700, false, ScaleMode::Percentile, ScaleCurve::Linear, 10, 90, {76, 172}, 1, {}},
       // The grey around the half-size picture keeps its level.
