@@ -10,17 +10,6 @@ namespace vantorel {
 
 namespace {
 
-// Four tables in turn, so that runs of one level do not wait on one counter.
-void CountRun(const std::uint8_t* samples, int count, std::array<Histogram, 4>& tables) {
-  int i = 0;
-  for (; i + 8 <= count; i += 8) {
-    std::uint64_t eight = 0;
-    std::memcpy(&eight, samples + i, 8);
-    for (int k = 0; k < 8; ++k) ++tables[std::size_t(k % 4)][(eight >> 8 * k) & 0xFF];
-  }
-  for (; i < count; ++i) ++tables[0][samples[i]];
-}
-
 // The level of the sample at rank 0..total-1 in sorted order.
 int LevelAtRank(const Histogram& counts, std::uint64_t rank) {
   std::uint64_t below = 0;
@@ -76,12 +65,10 @@ std::uint8_t LevelOf(double fraction) { return std::uint8_t(std::lround(255 * st
 }  // namespace
 
 Histogram PictureSampleCounts(std::span<const std::uint8_t> workFrame, const OptionSet& active, int lineCount) {
-  std::array<Histogram, 4> tables{};
+  LevelCounter counter;
   ForEachPictureRun(workFrame, active, lineCount,
-                    [&](const std::uint8_t* samples, int count) { CountRun(samples, count, tables); });
-  Histogram counts{};
-  for (std::size_t v = 0; v < counts.size(); ++v) counts[v] = tables[0][v] + tables[1][v] + tables[2][v] + tables[3][v];
-  return counts;
+                    [&](const std::uint8_t* samples, int count) { counter.Count(samples, count); });
+  return counter.Counts();
 }
 
 std::vector<std::uint8_t> SpacedPictureSamples(std::span<const std::uint8_t> workFrame, const OptionSet& active,

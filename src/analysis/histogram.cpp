@@ -8,34 +8,28 @@
 
 namespace vantorel {
 
-namespace {
-
-void CountRun(const std::uint8_t* samples, int count, Histogram& histogram) {
-  for (int i = 0; i < count; ++i) ++histogram[samples[i]];
-}
-
-}  // namespace
+namespace {}  // namespace
 
 Histogram RawPictureHistogram(std::span<const std::uint8_t> pristineFrame, int lineCount) {
-  Histogram histogram{};
+  LevelCounter counter;
   const int lines = std::clamp(lineCount, 0, FrameLines);
   for (int line = 1; line <= lines; ++line) {
     const std::size_t at = SampleOffset(line, 1);
     if (at + PictureSamples > pristineFrame.size()) break;
-    CountRun(pristineFrame.data() + at, PictureSamples, histogram);
+    counter.Count(pristineFrame.data() + at, PictureSamples);
   }
-  return histogram;
+  return counter.Counts();
 }
 
 Histogram ShownPictureHistogram(std::span<const std::uint8_t> fitsPlane, const OptionSet& active, int lineCount) {
-  Histogram histogram{};
+  LevelCounter counter;
   for (int row = 0; row < FrameLines; ++row) {
     const std::size_t at = std::size_t(row) * PictureSamples;
     if (at + PictureSamples > fitsPlane.size()) break;
     const SampleRange picture = PictureSamplesOf(row + 1, active, lineCount);
-    CountRun(fitsPlane.data() + at + picture.First - 1, picture.Size(), histogram);
+    counter.Count(fitsPlane.data() + at + picture.First - 1, picture.Size());
   }
-  return histogram;
+  return counter.Counts();
 }
 
 std::uint32_t LargestCount(const Histogram& histogram) { return *std::max_element(histogram.begin(), histogram.end()); }

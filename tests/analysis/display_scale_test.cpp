@@ -189,6 +189,10 @@ TEST(DisplayScaleTest, LimitsAndLevelsOfHandMadePictures) {
     // FITS keeps the grey levels.
     EXPECT_EQ(h.Fits[0], row.Lines == 0 ? 0 : h.At(1, 1));
   }
+  // Every sample counted, however long the run of one level.
+  StageHarness flat;
+  flat.FillPicture(50);
+  EXPECT_EQ(PictureSampleCounts(flat.Work, flat.With(Option::Flip).Options, FrameLines)[50], FitsPlaneBytes);
 }
 
 // Published anchors: the first, middle and last entries of each table, and
