@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QToolButton>
 
 #include "app/dialogs.h"
@@ -95,6 +96,28 @@ void BM_Repaint(benchmark::State& state) {
   }
 }
 
+// From a limit marker's drag to the end of the paint that shows the picture
+// under the new limits: z-scale with the viridis map, the histogram on screen.
+void BM_DragLimitToPicture(benchmark::State& state) {
+  Scene scene(int(state.range(0)));
+  if (!scene.form.ImageWindow()) return state.SkipWithError("no sample frame");
+  scene.form.findChild<QAction*>("Histogram1")->trigger();
+  scene.form.findChild<QAction*>("ColorMap_viridis")->trigger();
+  auto& mode = *scene.form.Histogram().findChild<QComboBox*>("DisplayScaleMode");
+  mode.setCurrentIndex(mode.findData(int(vantorel::ScaleMode::ZScale)));
+  emit mode.activated(mode.currentIndex());
+  QCoreApplication::processEvents();
+  int high = 100;
+  for (auto _ : state) {
+    high = high == 200 ? 100 : high + 1;
+    const int before = scene.counter.Paints;
+    emit scene.form.Histogram().View()->LimitsDragged({10, double(high)});
+    scene.AwaitPaint(before);
+  }
+  if (scene.form.Viewer().Document().Display().HeldLimits != vantorel::ScaleLimits{10, double(high)})
+    state.SkipWithError("the limits were not taken");
+}
+
 void Zooms(benchmark::internal::Benchmark* benchmark) {
   for (int percent : {25, 50, 100, 200, 1600}) benchmark->Arg(percent);
   benchmark->ArgName("zoom%")->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly();
@@ -102,6 +125,7 @@ void Zooms(benchmark::internal::Benchmark* benchmark) {
 
 BENCHMARK(BM_ClickToPicture)->Apply(Zooms);
 BENCHMARK(BM_Repaint)->Apply(Zooms);
+BENCHMARK(BM_DragLimitToPicture)->Apply(Zooms);
 
 }  // namespace
 

@@ -3,46 +3,33 @@
 #include <algorithm>
 #include <cmath>
 
-#include "pipeline/half_size_picture.h"
 #include "pipeline/picture_mapping.h"
+#include "pipeline/stages.h"
 
 namespace vantorel {
 
-namespace {
-
-void CountRun(const std::uint8_t* samples, int count, Histogram& histogram) {
-  for (int i = 0; i < count; ++i) ++histogram[samples[i]];
-}
-
-}  // namespace
+namespace {}  // namespace
 
 Histogram RawPictureHistogram(std::span<const std::uint8_t> pristineFrame, int lineCount) {
-  Histogram histogram{};
+  LevelCounter counter;
   const int lines = std::clamp(lineCount, 0, FrameLines);
   for (int line = 1; line <= lines; ++line) {
     const std::size_t at = SampleOffset(line, 1);
     if (at + PictureSamples > pristineFrame.size()) break;
-    CountRun(pristineFrame.data() + at, PictureSamples, histogram);
+    counter.Count(pristineFrame.data() + at, PictureSamples);
   }
-  return histogram;
+  return counter.Counts();
 }
 
 Histogram ShownPictureHistogram(std::span<const std::uint8_t> fitsPlane, const OptionSet& active, int lineCount) {
-  Histogram histogram{};
-  const bool half = Entry(active, Option::Minimize) == 1;
-  // Every sample of a row shows the frame, or none does; a half-size picture
-  // keeps to its own columns. A column inside those decides for the row.
-  const FrameRectangle halfPicture = HalfSizePicture(FrameLines);
-  const int firstX = half ? halfPicture.FirstSample - 1 : 0;
-  const int lastX = half ? halfPicture.LastSample - 1 : PictureSamples - 1;
-  // FitsPlane row r holds work-frame line r + 1, which is shown at y = 699 - r.
+  LevelCounter counter;
   for (int row = 0; row < FrameLines; ++row) {
     const std::size_t at = std::size_t(row) * PictureSamples;
     if (at + PictureSamples > fitsPlane.size()) break;
-    if (!FramePositionAt(firstX, FrameLines - 1 - row, active, lineCount)) continue;
-    CountRun(fitsPlane.data() + at + firstX, lastX - firstX + 1, histogram);
+    const SampleRange picture = PictureSamplesOf(row + 1, active, lineCount);
+    counter.Count(fitsPlane.data() + at + picture.First - 1, picture.Size());
   }
-  return histogram;
+  return counter.Counts();
 }
 
 std::uint32_t LargestCount(const Histogram& histogram) { return *std::max_element(histogram.begin(), histogram.end()); }
@@ -68,9 +55,19 @@ HistogramPlot PlotHistograms(const FrameDocument& document, HistogramScale scale
   std::uint32_t fullScale = 0;
   if (zeroBin == ZeroBin::Skipped) fullScale = std::max(largestFrom(shown, 1), largestFrom(raw, 1));
   if (fullScale == 0) fullScale = std::max(LargestCount(shown), LargestCount(raw));
-  return HistogramPlot{.Shown = HistogramHeights(shown, scale, fullScale),
-                       .Raw = HistogramHeights(raw, scale, fullScale),
-                       .ToneCurve = document.CurrentToneCurve()};
+  HistogramPlot plot{.Shown = HistogramHeights(shown, scale, fullScale),
+                     .Raw = HistogramHeights(raw, scale, fullScale),
+                     .ToneCurve = document.CurrentToneCurve(),
+                     .Limits = std::nullopt,
+                     .ColorBar = {}};
+  if (document.Display().Scaled()) plot.Limits = document.DisplayLimits();
+  const bool colorize = Entry(document.ActiveOptions(), Option::Colorize) == 1;
+  const ColorTable& map = ColorMapTable(document.Display().Map);
+  for (std::size_t v = 0; v < plot.ColorBar.size(); ++v) {
+    const std::uint8_t level = document.ShownLevels()[v];
+    plot.ColorBar[v] = colorize ? ColorizeSample(level) : map[level];
+  }
+  return plot;
 }
 
 HistogramLayout LayOutHistogram(double width, double height, const HistogramTextSizes& text) {

@@ -5,17 +5,16 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 
+#include "analysis/value_counts.h"
+#include "pipeline/color_map_tables.h"
 #include "pipeline/render_context.h"
 #include "pipeline/tone_curve.h"
 #include "viewer/frame_document.h"
 
 namespace vantorel {
-
-inline constexpr int HistogramBins = 256;
-
-using Histogram = std::array<std::uint32_t, HistogramBins>;
 
 // The loaded frame's picture samples: lines 1..lineCount, samples 1..832.
 Histogram RawPictureHistogram(std::span<const std::uint8_t> pristineFrame, int lineCount);
@@ -45,6 +44,11 @@ struct HistogramPlot {
   std::array<double, HistogramBins> Shown{};
   std::array<double, HistogramBins> Raw{};
   std::array<std::uint8_t, HistogramBins> ToneCurve{};
+  // The display scale's limits on the shown axis, when there is a scale.
+  std::optional<ScaleLimits> Limits;
+  // The colour the picture shows for each grey level of the shown axis:
+  // through the display scale, then the colour map or the Colorize ramp.
+  ColorTable ColorBar{};
   bool operator==(const HistogramPlot&) const = default;
 };
 

@@ -23,11 +23,11 @@ std::optional<PixelReadout> ReadoutAt(const FrameDocument& document, int x, int 
   for (int line = position->Line; line < position->Line + position->BlockSize; ++line)
     for (int sample = position->Sample; sample < position->Sample + position->BlockSize; ++sample)
       rawSum += document.PristineFrame()[SampleOffset(line, sample)];
-  // FitsPlane holds the composed grey levels, line 1 (the bottom row) first.
+  // FitsPlane holds the grey levels before the display scale, line 1 (the bottom row) first.
   const std::size_t shownAt = std::size_t(FrameLines - 1 - y) * PictureSamples + std::size_t(x);
   return PixelReadout{.Position = *position,
                       .Raw = rawSum / (position->BlockSize * position->BlockSize),
-                      .Shown = document.FitsPlane()[shownAt]};
+                      .Shown = document.ShownLevels()[document.FitsPlane()[shownAt]]};
 }
 
 std::string ReadoutText(const PixelReadout& readout) {

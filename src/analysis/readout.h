@@ -12,7 +12,7 @@ namespace vantorel {
 
 // The frame place under a picture pixel, what the loaded frame holds there
 // (for a half-size picture, the truncated mean of its 2 x 2 block) and the grey
-// level the last render shows there.
+// level the last render shows there, after its display scale.
 struct PixelReadout {
   FramePosition Position;
   int Raw = 0;

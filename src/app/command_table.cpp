@@ -99,6 +99,7 @@ constexpr CommandEntry Table[] = {
     Item("FitToWindow1", "&Fit to Window", &F::FitToWindow1Click, Frame).WithKeys(Qt::CTRL | Qt::Key_F),
     Separator("N5"),
     DockToggle("Histogram1", "&Histogram").WithKeys(Qt::CTRL | Qt::Key_H),
+    Submenu("ColorMap1", "Colour &Map"),
     Item("MarkSpecialPixels1", "Mark &Special Pixels", &F::MarkSpecialPixels1Click, Always)
         .Checkable(Shows::OwnState)
         .WithKeys(Qt::CTRL | Qt::Key_M),

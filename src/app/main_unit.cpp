@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include <QActionGroup>
 #include <QClipboard>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -126,6 +127,18 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
   recentMenu_ = new vantorel::RecentMenu(
       *commands_->Submenu("OpenRecent1"), remembered_, [this](const std::string& path) { OpenPath(path); },
       [this] { RememberSettings(); });
+  FillColorMapMenu();
+  vantorel::HistogramDock& histogram = frameViews_->Histogram();
+  connect(&histogram, &vantorel::HistogramDock::DisplayScaleEdited, this, [this] {
+    vantorel::DisplaySettings display = frameViews_->Histogram().ChosenScale();
+    display.Map = viewer_.Document().Display().Map;
+    ApplyDisplay(display);
+  });
+  connect(histogram.View(), &vantorel::HistogramView::LimitsDragged, this, [this](vantorel::ScaleLimits limits) {
+    vantorel::DisplaySettings display = viewer_.Document().Display();
+    display.HeldLimits = limits;
+    ApplyDisplay(display);
+  });
 
   RestoreSettings();
   RefreshCommandStates();
@@ -287,9 +300,36 @@ void TMainForm::SaveEntryChosen(const QString& filter) {
     nameField->setText(QString::fromStdString(vantorel::SuggestedExportName(nameField->text().toStdString(), format)));
 }
 
+void TMainForm::FillColorMapMenu() {
+  QMenu& menu = *commands_->Submenu("ColorMap1");
+  colorMaps_ = new QActionGroup(this);
+  for (const auto& name : vantorel::ColorMapNames) {
+    QAction* item = menu.addAction(Text(name.Label));
+    item->setObjectName(QString("ColorMap_") + Text(name.Word));
+    item->setCheckable(true);
+    item->setData(int(name.Value));
+    colorMaps_->addAction(item);
+    connect(item, &QAction::triggered, this, [this, map = name.Value] {
+      vantorel::DisplaySettings display = viewer_.Document().Display();
+      display.Map = map;
+      ApplyDisplay(display);
+    });
+  }
+}
+
+void TMainForm::ApplyDisplay(const vantorel::DisplaySettings& display) {
+  RunCommand("Display", [this, display] { ShowRender(viewer_.SetDisplay(display)); });
+  const vantorel::DisplaySettings& now = viewer_.Document().Display();
+  frameViews_->Histogram().ShowScale(now);
+  for (QAction* item : colorMaps_->actions()) item->setChecked(item->data().toInt() == int(now.Map));
+  remembered_.Display = now;
+  remembered_.Display.HeldLimits.reset();
+}
+
 void TMainForm::RestoreSettings() {
   QSettings store;
   remembered_ = vantorel::ReadSettings(store);
+  ApplyDisplay(remembered_.Display);
   viewer_.KeepAdjustments(remembered_.KeepAdjustments);
   frameViews_->Histogram().setVisible(remembered_.HistogramShown);
   frameViews_->Histogram().SetLogScale(remembered_.HistogramLogarithmic);

@@ -19,6 +19,7 @@
 #include "output/atomic_file.h"
 #include "viewer/viewer.h"
 
+class QActionGroup;
 class QFileDialog;
 class QMdiArea;
 class QTimer;
@@ -155,6 +156,10 @@ class TMainForm : public QMainWindow {
   // The Save As entry chosen: its suffix for a bare name, and the suggested
   // name's extension follows it.
   void SaveEntryChosen(const QString& filter);
+  // The display scale and colour map: only the display steps run again.
+  void ApplyDisplay(const vantorel::DisplaySettings& display);
+  // View > Colour Map, one item a map, the one in use checked.
+  void FillColorMapMenu();
   // Takes over what the store remembers, and writes it back.
   void RestoreSettings();
   void RememberSettings();
@@ -194,6 +199,7 @@ class TMainForm : public QMainWindow {
   TInfoBox2* infoBox2_ = nullptr;
   THeaderBytesBox* headerBytesBox_ = nullptr;
   vantorel::RecentMenu* recentMenu_ = nullptr;
+  QActionGroup* colorMaps_ = nullptr;
   // Made when first asked for.
   TShortcutsBox* shortcutsBox_ = nullptr;
   TUserGuideBox* userGuideBox_ = nullptr;

@@ -28,6 +28,32 @@ ExportFormat EntryNamed(const QString& extension) {
   return ExportFormat::Bmp;
 }
 
+template <typename Choice, std::size_t Count>
+Choice ChoiceNamed(const std::array<ChoiceName<Choice>, Count>& names, const QVariant& word) {
+  return ChoiceByWord(names, word.toString().toStdString()).value_or(names.front().Value);
+}
+
+template <typename Choice, std::size_t Count>
+QString WordOf(const std::array<ChoiceName<Choice>, Count>& names, Choice value) {
+  const std::string_view word = NameOf(names, value).Word;
+  return QString::fromUtf8(word.data(), qsizetype(word.size()));
+}
+
+DisplaySettings ReadDisplay(const QSettings& store) {
+  DisplaySettings display;
+  display.Mode = ChoiceNamed(ScaleModeNames, store.value("display/scale"));
+  display.Curve = ChoiceNamed(ScaleCurveNames, store.value("display/curve"));
+  display.Map = ChoiceNamed(ColorMapNames, store.value("display/colormap"));
+  bool lowRead = false, highRead = false;
+  const double low = store.value("display/lowPercent").toDouble(&lowRead);
+  const double high = store.value("display/highPercent").toDouble(&highRead);
+  if (lowRead && highRead && low >= 0 && low < high && high <= 100) {
+    display.LowPercent = low;
+    display.HighPercent = high;
+  }
+  return display;
+}
+
 }  // namespace
 
 RememberedSettings ReadSettings(QSettings& store) {
@@ -43,6 +69,7 @@ RememberedSettings ReadSettings(QSettings& store) {
   settings.OpenFolder = store.value("folders/open").toByteArray().toStdString();
   settings.SaveFolder = store.value("folders/save").toByteArray().toStdString();
   settings.SaveEntry = EntryNamed(store.value("save/entry").toString());
+  settings.Display = ReadDisplay(store);
   return settings;
 }
 
@@ -59,6 +86,11 @@ void WriteSettings(QSettings& store, const RememberedSettings& settings) {
   store.setValue("folders/save", QByteArray::fromStdString(settings.SaveFolder));
   const std::string_view entry = EntryOf(settings.SaveEntry).SaveExtension;
   store.setValue("save/entry", QString::fromUtf8(entry.data(), qsizetype(entry.size())));
+  store.setValue("display/scale", WordOf(ScaleModeNames, settings.Display.Mode));
+  store.setValue("display/curve", WordOf(ScaleCurveNames, settings.Display.Curve));
+  store.setValue("display/colormap", WordOf(ColorMapNames, settings.Display.Map));
+  store.setValue("display/lowPercent", settings.Display.LowPercent);
+  store.setValue("display/highPercent", settings.Display.HighPercent);
 }
 
 }  // namespace vantorel

@@ -1,5 +1,6 @@
 // What the window remembers from one run to the next, in Qt's settings store:
-// the recent frames and folders, the histogram dock and its scale, the marks,
+// the recent frames and folders, the histogram dock and its scale, the display
+// scale and colour map, the marks,
 // the zoom mode, the folders last used and the Save As entry last chosen. The
 // window itself still starts as it always does.
 #pragma once
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "export/export_format.h"
+#include "pipeline/display_settings.h"
 
 class QSettings;
 
@@ -25,6 +27,8 @@ struct RememberedSettings {
   std::string OpenFolder;
   std::string SaveFolder;
   ExportFormat SaveEntry = ExportFormat::Bmp;
+  // The display scale (without limits held by hand) and the colour map.
+  DisplaySettings Display;
 };
 
 // What the store holds, with recent entries that are gone dropped; the

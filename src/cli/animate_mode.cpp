@@ -46,9 +46,9 @@ class AnimationSink {
 class AnimatedPngSink : public AnimationSink {
  public:
   AnimatedPngSink(int fd, const RenderArguments& arguments)
-      : grey_(Entry(arguments.Options, Option::Colorize) != 1),  // the one option that colours the picture
+      : grey_(Entry(arguments.Options, Option::Colorize) != 1 && arguments.Display.Map == ColorMap::Grey),
         writer_(fd, grey_, arguments.FramesPerSecond,
-                AnimationPngText(arguments.Options, arguments.Original, arguments.Steps)) {}
+                AnimationPngText(arguments.Options, arguments.Original, arguments.Steps, arguments.Display)) {}
   std::optional<Bytes> Prepare(std::span<const std::uint8_t> bmp) const override {
     return AnimatedPngWriter::CompressFrame(bmp, grey_);
   }

@@ -73,6 +73,15 @@ Json StepsJson(const ToneSteps& steps) {
   return {{"brightness", steps.BrightnessStep}, {"contrast", steps.ContrastStep}, {"gradient", steps.GradientStep}};
 }
 
+// Null without a scale; the limits are null when no render found them.
+Json ScaleJson(const DisplaySettings& display, const std::optional<ScaleLimits>& limits) {
+  if (!display.Scaled()) return nullptr;
+  return {{"mode", NameOf(ScaleModeNames, display.Mode).Word},
+          {"curve", NameOf(ScaleCurveNames, display.Curve).Word},
+          {"low", limits ? Json(limits->Low) : Json()},
+          {"high", limits ? Json(limits->High) : Json()}};
+}
+
 // Both kinds of object come from here, so that their keys cannot differ.
 struct FrameFacts {
   const std::string& Path;
@@ -82,6 +91,7 @@ struct FrameFacts {
   const OptionSet& Options;
   bool Original;
   const ToneSteps& Steps;
+  const DisplaySettings& Display;
 };
 
 Json FrameObject(const FrameFacts& facts) {
@@ -106,6 +116,8 @@ Json FrameObject(const FrameFacts& facts) {
       {"options", OptionsJson(facts.Options)},
       {"original", facts.Original},
       {"steps", StepsJson(facts.Steps)},
+      {"scale", ScaleJson(facts.Display, rendered ? std::optional(rendered->DisplayLimits()) : std::nullopt)},
+      {"colormap", NameOf(ColorMapNames, facts.Display.Map).Word},
       {"specialPixels",
        {{"missing", Count(special, &SpecialPixelCounts::Missing)},
         {"saturated", Count(special, &SpecialPixelCounts::Saturated)},
@@ -121,7 +133,7 @@ Json FrameObject(const FrameFacts& facts) {
 
 Json FrameJson(const std::string& path, const FrameDocument& document) {
   return FrameObject({path, document.FileCheck(), nullptr, &document, document.ActiveOptions(),
-                      document.ShowsOriginal(), document.Steps()});
+                      document.ShowsOriginal(), document.Steps(), document.Display()});
 }
 
 Json FailedFrameJson(const std::string& path, const FrameCheck& check, const RenderArguments& arguments,
@@ -132,7 +144,8 @@ Json FailedFrameJson(const std::string& path, const FrameCheck& check, const Ren
                       nullptr,
                       arguments.Options,
                       arguments.Original,
-                      arguments.Steps});
+                      arguments.Steps,
+                      arguments.Display});
 }
 
 std::string FrameJsonLine(const Json& object) {

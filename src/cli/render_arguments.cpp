@@ -58,6 +58,47 @@ std::optional<std::pair<std::int64_t, std::int64_t>> FdsRange(std::string_view t
   return std::pair{*low, *high};
 }
 
+// A percentage 0..100: digits with an optional fraction, nothing else.
+std::optional<double> ParsePercent(std::string_view text) {
+  double value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
+  if (text.empty() || text.front() == '-' || text.front() == '+' || error != std::errc{} || stop != end ||
+      !(value >= 0 && value <= 100))
+    return std::nullopt;
+  return value;
+}
+
+// "minmax", "zscale", "percentile" or "percentile:LOW,HIGH".
+bool TakeScale(std::string_view text, DisplaySettings& display) {
+  const std::size_t colon = text.find(':');
+  const auto mode = ChoiceByWord(ScaleModeNames, text.substr(0, colon));
+  if (!mode || *mode == ScaleMode::None) return false;
+  display.Mode = *mode;
+  if (colon == std::string_view::npos) return true;
+  if (*mode != ScaleMode::Percentile) return false;
+  const std::string_view range = text.substr(colon + 1);
+  const std::size_t comma = range.find(',');
+  if (comma == std::string_view::npos) return false;
+  const auto low = ParsePercent(range.substr(0, comma));
+  const auto high = ParsePercent(range.substr(comma + 1));
+  if (!low || !high || *low >= *high) return false;
+  display.LowPercent = *low;
+  display.HighPercent = *high;
+  return true;
+}
+
+// "a, b or c" of a name table's words, leaving out the table's first when asked.
+template <typename Names>
+std::string Words(const Names& names, std::size_t from = 0) {
+  std::string text;
+  for (std::size_t i = from; i < names.size(); ++i) {
+    if (i > from) text += i + 1 == names.size() ? " or " : ", ";
+    text += names[i].Word;
+  }
+  return text;
+}
+
 bool IsFits(ExportFormat format) { return format == ExportFormat::Fits || format == ExportFormat::StandardFits; }
 
 // Walks the arguments once, collecting what was given; the rules that relate
@@ -108,6 +149,33 @@ class Parser {
         Entry(arguments_.Options, option.Entry) = 1;
         return;
       }
+    }
+    if (name == "--scale") {
+      const auto value = Value(name, attached);
+      if (!value) return;
+      if (!TakeScale(*value, arguments_.Display))
+        return Fail("--scale takes " + Words(ScaleModeNames, 1) +
+                    ", percentile as percentile:LOW,HIGH (0 <= LOW < HIGH <= 100), not '" + *value + "'");
+      displayGiven_ = true;
+      return;
+    }
+    if (name == "--curve") {
+      const auto value = Value(name, attached);
+      if (!value) return;
+      const auto curve = ChoiceByWord(ScaleCurveNames, *value);
+      if (!curve) return Fail("--curve takes " + Words(ScaleCurveNames) + ", not '" + *value + "'");
+      arguments_.Display.Curve = *curve;
+      curveGiven_ = true;
+      return;
+    }
+    if (name == "--colormap") {
+      const auto value = Value(name, attached);
+      if (!value) return;
+      const auto map = ChoiceByWord(ColorMapNames, *value);
+      if (!map) return Fail("--colormap takes " + Words(ColorMapNames) + ", not '" + *value + "'");
+      arguments_.Display.Map = *map;
+      displayGiven_ = true;
+      return;
     }
     if (name == "--brightness") return TakeCounter(name, attached, arguments_.Steps.BrightnessStep);
     if (name == "--contrast") return TakeCounter(name, attached, arguments_.Steps.ContrastStep);
@@ -306,10 +374,11 @@ class Parser {
       if (a.NulSeparated && a.List != ListFormat::Paths) return Fail("-0 goes with --format paths");
       return;
     }
+    if (curveGiven_ && !a.Display.Scaled()) return Fail("--curve goes with --scale");
     if (a.Mode == RenderMode::Catalogue) {
       const bool anyOption = std::any_of(a.Options.begin(), a.Options.end(), [](int on) { return on == 1; });
-      if (anyOption || anyCounterGiven_ || a.Original || outputGiven_ || outputDirectoryGiven_ || formatGiven_ ||
-          jobsGiven_ || fitsLayoutName_ || a.Json || a.Strict || nameGiven_)
+      if (anyOption || anyCounterGiven_ || displayGiven_ || a.Original || outputGiven_ || outputDirectoryGiven_ ||
+          formatGiven_ || jobsGiven_ || fitsLayoutName_ || a.Json || a.Strict || nameGiven_)
         return Fail("--catalog takes only files, folders and --quiet");
       if (a.Frames.empty()) return Fail("--catalog needs a file or folder to walk");
       return;
@@ -340,7 +409,8 @@ class Parser {
       const bool renderGiven = anyOption || anyCounterGiven_ || a.Original;
       if (outputGiven_ || outputDirectoryGiven_ || formatGiven_ || jobsGiven_ || fitsLayoutName_)
         return Fail(*modeName_ + " takes only a frame" + (a.Mode == RenderMode::Info ? " and render options" : ""));
-      if (renderGiven && a.Mode == RenderMode::Cards) return Fail(*modeName_ + " takes only a frame");
+      if ((renderGiven || displayGiven_) && a.Mode == RenderMode::Cards)
+        return Fail(*modeName_ + " takes only a frame");
       if (a.Original && (anyOption || anyCounterGiven_))
         return Fail("--original cannot be combined with options or counters");
       if (a.Json) {
@@ -420,6 +490,8 @@ class Parser {
   bool nameGiven_ = false;
   bool anyCounterGiven_ = false;
   bool fpsGiven_ = false;
+  bool displayGiven_ = false;  // --scale or --colormap
+  bool curveGiven_ = false;
   std::size_t thumbnailArguments_ = 0;
 };
 
@@ -456,6 +528,19 @@ options (all off by default):
   --brightness N   brightness step (the program steps it by 20)
   --contrast N     contrast step
   --gradient N     gradient step
+  --scale minmax|percentile[:LOW,HIGH]|zscale
+                   show the picture's grey levels stretched between limits
+                   found over its samples (not the lines a short file lacks,
+                   nor the grey around a half-size picture): the smallest and
+                   largest, the LOW and HIGH percentiles (default 0.5,99.5),
+                   or IRAF's z-scale (1000 samples, contrast 0.25); BMP and
+                   PNG show it, FITS keeps the grey levels (HISTORY notes it)
+  --curve linear|log|sqrt|asinh|histeq
+                   with --scale: the curve between the limits (default
+                   linear; histeq equalizes the histogram between them)
+  --colormap grey|viridis|magma|inferno|cividis|heat|cool
+                   colour the grey levels of BMP and PNG pictures (default
+                   grey); --colorize, where it colours, takes precedence
   --original       render the frame as loaded, only turned the right way up
                    (not with any option or step)
   -o, --output OUT write one frame in the format its extension names, in any

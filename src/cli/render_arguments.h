@@ -31,6 +31,8 @@ struct RenderArguments {
   // 1 for each option switched on; everything starts off.
   OptionSet Options{};
   ToneSteps Steps;
+  // --scale, --curve and --colormap: how BMP and PNG pictures show the grey levels.
+  DisplaySettings Display;
   bool Original = false;
   // Exactly one of Output (one frame) and OutputDirectory (any number) is set
   // in Render mode.

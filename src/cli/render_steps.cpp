@@ -48,6 +48,7 @@ std::string FrameName(const RenderArguments& arguments, const std::string& frame
 bool LoadAndRender(FrameDocument& document, const RenderArguments& arguments, const std::string& frame,
                    std::ostream& err) {
   const bool standardInput = frame == StandardStream;
+  document.SetDisplay(arguments.Display);
   document.Open(
       [&](FrameBuffer&& reuse) {
         return standardInput ? ReadFrameStream(STDIN_FILENO, std::move(reuse))

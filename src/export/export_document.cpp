@@ -11,8 +11,9 @@ namespace vantorel {
 StandardFitsFile BuildStandardFitsFileFor(const FrameDocument& document) {
   const FrameBuffer& frame = document.PristineFrame();
   const std::span<const std::uint8_t> record(frame.data(), std::min<std::size_t>(frame.size(), RecordBytes));
+  const std::string displayScale = DisplayScaleText(document.Display(), document.DisplayLimits());
   return BuildStandardFitsFile({document.Header(), document.CurrentFileName(), document.FitsPlane(), record,
-                                document.ActiveOptions(), document.Steps(), document.ShowsOriginal()});
+                                document.ActiveOptions(), document.Steps(), document.ShowsOriginal(), displayScale});
 }
 
 EncodedExport EncodeExport(const FrameDocument& document, ExportFormat format) {

@@ -3,6 +3,8 @@
 // tells how to make it again.
 #pragma once
 
+#include <optional>
+
 #include "output/png_file.h"
 #include "viewer/frame_document.h"
 
@@ -13,15 +15,26 @@ inline constexpr const char* PngDataSetKeyword = "Data Set";
 inline constexpr const char* PngHeaderKeyword = "Description";
 inline constexpr const char* PngOptionsKeyword = "Options";
 inline constexpr const char* PngCountersKeyword = "Counters";
+inline constexpr const char* PngDisplayKeyword = "Display";
 inline constexpr const char* PngSoftwareKeyword = "Software";
 
+// The display scale and colour map in vantorel-render's words, with the limits
+// used: "scale percentile:1,99 curve sqrt low 3.5 high 201 colormap viridis";
+// without a scale "colormap viridis"; empty for the plain grey picture. Without
+// limits (each frame of an animation has its own), the words alone.
+std::string DisplayText(const DisplaySettings& display, std::optional<ScaleLimits> limits);
+// The scale alone, as FITS HISTORY notes it; empty without one.
+std::string DisplayScaleText(const DisplaySettings& display, std::optional<ScaleLimits> limits);
+
 // File name, data set, the Info box lines (the Mariner 9 box for a Mariner 9
-// header), options, counters and program, in that order. Options are named as
+// header), options, counters, the display (only when there is a scale or
+// colour map) and program, in that order. Options are named as
 // vantorel-render's switches ("stretch despeckle colorize", or "none"), or are
 // "Original Image" after that command; counters read
 // "brightness -40 contrast 1 gradient 0".
 PngText PngTextFor(const FrameDocument& document);
-// An animation's: the options, counters and program its frames were rendered with.
-PngText AnimationPngText(const OptionSet& options, bool original, const ToneSteps& steps);
+// An animation's: the options, counters, display and program its frames were rendered with.
+PngText AnimationPngText(const OptionSet& options, bool original, const ToneSteps& steps,
+                         const DisplaySettings& display);
 
 }  // namespace vantorel

@@ -177,7 +177,12 @@ StandardFitsFile BuildStandardFitsFile(const StandardFitsSource& source) {
   std::vector<std::uint8_t> plane = Exactly(source.Plane, FitsPlaneBytes);
   std::vector<std::uint8_t> record = Exactly(source.HeaderRecord, RecordBytes);
   const HeaderKeywords keywords = KeywordsForHeader(source.Header, source.FileName);
-  const std::vector<std::string> history = ProcessingHistory(source.Options, source.Steps, source.Original);
+  std::vector<std::string> history = ProcessingHistory(source.Options, source.Steps, source.Original);
+  if (!source.DisplayScale.empty()) {
+    std::string text("Vantorel: shown with ");
+    text += source.DisplayScale;
+    history.push_back(std::move(text));
+  }
 
   StandardFitsFile result;
   const CfitsioApi* loaded = Cfitsio(result.Error);

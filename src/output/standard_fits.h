@@ -47,6 +47,9 @@ struct StandardFitsSource {
   const OptionSet& Options;
   ToneSteps Steps;
   bool Original = false;
+  // The display scale the picture was shown with, which the plane does not
+  // take: a HISTORY note when not empty.
+  std::string_view DisplayScale;
 };
 
 struct StandardFitsFile {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "pipeline/half_size_picture.h"
+#include "pipeline/picture_mapping.h"
 #include "pipeline/stages.h"
 #include "pipeline/vector_clones.h"
 
@@ -23,9 +24,9 @@ Rgb ComputeColor(int v) {
   return {b(e - 750), b(e - 750), 250};
 }
 
-const std::array<Rgb, 256>& ColorTable() {
-  static const std::array<Rgb, 256> table = [] {
-    std::array<Rgb, 256> t{};
+const ColorTable& ColorizeRamp() {
+  static const ColorTable table = [] {
+    ColorTable t{};
     for (int v = 0; v < 256; ++v) t[v] = ComputeColor(v);
     return t;
   }();
@@ -78,7 +79,7 @@ const PixelTable& ColourPixels() {
   static const PixelTable table = [] {
     PixelTable t{};
     for (int v = 0; v < 256; ++v) {
-      const Rgb c = ColorTable()[v];
+      const Rgb c = ColorizeRamp()[v];
       t[v] = PixelWord(c.blue, c.green, c.red);
     }
     return t;
@@ -130,9 +131,45 @@ void ComposeLine(Mode mode, bool avx2, int line, const std::uint8_t* samples, st
   PutGreyRun(avx2, samples, row, {coloured.last + 1, PictureSamples});
 }
 
+// The pixels of picture samples under a display scale or colour map: each
+// grey level through the shown levels, then the colour map, or the Colorize
+// ramp where that colours (Colorize, being one of the options, wins).
+struct DisplayPixels {
+  PixelTable Grey, Colour;
+};
+
+DisplayPixels DisplayPixelsFor(const RenderContext& context) {
+  DisplayPixels pixels{};
+  const ColorTable& map = ColorMapTable(context.Display.Map);
+  for (std::size_t v = 0; v < 256; ++v) {
+    const std::uint8_t shown = context.ShownLevels[v];
+    pixels.Grey[v] = PixelWord(map[shown].blue, map[shown].green, map[shown].red);
+    pixels.Colour[v] = ColourPixels()[shown];
+  }
+  return pixels;
+}
+
+bool Within(int sample, SampleRun run) { return sample >= run.first && sample <= run.last; }
+
+// Only the picture samples take the display's pixels: the grey around a
+// half-size picture and the lines the frame lacks stay as composed before.
+void ComposeDisplayLine(Mode mode, const DisplayPixels& display, SampleRange picture, int line,
+                        const std::uint8_t* samples, std::uint8_t* row) {
+  const SampleRun coloured = ColouredSamples(mode, line);
+  const PixelTable* tables[2][2] = {{&GreyPixels(), &ColourPixels()}, {&display.Grey, &display.Colour}};
+  for (int s = 1; s <= PictureSamples; s += 8) {
+    const bool shown = s >= picture.First && s <= picture.Last;
+    PutEightPixels(*tables[shown][Within(s, coloured)], samples + (s - 1), row + 3 * (s - 1));
+  }
+}
+
+bool DisplayIsIdentity(const RenderContext& context) {
+  return context.Display.Map == ColorMap::Grey && context.ShownLevels == IdentityLevels();
+}
+
 }  // namespace
 
-Rgb ColorizeSample(std::uint8_t v) { return ColorTable()[v]; }
+Rgb ColorizeSample(std::uint8_t v) { return ColorizeRamp()[v]; }
 
 void WriteBitmapHeader(RenderContext& context) {
   std::uint8_t* h = context.BitmapImage.data();
@@ -154,10 +191,15 @@ void ComposeBitmap(RenderContext& context) {
   const bool colorize = context.On(Option::Colorize);
   const Mode mode = !colorize ? Mode::Grey : context.On(Option::Minimize) ? Mode::ColourWindow : Mode::Colour;
   const bool avx2 = ProcessorHasAvx2();
+  const bool plain = DisplayIsIdentity(context);
+  const DisplayPixels display = plain ? DisplayPixels{} : DisplayPixelsFor(context);
   for (int line = 1; line <= lines; ++line) {
     const std::uint8_t* samples = context.WorkFrame.data() + SampleOffset(line, 1);
-    ComposeLine(mode, avx2, line, samples,
-                context.BitmapImage.data() + BmpHeaderBytes + std::size_t(line - 1) * BmpRowBytes);
+    std::uint8_t* row = context.BitmapImage.data() + BmpHeaderBytes + std::size_t(line - 1) * BmpRowBytes;
+    if (plain)
+      ComposeLine(mode, avx2, line, samples, row);
+    else
+      ComposeDisplayLine(mode, display, PictureSamplesOf(line, context.ActiveOptions, lines), line, samples, row);
     std::memcpy(context.FitsPlane.data() + std::size_t(line - 1) * PictureSamples, samples, PictureSamples);
   }
   // Rows this render did not compose must not keep an earlier frame's samples.

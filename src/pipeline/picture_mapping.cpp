@@ -42,4 +42,15 @@ std::optional<FramePosition> FramePositionAt(int x, int y, const OptionSet& acti
   return position;
 }
 
+SampleRange PictureSamplesOf(int workLine, const OptionSet& active, int lineCount) {
+  // Every sample of a line shows the frame, or none does; a half-size picture
+  // keeps to its own columns. A column inside those decides for the line.
+  const bool half = Entry(active, Option::Minimize) == 1;
+  const FrameRectangle halfPicture = HalfSizePicture(FrameLines);
+  const SampleRange columns =
+      half ? SampleRange{halfPicture.FirstSample, halfPicture.LastSample} : SampleRange{1, PictureSamples};
+  if (!FramePositionAt(columns.First - 1, FrameLines - workLine, active, lineCount)) return {};
+  return columns;
+}
+
 }  // namespace vantorel

@@ -25,4 +25,17 @@ struct FramePosition {
 // lineCount (which the frame does not have).
 std::optional<FramePosition> FramePositionAt(int x, int y, const OptionSet& active, int lineCount);
 
+// Samples First..Last (1-based, inclusive) of one line; empty when First > Last.
+struct SampleRange {
+  int First = 1;
+  int Last = 0;
+  int Size() const { return Last >= First ? Last - First + 1 : 0; }
+  friend bool operator==(const SampleRange&, const SampleRange&) = default;
+};
+
+// The samples of work line 1..700 (FitsPlane row line - 1) that show a place
+// of the frame after the geometry: the whole line, the half-size picture's
+// columns, or none (a line the frame lacks, the grey around a half-size picture).
+SampleRange PictureSamplesOf(int workLine, const OptionSet& active, int lineCount);
+
 }  // namespace vantorel

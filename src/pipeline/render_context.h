@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "frames/frame_layout.h"
+#include "pipeline/display_settings.h"
 
 namespace vantorel {
 
@@ -89,6 +90,12 @@ struct RenderContext {
   std::span<std::uint8_t> ReplacedMask{};
   // Set by FlipStage when it exchanges the lines: work line L then holds frame line 701 - L.
   bool LinesExchanged = false;
+  // How composition shows the grey samples; FitsPlane keeps them as they are.
+  DisplaySettings Display{};
+  // Set by DisplayScaleStage: the limits it used, and the level shown for
+  // each grey level of a picture sample (the identity with no scale).
+  ScaleLimits DisplayLimits{};
+  DisplayLevels ShownLevels = IdentityLevels();
 
   bool On(Option option) const { return Entry(ActiveOptions, option) == 1; }
   // Notes the picture sample at a work-frame offset (within lines 1..700) as

@@ -14,12 +14,20 @@ void RunPipeline(RenderContext& context) {
   InvertStage(context);
   RotateStage(context);
   MinimizeStage(context);
+  DisplayScaleStage(context);
   WriteBitmapHeader(context);
   ComposeBitmap(context);
 }
 
 void RunOriginalPipeline(RenderContext& context) {
   FlipStage(context);
+  DisplayScaleStage(context);
+  WriteBitmapHeader(context);
+  ComposeBitmap(context);
+}
+
+void RunDisplaySteps(RenderContext& context) {
+  DisplayScaleStage(context);
   WriteBitmapHeader(context);
   ComposeBitmap(context);
 }

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "pipeline/color_map_tables.h"
 #include "pipeline/render_context.h"
 
 namespace vantorel {
@@ -18,12 +19,12 @@ void SharpenStage(RenderContext& context);
 void InvertStage(RenderContext& context);
 void RotateStage(RenderContext& context);
 void MinimizeStage(RenderContext& context);
+// Finds the display scale's limits over the picture samples and the levels
+// composition shows for them.
+void DisplayScaleStage(RenderContext& context);
 void WriteBitmapHeader(RenderContext& context);
 void ComposeBitmap(RenderContext& context);
 
-struct Rgb {
-  std::uint8_t red, green, blue;
-};
 // The colour ramp: black, red, yellow, blue, light grey.
 Rgb ColorizeSample(std::uint8_t v);
 

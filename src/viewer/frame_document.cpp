@@ -50,6 +50,7 @@ void FrameDocument::Take(FrameRead&& read, const std::string& path, const std::s
   ArrangeFrame(read.WorkFrame, pristineFrame_);
   activeOptions_ = options;
   steps_ = steps;
+  display_.HeldLimits.reset();
   // The arranged read equals the pristine frame: it becomes the work frame as it is.
   workFrame_.swap(read.WorkFrame);
   RunRender(RenderKind::Full);
@@ -76,15 +77,37 @@ Picture FrameDocument::RenderWorkFrame(RenderKind kind) {
   return Picture{std::vector<std::uint8_t>(CurrentBmp().begin(), CurrentBmp().end())};
 }
 
-void FrameDocument::RunRender(RenderKind kind) {
-  RenderContext context{.WorkFrame = workFrame_,
-                        .BitmapImage = bitmapImage_,
-                        .FitsPlane = fitsPlane_,
-                        .ActiveOptions = activeOptions_,
-                        .Steps = &steps_,
+RenderContext FrameDocument::ContextFor(FrameBuffer& work, std::vector<std::uint8_t>& bitmap,
+                                        std::vector<std::uint8_t>& fits, const OptionSet& options,
+                                        ToneSteps* steps) const {
+  RenderContext context{.WorkFrame = work,
+                        .BitmapImage = bitmap,
+                        .FitsPlane = fits,
+                        .ActiveOptions = options,
+                        .Steps = steps,
                         .BytesRead = bytesRead_,
                         .CurrentFileName = currentFileName_,
                         .Despeckle = DespeckleSettings{}};
+  context.Display = display_;
+  return context;
+}
+
+void FrameDocument::KeepDisplayOf(const RenderContext& context) {
+  displayLimits_ = context.DisplayLimits;
+  shownLevels_ = context.ShownLevels;
+}
+
+void FrameDocument::SetDisplay(const DisplaySettings& display) {
+  if (display == display_) return;
+  display_ = display;
+  // The work frame still holds the last render's samples after its geometry.
+  RenderContext context = ContextFor(workFrame_, bitmapImage_, fitsPlane_, activeOptions_, &steps_);
+  RunDisplaySteps(context);
+  KeepDisplayOf(context);
+}
+
+void FrameDocument::RunRender(RenderKind kind) {
+  RenderContext context = ContextFor(workFrame_, bitmapImage_, fitsPlane_, activeOptions_, &steps_);
   showsOriginal_ = kind == RenderKind::Original;
   replaced_ = ReplacedCounts{};
   if (keepsReplaced_) {
@@ -97,6 +120,7 @@ void FrameDocument::RunRender(RenderKind kind) {
   else
     RunPipeline(context);
   replaced_ = context.Replaced;
+  KeepDisplayOf(context);
 }
 
 void FrameDocument::KeepReplacedSamples(bool keep) {
@@ -144,14 +168,7 @@ Picture FrameDocument::OriginalPicture() const {
   }
   std::copy(pristineFrame_.begin(), pristineFrame_.end(), originalWork_.begin());
   ToneSteps noSteps;
-  RenderContext context{.WorkFrame = originalWork_,
-                        .BitmapImage = originalBitmap_,
-                        .FitsPlane = originalFits_,
-                        .ActiveOptions = OptionSet{},
-                        .Steps = &noSteps,
-                        .BytesRead = bytesRead_,
-                        .CurrentFileName = currentFileName_,
-                        .Despeckle = DespeckleSettings{}};
+  RenderContext context = ContextFor(originalWork_, originalBitmap_, originalFits_, OptionSet{}, &noSteps);
   RunOriginalPipeline(context);
   const auto bmpEnd = originalBitmap_.begin() + std::ptrdiff_t(BmpFileBytes);
   return Picture{std::vector<std::uint8_t>(originalBitmap_.begin(), bmpEnd)};

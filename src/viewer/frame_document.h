@@ -54,6 +54,15 @@ class FrameDocument {
   Picture OriginalPicture() const;
   // Sets all three counters at once and renders again (the command line's steps).
   Picture RenderWithSteps(const ToneSteps& steps);
+  // The display scale and colour map of this render and the next ones: only
+  // the display steps run again, over the last render's work frame. Opening
+  // a frame lets go of limits held by hand.
+  void SetDisplay(const DisplaySettings& display);
+  const DisplaySettings& Display() const { return display_; }
+  // The limits the last render's display scale used (0..255 without one).
+  ScaleLimits DisplayLimits() const { return displayLimits_; }
+  // The level the picture shows for each grey level of a picture sample.
+  const DisplayLevels& ShownLevels() const { return shownLevels_; }
 
   const std::string& CurrentPath() const { return currentPath_; }
   const std::string& CurrentFileName() const { return currentFileName_; }
@@ -104,6 +113,9 @@ class FrameDocument {
   // Renders from the work frame as it is.
   Picture RenderWorkFrame(RenderKind kind);
   void RunRender(RenderKind kind);
+  RenderContext ContextFor(FrameBuffer& work, std::vector<std::uint8_t>& bitmap, std::vector<std::uint8_t>& fits,
+                           const OptionSet& options, ToneSteps* steps) const;
+  void KeepDisplayOf(const RenderContext& context);
 
   FrameBuffer pristineFrame_;
   // The renders' buffers, kept from one render to the next: every render
@@ -125,6 +137,9 @@ class FrameDocument {
   ToneSteps steps_;
   bool showsOriginal_ = false;
   ReplacedCounts replaced_;
+  DisplaySettings display_;
+  ScaleLimits displayLimits_;
+  DisplayLevels shownLevels_ = IdentityLevels();
   bool keepsReplaced_ = false;
   // Whether replacedMask_ describes the last render (nothing rendered yet: nothing replaced).
   bool replacedCurrent_ = true;

@@ -30,6 +30,13 @@ Picture Viewer::LoadFrameFile(const std::string& path) {
   return Rendering([&] { return document_.Load(path, optionFlags_); });
 }
 
+Picture Viewer::SetDisplay(const DisplaySettings& display) {
+  return Rendering([&] {
+    document_.SetDisplay(display);
+    return Picture{std::vector<std::uint8_t>(document_.CurrentBmp().begin(), document_.CurrentBmp().end())};
+  });
+}
+
 Picture Viewer::OpenFrame(const std::string& path) {
   Picture picture = LoadFrameFile(path);
   dataSetDirectory_ = DirectoryPart(path);

@@ -34,6 +34,9 @@ class Viewer {
   Picture ApplyStep(StepCommand command);
   Picture ShowOriginalImage();
   Picture RenderWithSteps(const ToneSteps& steps);
+  // The display scale and colour map, for this frame and the next ones; only
+  // the display steps run again.
+  Picture SetDisplay(const DisplaySettings& display);
   // What Original Image would show, changing nothing (for blinking).
   Picture OriginalPicture() const { return document_.OriginalPicture(); }
   // For the special-pixel marks: see FrameDocument::KeepReplacedSamples.

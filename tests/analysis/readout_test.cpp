@@ -15,6 +15,7 @@ struct ReadoutCase {
   std::size_t fileBytes;
   int x, y;
   std::optional<FramePosition> expected;
+  DisplaySettings display = {};
 };
 
 // The grey level of the picture pixel (x, y) of a composed BMP, y from the top.
@@ -38,6 +39,13 @@ TEST(Readout, NamesTheFramePlaceItsRawValueAndTheShownLevel) {
       {"row past the short frame's lines", Option::Stretch, shortFrame, 0, 7, std::nullopt},
       {"line the short frame lacks", Option::Stretch, shortFrame, 0, 699, std::nullopt},
       {"unreadable", Option::Stretch, 0, 0, 0, std::nullopt},
+      {"through a display scale", Option::Stretch, full, 5, 7, FramePosition{8, 6},
+       DisplaySettings{.Mode = ScaleMode::Percentile,
+                       .Curve = ScaleCurve::Sqrt,
+                       .LowPercent = 20,
+                       .HighPercent = 60,
+                       .HeldLimits = std::nullopt,
+                       .Map = ColorMap::Grey}},
   };
   for (const ReadoutCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -46,6 +54,7 @@ TEST(Readout, NamesTheFramePlaceItsRawValueAndTheShownLevel) {
     OptionSet options{};
     if (c.option != Option::Stretch) Entry(options, c.option) = 1;
     FrameDocument document;
+    document.SetDisplay(c.display);
     const Picture picture = document.Load(dir / "frame.001", options);
 
     const std::optional<PixelReadout> readout = ReadoutAt(document, c.x, c.y);

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QPainter>
@@ -182,6 +183,53 @@ TEST_F(FrameViewsTest, HistogramFollowsTheFrameOnScreen) {
 
   CloseImageWindow();
   EXPECT_FALSE(Plot());
+}
+
+// The dock's scale and the colour map change only the picture shown; a
+// dragged marker holds its limit until another frame comes.
+TEST_F(FrameViewsTest, DisplayScaleFollowsTheDockTheMarkersAndTheMenu) {
+  WriteFrame("b.001");
+  Open(WriteFrame("a.001", FrameWithMissingBand()));
+  Action("Histogram1")->trigger();
+  const FrameDocument& document = form->Viewer().Document();
+  const std::vector<std::uint8_t> plane = document.FitsPlane(), plain = Window().BmpFile();
+  QTest::keyClick(form->Histogram().findChild<QComboBox*>("DisplayScaleMode"), Qt::Key_Down);
+  ASSERT_EQ(document.Display().Mode, ScaleMode::MinMax);
+  ASSERT_TRUE(Plot() && Plot()->Limits);
+  const ScaleLimits found = *Plot()->Limits;
+  EXPECT_EQ(found, document.DisplayLimits());
+  EXPECT_LT(found.High, 255) << "a frame that fills every level would not tell";
+
+  HistogramView& view = *form->Histogram().View();
+  const int y = int(view.BarArea().center().y());
+  QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(int(view.XOfLevel(found.High)), y));
+  QTest::mouseMove(&view, QPoint(int(view.XOfLevel(found.High - 30)), y));
+  QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(int(view.XOfLevel(found.High - 30)), y));
+  ASSERT_TRUE(document.Display().HeldLimits);
+  EXPECT_EQ(*document.Display().HeldLimits, (ScaleLimits{found.Low, found.High - 30}));
+  EXPECT_EQ(Plot()->Limits, document.Display().HeldLimits);
+  // Every picture level past the new high shows white; FITS keeps the grey levels.
+  const std::vector<std::uint8_t> scaled = Window().BmpFile();
+  EXPECT_EQ(scaled, std::vector<std::uint8_t>(document.CurrentBmp().begin(), document.CurrentBmp().end()));
+  for (std::size_t i = 0; i < plane.size(); i += 997) {
+    if (plane[i] >= found.High - 30) {
+      ASSERT_EQ(scaled[BmpHeaderBytes + 3 * i], 255) << i;
+    }
+  }
+  EXPECT_TRUE(document.FitsPlane() == plane);
+
+  Action("ColorMap_viridis")->trigger();
+  EXPECT_EQ(document.Display().Map, ColorMap::Viridis);
+  EXPECT_EQ(Plot()->ColorBar[255], (Rgb{253, 231, 37}));
+  EXPECT_NE(Window().BmpFile(), scaled);
+  Click("FileForBtn");
+  EXPECT_FALSE(document.Display().HeldLimits);
+  EXPECT_EQ(document.Display().Mode, ScaleMode::MinMax);
+  QTest::keyClick(form->Histogram().findChild<QComboBox*>("DisplayScaleMode"), Qt::Key_Up);
+  Action("ColorMap_grey")->trigger();
+  EXPECT_FALSE(Plot()->Limits);
+  Click("FileTylBtn");
+  EXPECT_EQ(Window().BmpFile(), plain);
 }
 
 // Marks and their counts come and go with the menu item and the frame.

@@ -112,7 +112,8 @@ const std::pair<const char*, const char*> kMenus[] = {
      "Atostretch1 Despeckleon1 Reconstruct1 FlipVertically1 Rotate1 Sharpen1 Invert1 Minimize1 Colour1 | "
      "KeepAdjustments1"},
     {"View",
-     "Toolbar1 FullScreen1 | ZoomIn1 ZoomOut1 ActualSize1 FitToWindow1 | Histogram1 MarkSpecialPixels1 | Copy1"},
+     "Toolbar1 FullScreen1 | ZoomIn1 ZoomOut1 ActualSize1 FitToWindow1 | Histogram1 ColorMap1 MarkSpecialPixels1 | "
+     "Copy1"},
     {"Scan-pause", "N2seconds1 N3seconds1 N4seconds1 N5seconds1"},
     {"&About", "About1"},
     {"&Help", "KeyboardShortcuts1 UserGuide1"}};

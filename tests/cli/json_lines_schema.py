@@ -18,7 +18,8 @@ failing = [os.path.join(scratch, "missing.012"), scratch]
 inputs = sample_paths + list(odd.values()) + failing
 
 key_sets = set()
-for options in ([], ["--stretch", "--despeckle", "--reconstruct", "--brightness", "40"], ["--original"], ["--strict"]):
+for options in ([], ["--stretch", "--despeckle", "--reconstruct", "--brightness", "40"], ["--original"], ["--strict"],
+                ["--scale", "percentile:1,99", "--curve", "asinh", "--colormap", "magma"]):
     run = subprocess.run([render, "--info", "--json"] + options + inputs, capture_output=True)
     assert run.returncode == 1, (options, run.returncode)
     lines = [json.loads(text) for text in run.stdout.decode().splitlines()]
@@ -31,6 +32,10 @@ for options in ([], ["--stretch", "--despeckle", "--reconstruct", "--brightness"
         assert line["frame"] == (path in sample_paths) and (line["bytes"] is None) == (path in failing), (options, path)
         assert line["options"]["stretch"] == ("--stretch" in options), (options, path)
         assert line["original"] == ("--original" in options), (options, path)
+        # A failure knows the scale asked for but found no limits.
+        scale = line["scale"]
+        assert (scale is None) == ("--scale" not in options), (options, path)
+        assert scale is None or (scale["low"] is None) == failed, (options, path)
         # Unknown is null: a failure knows no header, an unmarked one says only how it was read.
         known = {k for k, v in line["header"].items() if v is not None}
         if failed or path in (odd["empty"], odd["text.txt"]):

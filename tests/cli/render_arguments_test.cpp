@@ -71,7 +71,7 @@ TEST(ParseRenderArguments, AcceptsAndRefusesByRule) {
       {{"--out-dir", "d", "--format", "csv", "f"}, "unknown format 'csv' (use bmp, png or fits)"},
       {{"--catalog", "c.db", "-q", "d", "e"}, ""},
       {{"--catalog", "c.db"}, "--catalog needs a file or folder"},
-      {{"--animate", "a.APNG", "--fps", "120", "-j", "2", "--stretch", "f", "g"}, ""},
+      {{"--animate", "a.APNG", "--fps", "120", "-j", "2", "--stretch", "--colormap", "cool", "f", "g"}, ""},
       {{"--animate", "a.png"}, ""},
       {{"--animate", "a.png", "--fps", "121", "f"}, "--fps needs a whole number of 1 to 120"},
       {{"--fps", "5", "f", "-o", "a.png"}, "--fps goes with --animate"},
@@ -90,6 +90,21 @@ TEST(ParseRenderArguments, AcceptsAndRefusesByRule) {
       {{"--thumbnail", "128", "f"}, "--thumbnail takes a size, a frame and an output"},
       {{"--thumbnail", "128", "-", "t.png"}, "not '-'"},
       {{"--info", "--thumbnail", "128", "f", "t.png"}, "--info and --thumbnail cannot be combined"},
+      {{"--scale", "zscale", "--curve=histeq", "--colormap", "viridis", "f", "-o", "a.png"}, ""},
+      {{"--info", "--json", "--scale=percentile:0,100", "--curve", "asinh", "f"}, ""},
+      {{"--curve", "log", "f", "-o", "a.png"}, "--curve goes with --scale"},
+      {{"--scale", "none", "f", "-o", "a.png"}, "--scale takes minmax, percentile or zscale"},
+      {{"--scale", "zscale:1,2", "f", "-o", "a.png"}, "not 'zscale:1,2'"},
+      {{"--scale", "percentile:5", "f", "-o", "a.png"}, "not 'percentile:5'"},
+      {{"--scale", "percentile:9,9", "f", "-o", "a.png"}, "not 'percentile:9,9'"},
+      {{"--scale", "percentile:1,100.5", "f", "-o", "a.png"}, "not 'percentile:1,100.5'"},
+      {{"--scale", "percentile:-1,50", "f", "-o", "a.png"}, "not 'percentile:-1,50'"},
+      {{"--scale", "percentile:1,2x", "f", "-o", "a.png"}, "not 'percentile:1,2x'"},
+      {{"--scale", "minmax", "--curve", "cube", "f", "-o", "a.png"}, "--curve takes linear, log, sqrt, asinh or"},
+      {{"--colormap", "jet", "f", "-o", "a.png"}, "--colormap takes grey, viridis"},
+      {{"--cards", "--colormap", "heat", "f"}, "--cards takes only a frame"},
+      {{"--catalog", "c.db", "--scale", "minmax", "d"}, "--catalog takes only files"},
+      {{"f", "-o", "a.png", "--scale"}, "--scale needs a value"},
   };
   for (const auto& row : table) {
     std::string line;
@@ -122,6 +137,15 @@ TEST(ParseRenderArguments, TakesValuesFramesAndTheFormatFromTheExtension) {
   EXPECT_EQ(streams.Arguments.Format, ExportFormat::StandardFits);
   EXPECT_TRUE(streams.Arguments.Quiet && streams.Arguments.ToStandardOutput());
   EXPECT_EQ(streams.Arguments.Name, "MME0101.001");
+  const ParsedArguments display =
+      ParseRenderArguments({"--colormap=cool", "--scale", "percentile:2.5,97", "--curve", "sqrt", "f", "-o", "a.png"});
+  ASSERT_TRUE(display.Ok()) << display.Error;
+  const DisplaySettings& d = display.Arguments.Display;
+  EXPECT_EQ(d.Mode, ScaleMode::Percentile);
+  EXPECT_EQ(d.Curve, ScaleCurve::Sqrt);
+  EXPECT_EQ(d.Map, ColorMap::Cool);
+  EXPECT_EQ(d.LowPercent, 2.5);
+  EXPECT_EQ(d.HighPercent, 97);
 }
 
 }  // namespace

@@ -91,9 +91,18 @@ TEST(RenderCommand, PngHoldsThePixelsOfTheBmpAndHowTheyWereMade) {
     std::vector<std::string> Args;
     int ColorType;
     std::string Options, Counters;
+    std::string Display = "";  // a pattern
   } cases[] = {
       {"plain", mariner10, {}, Grey, "none", noCounters},
       {"colorized", mariner10, {"--colorize", "--stretch"}, Palette, "stretch colorize", noCounters},
+      {"scaled",
+       mariner10,
+       {"--scale", "percentile:2,98.5", "--curve", "sqrt", "--colormap", "viridis"},
+       Palette,
+       "none",
+       noCounters,
+       "scale percentile:2,98.5 curve sqrt low [0-9.]+ high [0-9.]+ colormap viridis"},
+      {"coloured", mariner10, {"--colormap", "cool"}, Palette, "none", noCounters, "colormap cool"},
       {"Mariner 9 with counters",
        mariner9,
        {"--despeckle", "--brightness", "-40", "--contrast", "1"},
@@ -127,6 +136,7 @@ TEST(RenderCommand, PngHoldsThePixelsOfTheBmpAndHowTheyWereMade) {
     EXPECT_EQ(png->TextOf("Description"), infoLines);
     EXPECT_EQ(png->TextOf("Options"), row.Options);
     EXPECT_EQ(png->TextOf("Counters"), row.Counters);
+    EXPECT_TRUE(std::regex_match(png->TextOf("Display"), std::regex(row.Display))) << png->TextOf("Display");
     EXPECT_EQ(png->TextOf("Software"), std::string("Vantorel ") + VANTOREL_VERSION);
   }
 }
@@ -214,7 +224,7 @@ std::vector<std::uint8_t> StillPng(const std::vector<std::uint8_t>& header, cons
 TEST(RenderCommand, AnimationHoldsEachFrameAsRenderedAlone) {
   TempDir dir;
   const std::string first = WriteFrame(dir), second = WriteFrame(dir, "MME0101.001");
-  for (const std::vector<std::string>& options : {std::vector<std::string>{"--stretch"}, {"--colorize", "--invert"}}) {
+  for (const std::vector<std::string>& options : {std::vector<std::string>{"--stretch"}, {"--scale", "zscale", "--colormap", "magma", "--invert"}}) {
     std::vector<std::string> args = options;
     args.insert(args.end(), {"--animate", dir / "a.png", "--fps", "25", first, dir / "missing.012", second});
     const RenderRun run = Render(args);
@@ -435,6 +445,13 @@ TEST(RenderCommand, InfoCountsTheSpecialPixelsOfTheRenderAskedFor) {
   EXPECT_EQ(object["options"], nlohmann::json::parse(R"({"stretch":false,"despeckle":false,"reconstruct":true,
       "flip":false,"rotate":false,"sharpen":false,"invert":false,"minimize":false,"colorize":false})"));
   EXPECT_EQ(object["steps"], nlohmann::json::parse(R"({"brightness":0,"contrast":-1,"gradient":0})"));
+  EXPECT_TRUE(object["scale"].is_null());
+  EXPECT_EQ(object["colormap"], "grey");
+  // The frame holds a 0 and a 255: the limits of min-max.
+  const auto scaled = nlohmann::json::parse(
+      Render({"--info", "--json", "--scale", "minmax", "--curve=log", "--colormap", "heat", dir / "MVE0101.012"}).Out);
+  EXPECT_EQ(scaled["scale"], nlohmann::json::parse(R"({"mode":"minmax","curve":"log","low":0,"high":255})"));
+  EXPECT_EQ(scaled["colormap"], "heat");
 }
 
 // One JSON object per line, in the order given, with the typed header:

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 #include "export/export_document.h"
@@ -245,6 +246,12 @@ TEST_P(StandardFitsReadBack, KeywordsHistoryRecordPlaneAndChecksums) {
   Entry(options, Option::Stretch) = 1;
   FrameDocument document;
   document.Load(dir / c.FileName, options);
+  document.SetDisplay({.Mode = ScaleMode::MinMax,
+                       .Curve = ScaleCurve::Sqrt,
+                       .LowPercent = DefaultLowPercent,
+                       .HighPercent = DefaultHighPercent,
+                       .HeldLimits = ScaleLimits{10, 200.5},
+                       .Map = ColorMap::Grey});
   const Picture picture = document.RenderWithSteps({20, 0, -1});
 
   const StandardFitsFile file = BuildStandardFitsFileFor(document);
@@ -264,18 +271,21 @@ TEST_P(StandardFitsReadBack, KeywordsHistoryRecordPlaneAndChecksums) {
     EXPECT_EQ(reader.Key(key), value ? std::optional<std::string>(value) : std::nullopt) << key;
   EXPECT_EQ(reader.Commentary("HISTORY"),
             (std::vector<std::string>{"Vantorel: option Stretch on", "Vantorel: Brightness step 20",
-                                      "Vantorel: Contrast step 0", "Vantorel: Gradient step -1"}));
+                                      "Vantorel: Contrast step 0", "Vantorel: Gradient step -1",
+                                      "Vantorel: shown with scale minmax curve sqrt low 10 high 200.5"}));
   // CFITSIO adds two COMMENT cards of its own about the FITS reference.
   EXPECT_EQ(reader.Commentary("COMMENT").size(), c.Comments + 2);
 
   // FITS row 1 is the BMP's first stored row: the bottom row of the picture.
+  // The BMP shows it through the display scale; FITS keeps it.
   const std::vector<std::uint8_t> plane = reader.Pixels(FitsPlaneBytes);
   EXPECT_TRUE(plane == document.FitsPlane());
   for (int row : {1, 2, 350, 700}) {
     for (int sample : {1, 400, 832}) {
       const std::size_t bmp = BmpHeaderBytes + std::size_t(row - 1) * BmpRowBytes + std::size_t(sample - 1) * 3;
-      EXPECT_EQ(plane[std::size_t(row - 1) * PictureSamples + std::size_t(sample - 1)], picture.Bmp[bmp])
-          << "row " << row << " sample " << sample;
+      const int level = plane[std::size_t(row - 1) * PictureSamples + std::size_t(sample - 1)];
+      const double scaled = std::sqrt(std::clamp((level - 10) / 190.5, 0.0, 1.0));
+      EXPECT_EQ(picture.Bmp[bmp], std::lround(255 * scaled)) << "row " << row << " sample " << sample;
     }
   }
   EXPECT_TRUE(reader.ChecksumsValid());

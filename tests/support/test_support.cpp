@@ -12,14 +12,16 @@
 namespace vantorel::testing {
 
 RenderContext StageHarness::Context() {
-  return {.WorkFrame = Work,
-          .BitmapImage = Bitmap,
-          .FitsPlane = Fits,
-          .ActiveOptions = Options,
-          .Steps = &Steps,
-          .BytesRead = BytesRead,
-          .CurrentFileName = FileName,
-          .Despeckle = {}};
+  RenderContext context{.WorkFrame = Work,
+                        .BitmapImage = Bitmap,
+                        .FitsPlane = Fits,
+                        .ActiveOptions = Options,
+                        .Steps = &Steps,
+                        .BytesRead = BytesRead,
+                        .CurrentFileName = FileName,
+                        .Despeckle = {}};
+  context.Display = Display;
+  return context;
 }
 
 void StageHarness::FillPicture(std::uint8_t value) {

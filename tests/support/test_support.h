@@ -25,6 +25,7 @@ struct StageHarness {
   std::string FileName = "TEST";
   OptionSet Options{};
   std::int32_t BytesRead = std::int32_t(FrameBytes);
+  DisplaySettings Display;
 
   StageHarness& With(Option option, int value = 1) {
     Entry(Options, option) = value;
