@@ -10,9 +10,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMainWindow>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QTimer>
 
 #include "app/disk_path.h"
@@ -35,7 +37,10 @@ constexpr int TypingPauseMs = 200;
 constexpr int ScrollPauseMs = 30;
 // Below the window's own thread, so that painting and input come first.
 constexpr int WorkerNiceness = 5;
-constexpr QSize GridCell(BrowserIconSize + 24, BrowserIconSize + 60);
+// Room for "1974-03-30 20:47:13" under a thumbnail, and three lines of text.
+constexpr QSize GridCell(BrowserIconSize + 44, BrowserIconSize + 62);
+// Columns of thumbnails the dock first opens with.
+constexpr int FirstColumns = 3;
 
 QString Text(const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
@@ -53,6 +58,14 @@ QPixmap Placeholder(bool noPicture) {
   }
   return pixmap;
 }
+
+// Every cell the whole grid cell, so that the text under a thumbnail has the
+// cell's width rather than the width the style measures for the first one.
+class CellDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override { return GridCell - QSize(4, 4); }
+};
 
 }  // namespace
 
@@ -124,7 +137,8 @@ FramesDock::FramesDock(QWidget* parent, std::function<std::optional<std::string>
   view_->setUniformItemSizes(true);
   view_->setIconSize(QSize(BrowserIconSize, BrowserIconSize));
   view_->setGridSize(GridCell);
-  view_->setWordWrap(true);
+  // One line each for the name, time and filter, cut short in the middle where too long.
+  view_->setWordWrap(false);
   view_->setTextElideMode(Qt::ElideMiddle);
   view_->setSelectionMode(QAbstractItemView::SingleSelection);
   view_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -132,6 +146,7 @@ FramesDock::FramesDock(QWidget* parent, std::function<std::optional<std::string>
   // Laid out a batch at a time, so that ten thousand entries do not hold the window.
   view_->setLayoutMode(QListView::Batched);
   view_->setBatchSize(256);
+  view_->setItemDelegate(new CellDelegate(view_));
   view_->setModel(model_);
   layout->addWidget(view_, 1);
   setWidget(body);
@@ -277,6 +292,11 @@ void FramesDock::ShowFrame(const std::string& path) {
 
 void FramesDock::showEvent(QShowEvent* event) {
   QDockWidget::showEvent(event);
+  if (!sized_) {
+    sized_ = true;
+    if (auto* window = qobject_cast<QMainWindow*>(parentWidget()); window && !isFloating())
+      window->resizeDocks({this}, {FirstColumns * GridCell.width() + 40}, Qt::Horizontal);
+  }
   if (stale_) Reload(false);
 }
 
@@ -363,6 +383,7 @@ void FramesDock::EntriesRead(std::uint64_t generation, std::vector<CatalogueEntr
     pool_ = std::make_unique<PriorityPool<Job>>(
         workers, [this](unsigned worker, Job&& job) { MakeThumbnail(worker, std::move(job)); }, WorkerNiceness);
   }
+  Highlight(QAbstractItemView::PositionAtCenter);
   UpdateInterest();
   for (std::size_t entry = 0; entry < states_.size(); ++entry) Submit(entry);
   RefreshStatus();
@@ -506,7 +527,7 @@ void FramesDock::FilterChanged() {
   RefreshStatus();
 }
 
-void FramesDock::Highlight() {
+void FramesDock::Highlight(QAbstractItemView::ScrollHint scroll) {
   const std::optional<std::size_t> position =
       currentPath_.empty() ? std::nullopt : browser_.ShownPositionOf(currentPath_);
   if (!position) {
@@ -515,7 +536,7 @@ void FramesDock::Highlight() {
   }
   const QModelIndex index = model_->index(int(*position));
   view_->setCurrentIndex(index);
-  view_->scrollTo(index);
+  view_->scrollTo(index, scroll);
 }
 
 void FramesDock::RefreshStatus() {

@@ -15,6 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include <QAbstractItemView>
 #include <QDockWidget>
 #include <QImage>
 #include <QPixmap>
@@ -95,7 +96,7 @@ class FramesDock : public QDockWidget {
                      std::shared_ptr<const std::vector<std::uint8_t>> keptPng, const QString& message);
   void FilterChanged();
   void ChooseCatalogue();
-  void Highlight();
+  void Highlight(QAbstractItemView::ScrollHint scroll = QAbstractItemView::EnsureVisible);
   // Works out which rows are near the visible part, lets go of icons far from
   // it, asks again for those near it, and re-ranks the waiting work.
   void UpdateInterest();
@@ -127,6 +128,7 @@ class FramesDock : public QDockWidget {
   std::string currentPath_;
   std::string listedSource_;  // the folder or catalogue listed last
   bool stale_ = true;
+  bool sized_ = false;
   bool listing_ = false;
   QString problem_;
   QString cacheMessage_;
