@@ -35,6 +35,7 @@ constexpr std::size_t InterestFloor = 64;
 constexpr std::size_t KeptPngBudget = 48u << 20;
 constexpr int TypingPauseMs = 200;
 constexpr int ScrollPauseMs = 30;
+constexpr unsigned WorkersPerCore = 2;
 // Below the window's own thread, so that painting and input come first.
 constexpr int WorkerNiceness = 5;
 // Room for "1974-03-30 20:47:13" under a thumbnail, and three lines of text.
@@ -378,14 +379,23 @@ void FramesDock::EntriesRead(std::uint64_t generation, std::vector<CatalogueEntr
   FilterChanged();
 
   if (!browser_.Entries().empty() && !pool_) {
-    const unsigned workers = std::max(1u, std::thread::hardware_concurrency());
+    // Two a core: a worker waiting for the cache's file to reach the disk leaves its core to another.
+    const unsigned workers = WorkersPerCore * std::max(1u, std::thread::hardware_concurrency());
     for (unsigned w = 0; w < workers; ++w) documents_.push_back(std::make_unique<FrameDocument>());
     pool_ = std::make_unique<PriorityPool<Job>>(
         workers, [this](unsigned worker, Job&& job) { MakeThumbnail(worker, std::move(job)); }, WorkerNiceness);
   }
   Highlight(QAbstractItemView::PositionAtCenter);
   UpdateInterest();
-  for (std::size_t entry = 0; entry < states_.size(); ++entry) Submit(entry);
+  std::vector<std::pair<std::uint64_t, Job>> jobs;
+  jobs.reserve(states_.size());
+  const std::string cacheRoot = ThumbnailCacheRoot();
+  for (std::size_t entry = 0; entry < states_.size(); ++entry) {
+    if (states_[entry] == IconState::Queued) continue;
+    states_[entry] = IconState::Queued;
+    jobs.emplace_back(RankOf(entry), Job{generation_, entry, browser_.Entries()[entry].Path, cacheRoot, nullptr});
+  }
+  if (pool_) pool_->Submit(std::move(jobs));
   RefreshStatus();
   if (toMake_ == 0) emit ThumbnailsFinished();
 }

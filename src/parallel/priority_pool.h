@@ -57,6 +57,14 @@ class PriorityPool {
     }
     changed_.notify_one();
   }
+  // Many at once: one lock, one wake-up of every worker.
+  void Submit(std::vector<std::pair<std::uint64_t, Item>>&& ranked) {
+    {
+      const std::lock_guard lock(mutex_);
+      for (auto& entry : ranked) pending_.push_back(std::move(entry));
+    }
+    changed_.notify_all();
+  }
   // Gives every pending item the rank that rank(item) says, on the calling thread.
   void Rerank(const std::function<std::uint64_t(const Item&)>& rank) {
     const std::lock_guard lock(mutex_);
