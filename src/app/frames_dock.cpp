@@ -165,6 +165,12 @@ FramesDock::FramesDock(QWidget* parent, std::function<std::optional<std::string>
   connect(view_->verticalScrollBar(), &QScrollBar::valueChanged, scrolled_, qOverload<>(&QTimer::start));
   connect(this, &QDockWidget::visibilityChanged, this, [this](bool visible) {
     if (visible && stale_) Reload(false);
+    // Out of sight, no thumbnails are made; shown again, the source is read afresh.
+    if (!visible && isHidden()) {
+      if (pool_) pool_->Clear();
+      ++generation_;
+      stale_ = true;
+    }
   });
 }
 
@@ -295,8 +301,11 @@ void FramesDock::showEvent(QShowEvent* event) {
   QDockWidget::showEvent(event);
   if (!sized_) {
     sized_ = true;
-    if (auto* window = qobject_cast<QMainWindow*>(parentWidget()); window && !isFloating())
-      window->resizeDocks({this}, {FirstColumns * GridCell.width() + 40}, Qt::Horizontal);
+    // Once the window is laid out: a dock shown with the window at start is sized too.
+    QTimer::singleShot(0, this, [this] {
+      if (auto* window = qobject_cast<QMainWindow*>(parentWidget()); window && !isFloating())
+        window->resizeDocks({this}, {FirstColumns * GridCell.width() + 40}, Qt::Horizontal);
+    });
   }
   if (stale_) Reload(false);
 }
