@@ -177,7 +177,7 @@ FramesDock::FramesDock(QWidget* parent, std::function<std::optional<std::string>
 FramesDock::~FramesDock() {
   // The workers and the lister call back into this: they go first.
   pool_.reset();
-  lister_ = {};
+  listers_.clear();
 }
 
 void FramesDock::BuildFilterBar(QWidget& parent) {
@@ -293,7 +293,9 @@ void FramesDock::ChooseCatalogue() {
 
 void FramesDock::ShowFrame(const std::string& path) {
   currentPath_ = path;
-  if (!fromCatalogue_ && !path.empty() && DirectoryPart(path) != listedSource_) return Reload(false);
+  // A closed frame leaves its folder shown.
+  if (!path.empty()) folder_ = DirectoryPart(path);
+  if (!fromCatalogue_ && folder_ != listed_.second) return Reload(false);
   Highlight();
 }
 
@@ -316,19 +318,20 @@ void FramesDock::resizeEvent(QResizeEvent* event) {
 }
 
 void FramesDock::Reload(bool force) {
-  std::string source = fromCatalogue_ ? cataloguePath_ : DirectoryPart(currentPath_);
-  if (!fromCatalogue_ && currentPath_.empty()) source = listedSource_;  // a closed frame leaves its folder shown
-  if (!force && source == listedSource_ && !stale_) return Highlight();
+  const std::pair<bool, std::string> source{fromCatalogue_, fromCatalogue_ ? cataloguePath_ : folder_};
+  if (!force && source == listed_ && !stale_) return Highlight();
   if (!isVisible()) {
     stale_ = true;  // listed when it is next shown
     return;
   }
   stale_ = false;
-  listedSource_ = source;
+  listed_ = source;
   ++generation_;
   if (pool_) pool_->Clear();
-  lister_ = {};
-  if (source.empty()) {
+  // A lister still reading an earlier source is told to stop, and not waited for.
+  for (Lister& lister : listers_) lister.Thread.request_stop();
+  std::erase_if(listers_, [](const Lister& lister) { return lister.Done->load(); });
+  if (source.second.empty()) {
     EntriesRead(generation_, {},
                 fromCatalogue_ ? QStringLiteral("Choose a catalogue file (vantorel-render --catalog makes one).")
                                : QStringLiteral("Open a frame to see the frames of its folder."));
@@ -337,29 +340,33 @@ void FramesDock::Reload(bool force) {
   listing_ = true;
   problem_.clear();
   RefreshStatus();
-  lister_ = std::jthread([this, generation = generation_, source, catalogue = fromCatalogue_](std::stop_token stop) {
-    std::vector<CatalogueEntry> entries;
-    QString problem;
-    if (catalogue) {
-      try {
-        Catalogue opened(source, Catalogue::Access::Read);
-        entries = SelectEntries(opened, CatalogueSelection{.All = true});
-      } catch (const std::exception& error) {
-        problem = QString::fromLocal8Bit(error.what());
-      }
-    } else {
-      std::string error;
-      entries = ReadFolderEntries(source, error, [&stop] { return stop.stop_requested(); });
-      if (!error.empty()) problem = QString("%1: %2").arg(DisplayPath(source), QString::fromLocal8Bit(error));
-    }
-    if (stop.stop_requested()) return;
-    QMetaObject::invokeMethod(
-        this,
-        [this, generation, entries = std::move(entries), problem]() mutable {
-          EntriesRead(generation, std::move(entries), problem);
-        },
-        Qt::QueuedConnection);
-  });
+  auto done = std::make_shared<std::atomic<bool>>(false);
+  std::jthread thread(
+      [this, generation = generation_, source = source.second, catalogue = fromCatalogue_, done](std::stop_token stop) {
+        std::vector<CatalogueEntry> entries;
+        QString problem;
+        if (catalogue) {
+          try {
+            Catalogue opened(source, Catalogue::Access::Read);
+            entries = SelectEntries(opened, CatalogueSelection{.All = true});
+          } catch (const std::exception& error) {
+            problem = QString::fromLocal8Bit(error.what());
+          }
+        } else {
+          std::string error;
+          entries = ReadFolderEntries(source, error, [&stop] { return stop.stop_requested(); });
+          if (!error.empty()) problem = QString("%1: %2").arg(DisplayPath(source), QString::fromLocal8Bit(error));
+        }
+        if (!stop.stop_requested())
+          QMetaObject::invokeMethod(
+              this,
+              [this, generation, entries = std::move(entries), problem]() mutable {
+                EntriesRead(generation, std::move(entries), problem);
+              },
+              Qt::QueuedConnection);
+        done->store(true);
+      });
+  listers_.push_back({std::move(thread), std::move(done)});
 }
 
 void FramesDock::EntriesRead(std::uint64_t generation, std::vector<CatalogueEntry> entries, const QString& problem) {
@@ -560,7 +567,7 @@ void FramesDock::Highlight(QAbstractItemView::ScrollHint scroll) {
 
 void FramesDock::RefreshStatus() {
   if (listing_) {
-    status_->setText(QString("Reading %1...").arg(DisplayPath(listedSource_)));
+    status_->setText(QString("Reading %1...").arg(DisplayPath(listed_.second)));
     return;
   }
   if (!problem_.isEmpty()) {
@@ -571,7 +578,7 @@ void FramesDock::RefreshStatus() {
   if (toMake_ > 0) text += QString(", %1 thumbnails to make").arg(toMake_);
   if (!cacheMessage_.isEmpty()) text += "; thumbnails kept in memory: " + cacheMessage_;
   status_->setText(text);
-  status_->setToolTip(DisplayPath(listedSource_));
+  status_->setToolTip(DisplayPath(listed_.second));
   chooseButton_->setEnabled(true);
 }
 

@@ -6,6 +6,7 @@
 // decoded; the others come back from the thumbnail cache when scrolled to.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -13,6 +14,7 @@
 #include <string>
 #include <thread>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include <QAbstractItemView>
@@ -126,7 +128,8 @@ class FramesDock : public QDockWidget {
   bool fromCatalogue_ = false;
   std::string cataloguePath_;
   std::string currentPath_;
-  std::string listedSource_;  // the folder or catalogue listed last
+  std::string folder_;                   // of the last frame on screen
+  std::pair<bool, std::string> listed_;  // from a catalogue, and the folder or catalogue listed last
   bool stale_ = true;
   bool sized_ = false;
   bool listing_ = false;
@@ -146,7 +149,11 @@ class FramesDock : public QDockWidget {
 
   std::vector<std::unique_ptr<FrameDocument>> documents_;  // one per worker
   std::unique_ptr<PriorityPool<Job>> pool_;
-  std::jthread lister_;
+  struct Lister {
+    std::jthread Thread;
+    std::shared_ptr<std::atomic<bool>> Done;
+  };
+  std::vector<Lister> listers_;
 
   friend class FramesModel;
 };

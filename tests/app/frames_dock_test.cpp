@@ -2,9 +2,13 @@
 // and the highlight following browsing.
 #include <sys/stat.h>
 
+#include <QComboBox>
+#include <QLabel>
 #include <QListView>
+#include <QPushButton>
 
 #include "app/frames_dock.h"
+#include "catalogue/catalogue.h"
 #include "form_harness.h"
 
 namespace vantorel::testing {
@@ -55,6 +59,40 @@ TEST_F(FramesDockTest, OpensADoubleClickedFrameAndFollowsBrowsing) {
   QTest::keyClick(&View(), Qt::Key_Return);
   EXPECT_EQ(Caption(), "a.001");
   EXPECT_EQ(Highlighted(), "a.001");
+}
+
+TEST_F(FramesDockTest, ListsACatalogueChosenThenTheFolderAgain) {
+  for (const char* name : {"a.001", "b.001"}) WriteFrame(name);
+  std::filesystem::create_directory(dir / "catalogue");
+  const std::string notCatalogue = WriteFrame("catalogue/notes.txt", {'n', 'o'});
+  {
+    Catalogue catalogue(dir / "catalogue/frames.db", Catalogue::Access::Update);
+    UpdateCatalogue(catalogue, {dir / "a.001"});
+  }
+  Open(dir / "b.001");
+  Action("Frames1")->trigger();
+  const auto listed = [&](int rows) {
+    return QTest::qWaitFor([&] { return !Dock().Listing() && View().model()->rowCount() == rows; });
+  };
+  ASSERT_TRUE(listed(2));
+
+  const auto choose = [&](const std::string& chosen) {
+    dialogs.FileAnswers.push_back(QString::fromStdString(chosen));
+    QTest::mouseClick(form->findChild<QPushButton*>("FramesChooseCatalogue"), Qt::LeftButton);
+  };
+  choose(notCatalogue);
+  ASSERT_TRUE(listed(0));
+  EXPECT_TRUE(form->findChild<QLabel*>("FramesStatus")->text().contains("notes.txt"));
+  choose(dir / "catalogue/frames.db");
+  ASSERT_TRUE(listed(1));
+  EXPECT_TRUE(Row("a.001").isValid());
+  EXPECT_EQ(Highlighted(), "");  // the frame on screen is not in the catalogue
+
+  CloseImageWindow();
+  auto* source = form->findChild<QComboBox*>("FramesSource");
+  source->setCurrentIndex(0);
+  emit source->activated(0);
+  ASSERT_TRUE(listed(2));
 }
 
 }  // namespace
