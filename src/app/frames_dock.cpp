@@ -93,6 +93,13 @@ class FramesModel : public QAbstractListModel {
         if (const auto icon = dock_.icons_.find(entryIndex); icon != dock_.icons_.end()) return icon->second;
         return dock_.states_[entryIndex] == FramesDock::IconState::NoPicture ? noPicture_ : loading_;
       }
+      case Qt::FontRole: {
+        // The frame on screen stands out also when another thumbnail is selected.
+        if (entryIndex != dock_.currentEntry_) return {};
+        QFont bold = dock_.view_->font();
+        bold.setBold(true);
+        return bold;
+      }
       case Qt::ToolTipRole: {
         QString tip = DisplayPath(entry.Path);
         if (entry.Error) tip += "\n" + QString::fromLocal8Bit(*entry.Error);
@@ -112,7 +119,7 @@ class FramesModel : public QAbstractListModel {
   }
   void Changed(std::size_t position) {
     const QModelIndex at = index(int(position));
-    emit dataChanged(at, at, {Qt::DecorationRole});
+    emit dataChanged(at, at, {Qt::DecorationRole, Qt::FontRole});
   }
 
  private:
@@ -375,6 +382,7 @@ void FramesDock::EntriesRead(std::uint64_t generation, std::vector<CatalogueEntr
   problem_ = problem;
   model_->Reset([&] {
     browser_.SetEntries(std::move(entries));
+    currentEntry_.reset();
     states_.assign(browser_.Entries().size(), IconState::Unmade);
     made_.assign(browser_.Entries().size(), false);
     icons_.clear();
@@ -554,6 +562,11 @@ void FramesDock::FilterChanged() {
 }
 
 void FramesDock::Highlight(QAbstractItemView::ScrollHint scroll) {
+  const std::optional<std::size_t> before = currentEntry_;
+  currentEntry_ = currentPath_.empty() ? std::nullopt : browser_.EntryOf(currentPath_);
+  for (const std::optional<std::size_t>& entry : {before, currentEntry_})
+    if (entry && *entry < browser_.Entries().size() && browser_.ShownPositions()[*entry] != FrameBrowser::NotShown)
+      model_->Changed(browser_.ShownPositions()[*entry]);
   const std::optional<std::size_t> position =
       currentPath_.empty() ? std::nullopt : browser_.ShownPositionOf(currentPath_);
   if (!position) {

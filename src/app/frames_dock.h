@@ -128,8 +128,9 @@ class FramesDock : public QDockWidget {
   bool fromCatalogue_ = false;
   std::string cataloguePath_;
   std::string currentPath_;
-  std::string folder_;                   // of the last frame on screen
-  std::pair<bool, std::string> listed_;  // from a catalogue, and the folder or catalogue listed last
+  std::optional<std::size_t> currentEntry_;  // the frame on screen among the entries
+  std::string folder_;                       // of the last frame on screen
+  std::pair<bool, std::string> listed_;      // from a catalogue, and the folder or catalogue listed last
   bool stale_ = true;
   bool sized_ = false;
   bool listing_ = false;

@@ -59,6 +59,11 @@ TEST_F(FramesDockTest, OpensADoubleClickedFrameAndFollowsBrowsing) {
   QTest::keyClick(&View(), Qt::Key_Return);
   EXPECT_EQ(Caption(), "a.001");
   EXPECT_EQ(Highlighted(), "a.001");
+  // Selecting another leaves the frame on screen marked.
+  QTest::mouseClick(View().viewport(), Qt::LeftButton, {}, cell.center());
+  EXPECT_EQ(Highlighted(), "c.001");
+  EXPECT_TRUE(Row("a.001").data(Qt::FontRole).value<QFont>().bold());
+  EXPECT_FALSE(Row("c.001").data(Qt::FontRole).value<QFont>().bold());
 }
 
 TEST_F(FramesDockTest, ListsACatalogueChosenThenTheFolderAgain) {
