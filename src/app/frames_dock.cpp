@@ -35,7 +35,8 @@ constexpr std::size_t InterestFloor = 64;
 constexpr std::size_t KeptPngBudget = 48u << 20;
 constexpr int TypingPauseMs = 200;
 constexpr int ScrollPauseMs = 30;
-constexpr unsigned WorkersPerCore = 2;
+// Each worker holds a frame's buffers, a few megabytes.
+constexpr unsigned MostWaitingWorkers = 8;
 // Below the window's own thread, so that painting and input come first.
 constexpr int WorkerNiceness = 5;
 // Room for "1974-03-30 20:47:13" under a thumbnail, and three lines of text.
@@ -403,8 +404,9 @@ void FramesDock::EntriesRead(std::uint64_t generation, std::vector<CatalogueEntr
   FilterChanged();
 
   if (!browser_.Entries().empty() && !pool_) {
-    // Two a core: a worker waiting for the cache's file to reach the disk leaves its core to another.
-    const unsigned workers = WorkersPerCore * std::max(1u, std::thread::hardware_concurrency());
+    // A worker a core, and as many again (up to a few) to take a core while another waits for the disk.
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const unsigned workers = cores + std::min(cores, MostWaitingWorkers);
     for (unsigned w = 0; w < workers; ++w) documents_.push_back(std::make_unique<FrameDocument>());
     pool_ = std::make_unique<PriorityPool<Job>>(
         workers, [this](unsigned worker, Job&& job) { MakeThumbnail(worker, std::move(job)); }, WorkerNiceness);
