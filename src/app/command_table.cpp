@@ -99,6 +99,8 @@ constexpr CommandEntry Table[] = {
     Item("FitToWindow1", "&Fit to Window", &F::FitToWindow1Click, Frame).WithKeys(Qt::CTRL | Qt::Key_F),
     Separator("N5"),
     DockToggle("Histogram1", "&Histogram").WithKeys(Qt::CTRL | Qt::Key_H),
+    // F9, as file managers show and hide their side pane.
+    DockToggle("Frames1", "F&rames").WithKeys(Qt::Key_F9),
     Submenu("ColorMap1", "Colour &Map"),
     Item("MarkSpecialPixels1", "Mark &Special Pixels", &F::MarkSpecialPixels1Click, Always)
         .Checkable(Shows::OwnState)
@@ -244,7 +246,8 @@ std::vector<KeyListing> KeyboardShortcuts() {
   return listing;
 }
 
-CommandWidgets::CommandWidgets(QMainWindow& window, QAction& dockToggle, std::function<void(CommandHandler, Needs)> run)
+CommandWidgets::CommandWidgets(QMainWindow& window, const DockToggles& dockToggles,
+                               std::function<void(CommandHandler, Needs)> run)
     : window_(window), run_(std::move(run)) {
   QMenuBar* menuBar = window.menuBar();
   menuBar->setObjectName("MainMenu");
@@ -267,10 +270,13 @@ CommandWidgets::CommandWidgets(QMainWindow& window, QAction& dockToggle, std::fu
       }
       case EntryKind::Separator: menu->addSeparator()->setObjectName(entry.Name); break;
       case EntryKind::DockToggle:
-        dockToggle.setObjectName(entry.Name);
-        dockToggle.setText(entry.Text);
-        dockToggle.setShortcuts(KeysOf(entry));
-        menu->addAction(&dockToggle);
+        for (const auto& [name, dockToggle] : dockToggles) {
+          if (std::string_view(name) != entry.Name) continue;
+          dockToggle->setObjectName(entry.Name);
+          dockToggle->setText(entry.Text);
+          dockToggle->setShortcuts(KeysOf(entry));
+          menu->addAction(dockToggle);
+        }
         break;
       case EntryKind::ToolBarRow:
         if (!rows) rows = BuildToolBar();

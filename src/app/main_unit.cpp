@@ -26,6 +26,7 @@
 #include "app/about.h"
 #include "app/dialogs.h"
 #include "app/disk_path.h"
+#include "app/frames_dock.h"
 #include "app/header_bytes_box.h"
 #include "app/help_boxes.h"
 #include "app/icon_resources.h"
@@ -79,8 +80,16 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
   setCentralWidget(mdiArea_);
 
   frameViews_ = std::make_unique<vantorel::FrameViews>(*this, viewer_, imageWindow_);
+  framesDock_ = new vantorel::FramesDock(this, [this] { return ChooseCatalogue(); });
+  addDockWidget(Qt::LeftDockWidgetArea, framesDock_);
+  framesDock_->hide();
+  // Opening from the dock replaces the frame on screen, as a drop does.
+  connect(framesDock_, &vantorel::FramesDock::OpenRequested, this,
+          [this](const QByteArray& path) { OpenPath(path.toStdString()); });
   commands_ = std::make_unique<vantorel::CommandWidgets>(
-      *this, *frameViews_->Histogram().toggleViewAction(),
+      *this,
+      vantorel::CommandWidgets::DockToggles{{"Histogram1", frameViews_->Histogram().toggleViewAction()},
+                                            {"Frames1", framesDock_->toggleViewAction()}},
       [this](vantorel::CommandHandler handler, Needs needs) { RunIfAllowed(handler, needs); });
 
   timer1_ = new QTimer(this);
@@ -192,6 +201,7 @@ void TMainForm::ShowLoadedFrame(vantorel::Picture picture) {
   const vantorel::FrameDocument& document = viewer_.Document();
   const QString fileName = DisplayPath(document.CurrentFileName());
   statusBar()->clearMessage();  // a notice of an earlier attempt no longer holds
+  framesDock_->ShowFrame(document.CurrentPath());
   if (!imageWindow_) return;
   // Still the black or partial picture such a file gives, but not without a word.
   const std::string notice = vantorel::NotAFrameNotice(document.CurrentFileName(), document.FileCheck());
@@ -334,6 +344,9 @@ void TMainForm::RestoreSettings() {
   frameViews_->Histogram().setVisible(remembered_.HistogramShown);
   frameViews_->Histogram().SetLogScale(remembered_.HistogramLogarithmic);
   frameViews_->Histogram().SetSkipZero(remembered_.HistogramSkipsZero);
+  framesDock_->SetSort(remembered_.FramesSort);
+  framesDock_->SetSource(remembered_.FramesFromCatalogue, remembered_.FramesCatalogue);
+  framesDock_->setVisible(remembered_.FramesShown);
   if (remembered_.MarkSpecialPixels) {
     commands_->MenuItem("MarkSpecialPixels1")->setChecked(true);
     MarkSpecialPixels1Click();
@@ -344,6 +357,10 @@ void TMainForm::RememberSettings() {
   remembered_.HistogramShown = frameViews_->Histogram().toggleViewAction()->isChecked();
   remembered_.HistogramLogarithmic = frameViews_->Histogram().LogScale();
   remembered_.HistogramSkipsZero = frameViews_->Histogram().SkipZero();
+  remembered_.FramesShown = framesDock_->toggleViewAction()->isChecked();
+  remembered_.FramesFromCatalogue = framesDock_->FromCatalogue();
+  remembered_.FramesCatalogue = framesDock_->CataloguePath();
+  remembered_.FramesSort = framesDock_->Sort();
   remembered_.MarkSpecialPixels = commands_->MenuItem("MarkSpecialPixels1")->isChecked();
   remembered_.KeepAdjustments = viewer_.KeepsAdjustments();
   QSettings store;
@@ -352,6 +369,7 @@ void TMainForm::RememberSettings() {
 
 void TMainForm::ImageWindowClosed() {
   imageWindow_ = nullptr;
+  framesDock_->ShowFrame({});
   frameViews_->ForgetBlinkKey();
   viewer_.CloseImageWindow();
   RefreshCommandStates();
@@ -456,6 +474,21 @@ void TMainForm::SavePictureAs(const QString& fileName) {
   if (!outcome.Saved)
     dialogs_.ShowError(this, "Save image",
                        QString("Could not save %1: %2").arg(shownPath, QString::fromLocal8Bit(outcome.Error)));
+}
+
+std::optional<std::string> TMainForm::ChooseCatalogue() {
+  if (!catalogueDialog_) {
+    catalogueDialog_ = new QFileDialog(this, "Choose a catalogue");
+    catalogueDialog_->setObjectName("CatalogueDialog");
+    catalogueDialog_->setAcceptMode(QFileDialog::AcceptOpen);
+    catalogueDialog_->setFileMode(QFileDialog::ExistingFile);
+    catalogueDialog_->setNameFilters({"Catalogues (*.db *.sqlite *.sqlite3 *.catalogue)", "All files (*)"});
+  }
+  const std::string& current = framesDock_->CataloguePath();
+  if (!current.empty()) catalogueDialog_->selectFile(DisplayPath(current));
+  const std::optional<QString> chosen = dialogs_.ChooseFile(*catalogueDialog_);
+  if (!chosen || chosen->isEmpty()) return std::nullopt;
+  return DiskPathFor(*chosen, current);
 }
 
 void TMainForm::Print1Click() {

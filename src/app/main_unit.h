@@ -32,6 +32,7 @@ class TUserGuideBox;
 
 namespace vantorel {
 class Dialogs;
+class FramesDock;
 class RecentMenu;
 }  // namespace vantorel
 
@@ -51,6 +52,7 @@ class TMainForm : public QMainWindow {
   TInfoBox2& InfoBox2() const { return *infoBox2_; }
   THeaderBytesBox& HeaderBytesBox() const { return *headerBytesBox_; }
   vantorel::HistogramDock& Histogram() const { return frameViews_->Histogram(); }
+  vantorel::FramesDock& Frames() const { return *framesDock_; }
   // True while B or the Blink button holds the original picture on screen.
   bool Blinking() const { return frameViews_->Blinking(); }
 
@@ -179,6 +181,8 @@ class TMainForm : public QMainWindow {
   void Step(vantorel::StepCommand command);
   void ChoosePause(int seconds);
   void SavePictureAs(const QString& fileName);
+  // The frames dock's Catalogue...: the file chosen, nothing when cancelled.
+  std::optional<std::string> ChooseCatalogue();
 
   vantorel::Dialogs& dialogs_;
   vantorel::Viewer viewer_;
@@ -194,6 +198,8 @@ class TMainForm : public QMainWindow {
   QTimer* timer1_ = nullptr;
   QFileDialog* wyborZbioru_ = nullptr;
   QFileDialog* savePictureDialog_ = nullptr;
+  QFileDialog* catalogueDialog_ = nullptr;
+  vantorel::FramesDock* framesDock_ = nullptr;
   TAboutBox* aboutBox_ = nullptr;
   TInfoBox* infoBox_ = nullptr;
   TInfoBox2* infoBox2_ = nullptr;

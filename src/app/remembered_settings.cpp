@@ -63,6 +63,13 @@ RememberedSettings ReadSettings(QSettings& store) {
   settings.HistogramShown = store.value("histogram/shown", false).toBool();
   settings.HistogramLogarithmic = store.value("histogram/logarithmic", false).toBool();
   settings.HistogramSkipsZero = store.value("histogram/skipZero", false).toBool();
+  settings.FramesShown = store.value("frames/shown", false).toBool();
+  settings.FramesFromCatalogue = store.value("frames/fromCatalogue", false).toBool();
+  settings.FramesCatalogue = store.value("frames/catalogue").toByteArray().toStdString();
+  const int sortKey = store.value("frames/sort", 0).toInt();
+  if (sortKey >= int(BrowserSortKey::Name) && sortKey <= int(BrowserSortKey::FdsCount))
+    settings.FramesSort.Key = BrowserSortKey(sortKey);
+  settings.FramesSort.Descending = store.value("frames/descending", false).toBool();
   settings.MarkSpecialPixels = store.value("view/markSpecialPixels", false).toBool();
   settings.FitToWindow = store.value("view/fitToWindow", false).toBool();
   settings.KeepAdjustments = store.value("options/keepAdjustments", false).toBool();
@@ -79,6 +86,11 @@ void WriteSettings(QSettings& store, const RememberedSettings& settings) {
   store.setValue("histogram/shown", settings.HistogramShown);
   store.setValue("histogram/logarithmic", settings.HistogramLogarithmic);
   store.setValue("histogram/skipZero", settings.HistogramSkipsZero);
+  store.setValue("frames/shown", settings.FramesShown);
+  store.setValue("frames/fromCatalogue", settings.FramesFromCatalogue);
+  store.setValue("frames/catalogue", QByteArray::fromStdString(settings.FramesCatalogue));
+  store.setValue("frames/sort", int(settings.FramesSort.Key));
+  store.setValue("frames/descending", settings.FramesSort.Descending);
   store.setValue("view/markSpecialPixels", settings.MarkSpecialPixels);
   store.setValue("view/fitToWindow", settings.FitToWindow);
   store.setValue("options/keepAdjustments", settings.KeepAdjustments);

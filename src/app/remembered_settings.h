@@ -1,6 +1,6 @@
 // What the window remembers from one run to the next, in Qt's settings store:
 // the recent frames and folders, the histogram dock and its scale, the display
-// scale and colour map, the marks,
+// scale and colour map, the frames dock with its source and order, the marks,
 // the zoom mode, the folders last used and the Save As entry last chosen. The
 // window itself still starts as it always does.
 #pragma once
@@ -10,6 +10,7 @@
 
 #include "export/export_format.h"
 #include "pipeline/display_settings.h"
+#include "viewer/frame_browser.h"
 
 class QSettings;
 
@@ -21,6 +22,10 @@ struct RememberedSettings {
   bool HistogramShown = false;
   bool HistogramLogarithmic = false;
   bool HistogramSkipsZero = false;
+  bool FramesShown = false;
+  bool FramesFromCatalogue = false;  // else the folder of the frame on screen
+  std::string FramesCatalogue;
+  BrowserSort FramesSort{};
   bool MarkSpecialPixels = false;
   bool FitToWindow = false;
   bool KeepAdjustments = false;

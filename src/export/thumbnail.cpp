@@ -143,7 +143,7 @@ std::string CacheTrouble(const std::string& path, std::string_view reason) {
 // Writes a cache file, its folders first; the trouble, or nothing.
 std::string Store(const std::filesystem::path& file, std::span<const std::uint8_t> png) {
   if (std::string error = MakeFolders(file.parent_path()); !error.empty()) return CacheTrouble(file, error);
-  const SaveOutcome outcome = SavePrivateFileAtomically(file, {png});
+  const SaveOutcome outcome = SaveCacheFileAtomically(file, {png});
   return outcome.Saved ? std::string() : CacheTrouble(file, outcome.Error);
 }
 

@@ -294,6 +294,17 @@ SaveOutcome PendingSave::Finish() {
   return outcome;
 }
 
+SaveOutcome PendingSave::FinishUnflushed() {
+  if (settled_) return Failed("the file was already finished");
+  SaveOutcome outcome{true, {}};
+  if (PutInPlace())
+    settled_ = true;
+  else
+    outcome = Failed(ErrnoText());
+  Discard();
+  return outcome;
+}
+
 SaveOutcome PendingSave::Finish(FolderFlushes& flushes, std::optional<FolderFlushes::Ticket>& ticket) {
   if (settled_) return Failed("the file was already finished");
   SaveOutcome outcome{true, {}};
@@ -322,6 +333,13 @@ SaveOutcome SaveStreamAtomically(const std::string& path, const std::function<bo
 SaveOutcome SavePrivateFileAtomically(const std::string& path, const SaveChunks& chunks) {
   return Finished(StartSaveWith(
       path, [&chunks](int fd) { return WriteChunks(fd, chunks); }, S_IRUSR | S_IWUSR));
+}
+
+SaveOutcome SaveCacheFileAtomically(const std::string& path, const SaveChunks& chunks) {
+  StartedSave started = StartSaveWith(
+      path, [&chunks](int fd) { return WriteChunks(fd, chunks); }, S_IRUSR | S_IWUSR);
+  if (!started.Pending) return std::move(started.Failure);
+  return started.Pending->FinishUnflushed();
 }
 
 StartedSave StartSave(const std::string& path, const SaveChunks& chunks) {

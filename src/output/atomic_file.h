@@ -51,6 +51,10 @@ bool WriteAll(int fd, std::span<const std::uint8_t> chunk);
 // The same for a file that only its owner may read and write (0600), new or
 // replaced: thumbnails show what is in files that others may not read.
 SaveOutcome SavePrivateFileAtomically(const std::string& path, const SaveChunks& chunks);
+// The same for a cache's file, put in place whole but not flushed to disk: one
+// lost in a crash is only made again, and the two flushes cost a thumbnail
+// cache more than making its thumbnails.
+SaveOutcome SaveCacheFileAtomically(const std::string& path, const SaveChunks& chunks);
 
 // Flushes of folders shared between threads: a rename is durable once a flush
 // of its folder that began after it has ended, so one flush serves every
@@ -104,6 +108,8 @@ class PendingSave {
   // The same, but the folder's flush is left to flushes.Flush(ticket), so
   // that one flush serves many files.
   SaveOutcome Finish(FolderFlushes& flushes, std::optional<FolderFlushes::Ticket>& ticket);
+  // Only puts the file in place of the target, flushing nothing.
+  SaveOutcome FinishUnflushed();
 
  private:
   bool FlushedAndInPlace();

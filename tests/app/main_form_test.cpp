@@ -11,6 +11,7 @@
 #include <QTextBrowser>
 
 #include "app/about.h"
+#include "app/frames_dock.h"
 #include "app/help_boxes.h"
 #include "app/info2_unit.h"
 #include "app/info_unit.h"
@@ -57,6 +58,7 @@ const Command kMenuItems[] = {{"Open1", "&Open...", N},
                               {"ActualSize1", "&Actual Size", F},
                               {"FitToWindow1", "&Fit to Window", F},
                               {"Histogram1", "&Histogram", A},
+                              {"Frames1", "F&rames", A},
                               {"MarkSpecialPixels1", "Mark &Special Pixels", A},
                               {"Copy1", "&Copy", F},
                               {"N2seconds1", "2 seconds", A},
@@ -112,7 +114,8 @@ const std::pair<const char*, const char*> kMenus[] = {
      "Atostretch1 Despeckleon1 Reconstruct1 FlipVertically1 Rotate1 Sharpen1 Invert1 Minimize1 Colour1 | "
      "KeepAdjustments1"},
     {"View",
-     "Toolbar1 FullScreen1 | ZoomIn1 ZoomOut1 ActualSize1 FitToWindow1 | Histogram1 ColorMap1 MarkSpecialPixels1 | "
+     "Toolbar1 FullScreen1 | ZoomIn1 ZoomOut1 ActualSize1 FitToWindow1 | Histogram1 Frames1 ColorMap1 "
+     "MarkSpecialPixels1 | "
      "Copy1"},
     {"Scan-pause", "N2seconds1 N3seconds1 N4seconds1 N5seconds1"},
     {"&About", "About1"},
@@ -265,6 +268,7 @@ TEST_F(MainFormTest, SettingsComeBackInTheNextRun) {
   form->Histogram().show();
   form->Histogram().SetLogScale(true);
   form->Histogram().SetSkipZero(true);
+  Action("Frames1")->trigger();
   Action("MarkSpecialPixels1")->trigger();
   Action("KeepAdjustments1")->trigger();
   Open(b);
@@ -283,6 +287,7 @@ TEST_F(MainFormTest, SettingsComeBackInTheNextRun) {
   EXPECT_EQ(entries, QStringList({"&1 " + folder + "/b.001", "&2 " + folder + "/a.001", "|", "&1 " + folder, "|",
                                   "&Clear Menu"}));
   EXPECT_TRUE(form->Histogram().isVisible() && form->Histogram().LogScale() && form->Histogram().SkipZero());
+  EXPECT_TRUE(form->Frames().isVisible());
   EXPECT_TRUE(Action("MarkSpecialPixels1")->isChecked() && form->Viewer().Document().KeepsReplacedSamples());
   EXPECT_TRUE(Action("KeepAdjustments1")->isChecked() && form->Viewer().KeepsAdjustments());
   recent->actions()[1]->trigger();
@@ -355,7 +360,7 @@ TEST_F(MainFormTest, ButtonKeysWorkWithTheToolBarHiddenAndEachKeyIsBoundOnce) {
   QStringList bound{"B"};  // blinks while held, watched by the window itself
   for (QAction* action : form->findChildren<QAction*>())
     if (action->parent() == form.get() || action->parent()->parent() == form->menuBar() ||
-        action == form->Histogram().toggleViewAction())
+        action == form->Histogram().toggleViewAction() || action == form->Frames().toggleViewAction())
       for (const QKeySequence& key : action->shortcuts()) bound << key.toString(QKeySequence::NativeText);
   EXPECT_EQ(bound.removeDuplicates(), 0);
   QStringList listed;

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <map>
 
+#include "catalogue/folder_entries.h"
 #include "catalogue/sqlite_database.h"
 #include "support/test_support.h"
 
@@ -54,6 +57,37 @@ TEST(Catalogue, RowOfEachSampleIsItsTypedHeader) {
   EXPECT_FALSE(notes.IsFrame);
   ASSERT_TRUE(notes.Header);
   EXPECT_FALSE(notes.Header->Spacecraft);
+}
+
+TEST(FolderEntries, SamplesAndOddFilesAsAnUpdateReadsThem) {
+  std::string error;
+  std::map<std::string, CatalogueEntry> samples;
+  for (CatalogueEntry& entry : ReadFolderEntries(VANTOREL_SAMPLES_DIR, error))
+    samples[fs::path(entry.Path).filename().string()] = std::move(entry);
+  for (const auto& [name, record] : testing::SampleHeaderRecords()) {
+    const CatalogueEntry& entry = samples[name];
+    EXPECT_TRUE(entry.IsFrame && !entry.Error && entry.Header == record) << name;
+  }
+  EXPECT_EQ(error, "");
+
+  TempDir dir;
+  testing::WriteBytes(dir / "notes.txt", {'h', 'i'});
+  testing::WriteBytes(dir / "empty.001", {});
+  ASSERT_EQ(::mkfifo((dir / "pipe.001").c_str(), 0600), 0);
+  fs::create_symlink("loop.001", dir / "loop.001");
+  fs::create_directory(dir / "sub");
+  // Name, and whether it could not be read; the folder is left out, nothing is a frame.
+  const std::vector<std::pair<std::string, bool>> expected = {
+      {"empty.001", false}, {"loop.001", true}, {"notes.txt", false}, {"pipe.001", true}};
+  std::vector<std::pair<std::string, bool>> read;
+  for (const CatalogueEntry& entry : ReadFolderEntries(dir.Path().string(), error)) {
+    read.emplace_back(fs::path(entry.Path).filename().string(), entry.Error.has_value());
+    EXPECT_FALSE(entry.IsFrame) << entry.Path;
+    EXPECT_EQ(entry.Header.has_value(), !entry.Error) << entry.Path;
+  }
+  EXPECT_EQ(read, expected);
+  ReadFolderEntries(dir / "gone", error);
+  EXPECT_NE(error, "");
 }
 
 TEST(Catalogue, SecondRunReadsOnlyWhatChangedAndDropsWhatIsGone) {

@@ -1,0 +1,84 @@
+// The window's frame browser without its widgets: the files of a folder or a
+// catalogue, narrowed by a filter bar and put in order, and where the frame
+// on screen is among them. The dock only shows what this holds.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "catalogue/catalogue.h"
+
+namespace vantorel {
+
+enum class BrowserSortKey { Name, Time, FdsCount };
+
+// What the filter bar asks for; an empty field asks for nothing.
+struct BrowserFilter {
+  std::string DataSet{};  // the NSSDC id or the header's code, any case
+  std::string Camera{};   // A or B, any case
+  std::string Filter{};   // the filter name, any case
+  // Ends of the observation time as SelectionTime gives them; To takes in all it begins.
+  std::string From{};
+  std::string To{};
+  std::string Text{};  // found in the name, target, filter, FDS count or time, any case
+  bool FramesOnly = false;
+
+  bool operator==(const BrowserFilter&) const = default;
+};
+
+struct BrowserSort {
+  BrowserSortKey Key = BrowserSortKey::Name;
+  bool Descending = false;  // entries without the key stay last either way
+
+  bool operator==(const BrowserSort&) const = default;
+};
+
+bool MatchesFilter(const CatalogueEntry& entry, const BrowserFilter& filter);
+
+// The lines under a thumbnail: the time as "1974-089 20:47:13" (what the header
+// has of it), and the filter name; empty where the header has nothing.
+std::string TimeCaption(const CatalogueEntry& entry);
+std::string FilterCaption(const CatalogueEntry& entry);
+
+// The values the filter bar offers, each once, sorted.
+struct BrowserChoices {
+  std::vector<std::string> DataSets;
+  std::vector<std::string> Filters;
+};
+
+class FrameBrowser {
+ public:
+  void SetEntries(std::vector<CatalogueEntry> entries);
+  void SetFilter(const BrowserFilter& filter);
+  void SetSort(const BrowserSort& sort);
+
+  const std::vector<CatalogueEntry>& Entries() const { return entries_; }
+  // Indices into Entries() of what passes the filter, in the sort's order.
+  const std::vector<std::size_t>& Shown() const { return shown_; }
+  const BrowserFilter& Filter() const { return filter_; }
+  const BrowserSort& Sort() const { return sort_; }
+  // Where the entry of path is in Shown(); nothing when it is filtered out or absent.
+  std::optional<std::size_t> ShownPositionOf(std::string_view path) const;
+  // The entry of path, matched as given or as its absolute, normalised spelling.
+  std::optional<std::size_t> EntryOf(std::string_view path) const;
+  // Where each entry is in Shown(), NotShown for those filtered out.
+  static constexpr std::size_t NotShown = std::size_t(-1);
+  const std::vector<std::size_t>& ShownPositions() const { return shownPositions_; }
+  BrowserChoices Choices() const;
+
+ private:
+  void Refresh();
+
+  std::vector<CatalogueEntry> entries_;
+  std::unordered_map<std::string, std::size_t> byPath_;
+  std::vector<std::size_t> shown_;
+  std::vector<std::size_t> shownPositions_;
+  BrowserFilter filter_;
+  BrowserSort sort_;
+};
+
+}  // namespace vantorel
