@@ -224,7 +224,8 @@ std::vector<std::uint8_t> StillPng(const std::vector<std::uint8_t>& header, cons
 TEST(RenderCommand, AnimationHoldsEachFrameAsRenderedAlone) {
   TempDir dir;
   const std::string first = WriteFrame(dir), second = WriteFrame(dir, "MME0101.001");
-  for (const std::vector<std::string>& options : {std::vector<std::string>{"--stretch"}, {"--scale", "zscale", "--colormap", "magma", "--invert"}}) {
+  for (const std::vector<std::string>& options :
+       {std::vector<std::string>{"--stretch"}, {"--scale", "zscale", "--colormap", "magma", "--invert"}}) {
     std::vector<std::string> args = options;
     args.insert(args.end(), {"--animate", dir / "a.png", "--fps", "25", first, dir / "missing.012", second});
     const RenderRun run = Render(args);
