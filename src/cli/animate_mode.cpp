@@ -182,10 +182,16 @@ int WriteAnimation(const RenderArguments& arguments, bool terminal, std::ostream
         .Finish = {},
         .Deliver =
             [&](std::size_t i, AnimationFrame&& frame) {
-              const bool put = written && frame.Prepared && sink->Add(*frame.Prepared);
+              const bool wanted = written;
+              const bool put = wanted && frame.Prepared && sink->Add(*frame.Prepared);
+              if (wanted && !frame.Prepared && !arguments.KeepGoing) {
+                // An animation with a frame missing is not the one asked for.
+                failure = Shown(frames[i]) + " failed (--keep-going leaves out frames that fail)";
+                written = false;
+              }
               written = written && (put || !frame.Prepared);
-              report.Delivered(i, FrameName(arguments, frames[i]), put ? FrameEnd::Written : FrameEnd::Failed,
-                               frame.Messages);
+              const FrameEnd end = put ? FrameEnd::Written : wanted ? FrameEnd::Failed : FrameEnd::Skipped;
+              report.Delivered(i, FrameName(arguments, frames[i]), end, frame.Messages);
             },
         .Stopped = InterruptionWatch::Requested};
     RunInOrder(workers, 0, FramesAheadPerWorker * workers, steps);
@@ -193,7 +199,7 @@ int WriteAnimation(const RenderArguments& arguments, bool terminal, std::ostream
     added = sink->Frames();
     // An interrupted animation is not put in place: it would end early without saying so.
     const bool finished = written && !interrupted && added > 0 && sink->Finish();
-    if (!finished) failure = added == 0 ? "no frame could be rendered" : sink->Error();
+    if (!finished && failure.empty()) failure = added == 0 ? "no frame could be rendered" : sink->Error();
     return finished;
   });
   report.Finish(interrupted);

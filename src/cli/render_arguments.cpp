@@ -262,6 +262,10 @@ class Parser {
       arguments_.Strict = true;
       return;
     }
+    if (name == "--keep-going") {
+      arguments_.KeepGoing = true;
+      return;
+    }
     if (name == "--original") {
       arguments_.Original = true;
       return;
@@ -366,7 +370,8 @@ class Parser {
 
   void Validate() {
     RenderArguments& a = arguments_;
-    if (fpsGiven_ && a.Mode != RenderMode::Animate) return Fail("--fps goes with --animate");
+    if ((fpsGiven_ || a.KeepGoing) && a.Mode != RenderMode::Animate)
+      return Fail(std::string(fpsGiven_ ? "--fps" : "--keep-going") + " goes with --animate");
     if (a.VideoCrf && !(a.Mode == RenderMode::Animate && VideoContainerFor(a.Output)))
       return Fail("--crf goes with --animate to an .mp4 or .webm file");
     if (a.Mode == RenderMode::Select) {
@@ -448,7 +453,7 @@ class Parser {
   void ValidateAnimation() {
     const RenderArguments& a = arguments_;
     if (outputGiven_ || outputDirectoryGiven_ || formatGiven_ || fitsLayoutName_ || a.Json || nameGiven_)
-      return Fail("--animate takes frames, render options, --fps, --jobs, --strict and --quiet");
+      return Fail("--animate takes frames, render options, --fps, --crf, --keep-going, --jobs, --strict and --quiet");
     const bool anyOption = std::any_of(a.Options.begin(), a.Options.end(), [](int on) { return on == 1; });
     if (a.Original && (anyOption || anyCounterGiven_))
       return Fail("--original cannot be combined with options or counters");
@@ -581,9 +586,11 @@ options (all off by default):
                    (.png or .apng, lossless), H.264 video in MP4 (.mp4) or VP9
                    video in WebM (.webm); without FRAMEs, their names are read
                    NUL-separated from standard input (--select DB -0 |
-                   vantorel-render ...); a frame that cannot be read is left
-                   out (exit status 1)
+                   vantorel-render ...); a frame that fails ends the run
+                   with no file written, unless --keep-going
   --fps N          frames a second of the animation (1 to 120, default 10)
+  --keep-going     with --animate, leave out a frame that fails, say so and
+                   go on (exit status 1)
   --crf N          a video's constant quality, lower is better, 0 lossless:
                    0 to 51 for MP4 (default 18), 0 to 63 for WebM (default 24)
   --strict         a file that is not a frame (not of a frame's size) fails like

@@ -46,6 +46,8 @@ struct RenderArguments {
   bool Json = false;
   // A file that is not a frame fails rather than rendering with a notice.
   bool Strict = false;
+  // --animate: a frame that fails is left out, rather than ending the animation unwritten.
+  bool KeepGoing = false;
   // Frames rendered at once in folder mode; 0 means one per core.
   int Jobs = 0;
   std::vector<std::string> Frames;

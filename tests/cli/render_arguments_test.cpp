@@ -75,6 +75,7 @@ TEST(ParseRenderArguments, AcceptsAndRefusesByRule) {
       {{"--animate", "a.png"}, ""},
       {{"--animate", "a.png", "--fps", "121", "f"}, "--fps needs a whole number of 1 to 120"},
       {{"--fps", "5", "f", "-o", "a.png"}, "--fps goes with --animate"},
+      {{"--keep-going", "--out-dir", "d", "f"}, "--keep-going goes with --animate"},
       {{"--animate", "a.gif", "f"}, "cannot tell the animation format of 'a.gif'"},
       {{"--animate", "a.WebM", "--crf", "63", "f"}, ""},
       {{"--animate", "a.mp4", "--crf", "52", "f"}, "--crf for MP4 (H.264) takes 0 to 51"},

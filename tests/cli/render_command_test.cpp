@@ -167,7 +167,8 @@ TEST(RenderCommand, FailuresAndUsageErrors) {
       {{frame, "-o", "-"}, ExitUsage, "vantorel-render: standard output is a terminal"},
       {{"--thumbnail", "64", dir / "file.txt", dir / "t.png"}, ExitFailure, "no thumbnail of " + dir / "file.txt"},
       {{"--thumbnail", "64", frame, frame}, ExitFailure, "cannot write " + frame},
-      {{"--animate", dir / "a.png", dir / "missing.012"}, ExitFailure, "a.png: no frame could be rendered"},
+      {{"--animate", dir / "a.png", frame, dir / "missing.012"}, ExitFailure, "missing.012 failed (--keep-going"},
+      {{"--keep-going", "--animate", dir / "a.png", dir / "missing.012"}, ExitFailure, "no frame could be rendered"},
       {{"--thumbnail", "64", dir / "missing", dir / "t.png"},
        ExitFailure,
        "no thumbnail of " + dir / "missing: No such"},
@@ -227,7 +228,8 @@ TEST(RenderCommand, AnimationHoldsEachFrameAsRenderedAlone) {
   for (const std::vector<std::string>& options :
        {std::vector<std::string>{"--stretch"}, {"--scale", "zscale", "--colormap", "magma", "--invert"}}) {
     std::vector<std::string> args = options;
-    args.insert(args.end(), {"--animate", dir / "a.png", "--fps", "25", first, dir / "missing.012", second});
+    args.insert(args.end(),
+                {"--keep-going", "--animate", dir / "a.png", "--fps", "25", first, dir / "missing.012", second});
     const RenderRun run = Render(args);
     EXPECT_EQ(run.ExitCode, ExitFailure);
     EXPECT_NE(run.Err.find("missing.012"), std::string::npos) << run.Err;
