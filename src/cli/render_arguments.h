@@ -7,13 +7,14 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/region_statistics.h"
 #include "catalogue/catalogue.h"
 #include "export/export_format.h"
 #include "pipeline/render_context.h"
 
 namespace vantorel::cli {
 
-enum class RenderMode { Render, Info, Cards, Help, Version, Catalogue, Select, Thumbnail };
+enum class RenderMode { Render, Info, Cards, Stats, Profile, Help, Version, Catalogue, Select, Thumbnail };
 
 // How --select prints what it found.
 enum class ListFormat { Paths, Csv, Json };
@@ -57,6 +58,10 @@ struct RenderArguments {
   // --thumbnail SIZE FRAME OUT: the longer side of the thumbnail, 1..1024;
   // the frame is Frames' one entry, OUT is Output.
   int ThumbnailSize = 0;
+  // --stats LINE,SAMPLE,LINES,SAMPLES: a rectangle within the frame.
+  FrameRegion StatsRegion;
+  // --profile L1,S1,L2,S2: both ends within the frame.
+  FramePoint ProfileFrom, ProfileTo;
 
   bool ToStandardOutput() const { return Output == StandardStream; }
   bool AnyStep() const { return Steps.BrightnessStep != 0 || Steps.ContrastStep != 0 || Steps.GradientStep != 0; }

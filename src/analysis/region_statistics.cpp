@@ -1,0 +1,217 @@
+#include "analysis/region_statistics.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "analysis/readout.h"
+#include "pipeline/picture_mapping.h"
+
+namespace vantorel {
+
+namespace {
+
+constexpr std::uint8_t MissingValue = 0;
+constexpr std::uint8_t SaturatedValue = 255;
+
+using Counts = std::array<std::uint32_t, 256>;
+
+ValueStatistics StatisticsOf(const Counts& counts) {
+  ValueStatistics statistics;
+  std::uint64_t count = 0;
+  double sum = 0, squares = 0;
+  for (int v = 0; v < int(counts.size()); ++v) {
+    const std::uint32_t n = counts[std::size_t(v)];
+    if (n == 0) continue;
+    if (count == 0) statistics.Minimum = v;
+    statistics.Maximum = v;
+    count += n;
+    sum += double(n) * v;
+    squares += double(n) * v * v;
+  }
+  if (count == 0) return statistics;
+  statistics.Count = int(count);
+  statistics.Mean = sum / double(count);
+  // Sums of whole numbers are exact in a double here; a rounding below zero is none.
+  statistics.StandardDeviation = std::sqrt(std::max(0.0, squares / double(count) - statistics.Mean * statistics.Mean));
+  // The values at ranks (count - 1) / 2 and count / 2, 0-based.
+  const std::uint64_t lowRank = (count - 1) / 2, highRank = count / 2;
+  std::uint64_t seen = 0;
+  int low = -1, high = -1;
+  for (int v = 0; v < int(counts.size()) && high < 0; ++v) {
+    seen += counts[std::size_t(v)];
+    if (low < 0 && seen > lowRank) low = v;
+    if (seen > highRank) high = v;
+  }
+  statistics.Median = (low + high) / 2.0;
+  return statistics;
+}
+
+// Twice the distance from the region's centre along one axis, so that centres
+// between two samples stay whole numbers.
+std::int64_t DoubledOffset(int place, int first, int size) {
+  return 2 * std::int64_t(place) - (2 * std::int64_t(first) + size - 1);
+}
+
+// The samples of one line within the region, frame bounds aside; empty when first > last.
+std::pair<int, int> SpanOnLine(const FrameRegion& region, int line) {
+  const int first = region.FirstSample, last = region.FirstSample + region.Samples - 1;
+  if (region.Shape == RegionShape::Rectangle) return {first, last};
+  if (!RegionHolds(region, line, first + (region.Samples - 1) / 2)) return {1, 0};
+  // Out from the middle sample until a sample falls outside; the square root's
+  // estimate only saves the steps.
+  const std::int64_t dl = DoubledOffset(line, region.FirstLine, region.Lines);
+  const double across =
+      double(region.Samples) *
+      std::sqrt(std::max(0.0, 1.0 - double(dl * dl) / double(std::int64_t(region.Lines) * region.Lines)));
+  const int centreTwice = 2 * region.FirstSample + region.Samples - 1;
+  int low = std::max(first, int(std::floor((centreTwice - across) / 2)));
+  int high = std::min(last, int(std::ceil((centreTwice + across) / 2)));
+  while (low <= high && !RegionHolds(region, line, low)) ++low;
+  while (low > first && RegionHolds(region, line, low - 1)) --low;
+  while (high >= low && !RegionHolds(region, line, high)) --high;
+  while (high < last && RegionHolds(region, line, high + 1)) ++high;
+  return {low, high};
+}
+
+}  // namespace
+
+bool RegionHolds(const FrameRegion& region, int line, int sample) {
+  if (region.Lines <= 0 || region.Samples <= 0) return false;
+  if (line < region.FirstLine || line >= region.FirstLine + region.Lines || sample < region.FirstSample ||
+      sample >= region.FirstSample + region.Samples)
+    return false;
+  if (region.Shape == RegionShape::Rectangle) return true;
+  // (dl / lines)^2 + (ds / samples)^2 <= 1 in doubled offsets, in whole numbers.
+  const std::int64_t dl = DoubledOffset(line, region.FirstLine, region.Lines);
+  const std::int64_t ds = DoubledOffset(sample, region.FirstSample, region.Samples);
+  const std::int64_t lines = region.Lines, samples = region.Samples;
+  return dl * dl * samples * samples + ds * ds * lines * lines <= lines * lines * samples * samples;
+}
+
+RegionStatistics MeasureRegion(const FrameDocument& document, const FrameRegion& region) {
+  RegionStatistics statistics;
+  const int firstLine = std::max(1, region.FirstLine);
+  const int lastLine = std::min(FrameLines, region.FirstLine + region.Lines - 1);
+  const int firstSample = std::max(1, region.FirstSample);
+  const int lastSample = std::min(PictureSamples, region.FirstSample + region.Samples - 1);
+  if (region.Lines <= 0 || region.Samples <= 0 || firstLine > lastLine || firstSample > lastSample) {
+    statistics.Problem = "the region lies outside the frame";
+    return statistics;
+  }
+  const int lineCount = std::clamp(document.LineCount(), 0, FrameLines);
+  const PictureAxes axes = AxesOf(document.ActiveOptions(), lineCount);
+  const std::span<const std::uint8_t> shown = ShownLevels(document);
+  const FrameBuffer& frame = document.PristineFrame();
+  Counts raw{}, levels{};
+  for (int line = firstLine; line <= lastLine; ++line) {
+    auto [low, high] = SpanOnLine(region, line);
+    low = std::max(low, firstSample);
+    high = std::min(high, lastSample);
+    if (low > high) continue;
+    if (line > lineCount) {
+      statistics.Missing += high - low + 1;
+      continue;
+    }
+    const std::uint8_t* samples = frame.data() + SampleOffset(line, 1) - 1;
+    for (int s = low; s <= high; ++s) ++raw[samples[s]];
+    const int row = axes.RowOfLine[std::size_t(line)];
+    if (row < 0 || !axes.FirstLineOfBlock[std::size_t(line)]) continue;
+    const std::uint8_t* rowLevels = shown.data() + ShownLevelIndex(0, row);
+    for (int s = low; s <= high; ++s) {
+      const int column = axes.ColumnOfSample[std::size_t(s)];
+      if (column >= 0 && axes.FirstSampleOfBlock[std::size_t(s)]) ++levels[rowLevels[column]];
+    }
+  }
+  statistics.Raw = StatisticsOf(raw);
+  statistics.Shown = StatisticsOf(levels);
+  statistics.Missing += int(raw[MissingValue]);
+  statistics.Saturated = int(raw[SaturatedValue]);
+  return statistics;
+}
+
+std::string DecimalText(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f", value);
+  std::string result = text;
+  result.erase(result.find_last_not_of('0') + 1);
+  if (result.back() == '.') result.pop_back();
+  return result == "-0" ? "0" : result;
+}
+
+std::string StatisticsCsv(const RegionStatistics& statistics) {
+  std::string csv = "statistic,raw,shown\n";
+  const auto row = [&csv](const char* name, const std::string& raw, const std::string& shown) {
+    csv += name;
+    csv += ',';
+    csv += raw;
+    csv += ',';
+    csv += shown;
+    csv += '\n';
+  };
+  const ValueStatistics &r = statistics.Raw, &s = statistics.Shown;
+  // A statistic of no values is no number.
+  const auto number = [](const ValueStatistics& v, double value) {
+    return v.Count > 0 ? DecimalText(value) : std::string();
+  };
+  row("count", std::to_string(r.Count), std::to_string(s.Count));
+  row("mean", number(r, r.Mean), number(s, s.Mean));
+  row("median", number(r, r.Median), number(s, s.Median));
+  row("std", number(r, r.StandardDeviation), number(s, s.StandardDeviation));
+  row("min", number(r, r.Minimum), number(s, s.Minimum));
+  row("max", number(r, r.Maximum), number(s, s.Maximum));
+  row("missing", std::to_string(statistics.Missing), "");
+  row("saturated", std::to_string(statistics.Saturated), "");
+  return csv;
+}
+
+LineProfile ProfileAlong(const FrameDocument& document, FramePoint from, FramePoint to) {
+  LineProfile profile;
+  const int lineCount = std::clamp(document.LineCount(), 0, FrameLines);
+  const PictureAxes axes = AxesOf(document.ActiveOptions(), lineCount);
+  const std::span<const std::uint8_t> shown = ShownLevels(document);
+  const FrameBuffer& frame = document.PristineFrame();
+  const std::int64_t dl = to.Line - from.Line, ds = to.Sample - from.Sample;
+  const std::int64_t steps = std::max(std::llabs(dl), std::llabs(ds));
+  // The nearest whole place to start + i * delta / steps, halves rounded up.
+  const auto nearest = [steps](int start, std::int64_t delta, std::int64_t i) {
+    if (steps == 0) return start;
+    const std::int64_t twice = 2 * i * delta + steps, denominator = 2 * steps;
+    const std::int64_t floor = twice >= 0 ? twice / denominator : -((-twice + denominator - 1) / denominator);
+    return int(start + floor);
+  };
+  for (std::int64_t i = 0; i <= steps; ++i) {
+    const int line = nearest(from.Line, dl, i), sample = nearest(from.Sample, ds, i);
+    if (line < 1 || line > FrameLines || sample < 1 || sample > PictureSamples) continue;
+    ProfilePoint point{.Index = int(i), .Line = line, .Sample = sample, .Raw = std::nullopt, .Shown = std::nullopt};
+    if (line <= lineCount) point.Raw = frame[SampleOffset(line, sample)];
+    const int row = axes.RowOfLine[std::size_t(line)], column = axes.ColumnOfSample[std::size_t(sample)];
+    if (row >= 0 && column >= 0) point.Shown = shown[ShownLevelIndex(column, row)];
+    profile.Points.push_back(point);
+  }
+  if (profile.Points.empty()) profile.Problem = "the line lies outside the frame";
+  return profile;
+}
+
+std::string ProfileCsv(const LineProfile& profile) {
+  std::string csv = "index,line,sample,raw,shown\n";
+  const auto value = [](const std::optional<int>& v) { return v ? std::to_string(*v) : std::string(); };
+  for (const ProfilePoint& p : profile.Points) {
+    csv += std::to_string(p.Index);
+    csv += ',';
+    csv += std::to_string(p.Line);
+    csv += ',';
+    csv += std::to_string(p.Sample);
+    csv += ',';
+    csv += value(p.Raw);
+    csv += ',';
+    csv += value(p.Shown);
+    csv += '\n';
+  }
+  return csv;
+}
+
+}  // namespace vantorel
