@@ -214,4 +214,99 @@ std::string ProfileCsv(const LineProfile& profile) {
   return csv;
 }
 
+namespace {
+
+// The rows (columns) that show anything, and the frame line (sample) each shows.
+template <std::size_t N>
+std::optional<std::pair<int, int>> ShownRange(const std::array<std::int16_t, N>& pictureOf) {
+  int low = INT32_MAX, high = -1;
+  for (std::size_t place = 1; place < N; ++place)
+    if (pictureOf[place] >= 0) {
+      low = std::min<int>(low, pictureOf[place]);
+      high = std::max<int>(high, pictureOf[place]);
+    }
+  if (high < 0) return std::nullopt;
+  return std::pair{low, high};
+}
+
+template <std::size_t N>
+int PlaceShownAt(const std::array<std::int16_t, N>& pictureOf, const std::array<bool, N>& first, int pixel) {
+  for (std::size_t place = 1; place < N; ++place)
+    if (pictureOf[place] == pixel && first[place]) return int(place);
+  return 0;
+}
+
+}  // namespace
+
+std::optional<PictureBox> PictureBoxOf(const FrameRegion& region, const PictureAxes& axes) {
+  PictureBox box{INT32_MAX, INT32_MAX, -1, -1};
+  for (int line = std::max(1, region.FirstLine); line <= std::min(FrameLines, region.FirstLine + region.Lines - 1);
+       ++line)
+    if (const int row = axes.RowOfLine[std::size_t(line)]; row >= 0) {
+      box.Top = std::min(box.Top, row);
+      box.Bottom = std::max(box.Bottom, row);
+    }
+  for (int sample = std::max(1, region.FirstSample);
+       sample <= std::min(PictureSamples, region.FirstSample + region.Samples - 1); ++sample)
+    if (const int column = axes.ColumnOfSample[std::size_t(sample)]; column >= 0) {
+      box.Left = std::min(box.Left, column);
+      box.Right = std::max(box.Right, column);
+    }
+  if (box.Bottom < 0 || box.Right < 0) return std::nullopt;
+  return box;
+}
+
+std::optional<FrameRegion> RegionOfPictureBox(PictureBox box, RegionShape shape, const PictureAxes& axes) {
+  const auto rows = ShownRange(axes.RowOfLine);
+  const auto columns = ShownRange(axes.ColumnOfSample);
+  if (!rows || !columns) return std::nullopt;
+  box.Top = std::max(box.Top, rows->first);
+  box.Bottom = std::min(box.Bottom, rows->second);
+  box.Left = std::max(box.Left, columns->first);
+  box.Right = std::min(box.Right, columns->second);
+  if (box.Top > box.Bottom || box.Left > box.Right) return std::nullopt;
+  const int lineA = PlaceShownAt(axes.RowOfLine, axes.FirstLineOfBlock, box.Top);
+  const int lineB = PlaceShownAt(axes.RowOfLine, axes.FirstLineOfBlock, box.Bottom);
+  const int sampleA = PlaceShownAt(axes.ColumnOfSample, axes.FirstSampleOfBlock, box.Left);
+  const int sampleB = PlaceShownAt(axes.ColumnOfSample, axes.FirstSampleOfBlock, box.Right);
+  const int firstLine = std::min(lineA, lineB), firstSample = std::min(sampleA, sampleB);
+  return FrameRegion{.Shape = shape,
+                     .FirstLine = firstLine,
+                     .FirstSample = firstSample,
+                     .Lines = std::max(lineA, lineB) + axes.BlockSize - firstLine,
+                     .Samples = std::max(sampleA, sampleB) + axes.BlockSize - firstSample};
+}
+
+std::optional<PicturePoint> PicturePointOf(FramePoint point, const PictureAxes& axes) {
+  if (point.Line < 1 || point.Line > FrameLines || point.Sample < 1 || point.Sample > PictureSamples)
+    return std::nullopt;
+  const int row = axes.RowOfLine[std::size_t(point.Line)], column = axes.ColumnOfSample[std::size_t(point.Sample)];
+  if (row < 0 || column < 0) return std::nullopt;
+  return PicturePoint{column, row};
+}
+
+std::optional<FramePoint> FramePointOfPicture(PicturePoint point, const PictureAxes& axes) {
+  const auto rows = ShownRange(axes.RowOfLine);
+  const auto columns = ShownRange(axes.ColumnOfSample);
+  if (!rows || !columns) return std::nullopt;
+  const int row = std::clamp(point.Y, rows->first, rows->second);
+  const int column = std::clamp(point.X, columns->first, columns->second);
+  return FramePoint{PlaceShownAt(axes.RowOfLine, axes.FirstLineOfBlock, row),
+                    PlaceShownAt(axes.ColumnOfSample, axes.FirstSampleOfBlock, column)};
+}
+
+std::optional<std::size_t> ProfilePointNear(const LineProfile& profile, FramePosition place) {
+  std::optional<std::size_t> nearest;
+  int best = place.BlockSize;  // a block's other samples are within this of its first
+  for (std::size_t i = 0; i < profile.Points.size(); ++i) {
+    const ProfilePoint& p = profile.Points[i];
+    const int distance = std::max(std::abs(p.Line - place.Line), std::abs(p.Sample - place.Sample));
+    if (distance < best) {
+      best = distance;
+      nearest = i;
+    }
+  }
+  return nearest;
+}
+
 }  // namespace vantorel

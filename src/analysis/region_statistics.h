@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "pipeline/picture_mapping.h"
 #include "viewer/frame_document.h"
 
 namespace vantorel {
@@ -92,5 +93,34 @@ LineProfile ProfileAlong(const FrameDocument& document, FramePoint from, FramePo
 
 // "index,line,sample,raw,shown", then a row per point; a value there is none of is empty.
 std::string ProfileCsv(const LineProfile& profile);
+
+// Picture pixels x Left..Right, y Top..Bottom, inclusive, y from the top.
+struct PictureBox {
+  int Left = 0, Top = 0, Right = 0, Bottom = 0;
+  friend bool operator==(const PictureBox&, const PictureBox&) = default;
+};
+struct PicturePoint {
+  int X = 0, Y = 0;
+  friend bool operator==(const PicturePoint&, const PicturePoint&) = default;
+};
+
+// Where the window draws a region: the pixels showing its rectangle's lines
+// and samples (the geometry keeps rectangles rectangles); nothing when no
+// pixel shows any of them.
+std::optional<PictureBox> PictureBoxOf(const FrameRegion& region, const PictureAxes& axes);
+// The region a box drawn on the picture covers: the box clipped to the pixels
+// that show the frame, each covering its whole block; nothing when it lies
+// wholly off them.
+std::optional<FrameRegion> RegionOfPictureBox(PictureBox box, RegionShape shape, const PictureAxes& axes);
+
+// The pixel showing a frame place; nothing where none does.
+std::optional<PicturePoint> PicturePointOf(FramePoint point, const PictureAxes& axes);
+// The frame place a point drawn on the picture stands for, the point first
+// brought onto the pixels that show the frame; nothing when none does.
+std::optional<FramePoint> FramePointOfPicture(PicturePoint point, const PictureAxes& axes);
+
+// The profile point at a frame place, or the nearest within a block of it:
+// where the plot marks the pointer. Nothing when the place is off the line.
+std::optional<std::size_t> ProfilePointNear(const LineProfile& profile, FramePosition place);
 
 }  // namespace vantorel

@@ -99,9 +99,17 @@ constexpr CommandEntry Table[] = {
     Item("FitToWindow1", "&Fit to Window", &F::FitToWindow1Click, Frame).WithKeys(Qt::CTRL | Qt::Key_F),
     Separator("N5"),
     DockToggle("Histogram1", "&Histogram").WithKeys(Qt::CTRL | Qt::Key_H),
+    DockToggle("Statistics1", "S&tatistics"),
+    DockToggle("LineProfile1", "&Line Profile"),
+    DockToggle("PixelTable1", "&Pixel Table"),
     Item("MarkSpecialPixels1", "Mark &Special Pixels", &F::MarkSpecialPixels1Click, Always)
         .Checkable(Shows::OwnState)
         .WithKeys(Qt::CTRL | Qt::Key_M),
+    // What a drag on the picture draws; Shift+drag draws a region without one.
+    Separator("N7"),
+    Item("RectangleRegion1", "&Rectangle Region", &F::RectangleRegion1Click, Always).Checkable(Shows::OwnState),
+    Item("EllipseRegion1", "&Ellipse Region", &F::EllipseRegion1Click, Always).Checkable(Shows::OwnState),
+    Item("ProfileLine1", "Profile Li&ne", &F::ProfileLine1Click, Always).Checkable(Shows::OwnState),
     Separator("N6"),
     Item("Copy1", "&Copy", &F::Copy1Click, Frame).WithKeys(QKeySequence::Copy, Qt::CTRL | Qt::Key_C),
 
@@ -243,7 +251,8 @@ std::vector<KeyListing> KeyboardShortcuts() {
   return listing;
 }
 
-CommandWidgets::CommandWidgets(QMainWindow& window, QAction& dockToggle, std::function<void(CommandHandler, Needs)> run)
+CommandWidgets::CommandWidgets(QMainWindow& window, const DockToggles& dockToggles,
+                               std::function<void(CommandHandler, Needs)> run)
     : window_(window), run_(std::move(run)) {
   QMenuBar* menuBar = window.menuBar();
   menuBar->setObjectName("MainMenu");
@@ -266,10 +275,13 @@ CommandWidgets::CommandWidgets(QMainWindow& window, QAction& dockToggle, std::fu
       }
       case EntryKind::Separator: menu->addSeparator()->setObjectName(entry.Name); break;
       case EntryKind::DockToggle:
-        dockToggle.setObjectName(entry.Name);
-        dockToggle.setText(entry.Text);
-        dockToggle.setShortcuts(KeysOf(entry));
-        menu->addAction(&dockToggle);
+        for (const auto& [name, toggle] : dockToggles)
+          if (name == entry.Name) {
+            toggle->setObjectName(entry.Name);
+            toggle->setText(entry.Text);
+            toggle->setShortcuts(KeysOf(entry));
+            menu->addAction(toggle);
+          }
         break;
       case EntryKind::ToolBarRow:
         if (!rows) rows = BuildToolBar();

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <functional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -38,7 +39,7 @@ enum class EntryKind {
   MenuItem,
   Submenu,     // filled by the window (File > Open Recent)
   Separator,   // between menu items
-  DockToggle,  // the histogram dock's own action, so that its check follows the dock's close box
+  DockToggle,  // a dock's own action, so that its check follows the dock's close box
   ToolBarRow,  // a row of the tool bar; the buttons below go into it
   ToolButton,
   HoldButton,  // works while held: its owner takes pressed and released, not a click, and watches its keys
@@ -127,8 +128,9 @@ std::vector<KeyListing> KeyboardShortcuts();
 class CommandWidgets {
  public:
   // Builds window's menu bar and tool bar; every command's click goes to run,
-  // the window's guard. dockToggle becomes the DockToggle item.
-  CommandWidgets(QMainWindow& window, QAction& dockToggle, std::function<void(CommandHandler, Needs)> run);
+  // the window's guard. Each DockToggle item is the action dockToggles gives for its name.
+  using DockToggles = std::vector<std::pair<std::string_view, QAction*>>;
+  CommandWidgets(QMainWindow& window, const DockToggles& dockToggles, std::function<void(CommandHandler, Needs)> run);
 
   // Enabled states by whether a frame is on screen; check marks, Down states
   // and the counter box from the Viewer.

@@ -78,8 +78,13 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
   setCentralWidget(mdiArea_);
 
   frameViews_ = std::make_unique<vantorel::FrameViews>(*this, viewer_, imageWindow_);
+  vantorel::MeasureViews& measure = frameViews_->Measure();
   commands_ = std::make_unique<vantorel::CommandWidgets>(
-      *this, *frameViews_->Histogram().toggleViewAction(),
+      *this,
+      vantorel::CommandWidgets::DockToggles{{"Histogram1", frameViews_->Histogram().toggleViewAction()},
+                                            {"Statistics1", measure.StatisticsDock().toggleViewAction()},
+                                            {"LineProfile1", measure.ProfileDock().toggleViewAction()},
+                                            {"PixelTable1", measure.PixelTableDock().toggleViewAction()}},
       [this](vantorel::CommandHandler handler, Needs needs) { RunIfAllowed(handler, needs); });
 
   timer1_ = new QTimer(this);
@@ -219,6 +224,7 @@ void TMainForm::OpenFrameFile(const std::string& path) {
   connect(child, &TChild::ZoomChanged, frameViews_.get(), &vantorel::FrameViews::RefreshStatusFields);
   connect(child, &TChild::PointerPixelChanged, frameViews_.get(), &vantorel::FrameViews::RefreshStatusFields);
   connect(child, &TChild::ZoomChanged, this, [this, child] { remembered_.FitToWindow = child->Fitting(); });
+  frameViews_->Measure().Attach(*child);
   mdiArea_->addSubWindow(child);
   imageWindow_ = child;
   child->showMaximized();
@@ -294,6 +300,11 @@ void TMainForm::RestoreSettings() {
   frameViews_->Histogram().setVisible(remembered_.HistogramShown);
   frameViews_->Histogram().SetLogScale(remembered_.HistogramLogarithmic);
   frameViews_->Histogram().SetSkipZero(remembered_.HistogramSkipsZero);
+  vantorel::MeasureViews& measure = frameViews_->Measure();
+  measure.StatisticsDock().setVisible(remembered_.StatisticsShown);
+  measure.ProfileDock().setVisible(remembered_.ProfileShown);
+  measure.PixelTableDock().setVisible(remembered_.PixelTableShown);
+  measure.SetPixelTableShowsShown(remembered_.PixelTableShowsShown);
   if (remembered_.MarkSpecialPixels) {
     commands_->MenuItem("MarkSpecialPixels1")->setChecked(true);
     MarkSpecialPixels1Click();
@@ -304,6 +315,11 @@ void TMainForm::RememberSettings() {
   remembered_.HistogramShown = frameViews_->Histogram().toggleViewAction()->isChecked();
   remembered_.HistogramLogarithmic = frameViews_->Histogram().LogScale();
   remembered_.HistogramSkipsZero = frameViews_->Histogram().SkipZero();
+  const vantorel::MeasureViews& measure = frameViews_->Measure();
+  remembered_.StatisticsShown = measure.StatisticsDock().toggleViewAction()->isChecked();
+  remembered_.ProfileShown = measure.ProfileDock().toggleViewAction()->isChecked();
+  remembered_.PixelTableShown = measure.PixelTableDock().toggleViewAction()->isChecked();
+  remembered_.PixelTableShowsShown = measure.PixelTableShowsShown();
   remembered_.MarkSpecialPixels = commands_->MenuItem("MarkSpecialPixels1")->isChecked();
   remembered_.KeepAdjustments = viewer_.KeepsAdjustments();
   QSettings store;
@@ -352,6 +368,8 @@ void TMainForm::FileTylAutBtnClick() {
 }
 
 void TMainForm::FileStopBtnClick() {
+  // Esc also lets a frozen pixel table follow the pointer again.
+  frameViews_->Measure().Unfreeze();
   RunCommand("Scan Stop", [this] { viewer_.StopScan(); });
 }
 
@@ -500,6 +518,17 @@ void TMainForm::Copy1Click() {
   // The processed picture, also while a blink shows the original.
   if (imageWindow_) QGuiApplication::clipboard()->setImage(imageWindow_->Picture());
 }
+
+void TMainForm::ChooseMeasureTool(vantorel::MeasureTool tool, const char* item) {
+  const bool chosen = commands_->MenuItem(item)->isChecked();
+  for (const char* name : {"RectangleRegion1", "EllipseRegion1", "ProfileLine1"})
+    commands_->MenuItem(name)->setChecked(chosen && std::string_view(name) == item);
+  frameViews_->Measure().SetTool(chosen ? tool : vantorel::MeasureTool::None);
+}
+
+void TMainForm::RectangleRegion1Click() { ChooseMeasureTool(vantorel::MeasureTool::Rectangle, "RectangleRegion1"); }
+void TMainForm::EllipseRegion1Click() { ChooseMeasureTool(vantorel::MeasureTool::Ellipse, "EllipseRegion1"); }
+void TMainForm::ProfileLine1Click() { ChooseMeasureTool(vantorel::MeasureTool::Line, "ProfileLine1"); }
 
 void TMainForm::ChoosePause(int seconds) {
   RunCommand("Scan-pause", [this, seconds] { viewer_.ChooseScanPause(seconds); });

@@ -95,6 +95,9 @@ class TMainForm : public QMainWindow {
   void FitToWindow1Click();
   void MarkSpecialPixels1Click();
   void Copy1Click();
+  void RectangleRegion1Click();
+  void EllipseRegion1Click();
+  void ProfileLine1Click();
   void N2seconds1Click();
   void N3seconds1Click();
   void N4seconds1Click();
@@ -173,6 +176,8 @@ class TMainForm : public QMainWindow {
   void ToggleActive(vantorel::Option option);
   void Step(vantorel::StepCommand command);
   void ChoosePause(int seconds);
+  // One measuring tool at most is chosen; none leaves drags to pan.
+  void ChooseMeasureTool(vantorel::MeasureTool tool, const char* item);
   void SavePictureAs(const QString& fileName);
 
   vantorel::Dialogs& dialogs_;

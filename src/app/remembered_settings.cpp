@@ -37,6 +37,10 @@ RememberedSettings ReadSettings(QSettings& store) {
   settings.HistogramShown = store.value("histogram/shown", false).toBool();
   settings.HistogramLogarithmic = store.value("histogram/logarithmic", false).toBool();
   settings.HistogramSkipsZero = store.value("histogram/skipZero", false).toBool();
+  settings.StatisticsShown = store.value("measure/statisticsShown", false).toBool();
+  settings.ProfileShown = store.value("measure/profileShown", false).toBool();
+  settings.PixelTableShown = store.value("measure/pixelTableShown", false).toBool();
+  settings.PixelTableShowsShown = store.value("measure/pixelTableShowsShown", false).toBool();
   settings.MarkSpecialPixels = store.value("view/markSpecialPixels", false).toBool();
   settings.FitToWindow = store.value("view/fitToWindow", false).toBool();
   settings.KeepAdjustments = store.value("options/keepAdjustments", false).toBool();
@@ -52,6 +56,10 @@ void WriteSettings(QSettings& store, const RememberedSettings& settings) {
   store.setValue("histogram/shown", settings.HistogramShown);
   store.setValue("histogram/logarithmic", settings.HistogramLogarithmic);
   store.setValue("histogram/skipZero", settings.HistogramSkipsZero);
+  store.setValue("measure/statisticsShown", settings.StatisticsShown);
+  store.setValue("measure/profileShown", settings.ProfileShown);
+  store.setValue("measure/pixelTableShown", settings.PixelTableShown);
+  store.setValue("measure/pixelTableShowsShown", settings.PixelTableShowsShown);
   store.setValue("view/markSpecialPixels", settings.MarkSpecialPixels);
   store.setValue("view/fitToWindow", settings.FitToWindow);
   store.setValue("options/keepAdjustments", settings.KeepAdjustments);

@@ -1,5 +1,6 @@
 // What the window remembers from one run to the next, in Qt's settings store:
-// the recent frames and folders, the histogram dock and its scale, the marks,
+// the recent frames and folders, the histogram dock and its scale, the
+// measuring docks and the pixel table's values, the marks,
 // the zoom mode, the folders last used and the Save As entry last chosen. The
 // window itself still starts as it always does.
 #pragma once
@@ -19,6 +20,10 @@ struct RememberedSettings {
   bool HistogramShown = false;
   bool HistogramLogarithmic = false;
   bool HistogramSkipsZero = false;
+  bool StatisticsShown = false;
+  bool ProfileShown = false;
+  bool PixelTableShown = false;
+  bool PixelTableShowsShown = false;  // the pixel table's shown levels rather than raw values
   bool MarkSpecialPixels = false;
   bool FitToWindow = false;
   bool KeepAdjustments = false;

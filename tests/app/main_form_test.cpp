@@ -57,7 +57,13 @@ const Command kMenuItems[] = {{"Open1", "&Open...", N},
                               {"ActualSize1", "&Actual Size", F},
                               {"FitToWindow1", "&Fit to Window", F},
                               {"Histogram1", "&Histogram", A},
+                              {"Statistics1", "S&tatistics", A},
+                              {"LineProfile1", "&Line Profile", A},
+                              {"PixelTable1", "&Pixel Table", A},
                               {"MarkSpecialPixels1", "Mark &Special Pixels", A},
+                              {"RectangleRegion1", "&Rectangle Region", A},
+                              {"EllipseRegion1", "&Ellipse Region", A},
+                              {"ProfileLine1", "Profile Li&ne", A},
                               {"Copy1", "&Copy", F},
                               {"N2seconds1", "2 seconds", A},
                               {"N3seconds1", "3 seconds", A},
@@ -112,7 +118,8 @@ const std::pair<const char*, const char*> kMenus[] = {
      "Atostretch1 Despeckleon1 Reconstruct1 FlipVertically1 Rotate1 Sharpen1 Invert1 Minimize1 Colour1 | "
      "KeepAdjustments1"},
     {"View",
-     "Toolbar1 FullScreen1 | ZoomIn1 ZoomOut1 ActualSize1 FitToWindow1 | Histogram1 MarkSpecialPixels1 | Copy1"},
+     "Toolbar1 FullScreen1 | ZoomIn1 ZoomOut1 ActualSize1 FitToWindow1 | Histogram1 Statistics1 LineProfile1 "
+     "PixelTable1 MarkSpecialPixels1 | RectangleRegion1 EllipseRegion1 ProfileLine1 | Copy1"},
     {"Scan-pause", "N2seconds1 N3seconds1 N4seconds1 N5seconds1"},
     {"&About", "About1"},
     {"&Help", "KeyboardShortcuts1 UserGuide1"}};
