@@ -16,6 +16,7 @@ namespace {
 
 constexpr std::uint8_t MissingValue = 0;
 constexpr std::uint8_t SaturatedValue = 255;
+constexpr int PointerReach = 3;
 
 using Counts = std::array<std::uint32_t, 256>;
 
@@ -297,7 +298,8 @@ std::optional<FramePoint> FramePointOfPicture(PicturePoint point, const PictureA
 
 std::optional<std::size_t> ProfilePointNear(const LineProfile& profile, FramePosition place) {
   std::optional<std::size_t> nearest;
-  int best = place.BlockSize;  // a block's other samples are within this of its first
+  // A pointer a few pixels off a slanting line still points at it.
+  int best = PointerReach * place.BlockSize + 1;
   for (std::size_t i = 0; i < profile.Points.size(); ++i) {
     const ProfilePoint& p = profile.Points[i];
     const int distance = std::max(std::abs(p.Line - place.Line), std::abs(p.Sample - place.Sample));

@@ -119,8 +119,8 @@ std::optional<PicturePoint> PicturePointOf(FramePoint point, const PictureAxes& 
 // brought onto the pixels that show the frame; nothing when none does.
 std::optional<FramePoint> FramePointOfPicture(PicturePoint point, const PictureAxes& axes);
 
-// The profile point at a frame place, or the nearest within a block of it:
-// where the plot marks the pointer. Nothing when the place is off the line.
+// The profile point nearest a frame place, within three pixels of the
+// picture: where the plot marks the pointer. Nothing farther off the line.
 std::optional<std::size_t> ProfilePointNear(const LineProfile& profile, FramePosition place);
 
 }  // namespace vantorel

@@ -13,8 +13,8 @@
 
 #include "analysis/histogram.h"
 #include "app/histogram_view.h"
-#include "app/measure_views.h"
 #include "app/mdi_child.h"
+#include "app/measure_views.h"
 
 class QAction;
 class QMainWindow;

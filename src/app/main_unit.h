@@ -50,6 +50,7 @@ class TMainForm : public QMainWindow {
   TInfoBox2& InfoBox2() const { return *infoBox2_; }
   THeaderBytesBox& HeaderBytesBox() const { return *headerBytesBox_; }
   vantorel::HistogramDock& Histogram() const { return frameViews_->Histogram(); }
+  vantorel::MeasureViews& Measure() const { return frameViews_->Measure(); }
   // True while B or the Blink button holds the original picture on screen.
   bool Blinking() const { return frameViews_->Blinking(); }
 

@@ -50,7 +50,9 @@ QRect BoxBetween(QPoint a, QPoint b) {
                QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
 }
 
-bool Near(QPointF a, QPointF b) { return std::abs(a.x() - b.x()) <= HandleReach && std::abs(a.y() - b.y()) <= HandleReach; }
+bool Near(QPointF a, QPointF b) {
+  return std::abs(a.x() - b.x()) <= HandleReach && std::abs(a.y() - b.y()) <= HandleReach;
+}
 
 std::uint32_t LittleEndianAt(const std::vector<std::uint8_t>& bytes, std::size_t at, int size) {
   std::uint32_t value = 0;

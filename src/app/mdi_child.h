@@ -127,7 +127,7 @@ class ImageControl : public QWidget {
   std::optional<QLine> profileLine_;
   // The edit a press began: what it changes, where it began and what was there.
   Edit edit_ = Edit::None;
-  int editHandle_ = 0;  // 0..7 round the box from the top left, clockwise
+  int editHandle_ = 0;                        // 0..7 round the box from the top left, clockwise
   MeasureTool editTool_ = MeasureTool::None;  // what a draw draws
   bool editEllipse_ = false;
   QPoint editStart_;

@@ -25,8 +25,8 @@ const QColor RawColor(150, 150, 150);
 const QColor ShownColor(230, 120, 20);
 const QColor MarkColor(0, 160, 220);
 constexpr int StatisticRows = 8;
-const char* const StatisticNames[StatisticRows] = {"count", "mean",   "median",  "std",
-                                                   "min",   "max",    "missing", "saturated"};
+const char* const StatisticNames[StatisticRows] = {"count", "mean", "median",  "std",
+                                                   "min",   "max",  "missing", "saturated"};
 const char* const Hint = "Shift+drag on the picture draws a region, Ctrl+Shift+drag a profile line";
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
@@ -315,8 +315,8 @@ void MeasureViews::RefreshStatistics() {
   } else {
     const FrameRegion& r = *region_;
     QString text = QString("%1: lines %2, samples %3")
-                       .arg(r.Shape == RegionShape::Ellipse ? "Ellipse" : "Rectangle",
-                            Range(r.FirstLine, r.Lines), Range(r.FirstSample, r.Samples));
+                       .arg(r.Shape == RegionShape::Ellipse ? "Ellipse" : "Rectangle", Range(r.FirstLine, r.Lines),
+                            Range(r.FirstSample, r.Samples));
     if (!statistics_.Problem.empty()) text += " (" + Text(statistics_.Problem) + ")";
     regionText_->setText(text);
   }
@@ -345,8 +345,11 @@ void MeasureViews::RefreshProfile() {
     profileText_->setText(Hint);
   } else {
     const auto& [from, to] = *profileLine_;
-    QString text =
-        QString("From line %1, sample %2 to line %3, sample %4").arg(from.Line).arg(from.Sample).arg(to.Line).arg(to.Sample);
+    QString text = QString("From line %1, sample %2 to line %3, sample %4")
+                       .arg(from.Line)
+                       .arg(from.Sample)
+                       .arg(to.Line)
+                       .arg(to.Sample);
     if (!profile_.Problem.empty()) text += " (" + Text(profile_.Problem) + ")";
     profileText_->setText(text);
   }

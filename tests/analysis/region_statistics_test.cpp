@@ -160,6 +160,43 @@ TEST(ProfileAlong, ReadsTheNearestPlacesUnderEveryGeometry) {
     }
 }
 
+// Boxes drawn on the picture and regions kept in the frame, both ways, against
+// the pixels the readout maps to the region.
+TEST(PictureBoxes, MapRegionsAndPointsBothWaysUnderEveryGeometry) {
+  const FrameRegion region{RegionShape::Ellipse, 101, 201, 40, 60};
+  for (int geometry = 0; geometry < 8; ++geometry) {
+    SCOPED_TRACE(GeometryName(geometry));
+    testing::TempDir dir;
+    FrameDocument document;
+    LoadGeometry(document, dir, std::size_t(FullFrameFileBytes), geometry);
+    const PictureAxes axes = AxesOf(document.ActiveOptions(), document.LineCount());
+    PictureBox expected{PictureSamples, FrameLines, -1, -1};
+    for (int y = 0; y < FrameLines; ++y)
+      for (int x = 0; x < PictureSamples; ++x)
+        if (const auto r = ReadoutAt(document, x, y);
+            r && Inside({RegionShape::Rectangle, 101, 201, 40, 60}, r->Position.Line, r->Position.Sample))
+          expected = {std::min(expected.Left, x), std::min(expected.Top, y), std::max(expected.Right, x),
+                      std::max(expected.Bottom, y)};
+    const std::optional<PictureBox> box = PictureBoxOf(region, axes);
+    ASSERT_EQ(box, expected);
+    EXPECT_EQ(RegionOfPictureBox(*box, RegionShape::Ellipse, axes), region);
+
+    const std::optional<PicturePoint> point = PicturePointOf({123, 457}, axes);
+    ASSERT_TRUE(point);
+    const FramePosition shown = ReadoutAt(document, point->X, point->Y)->Position;
+    EXPECT_TRUE(123 - shown.Line >= 0 && 123 - shown.Line < shown.BlockSize) << shown.Line;
+    EXPECT_TRUE(457 - shown.Sample >= 0 && 457 - shown.Sample < shown.BlockSize) << shown.Sample;
+    const std::optional<FramePoint> back = FramePointOfPicture(*point, axes);
+    EXPECT_EQ(std::pair(back->Line, back->Sample), std::pair(shown.Line, shown.Sample));
+  }
+  OptionSet plain{}, half{};
+  Entry(half, Option::Minimize) = 1;
+  EXPECT_EQ(RegionOfPictureBox({-50, -50, 10, 10}, RegionShape::Rectangle, AxesOf(plain, FrameLines)),
+            (FrameRegion{RegionShape::Rectangle, 1, 1, 11, 11}));
+  EXPECT_EQ(RegionOfPictureBox({0, 0, 100, 100}, RegionShape::Rectangle, AxesOf(half, FrameLines)), std::nullopt);
+  EXPECT_EQ(PicturePointOf({650, 1}, AxesOf(plain, 600)), std::nullopt);
+}
+
 TEST(ProfileAlong, OutsideTheFrameHasNoPointsAndCsvLeavesMissingValuesEmpty) {
   FrameDocument document;
   EXPECT_EQ(ProfileAlong(document, {0, 5}, {-20, 40}).Problem, "the line lies outside the frame");

@@ -271,6 +271,8 @@ TEST_F(MainFormTest, SettingsComeBackInTheNextRun) {
   form->Histogram().show();
   form->Histogram().SetLogScale(true);
   form->Histogram().SetSkipZero(true);
+  form->Measure().ProfileDock().show();
+  form->Measure().SetPixelTableShowsShown(true);
   Action("MarkSpecialPixels1")->trigger();
   Action("KeepAdjustments1")->trigger();
   Open(b);
@@ -290,6 +292,8 @@ TEST_F(MainFormTest, SettingsComeBackInTheNextRun) {
                                   "&Clear Menu"}));
   EXPECT_TRUE(form->Histogram().isVisible() && form->Histogram().LogScale() && form->Histogram().SkipZero());
   EXPECT_TRUE(Action("MarkSpecialPixels1")->isChecked() && form->Viewer().Document().KeepsReplacedSamples());
+  EXPECT_TRUE(form->Measure().ProfileDock().isVisible() && form->Measure().StatisticsDock().isHidden());
+  EXPECT_TRUE(form->Measure().PixelTableShowsShown());
   EXPECT_TRUE(Action("KeepAdjustments1")->isChecked() && form->Viewer().KeepsAdjustments());
   recent->actions()[1]->trigger();
   ASSERT_NE(form->ImageWindow(), nullptr);
