@@ -312,13 +312,17 @@ void TMainForm::RestoreSettings() {
 }
 
 void TMainForm::RememberSettings() {
-  remembered_.HistogramShown = frameViews_->Histogram().toggleViewAction()->isChecked();
+  // A closed window has hidden its docks: what was on screen was noted as it closed.
+  if (isVisible()) {
+    const vantorel::MeasureViews& measure = frameViews_->Measure();
+    remembered_.HistogramShown = frameViews_->Histogram().toggleViewAction()->isChecked();
+    remembered_.StatisticsShown = measure.StatisticsDock().toggleViewAction()->isChecked();
+    remembered_.ProfileShown = measure.ProfileDock().toggleViewAction()->isChecked();
+    remembered_.PixelTableShown = measure.PixelTableDock().toggleViewAction()->isChecked();
+  }
   remembered_.HistogramLogarithmic = frameViews_->Histogram().LogScale();
   remembered_.HistogramSkipsZero = frameViews_->Histogram().SkipZero();
   const vantorel::MeasureViews& measure = frameViews_->Measure();
-  remembered_.StatisticsShown = measure.StatisticsDock().toggleViewAction()->isChecked();
-  remembered_.ProfileShown = measure.ProfileDock().toggleViewAction()->isChecked();
-  remembered_.PixelTableShown = measure.PixelTableDock().toggleViewAction()->isChecked();
   remembered_.PixelTableShowsShown = measure.PixelTableShowsShown();
   remembered_.MarkSpecialPixels = commands_->MenuItem("MarkSpecialPixels1")->isChecked();
   remembered_.KeepAdjustments = viewer_.KeepsAdjustments();
@@ -482,6 +486,11 @@ void TMainForm::FullScreen1Click() {
   // Only the full-screen flag flips, so leaving it brings back a maximized or a normal window as it was.
   setWindowState(windowState() ^ Qt::WindowFullScreen);
   RefreshCommandStates();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  RememberSettings();
+  QMainWindow::closeEvent(event);
 }
 
 void TMainForm::changeEvent(QEvent* event) {

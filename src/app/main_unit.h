@@ -134,6 +134,8 @@ class TMainForm : public QMainWindow {
   void dropEvent(QDropEvent* event) override;
   // Full Screen's check mark follows the window also when the window manager changes it.
   void changeEvent(QEvent* event) override;
+  // The docks on screen are remembered before closing hides them.
+  void closeEvent(QCloseEvent* event) override;
 
  private slots:
   void ImageWindowClosed();

@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -43,6 +44,22 @@ QDockWidget* NewDock(QMainWindow& window, const char* name, const char* title, Q
   dock->hide();
   return dock;
 }
+
+// A table as tall as its rows (and a scroll bar across, where it may need
+// one), never scrolled up and down: the docks' room goes to the plot.
+void FitRows(QTableWidget& table, bool scrollsAcross) {
+  const int rowHeight = table.fontMetrics().height() + 6;
+  table.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  table.verticalHeader()->setDefaultSectionSize(rowHeight);
+  table.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  table.setHorizontalScrollBarPolicy(scrollsAcross ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+  const int across = scrollsAcross ? table.style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0;
+  table.setFixedHeight(table.horizontalHeader()->sizeHint().height() + table.rowCount() * rowHeight +
+                       2 * table.frameWidth() + across);
+}
+
+// The dock keeps to its content's height, so that the others take the rest.
+void KeepHeight(QWidget& content) { content.setMaximumHeight(content.sizeHint().height()); }
 
 QLabel* NewText(const char* name) {
   auto* label = new QLabel;
@@ -118,8 +135,9 @@ void ProfilePlot::paintEvent(QPaintEvent*) {
     painter.setPen(QPen(color, 1.5));
     painter.drawPath(path);
   };
-  series(RawColor, &ProfilePoint::Raw);
+  // The raw values on top: where both are 0 at a missing sample, the raw drop is the one to see.
   series(ShownColor, &ProfilePoint::Shown);
+  series(RawColor, &ProfilePoint::Raw);
   if (marked_ && *marked_ < points.size()) {
     const double x = xOf(points[*marked_].Index);
     painter.setPen(QPen(MarkColor, 1, Qt::DashLine));
@@ -152,9 +170,11 @@ MeasureViews::MeasureViews(QMainWindow& window, const Viewer& viewer, const QPoi
   connect(copyStatistics, &QPushButton::clicked, this, [this] {
     if (region_ && FrameShown()) CopyText(StatisticsCsv(statistics_));
   });
+  FitRows(*statisticsTable_, false);
   statisticsLayout->addWidget(regionText_);
-  statisticsLayout->addWidget(statisticsTable_, 1);
+  statisticsLayout->addWidget(statisticsTable_);
   statisticsLayout->addWidget(copyStatistics, 0, Qt::AlignRight);
+  KeepHeight(*statistics);
   statisticsDock_ = NewDock(window, "StatisticsDock", "Statistics", statistics);
 
   // Profile: the line, its plot and Copy as CSV.
@@ -187,7 +207,6 @@ MeasureViews::MeasureViews(QMainWindow& window, const Viewer& viewer, const QPoi
   pixelTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   pixelTable_->setSelectionMode(QAbstractItemView::NoSelection);
   pixelTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  pixelTable_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   for (int row = 0; row < PixelTableSide; ++row)
     for (int column = 0; column < PixelTableSide; ++column) {
       auto* item = new QTableWidgetItem;
@@ -204,8 +223,10 @@ MeasureViews::MeasureViews(QMainWindow& window, const Viewer& viewer, const QPoi
     RefreshPixelTable();
     emit SettingsEdited();
   });
+  FitRows(*pixelTable_, true);
   tableLayout->addLayout(choice);
-  tableLayout->addWidget(pixelTable_, 1);
+  tableLayout->addWidget(pixelTable_);
+  KeepHeight(*table);
   pixelTableDock_ = NewDock(window, "PixelTableDock", "Pixel Table", table);
 
   for (QDockWidget* dock : {statisticsDock_, profileDock_, pixelTableDock_})

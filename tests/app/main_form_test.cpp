@@ -278,6 +278,7 @@ TEST_F(MainFormTest, SettingsComeBackInTheNextRun) {
   Open(b);
   Action("FitToWindow1")->trigger();
   std::filesystem::remove(gone);
+  form->close();  // as Exit and the close box do, which hides the docks first
   form.reset();
 
   form = std::make_unique<TMainForm>(dialogs);
