@@ -321,10 +321,12 @@ void MeasureViews::ProfileDrawn(QLine line) {
 
 void MeasureViews::PictureClicked(QPoint pixel) {
   if (pixelTableDock_->isHidden()) return;
-  if (frozenAt_)
+  if (frozenAt_) {
     frozenAt_.reset();
-  else
-    frozenAt_ = pixel;
+  } else if (FrameShown()) {
+    if (const std::optional<PixelReadout> readout = ReadoutAt(viewer_.Document(), pixel.x(), pixel.y()))
+      frozenAt_ = FramePoint{readout->Position.Line, readout->Position.Sample};
+  }
   RefreshPixelTable();
 }
 
@@ -403,10 +405,16 @@ void MeasureViews::RefreshOverlays() {
 
 void MeasureViews::RefreshPixelTable() {
   if (pixelTableDock_->isHidden()) return;
-  std::optional<QPoint> centre = frozenAt_;
-  if (!centre && FrameShown()) centre = imageWindow_->PointerPixel();
+  std::optional<QPoint> centre;
+  if (FrameShown() && frozenAt_) {
+    const FrameDocument& document = viewer_.Document();
+    if (const auto pixel = PicturePointOf(*frozenAt_, AxesOf(document.ActiveOptions(), document.LineCount())))
+      centre = QPoint(pixel->X, pixel->Y);
+  } else if (FrameShown()) {
+    centre = imageWindow_->PointerPixel();
+  }
   std::optional<vantorel::PixelTable> table;
-  if (centre && FrameShown()) table = PixelTableAround(viewer_.Document(), centre->x(), centre->y());
+  if (centre) table = PixelTableAround(viewer_.Document(), centre->x(), centre->y());
   const bool shown = PixelTableShowsShown();
   for (int row = 0; row < PixelTableSide; ++row) {
     QString lineLabel;

@@ -109,7 +109,8 @@ class MeasureViews : public QObject {
   // The measurements of the last render.
   RegionStatistics statistics_;
   LineProfile profile_;
-  std::optional<QPoint> frozenAt_;
+  // The frame place the pixel table is held at, which stays put through the geometry.
+  std::optional<FramePoint> frozenAt_;
 };
 
 }  // namespace vantorel

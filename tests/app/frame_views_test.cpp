@@ -344,8 +344,12 @@ TEST_F(FrameViewsTest, ShiftDragMeasuresARegionThatStaysOnTheFrameAndThePixelTab
   QTest::mouseMove(Window().Image(), {300, 400});
   EXPECT_EQ(centre(), rawAt(300, 400));
   QTest::mouseClick(Window().Image(), Qt::LeftButton, Qt::NoModifier, {300, 400});
+  const QString frozen = rawAt(300, 400);
   QTest::mouseMove(Window().Image(), {500, 100});
-  EXPECT_EQ(centre(), rawAt(300, 400));
+  EXPECT_EQ(centre(), frozen);
+  Click("ToolButton2");  // held on the same frame place, wherever the geometry shows it
+  EXPECT_EQ(centre(), frozen);
+  EXPECT_NE(rawAt(300, 400), frozen);
   Action("ScanStop1")->trigger();  // Esc
   QTest::mouseMove(Window().Image(), {501, 100});
   EXPECT_EQ(centre(), rawAt(501, 100));
