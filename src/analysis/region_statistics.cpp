@@ -61,9 +61,8 @@ std::int64_t DoubledOffset(int place, int first, int size) {
 std::pair<int, int> SpanOnLine(const FrameRegion& region, int line) {
   const int first = region.FirstSample, last = region.FirstSample + region.Samples - 1;
   if (region.Shape == RegionShape::Rectangle) return {first, last};
-  if (!RegionHolds(region, line, first + (region.Samples - 1) / 2)) return {1, 0};
-  // Out from the middle sample until a sample falls outside; the square root's
-  // estimate only saves the steps.
+  // The square root's span, rounded outwards, holds every sample inside (its
+  // rounding errors are far below a sample); the exact test then trims its ends.
   const std::int64_t dl = DoubledOffset(line, region.FirstLine, region.Lines);
   const double across =
       double(region.Samples) *
@@ -72,9 +71,7 @@ std::pair<int, int> SpanOnLine(const FrameRegion& region, int line) {
   int low = std::max(first, int(std::floor((centreTwice - across) / 2)));
   int high = std::min(last, int(std::ceil((centreTwice + across) / 2)));
   while (low <= high && !RegionHolds(region, line, low)) ++low;
-  while (low > first && RegionHolds(region, line, low - 1)) --low;
   while (high >= low && !RegionHolds(region, line, high)) --high;
-  while (high < last && RegionHolds(region, line, high + 1)) ++high;
   return {low, high};
 }
 

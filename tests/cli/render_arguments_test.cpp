@@ -86,6 +86,7 @@ TEST(ParseRenderArguments, AcceptsAndRefusesByRule) {
       {{"--stats", "696,1,6,5", "f"}, "not '696,1,6,5'"},
       {{"--stats", "1,828,5,6", "f"}, "--stats takes"},
       {{"--stats", "1,1,0,5", "f"}, "--stats takes"},
+      {{"--stats", "5,5,-2,5", "f"}, "--stats takes"},
       {{"--stats", "1,1,5", "f"}, "--stats takes"},
       {{"--stats", "1,1,5,5,", "f"}, "--stats takes"},
       {{"--stats", "1,1,5,x5", "f"}, "--stats takes"},
