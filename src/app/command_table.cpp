@@ -110,6 +110,7 @@ constexpr CommandEntry Table[] = {
     Item("RectangleRegion1", "&Rectangle Region", &F::RectangleRegion1Click, Always).Checkable(Shows::OwnState),
     Item("EllipseRegion1", "&Ellipse Region", &F::EllipseRegion1Click, Always).Checkable(Shows::OwnState),
     Item("ProfileLine1", "Profile Li&ne", &F::ProfileLine1Click, Always).Checkable(Shows::OwnState),
+    Item("ClearMeasurements1", "Clear &Measurements", &F::ClearMeasurements1Click, Always),
     Separator("N6"),
     Item("Copy1", "&Copy", &F::Copy1Click, Frame).WithKeys(QKeySequence::Copy, Qt::CTRL | Qt::Key_C),
 

@@ -538,6 +538,7 @@ void TMainForm::ChooseMeasureTool(vantorel::MeasureTool tool, const char* item) 
 void TMainForm::RectangleRegion1Click() { ChooseMeasureTool(vantorel::MeasureTool::Rectangle, "RectangleRegion1"); }
 void TMainForm::EllipseRegion1Click() { ChooseMeasureTool(vantorel::MeasureTool::Ellipse, "EllipseRegion1"); }
 void TMainForm::ProfileLine1Click() { ChooseMeasureTool(vantorel::MeasureTool::Line, "ProfileLine1"); }
+void TMainForm::ClearMeasurements1Click() { frameViews_->Measure().Clear(); }
 
 void TMainForm::ChoosePause(int seconds) {
   RunCommand("Scan-pause", [this, seconds] { viewer_.ChooseScanPause(seconds); });

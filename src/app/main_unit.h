@@ -99,6 +99,7 @@ class TMainForm : public QMainWindow {
   void RectangleRegion1Click();
   void EllipseRegion1Click();
   void ProfileLine1Click();
+  void ClearMeasurements1Click();
   void N2seconds1Click();
   void N3seconds1Click();
   void N4seconds1Click();

@@ -269,6 +269,12 @@ void MeasureViews::SetProfileLine(FramePoint from, FramePoint to) {
   RefreshOverlays();
 }
 
+void MeasureViews::Clear() {
+  region_.reset();
+  profileLine_.reset();
+  Refresh();
+}
+
 bool MeasureViews::PixelTableShowsShown() const { return pixelValues_->currentIndex() == 1; }
 void MeasureViews::SetPixelTableShowsShown(bool shown) { pixelValues_->setCurrentIndex(shown ? 1 : 0); }
 

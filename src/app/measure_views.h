@@ -64,6 +64,8 @@ class MeasureViews : public QObject {
   const std::optional<FrameRegion>& Region() const { return region_; }
   void SetRegion(std::optional<FrameRegion> region);
   void SetProfileLine(FramePoint from, FramePoint to);
+  // No region and no line: their overlays go, the docks wait for new ones.
+  void Clear();
   // The pixel table's values: the shown levels rather than the raw ones.
   bool PixelTableShowsShown() const;
   void SetPixelTableShowsShown(bool shown);

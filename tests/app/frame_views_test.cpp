@@ -353,6 +353,9 @@ TEST_F(FrameViewsTest, ShiftDragMeasuresARegionThatStaysOnTheFrameAndThePixelTab
   Action("ScanStop1")->trigger();  // Esc
   QTest::mouseMove(Window().Image(), {501, 100});
   EXPECT_EQ(centre(), rawAt(501, 100));
+  Action("ClearMeasurements1")->trigger();
+  EXPECT_EQ(measure.Region(), std::nullopt);
+  EXPECT_EQ(cell(0, 0), "");
 }
 
 }  // namespace

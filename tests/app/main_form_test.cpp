@@ -64,6 +64,7 @@ const Command kMenuItems[] = {{"Open1", "&Open...", N},
                               {"RectangleRegion1", "&Rectangle Region", A},
                               {"EllipseRegion1", "&Ellipse Region", A},
                               {"ProfileLine1", "Profile Li&ne", A},
+                              {"ClearMeasurements1", "Clear &Measurements", A},
                               {"Copy1", "&Copy", F},
                               {"N2seconds1", "2 seconds", A},
                               {"N3seconds1", "3 seconds", A},
@@ -119,7 +120,7 @@ const std::pair<const char*, const char*> kMenus[] = {
      "KeepAdjustments1"},
     {"View",
      "Toolbar1 FullScreen1 | ZoomIn1 ZoomOut1 ActualSize1 FitToWindow1 | Histogram1 Statistics1 LineProfile1 "
-     "PixelTable1 MarkSpecialPixels1 | RectangleRegion1 EllipseRegion1 ProfileLine1 | Copy1"},
+     "PixelTable1 MarkSpecialPixels1 | RectangleRegion1 EllipseRegion1 ProfileLine1 ClearMeasurements1 | Copy1"},
     {"Scan-pause", "N2seconds1 N3seconds1 N4seconds1 N5seconds1"},
     {"&About", "About1"},
     {"&Help", "KeyboardShortcuts1 UserGuide1"}};
