@@ -237,6 +237,10 @@ QRectF ImageControl::ScreenRect(QRect box) const {
                 QPointF((box.right() + 1) * zoom_, (box.bottom() + 1) * zoom_));
 }
 
+QPointF ImageControl::PixelCentre(QPoint pixel) const {
+  return QPointF((pixel.x() + 0.5) * zoom_, (pixel.y() + 0.5) * zoom_);
+}
+
 void ImageControl::PaintOverlays(QPainter& painter) const {
   if (!regionBox_ && !profileLine_) return;
   painter.save();
@@ -264,8 +268,7 @@ void ImageControl::PaintOverlays(QPainter& painter) const {
     painter.setBrush(Qt::NoBrush);
   }
   if (profileLine_) {
-    const auto centre = [this](QPoint p) { return QPointF((p.x() + 0.5) * zoom_, (p.y() + 0.5) * zoom_); };
-    const QLineF line(centre(profileLine_->p1()), centre(profileLine_->p2()));
+    const QLineF line(PixelCentre(profileLine_->p1()), PixelCentre(profileLine_->p2()));
     stroke(ProfileColor, [&] { painter.drawLine(line); });
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(ProfileColor);
@@ -276,9 +279,8 @@ void ImageControl::PaintOverlays(QPainter& painter) const {
 
 ImageControl::Edit ImageControl::EditAt(QPointF point, Qt::KeyboardModifiers modifiers, int& handle) const {
   if (profileLine_) {
-    const auto centre = [this](QPoint p) { return QPointF((p.x() + 0.5) * zoom_, (p.y() + 0.5) * zoom_); };
-    if (Near(point, centre(profileLine_->p2()))) return Edit::LineEnd;
-    if (Near(point, centre(profileLine_->p1()))) return Edit::LineStart;
+    if (Near(point, PixelCentre(profileLine_->p2()))) return Edit::LineEnd;
+    if (Near(point, PixelCentre(profileLine_->p1()))) return Edit::LineStart;
   }
   if (regionBox_) {
     const QRectF r = ScreenRect(*regionBox_);

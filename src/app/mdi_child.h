@@ -100,6 +100,7 @@ class ImageControl : public QWidget {
   QPoint PixelAt(QPointF point) const;
   // The control's rectangle of a box of picture pixels.
   QRectF ScreenRect(QRect box) const;
+  QPointF PixelCentre(QPoint pixel) const;
   // What a press at point starts, measured against the overlays.
   enum class Edit { None, Draw, Move, Resize, LineStart, LineEnd };
   Edit EditAt(QPointF point, Qt::KeyboardModifiers modifiers, int& handle) const;

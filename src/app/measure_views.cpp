@@ -219,10 +219,7 @@ MeasureViews::MeasureViews(QMainWindow& window, const Viewer& viewer, const QPoi
   bold.setBold(true);
   centre->setFont(bold);
   centre->setBackground(QColor(255, 210, 0, 110));
-  connect(pixelValues_, &QComboBox::currentIndexChanged, this, [this] {
-    RefreshPixelTable();
-    emit SettingsEdited();
-  });
+  connect(pixelValues_, &QComboBox::currentIndexChanged, this, &MeasureViews::RefreshPixelTable);
   FitRows(*pixelTable_, true);
   tableLayout->addLayout(choice);
   tableLayout->addWidget(pixelTable_);

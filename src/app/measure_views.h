@@ -78,10 +78,6 @@ class MeasureViews : public QObject {
   // The pointer moved: the pixel table and the profile's mark follow it.
   void PointerMoved();
 
- signals:
-  // A choice worth remembering changed (the pixel table's values).
-  void SettingsEdited();
-
  private:
   bool FrameShown() const;
   void RegionDrawn(QRect box, bool ellipse);
