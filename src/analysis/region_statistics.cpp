@@ -78,7 +78,6 @@ std::pair<int, int> SpanOnLine(const FrameRegion& region, int line) {
 }  // namespace
 
 bool RegionHolds(const FrameRegion& region, int line, int sample) {
-  if (region.Lines <= 0 || region.Samples <= 0) return false;
   if (line < region.FirstLine || line >= region.FirstLine + region.Lines || sample < region.FirstSample ||
       sample >= region.FirstSample + region.Samples)
     return false;
@@ -96,7 +95,7 @@ RegionStatistics MeasureRegion(const FrameDocument& document, const FrameRegion&
   const int lastLine = std::min(FrameLines, region.FirstLine + region.Lines - 1);
   const int firstSample = std::max(1, region.FirstSample);
   const int lastSample = std::min(PictureSamples, region.FirstSample + region.Samples - 1);
-  if (region.Lines <= 0 || region.Samples <= 0 || firstLine > lastLine || firstSample > lastSample) {
+  if (firstLine > lastLine || firstSample > lastSample) {
     statistics.Problem = "the region lies outside the frame";
     return statistics;
   }
