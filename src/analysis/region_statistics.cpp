@@ -295,10 +295,12 @@ std::optional<FramePoint> FramePointOfPicture(PicturePoint point, const PictureA
 std::optional<std::size_t> ProfilePointNear(const LineProfile& profile, FramePosition place) {
   std::optional<std::size_t> nearest;
   // A pointer a few pixels off a slanting line still points at it.
-  int best = PointerReach * place.BlockSize + 1;
+  const int reach = PointerReach * place.BlockSize;
+  int best = reach * reach + 1;  // squared distances, in frame places
   for (std::size_t i = 0; i < profile.Points.size(); ++i) {
     const ProfilePoint& p = profile.Points[i];
-    const int distance = std::max(std::abs(p.Line - place.Line), std::abs(p.Sample - place.Sample));
+    const int lines = p.Line - place.Line, samples = p.Sample - place.Sample;
+    const int distance = lines * lines + samples * samples;
     if (distance < best) {
       best = distance;
       nearest = i;

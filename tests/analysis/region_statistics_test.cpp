@@ -195,6 +195,15 @@ TEST(PictureBoxes, MapRegionsAndPointsBothWaysUnderEveryGeometry) {
             (FrameRegion{RegionShape::Rectangle, 1, 1, 11, 11}));
   EXPECT_EQ(RegionOfPictureBox({0, 0, 100, 100}, RegionShape::Rectangle, AxesOf(half, FrameLines)), std::nullopt);
   EXPECT_EQ(PicturePointOf({650, 1}, AxesOf(plain, 600)), std::nullopt);
+  EXPECT_EQ(PictureBoxOf({RegionShape::Rectangle, 650, 1, 10, 10}, AxesOf(plain, 600)), std::nullopt);
+
+  // The pointer's mark: the nearest point within three pixels of the picture.
+  LineProfile line;
+  for (int i = 0; i < 5; ++i) line.Points.push_back({i, 10 + i, 10, std::nullopt, std::nullopt});
+  EXPECT_EQ(ProfilePointNear(line, {12, 13, 1}), 2u);
+  EXPECT_EQ(ProfilePointNear(line, {12, 14, 1}), std::nullopt);
+  EXPECT_EQ(ProfilePointNear(line, {16, 13, 2}), 4u);
+  EXPECT_EQ(ProfilePointNear(line, {12, 17, 2}), std::nullopt);
 }
 
 TEST(ProfileAlong, OutsideTheFrameHasNoPointsAndCsvLeavesMissingValuesEmpty) {
