@@ -16,6 +16,10 @@ void AppendRange(std::string& text, int first, int size) {
 
 }  // namespace
 
+int ShownLevelAt(const FrameDocument& document, int x, int y) {
+  return document.ShownLevels()[document.FitsPlane()[ShownLevelIndex(x, y)]];
+}
+
 std::optional<PixelReadout> ReadoutAt(const FrameDocument& document, int x, int y) {
   const std::optional<FramePosition> position = FramePositionAt(x, y, document.ActiveOptions(), document.LineCount());
   if (!position) return std::nullopt;
@@ -23,11 +27,18 @@ std::optional<PixelReadout> ReadoutAt(const FrameDocument& document, int x, int 
   for (int line = position->Line; line < position->Line + position->BlockSize; ++line)
     for (int sample = position->Sample; sample < position->Sample + position->BlockSize; ++sample)
       rawSum += document.PristineFrame()[SampleOffset(line, sample)];
-  // FitsPlane holds the grey levels before the display scale, line 1 (the bottom row) first.
-  const std::size_t shownAt = std::size_t(FrameLines - 1 - y) * PictureSamples + std::size_t(x);
   return PixelReadout{.Position = *position,
                       .Raw = rawSum / (position->BlockSize * position->BlockSize),
-                      .Shown = document.ShownLevels()[document.FitsPlane()[shownAt]]};
+                      .Shown = ShownLevelAt(document, x, y)};
+}
+
+PixelTable PixelTableAround(const FrameDocument& document, int x, int y) {
+  constexpr int reach = PixelTableSide / 2;
+  PixelTable table;
+  for (int row = 0; row < PixelTableSide; ++row)
+    for (int column = 0; column < PixelTableSide; ++column)
+      table[std::size_t(row * PixelTableSide + column)] = ReadoutAt(document, x - reach + column, y - reach + row);
+  return table;
 }
 
 std::string ReadoutText(const PixelReadout& readout) {

@@ -102,9 +102,18 @@ constexpr CommandEntry Table[] = {
     // F9, as file managers show and hide their side pane.
     DockToggle("Frames1", "F&rames").WithKeys(Qt::Key_F9),
     Submenu("ColorMap1", "Colour &Map"),
+    DockToggle("Statistics1", "S&tatistics"),
+    DockToggle("LineProfile1", "&Line Profile"),
+    DockToggle("PixelTable1", "&Pixel Table"),
     Item("MarkSpecialPixels1", "Mark &Special Pixels", &F::MarkSpecialPixels1Click, Always)
         .Checkable(Shows::OwnState)
         .WithKeys(Qt::CTRL | Qt::Key_M),
+    // What a drag on the picture draws; Shift+drag draws a region without one.
+    Separator("N7"),
+    Item("RectangleRegion1", "&Rectangle Region", &F::RectangleRegion1Click, Always).Checkable(Shows::OwnState),
+    Item("EllipseRegion1", "&Ellipse Region", &F::EllipseRegion1Click, Always).Checkable(Shows::OwnState),
+    Item("ProfileLine1", "Profile Li&ne", &F::ProfileLine1Click, Always).Checkable(Shows::OwnState),
+    Item("ClearMeasurements1", "Clear &Measurements", &F::ClearMeasurements1Click, Always),
     Separator("N6"),
     Item("Copy1", "&Copy", &F::Copy1Click, Frame).WithKeys(QKeySequence::Copy, Qt::CTRL | Qt::Key_C),
 
@@ -270,13 +279,13 @@ CommandWidgets::CommandWidgets(QMainWindow& window, const DockToggles& dockToggl
       }
       case EntryKind::Separator: menu->addSeparator()->setObjectName(entry.Name); break;
       case EntryKind::DockToggle:
-        for (const auto& [name, dockToggle] : dockToggles) {
-          if (std::string_view(name) != entry.Name) continue;
-          dockToggle->setObjectName(entry.Name);
-          dockToggle->setText(entry.Text);
-          dockToggle->setShortcuts(KeysOf(entry));
-          menu->addAction(dockToggle);
-        }
+        for (const auto& [name, toggle] : dockToggles)
+          if (name == entry.Name) {
+            toggle->setObjectName(entry.Name);
+            toggle->setText(entry.Text);
+            toggle->setShortcuts(KeysOf(entry));
+            menu->addAction(toggle);
+          }
         break;
       case EntryKind::ToolBarRow:
         if (!rows) rows = BuildToolBar();

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <functional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -127,8 +128,8 @@ std::vector<KeyListing> KeyboardShortcuts();
 class CommandWidgets {
  public:
   // Builds window's menu bar and tool bar; every command's click goes to run,
-  // the window's guard. Each DockToggle item is the action of dockToggles with its name.
-  using DockToggles = std::vector<std::pair<const char*, QAction*>>;
+  // the window's guard. Each DockToggle item is the action dockToggles gives for its name.
+  using DockToggles = std::vector<std::pair<std::string_view, QAction*>>;
   CommandWidgets(QMainWindow& window, const DockToggles& dockToggles, std::function<void(CommandHandler, Needs)> run);
 
   // Enabled states by whether a frame is on screen; check marks, Down states

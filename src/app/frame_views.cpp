@@ -95,6 +95,7 @@ FrameViews::FrameViews(QMainWindow& window, const Viewer& viewer, const QPointer
     if (visible) RefreshHistogram();
   });
   connect(histogramDock_, &HistogramDock::ScaleChanged, this, &FrameViews::RefreshHistogram);
+  measure_ = std::make_unique<MeasureViews>(window, viewer, imageWindow);
 }
 
 FrameViews::~FrameViews() { qApp->removeEventFilter(this); }
@@ -153,6 +154,7 @@ bool FrameViews::FrameShown() const { return imageWindow_ && viewer_.FrameOnScre
 
 void FrameViews::Refresh() {
   RefreshHistogram();
+  measure_->Refresh();
   RefreshSpecialPixels();
   RefreshBlink();
 }
@@ -197,6 +199,7 @@ void FrameViews::RefreshStatusFields() {
     if (const std::optional<QPoint> pixel = imageWindow_->PointerPixel())
       readout = ReadoutAt(document, pixel->x(), pixel->y());
   pixelReadout_->setText(readout ? QString::fromStdString(ReadoutText(*readout)) : "");
+  measure_->PointerMoved();
 }
 
 void FrameViews::RefreshBlink() {

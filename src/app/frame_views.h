@@ -9,9 +9,12 @@
 #include <QObject>
 #include <QPointer>
 
+#include <memory>
+
 #include "analysis/histogram.h"
 #include "app/histogram_view.h"
 #include "app/mdi_child.h"
+#include "app/measure_views.h"
 
 class QAction;
 class QMainWindow;
@@ -65,6 +68,7 @@ class FrameViews : public QObject {
   void Attach(QStatusBar& statusBar, QAction& markItem, QToolButton& blinkButton);
 
   HistogramDock& Histogram() const { return *histogramDock_; }
+  MeasureViews& Measure() const { return *measure_; }
   // True while the image window of an Open is on screen.
   bool FrameShown() const;
   // True while B or the Blink button holds the original picture on screen.
@@ -93,6 +97,7 @@ class FrameViews : public QObject {
   const Viewer& viewer_;
   const QPointer<TChild>& imageWindow_;
   HistogramDock* histogramDock_ = nullptr;
+  std::unique_ptr<MeasureViews> measure_;
   QStatusBar* statusBar_ = nullptr;
   StatusField* pixelReadout_ = nullptr;
   StatusField* dataSetField_ = nullptr;

@@ -86,10 +86,14 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
   // Opening from the dock replaces the frame on screen, as a drop does.
   connect(framesDock_, &vantorel::FramesDock::OpenRequested, this,
           [this](const QByteArray& path) { OpenPath(path.toStdString()); });
+  vantorel::MeasureViews& measure = frameViews_->Measure();
   commands_ = std::make_unique<vantorel::CommandWidgets>(
       *this,
       vantorel::CommandWidgets::DockToggles{{"Histogram1", frameViews_->Histogram().toggleViewAction()},
-                                            {"Frames1", framesDock_->toggleViewAction()}},
+                                            {"Frames1", framesDock_->toggleViewAction()},
+                                            {"Statistics1", measure.StatisticsDock().toggleViewAction()},
+                                            {"LineProfile1", measure.ProfileDock().toggleViewAction()},
+                                            {"PixelTable1", measure.PixelTableDock().toggleViewAction()}},
       [this](vantorel::CommandHandler handler, Needs needs) { RunIfAllowed(handler, needs); });
 
   timer1_ = new QTimer(this);
@@ -242,6 +246,7 @@ void TMainForm::OpenFrameFile(const std::string& path) {
   connect(child, &TChild::ZoomChanged, frameViews_.get(), &vantorel::FrameViews::RefreshStatusFields);
   connect(child, &TChild::PointerPixelChanged, frameViews_.get(), &vantorel::FrameViews::RefreshStatusFields);
   connect(child, &TChild::ZoomChanged, this, [this, child] { remembered_.FitToWindow = child->Fitting(); });
+  frameViews_->Measure().Attach(*child);
   mdiArea_->addSubWindow(child);
   imageWindow_ = child;
   child->showMaximized();
@@ -347,6 +352,11 @@ void TMainForm::RestoreSettings() {
   framesDock_->SetSort(remembered_.FramesSort);
   framesDock_->SetSource(remembered_.FramesFromCatalogue, remembered_.FramesCatalogue);
   framesDock_->setVisible(remembered_.FramesShown);
+  vantorel::MeasureViews& measure = frameViews_->Measure();
+  measure.StatisticsDock().setVisible(remembered_.StatisticsShown);
+  measure.ProfileDock().setVisible(remembered_.ProfileShown);
+  measure.PixelTableDock().setVisible(remembered_.PixelTableShown);
+  measure.SetPixelTableShowsShown(remembered_.PixelTableShowsShown);
   if (remembered_.MarkSpecialPixels) {
     commands_->MenuItem("MarkSpecialPixels1")->setChecked(true);
     MarkSpecialPixels1Click();
@@ -354,13 +364,22 @@ void TMainForm::RestoreSettings() {
 }
 
 void TMainForm::RememberSettings() {
-  remembered_.HistogramShown = frameViews_->Histogram().toggleViewAction()->isChecked();
+  // A closed window has hidden its docks: what was on screen was noted as it closed.
+  if (isVisible()) {
+    const vantorel::MeasureViews& measure = frameViews_->Measure();
+    remembered_.HistogramShown = frameViews_->Histogram().toggleViewAction()->isChecked();
+    remembered_.StatisticsShown = measure.StatisticsDock().toggleViewAction()->isChecked();
+    remembered_.ProfileShown = measure.ProfileDock().toggleViewAction()->isChecked();
+    remembered_.PixelTableShown = measure.PixelTableDock().toggleViewAction()->isChecked();
+    remembered_.FramesShown = framesDock_->toggleViewAction()->isChecked();
+  }
   remembered_.HistogramLogarithmic = frameViews_->Histogram().LogScale();
   remembered_.HistogramSkipsZero = frameViews_->Histogram().SkipZero();
-  remembered_.FramesShown = framesDock_->toggleViewAction()->isChecked();
   remembered_.FramesFromCatalogue = framesDock_->FromCatalogue();
   remembered_.FramesCatalogue = framesDock_->CataloguePath();
   remembered_.FramesSort = framesDock_->Sort();
+  const vantorel::MeasureViews& measure = frameViews_->Measure();
+  remembered_.PixelTableShowsShown = measure.PixelTableShowsShown();
   remembered_.MarkSpecialPixels = commands_->MenuItem("MarkSpecialPixels1")->isChecked();
   remembered_.KeepAdjustments = viewer_.KeepsAdjustments();
   QSettings store;
@@ -410,6 +429,8 @@ void TMainForm::FileTylAutBtnClick() {
 }
 
 void TMainForm::FileStopBtnClick() {
+  // Esc also lets a frozen pixel table follow the pointer again.
+  frameViews_->Measure().Unfreeze();
   RunCommand("Scan Stop", [this] { viewer_.StopScan(); });
 }
 
@@ -539,6 +560,11 @@ void TMainForm::FullScreen1Click() {
   RefreshCommandStates();
 }
 
+void TMainForm::closeEvent(QCloseEvent* event) {
+  RememberSettings();
+  QMainWindow::closeEvent(event);
+}
+
 void TMainForm::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   // Only the commands: the rest of the window may not be built yet.
@@ -573,6 +599,18 @@ void TMainForm::Copy1Click() {
   // The processed picture, also while a blink shows the original.
   if (imageWindow_) QGuiApplication::clipboard()->setImage(imageWindow_->Picture());
 }
+
+void TMainForm::ChooseMeasureTool(vantorel::MeasureTool tool, const char* item) {
+  const bool chosen = commands_->MenuItem(item)->isChecked();
+  for (const char* name : {"RectangleRegion1", "EllipseRegion1", "ProfileLine1"})
+    commands_->MenuItem(name)->setChecked(chosen && std::string_view(name) == item);
+  frameViews_->Measure().SetTool(chosen ? tool : vantorel::MeasureTool::None);
+}
+
+void TMainForm::RectangleRegion1Click() { ChooseMeasureTool(vantorel::MeasureTool::Rectangle, "RectangleRegion1"); }
+void TMainForm::EllipseRegion1Click() { ChooseMeasureTool(vantorel::MeasureTool::Ellipse, "EllipseRegion1"); }
+void TMainForm::ProfileLine1Click() { ChooseMeasureTool(vantorel::MeasureTool::Line, "ProfileLine1"); }
+void TMainForm::ClearMeasurements1Click() { frameViews_->Measure().Clear(); }
 
 void TMainForm::ChoosePause(int seconds) {
   RunCommand("Scan-pause", [this, seconds] { viewer_.ChooseScanPause(seconds); });

@@ -53,6 +53,7 @@ class TMainForm : public QMainWindow {
   THeaderBytesBox& HeaderBytesBox() const { return *headerBytesBox_; }
   vantorel::HistogramDock& Histogram() const { return frameViews_->Histogram(); }
   vantorel::FramesDock& Frames() const { return *framesDock_; }
+  vantorel::MeasureViews& Measure() const { return frameViews_->Measure(); }
   // True while B or the Blink button holds the original picture on screen.
   bool Blinking() const { return frameViews_->Blinking(); }
 
@@ -98,6 +99,10 @@ class TMainForm : public QMainWindow {
   void FitToWindow1Click();
   void MarkSpecialPixels1Click();
   void Copy1Click();
+  void RectangleRegion1Click();
+  void EllipseRegion1Click();
+  void ProfileLine1Click();
+  void ClearMeasurements1Click();
   void N2seconds1Click();
   void N3seconds1Click();
   void N4seconds1Click();
@@ -133,6 +138,8 @@ class TMainForm : public QMainWindow {
   void dropEvent(QDropEvent* event) override;
   // Full Screen's check mark follows the window also when the window manager changes it.
   void changeEvent(QEvent* event) override;
+  // The docks on screen are remembered before closing hides them.
+  void closeEvent(QCloseEvent* event) override;
 
  private slots:
   void ImageWindowClosed();
@@ -180,6 +187,8 @@ class TMainForm : public QMainWindow {
   void ToggleActive(vantorel::Option option);
   void Step(vantorel::StepCommand command);
   void ChoosePause(int seconds);
+  // One measuring tool at most is chosen; none leaves drags to pan.
+  void ChooseMeasureTool(vantorel::MeasureTool tool, const char* item);
   void SavePictureAs(const QString& fileName);
   // The frames dock's Catalogue...: the file chosen, nothing when cancelled.
   std::optional<std::string> ChooseCatalogue();

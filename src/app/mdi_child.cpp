@@ -1,6 +1,7 @@
 #include "app/mdi_child.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -30,6 +31,28 @@ constexpr QSize NormalWindowSize(812, 612);
 constexpr int WheelNotch = 120;
 constexpr const char* BadgeText = "Original";
 constexpr int BadgeMargin = 8;  // from the viewport's corner
+// How near (screen pixels) a press must be to a handle or a line's end to take it.
+constexpr double HandleReach = 6;
+constexpr double HandleSide = 6;
+const QColor RegionColor(255, 210, 0);
+const QColor ProfileColor(0, 230, 255);
+
+// The eight handles of a rectangle, from the top left clockwise.
+std::array<QPointF, 8> HandlePoints(const QRectF& r) {
+  const QPointF c = r.center();
+  return {r.topLeft(),     QPointF(c.x(), r.top()),    r.topRight(),   QPointF(r.right(), c.y()),
+          r.bottomRight(), QPointF(c.x(), r.bottom()), r.bottomLeft(), QPointF(r.left(), c.y())};
+}
+
+// The pixels from one corner pixel to the other, whichever way round.
+QRect BoxBetween(QPoint a, QPoint b) {
+  return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+               QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
+}
+
+bool Near(QPointF a, QPointF b) {
+  return std::abs(a.x() - b.x()) <= HandleReach && std::abs(a.y() - b.y()) <= HandleReach;
+}
 
 std::uint32_t LittleEndianAt(const std::vector<std::uint8_t>& bytes, std::size_t at, int size) {
   std::uint32_t value = 0;
@@ -182,12 +205,120 @@ void ImageControl::paintEvent(QPaintEvent* event) {
   PaintPicture(painter, shown, shrunk_, exposed);
   paintedBadge_ = BadgeRect();
   if (Blinking()) PaintBadge(painter);
-  if (specialPixelMask_.empty() || Blinking()) return;
-  // The marks are a layer of their own: Picture(), which Save As and Print
-  // use, never carries them.
-  if (specialPixelLayer_.isNull())
-    specialPixelLayer_ = SpecialPixelLayer(specialPixelMask_, PictureSize, zoom_ < 1 ? size() : PictureSize);
-  if (!specialPixelLayer_.isNull()) PaintPicture(painter, specialPixelLayer_, specialPixelLayer_, exposed);
+  if (!specialPixelMask_.empty() && !Blinking()) {
+    // The marks are a layer of their own: Picture(), which Save As and Print
+    // use, never carries them.
+    if (specialPixelLayer_.isNull())
+      specialPixelLayer_ = SpecialPixelLayer(specialPixelMask_, PictureSize, zoom_ < 1 ? size() : PictureSize);
+    if (!specialPixelLayer_.isNull()) PaintPicture(painter, specialPixelLayer_, specialPixelLayer_, exposed);
+  }
+  PaintOverlays(painter);
+}
+
+void ImageControl::SetRegionOverlay(std::optional<QRect> box, bool ellipse) {
+  if (box == regionBox_ && ellipse == regionEllipse_) return;
+  regionBox_ = box;
+  regionEllipse_ = ellipse;
+  update();
+}
+
+void ImageControl::SetProfileOverlay(std::optional<QLine> line) {
+  if (line == profileLine_) return;
+  profileLine_ = line;
+  update();
+}
+
+QPoint ImageControl::PixelAt(QPointF point) const {
+  return QPoint(UnzoomedPixel(int(std::floor(point.x())), zoom_), UnzoomedPixel(int(std::floor(point.y())), zoom_));
+}
+
+QRectF ImageControl::ScreenRect(QRect box) const {
+  return QRectF(QPointF(box.left() * zoom_, box.top() * zoom_),
+                QPointF((box.right() + 1) * zoom_, (box.bottom() + 1) * zoom_));
+}
+
+QPointF ImageControl::PixelCentre(QPoint pixel) const {
+  return QPointF((pixel.x() + 0.5) * zoom_, (pixel.y() + 0.5) * zoom_);
+}
+
+void ImageControl::PaintOverlays(QPainter& painter) const {
+  if (!regionBox_ && !profileLine_) return;
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setBrush(Qt::NoBrush);
+  // A dark edge under each stroke keeps it seen on bright and dark ground alike.
+  const auto stroke = [&painter](const QColor& color, const auto& draw) {
+    painter.setPen(QPen(QColor(0, 0, 0, 170), 3));
+    draw();
+    painter.setPen(QPen(color, 1.5));
+    draw();
+  };
+  if (regionBox_) {
+    const QRectF r = ScreenRect(*regionBox_);
+    stroke(RegionColor, [&] {
+      if (regionEllipse_)
+        painter.drawEllipse(r);
+      else
+        painter.drawRect(r);
+    });
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(RegionColor);
+    for (const QPointF& handle : HandlePoints(r))
+      painter.drawRect(QRectF(handle - QPointF(HandleSide / 2, HandleSide / 2), QSizeF(HandleSide, HandleSide)));
+    painter.setBrush(Qt::NoBrush);
+  }
+  if (profileLine_) {
+    const QLineF line(PixelCentre(profileLine_->p1()), PixelCentre(profileLine_->p2()));
+    stroke(ProfileColor, [&] { painter.drawLine(line); });
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(ProfileColor);
+    for (const QPointF& end : {line.p1(), line.p2()}) painter.drawEllipse(end, HandleSide / 2, HandleSide / 2);
+  }
+  painter.restore();
+}
+
+ImageControl::Edit ImageControl::EditAt(QPointF point, Qt::KeyboardModifiers modifiers, int& handle) const {
+  if (profileLine_) {
+    if (Near(point, PixelCentre(profileLine_->p2()))) return Edit::LineEnd;
+    if (Near(point, PixelCentre(profileLine_->p1()))) return Edit::LineStart;
+  }
+  if (regionBox_) {
+    const QRectF r = ScreenRect(*regionBox_);
+    const std::array<QPointF, 8> handles = HandlePoints(r);
+    for (int i = 0; i < int(handles.size()); ++i)
+      if (Near(point, handles[std::size_t(i)])) {
+        handle = i;
+        return Edit::Resize;
+      }
+    if (r.contains(point) && !(modifiers & Qt::ShiftModifier)) return Edit::Move;
+  }
+  return tool_ != MeasureTool::None || (modifiers & Qt::ShiftModifier) ? Edit::Draw : Edit::None;
+}
+
+void ImageControl::ContinueEdit(QPoint pixel) {
+  const QPoint by = pixel - editStart_;
+  switch (edit_) {
+    case Edit::Draw:
+      if (editTool_ == MeasureTool::Line)
+        emit ProfileDrawn(QLine(editStart_, pixel));
+      else
+        emit RegionDrawn(BoxBetween(editStart_, pixel), editTool_ == MeasureTool::Ellipse);
+      break;
+    case Edit::Move: emit RegionDrawn(editBox_.translated(by), editEllipse_); break;
+    case Edit::Resize: {
+      // Corners move both of their edges, the middles of the sides one.
+      int left = editBox_.left(), top = editBox_.top(), right = editBox_.right(), bottom = editBox_.bottom();
+      if (editHandle_ == 0 || editHandle_ == 6 || editHandle_ == 7) left += by.x();
+      if (editHandle_ >= 2 && editHandle_ <= 4) right += by.x();
+      if (editHandle_ <= 2) top += by.y();
+      if (editHandle_ >= 4 && editHandle_ <= 6) bottom += by.y();
+      emit RegionDrawn(BoxBetween(QPoint(left, top), QPoint(right, bottom)), editEllipse_);
+      break;
+    }
+    case Edit::LineStart: emit ProfileDrawn(QLine(editLine_.p1() + by, editLine_.p2())); break;
+    case Edit::LineEnd: emit ProfileDrawn(QLine(editLine_.p1(), editLine_.p2() + by)); break;
+    case Edit::None: break;
+  }
 }
 
 void ImageControl::PaintPicture(QPainter& painter, const QImage& picture, const QImage& shrunk, QRect exposed) const {
@@ -251,18 +382,36 @@ void ImageControl::UpdateCursor() {
 }
 
 void ImageControl::mousePressEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton || !Pannable()) return QWidget::mousePressEvent(event);
-  dragging_ = true;
-  pointerInParent_ = mapToParent(event->position().toPoint());
-  UpdateCursor();
+  if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+  const QPointF at = event->position();
+  pressPixel_ = PixelAt(at);
+  pressMoved_ = false;
+  edit_ = spaceHeld_ ? Edit::None : EditAt(at, event->modifiers(), editHandle_);
+  editStart_ = *pressPixel_;
+  if (regionBox_) editBox_ = *regionBox_;
+  if (profileLine_) editLine_ = *profileLine_;
+  editEllipse_ = regionEllipse_;
+  if (edit_ == Edit::Draw) {
+    const bool control = event->modifiers() & Qt::ControlModifier;
+    editTool_ = tool_ != MeasureTool::None ? tool_ : control ? MeasureTool::Line : MeasureTool::Rectangle;
+  }
+  if (edit_ == Edit::None && Pannable()) {
+    dragging_ = true;
+    pointerInParent_ = mapToParent(at.toPoint());
+    UpdateCursor();
+  }
   event->accept();
 }
 
 void ImageControl::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton || !dragging_) return QWidget::mouseReleaseEvent(event);
+  if (event->button() != Qt::LeftButton || !pressPixel_) return QWidget::mouseReleaseEvent(event);
+  const QPoint pixel = *std::exchange(pressPixel_, std::nullopt);
+  const bool clicked = !pressMoved_;
   dragging_ = false;
+  edit_ = Edit::None;
   UpdateCursor();
   event->accept();
+  if (clicked && rect().contains(event->position().toPoint())) emit PictureClicked(pixel);
 }
 
 void ImageControl::UpdatePointerPixel() {
@@ -274,6 +423,13 @@ void ImageControl::mouseMoveEvent(QMouseEvent* event) {
   const QPoint at = mapToParent(event->position().toPoint());
   const std::optional<QPoint> from = std::exchange(pointerInParent_, at);
   if (from && *from != at && (dragging_ || spaceHeld_) && Pannable()) emit Dragged(at - *from);
+  if (pressPixel_ && (event->buttons() & Qt::LeftButton)) {
+    const QPoint pixel = PixelAt(event->position());
+    if (pixel != editStart_ || pressMoved_) {
+      pressMoved_ = true;
+      ContinueEdit(pixel);
+    }
+  }
   UpdatePointerPixel();
   UpdateCursor();
   QWidget::mouseMoveEvent(event);

@@ -18,12 +18,24 @@ class QPainter;
 
 namespace vantorel {
 
+// What a drag on the picture draws: a region (Shift+drag without a tool
+// chosen) or a profile line (Ctrl+Shift+drag).
+enum class MeasureTool { None, Rectangle, Ellipse, Line };
+
 // The image control: the picture at the window's zoom, as large as that makes
 // it. When it is larger than the viewport, dragging it (or moving the pointer
-// with Space held) pans.
+// with Space held) pans. A region and a profile line, in picture pixels, are
+// drawn over it; their handles move and resize them.
 class ImageControl : public QWidget {
   Q_OBJECT
  public:
+  void SetMeasureTool(MeasureTool tool) { tool_ = tool; }
+  MeasureTool Tool() const { return tool_; }
+  // The region's pixels (inclusive) and whether it is an ellipse; nothing draws none.
+  void SetRegionOverlay(std::optional<QRect> box, bool ellipse);
+  // The profile line from pixel to pixel; nothing draws none.
+  void SetProfileOverlay(std::optional<QLine> line);
+
   explicit ImageControl(QWidget* parent = nullptr);
   void SetPicture(QImage picture);
   const QImage& Picture() const { return picture_; }
@@ -61,6 +73,12 @@ class ImageControl : public QWidget {
   void PointerPixelChanged();
   // The user dragged the picture by distance (screen pixels, right and down positive).
   void Dragged(QPoint distance);
+  // While a region is drawn, moved or resized: its pixels, which may reach off the picture.
+  void RegionDrawn(QRect box, bool ellipse);
+  // While a profile line is drawn or an end of it moved: its ends' pixels.
+  void ProfileDrawn(QLine line);
+  // A press and release on the picture without moving in between.
+  void PictureClicked(QPoint pixel);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -77,6 +95,16 @@ class ImageControl : public QWidget {
   void UpdateCursor();
   const QImage& ShownPicture() const { return blinkPicture_.isNull() ? picture_ : blinkPicture_; }
   void PaintPicture(QPainter& painter, const QImage& picture, const QImage& shrunk, QRect exposed) const;
+  void PaintOverlays(QPainter& painter) const;
+  // The picture pixel under a point of the control, also off the picture.
+  QPoint PixelAt(QPointF point) const;
+  // The control's rectangle of a box of picture pixels.
+  QRectF ScreenRect(QRect box) const;
+  QPointF PixelCentre(QPoint pixel) const;
+  // What a press at point starts, measured against the overlays.
+  enum class Edit { None, Draw, Move, Resize, LineStart, LineEnd };
+  Edit EditAt(QPointF point, Qt::KeyboardModifiers modifiers, int& handle) const;
+  void ContinueEdit(QPoint pixel);
 
   QImage picture_;
   QImage blinkPicture_;
@@ -94,6 +122,20 @@ class ImageControl : public QWidget {
   bool spaceHeld_ = false;
   // Where the badge was last painted, to be painted over after a scroll.
   QRect paintedBadge_;
+  MeasureTool tool_ = MeasureTool::None;
+  std::optional<QRect> regionBox_;
+  bool regionEllipse_ = false;
+  std::optional<QLine> profileLine_;
+  // The edit a press began: what it changes, where it began and what was there.
+  Edit edit_ = Edit::None;
+  int editHandle_ = 0;                        // 0..7 round the box from the top left, clockwise
+  MeasureTool editTool_ = MeasureTool::None;  // what a draw draws
+  bool editEllipse_ = false;
+  QPoint editStart_;
+  QRect editBox_;
+  QLine editLine_;
+  bool pressMoved_ = false;
+  std::optional<QPoint> pressPixel_;
 };
 
 // The scroll area of the image window; Ctrl+wheel zooms instead of scrolling,

@@ -70,6 +70,10 @@ RememberedSettings ReadSettings(QSettings& store) {
   if (sortKey >= int(BrowserSortKey::Name) && sortKey <= int(BrowserSortKey::FdsCount))
     settings.FramesSort.Key = BrowserSortKey(sortKey);
   settings.FramesSort.Descending = store.value("frames/descending", false).toBool();
+  settings.StatisticsShown = store.value("measure/statisticsShown", false).toBool();
+  settings.ProfileShown = store.value("measure/profileShown", false).toBool();
+  settings.PixelTableShown = store.value("measure/pixelTableShown", false).toBool();
+  settings.PixelTableShowsShown = store.value("measure/pixelTableShowsShown", false).toBool();
   settings.MarkSpecialPixels = store.value("view/markSpecialPixels", false).toBool();
   settings.FitToWindow = store.value("view/fitToWindow", false).toBool();
   settings.KeepAdjustments = store.value("options/keepAdjustments", false).toBool();
@@ -91,6 +95,10 @@ void WriteSettings(QSettings& store, const RememberedSettings& settings) {
   store.setValue("frames/catalogue", QByteArray::fromStdString(settings.FramesCatalogue));
   store.setValue("frames/sort", int(settings.FramesSort.Key));
   store.setValue("frames/descending", settings.FramesSort.Descending);
+  store.setValue("measure/statisticsShown", settings.StatisticsShown);
+  store.setValue("measure/profileShown", settings.ProfileShown);
+  store.setValue("measure/pixelTableShown", settings.PixelTableShown);
+  store.setValue("measure/pixelTableShowsShown", settings.PixelTableShowsShown);
   store.setValue("view/markSpecialPixels", settings.MarkSpecialPixels);
   store.setValue("view/fitToWindow", settings.FitToWindow);
   store.setValue("options/keepAdjustments", settings.KeepAdjustments);

@@ -1,6 +1,7 @@
 // What the window remembers from one run to the next, in Qt's settings store:
 // the recent frames and folders, the histogram dock and its scale, the display
-// scale and colour map, the frames dock with its source and order, the marks,
+// scale and colour map, the frames dock with its source and order, the
+// measuring docks and the pixel table's values, the marks,
 // the zoom mode, the folders last used and the Save As entry last chosen. The
 // window itself still starts as it always does.
 #pragma once
@@ -26,6 +27,10 @@ struct RememberedSettings {
   bool FramesFromCatalogue = false;  // else the folder of the frame on screen
   std::string FramesCatalogue;
   BrowserSort FramesSort{};
+  bool StatisticsShown = false;
+  bool ProfileShown = false;
+  bool PixelTableShown = false;
+  bool PixelTableShowsShown = false;  // the pixel table's shown levels rather than raw values
   bool MarkSpecialPixels = false;
   bool FitToWindow = false;
   bool KeepAdjustments = false;

@@ -99,6 +99,25 @@ std::string Words(const Names& names, std::size_t from = 0) {
   return text;
 }
 
+// Four whole numbers separated by commas, nothing else.
+std::optional<std::array<int, 4>> FourNumbers(std::string_view text) {
+  std::array<int, 4> numbers{};
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    const std::size_t comma = i + 1 < numbers.size() ? text.find(',') : text.size();
+    if (comma == std::string_view::npos) return std::nullopt;
+    const std::string_view digits = text.substr(0, comma);
+    const char* end = digits.data() + digits.size();
+    const auto [stop, error] = std::from_chars(digits.data(), end, numbers[i]);
+    if (digits.empty() || error != std::errc{} || stop != end) return std::nullopt;
+    text.remove_prefix(std::min(text.size(), comma + 1));
+  }
+  return numbers;
+}
+
+bool WithinFrame(int line, int sample) {
+  return line >= 1 && line <= FrameLines && sample >= 1 && sample <= PictureSamples;
+}
+
 bool IsFits(ExportFormat format) { return format == ExportFormat::Fits || format == ExportFormat::StandardFits; }
 
 // Walks the arguments once, collecting what was given; the rules that relate
@@ -246,6 +265,32 @@ class Parser {
       arguments_.ThumbnailSize = *size;
       thumbnailArguments_ = attached ? 1 : 2;
       return SetMode(RenderMode::Thumbnail, name);
+    }
+    if (name == "--stats") {
+      const auto text = Value(name, attached);
+      if (!text) return;
+      const auto n = FourNumbers(*text);
+      if (!n || !WithinFrame((*n)[0], (*n)[1]) || (*n)[2] < 1 || (*n)[3] < 1 ||
+          !WithinFrame((*n)[0] + (*n)[2] - 1, (*n)[1] + (*n)[3] - 1))
+        return Fail(name + " takes LINE,SAMPLE,LINES,SAMPLES within lines 1-" + std::to_string(FrameLines) +
+                    " and samples 1-" + std::to_string(PictureSamples) + ", not '" + *text + "'");
+      arguments_.StatsRegion = {.Shape = RegionShape::Rectangle,
+                                .FirstLine = (*n)[0],
+                                .FirstSample = (*n)[1],
+                                .Lines = (*n)[2],
+                                .Samples = (*n)[3]};
+      return SetMode(RenderMode::Stats, name);
+    }
+    if (name == "--profile") {
+      const auto text = Value(name, attached);
+      if (!text) return;
+      const auto n = FourNumbers(*text);
+      if (!n || !WithinFrame((*n)[0], (*n)[1]) || !WithinFrame((*n)[2], (*n)[3]))
+        return Fail(name + " takes L1,S1,L2,S2 within lines 1-" + std::to_string(FrameLines) + " and samples 1-" +
+                    std::to_string(PictureSamples) + ", not '" + *text + "'");
+      arguments_.ProfileFrom = {(*n)[0], (*n)[1]};
+      arguments_.ProfileTo = {(*n)[2], (*n)[3]};
+      return SetMode(RenderMode::Profile, name);
     }
     if (attached) return Fail("unknown option '" + arg + "'");
     if (name == "--standard-fits") return ChooseFitsLayout(name, FitsLayoutChoice::Standard);
@@ -409,11 +454,13 @@ class Parser {
       return Fail("--name takes a file name (no '/') and exactly one frame");
     const bool anyOption = std::any_of(a.Options.begin(), a.Options.end(), [](int on) { return on == 1; });
     if (a.Json && a.Mode != RenderMode::Info) return Fail("--json goes with --info");
-    if (a.Mode == RenderMode::Info || a.Mode == RenderMode::Cards) {
-      // --info counts the special pixels of a render, so it takes what sets one up.
+    if (a.Mode == RenderMode::Info || a.Mode == RenderMode::Cards || a.Mode == RenderMode::Stats ||
+        a.Mode == RenderMode::Profile) {
+      // --info counts the special pixels of a render, --stats and --profile read
+      // its shown values: they take what sets one up.
       const bool renderGiven = anyOption || anyCounterGiven_ || a.Original;
       if (outputGiven_ || outputDirectoryGiven_ || formatGiven_ || jobsGiven_ || fitsLayoutName_)
-        return Fail(*modeName_ + " takes only a frame" + (a.Mode == RenderMode::Info ? " and render options" : ""));
+        return Fail(*modeName_ + " takes only a frame" + (a.Mode != RenderMode::Cards ? " and render options" : ""));
       if ((renderGiven || displayGiven_) && a.Mode == RenderMode::Cards)
         return Fail(*modeName_ + " takes only a frame");
       if (a.Original && (anyOption || anyCounterGiven_))
@@ -515,6 +562,8 @@ std::string_view UsageText() {
   or:  vantorel-render [OPTIONS] --legacy-fits --out-dir DIR --format fits FRAME...
   or:  vantorel-render [OPTIONS] --info FRAME
   or:  vantorel-render [OPTIONS] --info --json FRAME...
+  or:  vantorel-render [OPTIONS] --stats LINE,SAMPLE,LINES,SAMPLES FRAME
+  or:  vantorel-render [OPTIONS] --profile L1,S1,L2,S2 FRAME
   or:  vantorel-render --cards FRAME
   or:  vantorel-render --catalog DB [--quiet] PATH...
   or:  vantorel-render --select DB [FILTERS] [--all] [--format paths|csv|json] [-0]
@@ -575,6 +624,19 @@ options (all off by default):
                    by share/vantorel/vantorel.frame-1.schema.json; bytes of a
                    file name that are not UTF-8 become U+FFFD
   --cards FRAME    print the 36 FITS header cards
+  --stats LINE,SAMPLE,LINES,SAMPLES
+                   print one JSON object of the statistics of a rectangle of
+                   the frame (1-based lines and samples): count, mean, median,
+                   std (population), min and max of its raw samples ("raw")
+                   and of the picture pixels showing it as rendered with the
+                   options given ("shown"; on a half-size picture, those whose
+                   2 x 2 block starts in it), "missing" (samples 0 or on lines
+                   the file lacks) and "saturated" (samples 255)
+  --profile L1,S1,L2,S2
+                   print as CSV (index,line,sample,raw,shown) the frame samples
+                   nearest the line from line L1, sample S1 to line L2, sample
+                   S2, one a step, with the picture's level showing each; a
+                   value there is none of is left empty
   --thumbnail SIZE FRAME OUT.png
                    write a PNG thumbnail of FRAME, its longer side SIZE pixels
                    (1 to 1024; file managers ask for 128 or 256), in one look

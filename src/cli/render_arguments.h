@@ -7,13 +7,14 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/region_statistics.h"
 #include "catalogue/catalogue.h"
 #include "export/export_format.h"
 #include "pipeline/render_context.h"
 
 namespace vantorel::cli {
 
-enum class RenderMode { Render, Info, Cards, Help, Version, Catalogue, Select, Thumbnail, Animate };
+enum class RenderMode { Render, Info, Cards, Stats, Profile, Help, Version, Catalogue, Select, Thumbnail, Animate };
 
 // How --select prints what it found.
 enum class ListFormat { Paths, Csv, Json };
@@ -68,6 +69,10 @@ struct RenderArguments {
   int FramesPerSecond = DefaultFramesPerSecond;
   // --crf: a video's constant quality; the encoder's default when not given.
   std::optional<int> VideoCrf{};
+  // --stats LINE,SAMPLE,LINES,SAMPLES: a rectangle within the frame.
+  FrameRegion StatsRegion;
+  // --profile L1,S1,L2,S2: both ends within the frame.
+  FramePoint ProfileFrom, ProfileTo;
 
   bool ToStandardOutput() const { return Output == StandardStream; }
   bool AnyStep() const { return Steps.BrightnessStep != 0 || Steps.ContrastStep != 0 || Steps.GradientStep != 0; }

@@ -3,6 +3,7 @@
 #include <exception>
 #include <optional>
 
+#include "analysis/region_statistics.h"
 #include "analysis/special_pixels.h"
 #include "cli/animate_mode.h"
 #include "cli/catalogue_mode.h"
@@ -137,6 +138,32 @@ int PrintHeader(const RenderArguments& arguments, std::ostream& out, std::ostrea
   return Delivered(out, err, ExitSuccess);
 }
 
+nlohmann::ordered_json ValueStatisticsJson(const ValueStatistics& values) {
+  using Json = nlohmann::ordered_json;
+  // Of no values there is no mean, median or extreme.
+  const auto number = [&values](auto value) { return values.Count > 0 ? Json(value) : Json(); };
+  return {{"count", values.Count},           {"mean", number(values.Mean)},
+          {"median", number(values.Median)}, {"std", number(values.StandardDeviation)},
+          {"min", number(values.Minimum)},   {"max", number(values.Maximum)}};
+}
+
+// --stats and --profile: what the render given shows of the frame.
+int PrintMeasurement(const RenderArguments& arguments, std::ostream& out, std::ostream& err) {
+  FrameDocument document;
+  if (!LoadAndRender(document, arguments, arguments.Frames.front(), err)) return ExitFailure;
+  if (arguments.Mode == RenderMode::Profile) {
+    out << ProfileCsv(ProfileAlong(document, arguments.ProfileFrom, arguments.ProfileTo));
+    return Delivered(out, err, ExitSuccess);
+  }
+  const RegionStatistics statistics = MeasureRegion(document, arguments.StatsRegion);
+  const nlohmann::ordered_json object = {{"raw", ValueStatisticsJson(statistics.Raw)},
+                                         {"shown", ValueStatisticsJson(statistics.Shown)},
+                                         {"missing", statistics.Missing},
+                                         {"saturated", statistics.Saturated}};
+  out << object.dump() << '\n';
+  return Delivered(out, err, ExitSuccess);
+}
+
 }  // namespace
 
 int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, Terminals terminals) {
@@ -154,6 +181,8 @@ int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
         return Delivered(out, err, ExitSuccess);
       case RenderMode::Info:
       case RenderMode::Cards: return PrintHeader(arguments, out, err);
+      case RenderMode::Stats:
+      case RenderMode::Profile: return PrintMeasurement(arguments, out, err);
       case RenderMode::Select: return PrintSelection(arguments, out, err);
       case RenderMode::Catalogue: {
         const InterruptionWatch watch;

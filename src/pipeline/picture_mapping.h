@@ -1,7 +1,11 @@
 // From a pixel of the composed picture back to the place in the loaded frame
-// that it shows, undoing the composition, minimize, rotate and flip.
+// that it shows, undoing the composition, minimize, rotate and flip; and,
+// axis by axis, from the frame's lines and samples to the rows and columns
+// that show them.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <optional>
 
 #include "pipeline/render_context.h"
@@ -37,5 +41,22 @@ struct SampleRange {
 // of the frame after the geometry: the whole line, the half-size picture's
 // columns, or none (a line the frame lacks, the grey around a half-size picture).
 SampleRange PictureSamplesOf(int workLine, const OptionSet& active, int lineCount);
+// The geometry acts on lines and samples separately: a row shows (a block
+// of) one frame line, a column (a block of) one sample. These are the two
+// halves of FramePositionAt, the block's first line or sample.
+std::optional<int> FrameLineAt(int y, const OptionSet& active, int lineCount);
+std::optional<int> FrameSampleAt(int x, const OptionSet& active);
+
+// Which row shows each frame line and which column each sample, -1 where none
+// does. A half-size picture shows both lines (samples) of a block in one row
+// (column); First tells the block's first, so that a pixel is counted once.
+struct PictureAxes {
+  std::array<std::int16_t, FrameLines + 1> RowOfLine{};           // [line], 1-based
+  std::array<std::int16_t, PictureSamples + 1> ColumnOfSample{};  // [sample], 1-based
+  std::array<bool, FrameLines + 1> FirstLineOfBlock{};
+  std::array<bool, PictureSamples + 1> FirstSampleOfBlock{};
+  int BlockSize = 1;
+};
+PictureAxes AxesOf(const OptionSet& active, int lineCount);
 
 }  // namespace vantorel

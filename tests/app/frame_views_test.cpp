@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTextCursor>
 #include <QToolTip>
 
@@ -348,6 +349,61 @@ TEST_F(FrameViewsTest, HeaderBytesCopyPutsTheSelectionOrEverythingOnTheClipboard
     box.BytesPane()->moveCursor(QTextCursor::Start);
     CloseImageWindow();
   }
+}
+
+}  // namespace
+}  // namespace vantorel::testing
+
+namespace vantorel::testing {
+namespace {
+
+// A press, a move with the button held and a release, with modifiers, at zoom 1.
+void Drag(QWidget* widget, QPoint from, QPoint to, Qt::KeyboardModifiers modifiers) {
+  QTest::mousePress(widget, Qt::LeftButton, modifiers, from);
+  QMouseEvent move(QEvent::MouseMove, QPointF(to), widget->mapToGlobal(QPointF(to)), Qt::NoButton, Qt::LeftButton,
+                   modifiers);
+  QApplication::sendEvent(widget, &move);
+  QTest::mouseRelease(widget, Qt::LeftButton, modifiers, to);
+}
+
+TEST_F(FrameViewsTest, ShiftDragMeasuresARegionThatStaysOnTheFrameAndThePixelTableFreezes) {
+  Open(WriteFrame("a.001"));
+  Drag(Window().Image(), {10, 20}, {19, 24}, Qt::ShiftModifier);
+  MeasureViews& measure = form->Measure();
+  EXPECT_TRUE(measure.StatisticsDock().isVisible());
+  // Rows 20..24 show lines 21..25, columns 10..19 samples 11..20.
+  ASSERT_EQ(measure.Region(), (FrameRegion{RegionShape::Rectangle, 21, 11, 5, 10}));
+  double sum = 0;
+  for (int line = 21; line <= 25; ++line)
+    for (int sample = 11; sample <= 20; ++sample)
+      sum += form->Viewer().Document().PristineFrame()[SampleOffset(line, sample)];
+  const auto cell = [&](int row, int column) { return measure.StatisticsTable().item(row, column)->text(); };
+  EXPECT_EQ(cell(0, 0), "50");
+  EXPECT_NEAR(cell(1, 0).toDouble(), sum / 50, 5e-4);
+  Click("ToolButton2");  // rotated, the region stays on the same samples
+  EXPECT_EQ(measure.Region(), (FrameRegion{RegionShape::Rectangle, 21, 11, 5, 10}));
+  EXPECT_EQ(cell(0, 1), "50");
+  QTest::mouseClick(form->findChild<QPushButton*>("CopyStatistics"), Qt::LeftButton);
+  EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("statistic,raw,shown\ncount,50,50\n"));
+
+  Action("PixelTable1")->trigger();
+  const auto centre = [&] { return measure.PixelTable().item(PixelTableSide / 2, PixelTableSide / 2)->text(); };
+  const auto rawAt = [&](int x, int y) { return QString::number(ReadoutAt(form->Viewer().Document(), x, y)->Raw); };
+  QTest::mouseMove(Window().Image(), {300, 400});
+  EXPECT_EQ(centre(), rawAt(300, 400));
+  QTest::mouseClick(Window().Image(), Qt::LeftButton, Qt::NoModifier, {300, 400});
+  const QString frozen = rawAt(300, 400);
+  QTest::mouseMove(Window().Image(), {500, 100});
+  EXPECT_EQ(centre(), frozen);
+  Click("ToolButton2");  // held on the same frame place, wherever the geometry shows it
+  EXPECT_EQ(centre(), frozen);
+  EXPECT_NE(rawAt(300, 400), frozen);
+  Action("ScanStop1")->trigger();  // Esc
+  QTest::mouseMove(Window().Image(), {501, 100});
+  EXPECT_EQ(centre(), rawAt(501, 100));
+  Action("ClearMeasurements1")->trigger();
+  EXPECT_EQ(measure.Region(), std::nullopt);
+  EXPECT_EQ(cell(0, 0), "");
 }
 
 }  // namespace

@@ -59,7 +59,14 @@ const Command kMenuItems[] = {{"Open1", "&Open...", N},
                               {"FitToWindow1", "&Fit to Window", F},
                               {"Histogram1", "&Histogram", A},
                               {"Frames1", "F&rames", A},
+                              {"Statistics1", "S&tatistics", A},
+                              {"LineProfile1", "&Line Profile", A},
+                              {"PixelTable1", "&Pixel Table", A},
                               {"MarkSpecialPixels1", "Mark &Special Pixels", A},
+                              {"RectangleRegion1", "&Rectangle Region", A},
+                              {"EllipseRegion1", "&Ellipse Region", A},
+                              {"ProfileLine1", "Profile Li&ne", A},
+                              {"ClearMeasurements1", "Clear &Measurements", A},
                               {"Copy1", "&Copy", F},
                               {"N2seconds1", "2 seconds", A},
                               {"N3seconds1", "3 seconds", A},
@@ -114,8 +121,8 @@ const std::pair<const char*, const char*> kMenus[] = {
      "Atostretch1 Despeckleon1 Reconstruct1 FlipVertically1 Rotate1 Sharpen1 Invert1 Minimize1 Colour1 | "
      "KeepAdjustments1"},
     {"View",
-     "Toolbar1 FullScreen1 | ZoomIn1 ZoomOut1 ActualSize1 FitToWindow1 | Histogram1 Frames1 ColorMap1 "
-     "MarkSpecialPixels1 | "
+     "Toolbar1 FullScreen1 | ZoomIn1 ZoomOut1 ActualSize1 FitToWindow1 | Histogram1 Frames1 ColorMap1 Statistics1 "
+     "LineProfile1 PixelTable1 MarkSpecialPixels1 | RectangleRegion1 EllipseRegion1 ProfileLine1 ClearMeasurements1 | "
      "Copy1"},
     {"Scan-pause", "N2seconds1 N3seconds1 N4seconds1 N5seconds1"},
     {"&About", "About1"},
@@ -269,11 +276,14 @@ TEST_F(MainFormTest, SettingsComeBackInTheNextRun) {
   form->Histogram().SetLogScale(true);
   form->Histogram().SetSkipZero(true);
   Action("Frames1")->trigger();
+  form->Measure().ProfileDock().show();
+  form->Measure().SetPixelTableShowsShown(true);
   Action("MarkSpecialPixels1")->trigger();
   Action("KeepAdjustments1")->trigger();
   Open(b);
   Action("FitToWindow1")->trigger();
   std::filesystem::remove(gone);
+  form->close();  // as Exit and the close box do, which hides the docks first
   form.reset();
 
   form = std::make_unique<TMainForm>(dialogs);
@@ -289,6 +299,8 @@ TEST_F(MainFormTest, SettingsComeBackInTheNextRun) {
   EXPECT_TRUE(form->Histogram().isVisible() && form->Histogram().LogScale() && form->Histogram().SkipZero());
   EXPECT_TRUE(form->Frames().isVisible());
   EXPECT_TRUE(Action("MarkSpecialPixels1")->isChecked() && form->Viewer().Document().KeepsReplacedSamples());
+  EXPECT_TRUE(form->Measure().ProfileDock().isVisible() && form->Measure().StatisticsDock().isHidden());
+  EXPECT_TRUE(form->Measure().PixelTableShowsShown());
   EXPECT_TRUE(Action("KeepAdjustments1")->isChecked() && form->Viewer().KeepsAdjustments());
   recent->actions()[1]->trigger();
   ASSERT_NE(form->ImageWindow(), nullptr);

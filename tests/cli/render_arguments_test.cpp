@@ -106,6 +106,25 @@ TEST(ParseRenderArguments, AcceptsAndRefusesByRule) {
       {{"--cards", "--colormap", "heat", "f"}, "--cards takes only a frame"},
       {{"--catalog", "c.db", "--scale", "minmax", "d"}, "--catalog takes only files"},
       {{"f", "-o", "a.png", "--scale"}, "--scale needs a value"},
+      {{"--stats", "1,1,700,832", "--flip", "--minimize", "f"}, ""},
+      {{"--stats=700,832,1,1", "f"}, ""},
+      {{"--stats", "0,1,5,5", "f"}, "--stats takes LINE,SAMPLE,LINES,SAMPLES within lines 1-700 and samples 1-832"},
+      {{"--stats", "696,1,6,5", "f"}, "not '696,1,6,5'"},
+      {{"--stats", "1,828,5,6", "f"}, "--stats takes"},
+      {{"--stats", "1,1,0,5", "f"}, "--stats takes"},
+      {{"--stats", "5,5,-2,5", "f"}, "--stats takes"},
+      {{"--stats", "1,1,5", "f"}, "--stats takes"},
+      {{"--stats", "1,1,5,5,", "f"}, "--stats takes"},
+      {{"--stats", "1,1,5,x5", "f"}, "--stats takes"},
+      {{"--stats", "1,1,5,5", "f", "g"}, "--stats takes exactly one frame"},
+      {{"--stats", "1,1,5,5", "f", "-o", "a.bmp"}, "--stats takes only a frame and render options"},
+      {{"--stats", "1,1,5,5", "--profile", "1,1,5,5", "f"}, "--stats and --profile cannot be combined"},
+      {{"--profile", "700,832,1,1", "--rotate", "f"}, ""},
+      {{"--profile", "1,1,701,1", "f"}, "--profile takes L1,S1,L2,S2 within lines 1-700 and samples 1-832"},
+      {{"--profile", "1,-1,5,5", "f"}, "--profile takes"},
+      {{"--profile", "1,1,5,833", "f"}, "--profile takes"},
+      {{"--profile", "1,1,,5", "f"}, "--profile takes"},
+      {{"--profile", "f"}, "--profile takes"},
   };
   for (const auto& row : table) {
     std::string line;
@@ -147,6 +166,14 @@ TEST(ParseRenderArguments, TakesValuesFramesAndTheFormatFromTheExtension) {
   EXPECT_EQ(d.Map, ColorMap::Cool);
   EXPECT_EQ(d.LowPercent, 2.5);
   EXPECT_EQ(d.HighPercent, 97);
+  const ParsedArguments stats = ParseRenderArguments({"--stats", "3,4,5,6", "f"});
+  ASSERT_TRUE(stats.Ok()) << stats.Error;
+  EXPECT_EQ(stats.Arguments.StatsRegion, (FrameRegion{RegionShape::Rectangle, 3, 4, 5, 6}));
+  const ParsedArguments profile = ParseRenderArguments({"--profile=3,4,5,6", "f"});
+  ASSERT_TRUE(profile.Ok()) << profile.Error;
+  const RenderArguments& p = profile.Arguments;
+  EXPECT_EQ((std::array<int, 4>{p.ProfileFrom.Line, p.ProfileFrom.Sample, p.ProfileTo.Line, p.ProfileTo.Sample}),
+            (std::array<int, 4>{3, 4, 5, 6}));
 }
 
 }  // namespace

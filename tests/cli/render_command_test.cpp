@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
@@ -169,6 +170,9 @@ TEST(RenderCommand, FailuresAndUsageErrors) {
       {{"--thumbnail", "64", frame, frame}, ExitFailure, "cannot write " + frame},
       {{"--animate", dir / "a.png", frame, dir / "missing.012"}, ExitFailure, "missing.012 failed (--keep-going"},
       {{"--keep-going", "--animate", dir / "a.png", dir / "missing.012"}, ExitFailure, "no frame could be rendered"},
+      {{"--stats", "1,1,5,5", dir / "missing.012"}, ExitFailure, "cannot read " + dir / "missing.012"},
+      {{"--stats", "1,0,5,5", frame}, ExitUsage, "vantorel-render: --stats takes LINE,SAMPLE,LINES,SAMPLES"},
+      {{"--profile", "1,1,5", frame}, ExitUsage, "vantorel-render: --profile takes L1,S1,L2,S2"},
       {{"--thumbnail", "64", dir / "missing", dir / "t.png"},
        ExitFailure,
        "no thumbnail of " + dir / "missing: No such"},
@@ -460,6 +464,27 @@ TEST(RenderCommand, InfoCountsTheSpecialPixelsOfTheRenderAskedFor) {
 // One JSON object per line, in the order given, with the typed header:
 // numbers as numbers, identifiers as strings, null for what the header does
 // not say; a name that is not UTF-8 gets U+FFFD.
+// Pattern samples: line L, sample S holds (7 L + S - 1) mod 251 + 1; shown as
+// they are without options, inverted with --invert.
+TEST(RenderCommand, StatsPrintOneJsonObjectAndProfilesACsv) {
+  TempDir dir;
+  const std::string frame = WriteFrame(dir);
+  const RenderRun plain = Render({"--stats", "1,1,2,2", frame});
+  ASSERT_EQ(plain.ExitCode, ExitSuccess) << plain.Err;
+  const auto object = nlohmann::json::parse(plain.Out);
+  const auto raw = nlohmann::json::parse(R"({"count":4,"mean":12.0,"median":12.0,"min":8,"max":16})");
+  for (const char* key : {"raw", "shown"}) {
+    for (const auto& [name, value] : raw.items()) EXPECT_EQ(object[key][name], value) << key << ' ' << name;
+    EXPECT_NEAR(object[key]["std"].get<double>(), std::sqrt(12.5), 1e-12);
+  }
+  EXPECT_EQ(object["missing"], 0);
+  EXPECT_EQ(object["saturated"], 0);
+  EXPECT_EQ(plain.Out.find('\n'), plain.Out.size() - 1);
+  EXPECT_EQ(nlohmann::json::parse(Render({"--stats", "1,1,2,2", "--invert", frame}).Out)["shown"]["max"], 255 - 8);
+  EXPECT_EQ(Render({"--profile", "1,1,2,3", frame}).Out,
+            "index,line,sample,raw,shown\n0,1,1,8,8\n1,2,2,16,16\n2,2,3,17,17\n");
+}
+
 TEST(RenderCommand, InfoJsonCarriesTheTypedHeaderOfBothDataSets) {
   TempDir dir;
   testing::WriteBytes(dir / "MVE0101.012", testing::Mariner10FrameFile());
