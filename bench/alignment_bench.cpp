@@ -2,6 +2,7 @@
 // second and third frames.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -23,7 +24,7 @@ void BM_FindOffsetOfWholePictures(benchmark::State& state) {
   for (auto _ : state) {
     const vantorel::AlignmentResult result =
         vantorel::FindOffset({reference, shown, Width, Height}, {moving, shown, Width, Height});
-    if (!result.Offset || result.Offset->Lines != 7 || result.Offset->Samples != -5)
+    if (!result.Offset || std::lround(result.Offset->Lines) != 7 || std::lround(result.Offset->Samples) != -5)
       state.SkipWithError("wrong offset");
   }
 }

@@ -85,6 +85,33 @@ bool Prepare(const AlignmentPicture& picture, float* out) {
 // An index of the circular correlation as a signed shift.
 int Signed(int index, int size) { return index > size / 2 ? index - size : index; }
 
+// Between samples: the vertex of the parabola through the peak and its two neighbours.
+double Refined(float before, float at, float after) {
+  const float curvature = before - 2 * at + after;
+  return curvature < 0 ? 0.5 * double(before - after) / double(curvature) : 0.0;
+}
+
+// How the peak stands out from the rest of the correlation: its square over
+// the mean square away from it. Pictures of one scene give hundreds and more;
+// pictures that share nothing give a peak like any other.
+constexpr double MinPeakSharpness = 40;
+constexpr int PeakReach = 2;  // the peak's neighbours, which a sub-sample shift spreads it over
+
+double PeakSharpness(const float* correlation, int width, int height, int peakRow, int peakColumn) {
+  double sum = 0;
+  std::size_t count = 0;
+  for (int y = 0; y < height; ++y) {
+    const int rowDistance = std::abs(Signed((y - peakRow + height) % height, height));
+    for (int x = 0; x < width; ++x) {
+      if (rowDistance <= PeakReach && std::abs(Signed((x - peakColumn + width) % width, width)) <= PeakReach) continue;
+      const double value = correlation[std::size_t(y) * std::size_t(width) + std::size_t(x)];
+      sum += value * value, ++count;
+    }
+  }
+  const double peak = correlation[std::size_t(peakRow) * std::size_t(width) + std::size_t(peakColumn)];
+  return count == 0 || sum == 0 ? 0 : peak * peak / (sum / double(count));
+}
+
 }  // namespace
 
 AlignmentResult FindOffset(const AlignmentPicture& reference, const AlignmentPicture& moving) {
@@ -139,8 +166,15 @@ AlignmentResult FindOffset(const AlignmentPicture& reference, const AlignmentPic
   std::size_t peak = 0;
   for (std::size_t i = 1; i < samples; ++i)
     if (plane[i] > plane[peak]) peak = i;
-  return {PictureOffset{Signed(int(peak / std::size_t(width)), height), Signed(int(peak % std::size_t(width)), width)},
-          {}};
+  const int row = int(peak / std::size_t(width)), column = int(peak % std::size_t(width));
+  if (PeakSharpness(plane.get(), width, height, row, column) < MinPeakSharpness)
+    return {std::nullopt, "the pictures do not overlap: no shift makes them agree"};
+  const auto at = [&](int y, int x) {
+    return plane[std::size_t((y + height) % height) * std::size_t(width) + std::size_t((x + width) % width)];
+  };
+  const double down = Refined(at(row - 1, column), at(row, column), at(row + 1, column));
+  const double across = Refined(at(row, column - 1), at(row, column), at(row, column + 1));
+  return {PictureOffset{Signed(row, height) + down, Signed(column, width) + across}, {}};
 }
 
 }  // namespace vantorel

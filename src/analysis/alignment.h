@@ -20,15 +20,15 @@ struct AlignmentPicture {
 };
 
 // moving's sample at (line, sample) shows what reference shows at
-// (line - Lines, sample - Samples).
+// (line - Lines, sample - Samples), to a tenth of a sample or so.
 struct PictureOffset {
-  int Lines = 0;
-  int Samples = 0;
+  double Lines = 0;
+  double Samples = 0;
 };
 
 struct AlignmentResult {
   std::optional<PictureOffset> Offset;
-  std::string Error;  // why there is none: the pictures differ in size, one shows nothing, FFTW is missing
+  std::string Error;  // why there is none: they differ in size, show nothing, do not overlap, FFTW is missing
 };
 
 // Offsets of up to half the picture each way; both pictures of one size.

@@ -99,6 +99,21 @@ std::string Words(const Names& names, std::size_t from = 0) {
   return text;
 }
 
+// "R,G,B": three weights of 0 to 10, with an optional fraction each.
+bool TakeWeights(std::string_view text, std::array<double, 3>& weights) {
+  for (std::size_t i = 0; i < weights.size(); ++i) {
+    const std::size_t comma = i + 1 < weights.size() ? text.find(',') : text.size();
+    if (comma == std::string_view::npos) return false;
+    const std::string_view number = text.substr(0, comma);
+    const char* end = number.data() + number.size();
+    const auto [stop, error] = std::from_chars(number.data(), end, weights[i], std::chars_format::fixed);
+    if (number.empty() || number.front() == '-' || error != std::errc{} || stop != end || !(weights[i] <= 10))
+      return false;
+    text.remove_prefix(std::min(text.size(), comma + 1));
+  }
+  return true;
+}
+
 // Four whole numbers separated by commas, nothing else.
 std::optional<std::array<int, 4>> FourNumbers(std::string_view text) {
   std::array<int, 4> numbers{};
@@ -232,6 +247,14 @@ class Parser {
       formatGiven_ = true;
       return;
     }
+    if (name == "--weights") {
+      const auto text = Value(name, attached);
+      if (!text) return;
+      if (!TakeWeights(*text, arguments_.Composite.Weights))
+        return Fail(name + " takes three weights R,G,B from 0 to 10, not '" + *text + "'");
+      weightsGiven_ = true;
+      return;
+    }
     if (name == "--animate") {
       if (auto value = Value(name, attached)) arguments_.Output = *value;
       return SetMode(RenderMode::Animate, name);
@@ -316,6 +339,7 @@ class Parser {
       return;
     }
     if (name == "--info") return SetMode(RenderMode::Info, name);
+    if (name == "--compose") return SetMode(RenderMode::Compose, name);
     if (name == "--cards") return SetMode(RenderMode::Cards, name);
     if (name == "--help" || name == "-h") return SetMode(RenderMode::Help, name);
     if (name == "--version") return SetMode(RenderMode::Version, name);
@@ -448,6 +472,8 @@ class Parser {
       return;
     }
     if (a.Mode == RenderMode::Animate) return ValidateAnimation();
+    if (weightsGiven_ && a.Mode != RenderMode::Compose) return Fail("--weights goes with --compose");
+    if (a.Mode == RenderMode::Compose) return ValidateComposite();
     if (std::count(a.Frames.begin(), a.Frames.end(), StandardStream) > 1)
       return Fail("'-' (standard input) can be read only once");
     if (nameGiven_ && (a.Frames.size() != 1 || a.Name.empty() || a.Name.find('/') != std::string::npos))
@@ -497,6 +523,26 @@ class Parser {
     Fail("no output given (-o OUT or --out-dir DIR)");
   }
 
+  void ValidateComposite() {
+    RenderArguments& a = arguments_;
+    if (a.Frames.size() != 3) return Fail("--compose takes three frames: red, green and blue");
+    if (outputDirectoryGiven_ || formatGiven_ || fitsLayoutName_ || a.Json || nameGiven_ || !outputGiven_ ||
+        a.ToStandardOutput() || ExportFormatFor(a.Output, a.FitsLayout) != ExportFormat::Png)
+      return Fail("--compose writes a PNG file: -o OUT.png");
+    if (std::find(a.Frames.begin(), a.Frames.end(), StandardStream) != a.Frames.end())
+      return Fail("--compose reads its frames from files, not '-'");
+    const bool anyOption = std::any_of(a.Options.begin(), a.Options.end(), [](int on) { return on == 1; });
+    if (a.Original && (anyOption || anyCounterGiven_))
+      return Fail("--original cannot be combined with options or counters");
+    // Each channel is stretched between percentiles of its own: --scale may give them.
+    if (a.Display.Scaled() && a.Display.Mode != ScaleMode::Percentile)
+      return Fail("--compose stretches each channel between percentiles: --scale percentile:LOW,HIGH");
+    if (a.Display.Scaled()) {
+      a.Composite.LowPercent = a.Display.LowPercent;
+      a.Composite.HighPercent = a.Display.HighPercent;
+    }
+  }
+
   void ValidateAnimation() {
     const RenderArguments& a = arguments_;
     if (outputGiven_ || outputDirectoryGiven_ || formatGiven_ || fitsLayoutName_ || a.Json || nameGiven_)
@@ -542,6 +588,7 @@ class Parser {
   bool nameGiven_ = false;
   bool anyCounterGiven_ = false;
   bool fpsGiven_ = false;
+  bool weightsGiven_ = false;
   bool displayGiven_ = false;  // --scale or --colormap
   bool curveGiven_ = false;
   std::size_t thumbnailArguments_ = 0;
@@ -569,6 +616,7 @@ std::string_view UsageText() {
   or:  vantorel-render --select DB [FILTERS] [--all] [--format paths|csv|json] [-0]
   or:  vantorel-render --thumbnail SIZE FRAME OUT.png
   or:  vantorel-render [OPTIONS] --animate OUT.png|OUT.mp4|OUT.webm [--fps N] [--crf N] [FRAME...]
+  or:  vantorel-render [OPTIONS] --compose RED GREEN BLUE -o OUT.png [--weights R,G,B]
   or:  vantorel-render --help | --version
 Renders raw Mariner 10 and Mariner 9 image frames as the window shows them,
 or prints what their headers say.
@@ -653,6 +701,17 @@ options (all off by default):
   --fps N          frames a second of the animation (1 to 120, default 10)
   --keep-going     with --animate, leave out a frame that fails, say so and
                    go on (exit status 1)
+  --compose RED GREEN BLUE
+                   write a colour composite of three frames, each rendered
+                   with the options and stretched between its own percentiles
+                   (0.5 and 99.5, or --scale percentile:LOW,HIGH), the green and
+                   the blue aligned to the red by phase correlation, as an RGB
+                   PNG (-o OUT.png); prints "offset FILE LINES SAMPLES" for the
+                   green and the blue frame: where its picture lies relative to
+                   the red's, in frame lines and samples (to a tenth when not
+                   whole)
+  --weights R,G,B  with --compose, multiply each channel's levels (0 to 10,
+                   default 1,1,1)
   --crf N          a video's constant quality, lower is better, 0 lossless:
                    0 to 51 for MP4 (default 18), 0 to 63 for WebM (default 24)
   --strict         a file that is not a frame (not of a frame's size) fails like

@@ -9,12 +9,26 @@
 
 #include "analysis/region_statistics.h"
 #include "catalogue/catalogue.h"
+#include "export/composite.h"
 #include "export/export_format.h"
 #include "pipeline/render_context.h"
 
 namespace vantorel::cli {
 
-enum class RenderMode { Render, Info, Cards, Stats, Profile, Help, Version, Catalogue, Select, Thumbnail, Animate };
+enum class RenderMode {
+  Render,
+  Info,
+  Cards,
+  Stats,
+  Profile,
+  Help,
+  Version,
+  Catalogue,
+  Select,
+  Thumbnail,
+  Animate,
+  Compose
+};
 
 // How --select prints what it found.
 enum class ListFormat { Paths, Csv, Json };
@@ -49,6 +63,8 @@ struct RenderArguments {
   bool Strict = false;
   // --animate: a frame that fails is left out, rather than ending the animation unwritten.
   bool KeepGoing = false;
+  // --compose RED GREEN BLUE -o OUT.png: the weights and percentiles of the channels.
+  CompositeSettings Composite;
   // Frames rendered at once in folder mode; 0 means one per core.
   int Jobs = 0;
   std::vector<std::string> Frames;

@@ -7,6 +7,7 @@
 #include "analysis/special_pixels.h"
 #include "cli/animate_mode.h"
 #include "cli/catalogue_mode.h"
+#include "cli/compose_mode.h"
 #include "cli/folder_mode.h"
 #include "cli/frame_json.h"
 #include "cli/interruption.h"
@@ -189,6 +190,7 @@ int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
         return UpdateCatalogueFile(arguments, terminals.Err, err);
       }
       case RenderMode::Thumbnail: return WriteThumbnail(arguments, err);
+      case RenderMode::Compose: return WriteComposite(arguments, out, err);
       case RenderMode::Animate: {
         const InterruptionWatch watch;
         return WriteAnimation(arguments, terminals.Err, err);

@@ -263,6 +263,49 @@ TEST(RenderCommand, AnimationHoldsEachFrameAsRenderedAlone) {
   }
 }
 
+// The sample frame's scene moved down and along, records and suffixes kept in place.
+std::string WriteShiftedSample(const TempDir& dir, const std::string& name, int down, int along) {
+  const std::vector<std::uint8_t> sample = ReadBytes(VANTOREL_SAMPLES_DIR "/MVE0101.012");
+  std::vector<std::uint8_t> shifted = sample;
+  const int lines = int(sample.size() / RecordBytes) - 1;
+  for (int line = 0; line < lines; ++line)
+    for (int s = 0; s < PictureSamples; ++s) {
+      const int fromLine = line - down, fromSample = s - along;
+      const bool inside = fromLine >= 0 && fromLine < lines && fromSample >= 0 && fromSample < PictureSamples;
+      shifted[std::size_t(line + 1) * RecordBytes + std::size_t(s)] =
+          inside ? sample[std::size_t(fromLine + 1) * RecordBytes + std::size_t(fromSample)] : 0;
+    }
+  fs::create_directories(fs::path(dir / name).parent_path());
+  testing::WriteBytes(dir / name, shifted);
+  return dir / name;
+}
+
+// Three views of one scene: the offsets come out as made, in frame lines and samples whatever the
+// geometry, and the aligned channels agree wherever all three show the scene.
+TEST(RenderCommand, ComposeAlignsTheGreenAndBlueFramesToTheRed) {
+  TempDir dir;
+  // One name, so that the stretch takes one table for all three.
+  const std::string red = WriteShiftedSample(dir, "r/MVE0101.012", 0, 0),
+                    green = WriteShiftedSample(dir, "g/MVE0101.012", 7, -12),
+                    blue = WriteShiftedSample(dir, "b/MVE0101.012", -5, 9);
+  for (const char* geometry : {"--stretch", "--rotate"}) {
+    const RenderRun run = Render({geometry, "--compose", red, green, blue, "-o", dir / "c.png"});
+    ASSERT_EQ(run.ExitCode, ExitSuccess) << run.Err;
+    EXPECT_EQ(run.Out, "offset " + green + " 7 -12\noffset " + blue + " -5 9\n");
+    const auto png = testing::DecodePng(ReadBytes(dir / "c.png"));
+    ASSERT_TRUE(png);
+    std::size_t inside = 0, agreeing = 0;
+    for (int y = 20; y < FrameLines - 20; ++y)
+      for (int x = 20; x < PictureSamples - 20; ++x) {
+        const std::uint8_t* rgb = &png->Rgb[(std::size_t(y) * PictureSamples + std::size_t(x)) * 3];
+        if (rgb[0] == 0 && rgb[1] == 0 && rgb[2] == 0) continue;
+        ++inside;
+        agreeing += std::abs(rgb[0] - rgb[1]) <= 2 && std::abs(rgb[0] - rgb[2]) <= 2;
+      }
+    EXPECT_GT(agreeing, inside * 99 / 100) << geometry;
+  }
+}
+
 // What file managers run: the one file asked for and nothing else, which says where it came from.
 TEST(RenderCommand, ThumbnailWritesOnlyItsFile) {
   TempDir dir;

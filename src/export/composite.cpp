@@ -1,0 +1,107 @@
+#include "export/composite.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/display_scale.h"
+#include "pipeline/picture_mapping.h"
+
+namespace vantorel {
+
+namespace {
+
+constexpr const char* ChannelNames[3] = {"red", "green", "blue"};
+
+// One channel's picture, top row first, and which of its samples show the
+// frame: the picture samples the geometry gives, less the missing ones (0).
+struct ChannelPicture {
+  std::vector<std::uint8_t> Samples, Shown;
+  AlignmentPicture View() const { return {Samples, Shown, PictureSamples, FrameLines}; }
+};
+
+ChannelPicture PictureOf(const FrameDocument& document) {
+  ChannelPicture picture{std::vector<std::uint8_t>(std::size_t(PictureSamples) * FrameLines),
+                         std::vector<std::uint8_t>(std::size_t(PictureSamples) * FrameLines)};
+  const std::vector<std::uint8_t>& plane = document.FitsPlane();
+  for (int y = 0; y < FrameLines; ++y) {
+    // The plane's rows run bottom-up: row r is work line r + 1.
+    const int workLine = FrameLines - y;
+    const std::uint8_t* row = plane.data() + std::size_t(workLine - 1) * PictureSamples;
+    const SampleRange shown = PictureSamplesOf(workLine, document.ActiveOptions(), document.LineCount());
+    for (int x = 0; x < PictureSamples; ++x) {
+      const std::size_t i = std::size_t(y) * PictureSamples + std::size_t(x);
+      picture.Samples[i] = row[x];
+      picture.Shown[i] = x + 1 >= shown.First && x + 1 <= shown.Last && row[x] != 0;
+    }
+  }
+  return picture;
+}
+
+// The channel's levels stretched between its percentiles and weighted.
+std::array<std::uint8_t, 256> StretchOf(const ChannelPicture& picture, double weight,
+                                        const CompositeSettings& settings) {
+  Histogram counts{};
+  for (std::size_t i = 0; i < picture.Samples.size(); ++i)
+    if (picture.Shown[i]) ++counts[picture.Samples[i]];
+  const ScaleLimits limits = PercentileLimits(counts, settings.LowPercent, settings.HighPercent);
+  const DisplayLevels levels = ScaleLevels(limits, ScaleCurve::Linear, counts);
+  std::array<std::uint8_t, 256> weighted{};
+  for (std::size_t v = 0; v < weighted.size(); ++v)
+    weighted[v] = std::uint8_t(std::clamp(std::lround(levels[v] * weight), 0L, 255L));
+  return weighted;
+}
+
+}  // namespace
+
+Composite ComposeColor(const std::array<const FrameDocument*, 3>& channels, const CompositeSettings& settings) {
+  Composite composite;
+  std::array<ChannelPicture, 3> pictures;
+  for (std::size_t c = 0; c < 3; ++c) pictures[c] = PictureOf(*channels[c]);
+  for (std::size_t c = 1; c < 3; ++c) {
+    const AlignmentResult aligned = FindOffset(pictures[0].View(), pictures[c].View());
+    if (!aligned.Offset) {
+      composite.Error = std::string("cannot align the ") + ChannelNames[c] + " frame to the red: " + aligned.Error;
+      return composite;
+    }
+    composite.Offsets[c] = *aligned.Offset;
+  }
+  composite.Bgr.assign(std::size_t(PictureSamples) * FrameLines * 3, 0);
+  for (std::size_t c = 0; c < 3; ++c) {
+    const ChannelPicture& picture = pictures[c];
+    const std::array<std::uint8_t, 256> stretch = StretchOf(picture, settings.Weights[c], settings);
+    // The channel's sample that shows red's place (y, x), to the nearest whole sample.
+    const int down = int(std::lround(composite.Offsets[c].Lines));
+    const int across = int(std::lround(composite.Offsets[c].Samples));
+    const std::size_t byte = 2 - c;  // blue first
+    for (int y = 0; y < FrameLines; ++y) {
+      const int from = y + down;
+      if (from < 0 || from >= FrameLines) continue;
+      for (int x = 0; x < PictureSamples; ++x) {
+        const int column = x + across;
+        if (column < 0 || column >= PictureSamples) continue;
+        const std::size_t at = std::size_t(from) * PictureSamples + std::size_t(column);
+        if (picture.Shown[at])
+          composite.Bgr[(std::size_t(y) * PictureSamples + std::size_t(x)) * 3 + byte] = stretch[picture.Samples[at]];
+      }
+    }
+  }
+  return composite;
+}
+
+PictureOffset FrameOffsetOf(const PictureOffset& pictureOffset, const FrameDocument& document) {
+  // The geometry maps a whole row to a line and a whole column to a sample,
+  // so the direction and the scale are the same everywhere: read them off two
+  // neighbours in the middle of the picture.
+  const OptionSet& active = document.ActiveOptions();
+  const int lineCount = FrameLines;
+  const auto lineStep = [&](int y) { return FrameLineAt(y, active, lineCount).value_or(0); };
+  const auto sampleStep = [&](int x) { return FrameSampleAt(x, active).value_or(0); };
+  // Two rows (columns) apart, so that a half-size picture's blocks show their
+  // step; the middle lies within a half-size picture too.
+  const int y = FrameLines / 2, x = PictureSamples / 2;
+  const double linesPerRow = (lineStep(y + 2) - lineStep(y)) / 2.0;
+  const double samplesPerColumn = (sampleStep(x + 2) - sampleStep(x)) / 2.0;
+  return {pictureOffset.Lines * linesPerRow, pictureOffset.Samples * samplesPerColumn};
+}
+
+}  // namespace vantorel

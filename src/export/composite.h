@@ -1,0 +1,42 @@
+// A colour composite: three rendered frames as red, green and blue, the second
+// and third aligned to the first, each stretched between its own percentiles.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "analysis/alignment.h"
+#include "viewer/frame_document.h"
+
+namespace vantorel {
+
+inline constexpr double DefaultCompositeLowPercent = 0.5;
+inline constexpr double DefaultCompositeHighPercent = 99.5;
+
+struct CompositeSettings {
+  std::array<double, 3> Weights{1, 1, 1};  // each channel's levels are multiplied by its weight
+  double LowPercent = DefaultCompositeLowPercent;
+  double HighPercent = DefaultCompositeHighPercent;
+};
+
+struct Composite {
+  // 832 x 700 pixels, top row first, blue first in each (a BgrPicture's pixels).
+  std::vector<std::uint8_t> Bgr;
+  // Where the green and the blue frame's pictures lie relative to the red's, in
+  // the picture's rows (down) and columns (across); the red's is zero.
+  std::array<PictureOffset, 3> Offsets{};
+  std::string Error;  // why there is none, naming the channel
+};
+
+// The documents' last renders as red, green and blue. A place that a shifted
+// channel does not reach, or where its frame shows nothing, is dark in it.
+Composite ComposeColor(const std::array<const FrameDocument*, 3>& channels, const CompositeSettings& settings);
+
+// A picture offset in frame lines and samples, as the geometry the document
+// was rendered with turns the picture: flipped or rotated pictures run the
+// other way, half-size ones count two for one.
+PictureOffset FrameOffsetOf(const PictureOffset& pictureOffset, const FrameDocument& document);
+
+}  // namespace vantorel
