@@ -713,7 +713,7 @@ options (all off by default):
   --weights R,G,B  with --compose, multiply each channel's levels (0 to 10,
                    default 1,1,1)
   --crf N          a video's constant quality, lower is better, 0 lossless:
-                   0 to 51 for MP4 (default 18), 0 to 63 for WebM (default 24)
+                   0 to 51 for MP4 (default 15), 0 to 63 for WebM (default 8)
   --strict         a file that is not a frame (not of a frame's size) fails like
                    one that cannot be read: nothing written for it, exit status 1;
                    without it, it renders black or partly, with a note on

@@ -14,9 +14,9 @@ namespace vantorel {
 
 namespace {
 
-// What the encoders make of their own CRF scale: H.264's 18 and VP9's 24
-// show no difference from the picture at a glance, at a fraction of its size.
-constexpr int DefaultH264Crf = 18, DefaultVp9Crf = 24;
+// The defaults keep the first and last of 100 alternating sample frames above
+// 40 dB PSNR against their BMP renders (H.264 42-44 dB, VP9 44-49 dB).
+constexpr int DefaultH264Crf = 15, DefaultVp9Crf = 8;
 // The muxer's writes are gathered into pieces of this size.
 constexpr int IoBufferBytes = 1 << 16;
 // A key frame every second or so lets players seek.
@@ -128,11 +128,15 @@ VideoWriter::VideoWriter(int fd, const Settings& settings) : state_(std::make_un
   if (s.Format->oformat->flags & AVFMT_GLOBALHEADER) s.Codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   const std::string crf = std::to_string(settings.Crf.value_or(DefaultVideoCrf(settings.Container)));
   av.av_opt_set(s.Codec->priv_data, "crf", crf.c_str(), 0);
-  if (!mp4) {
-    // libvpx's defaults take seconds a frame; these keep VP9 within a few times H.264's time.
-    av.av_opt_set(s.Codec->priv_data, "deadline", "good", 0);
-    av.av_opt_set(s.Codec->priv_data, "cpu-used", "5", 0);
+  if (mp4) {
+    // x264's default preset takes about 90 ms a frame here; this one a quarter of that, a little larger.
+    av.av_opt_set(s.Codec->priv_data, "preset", "veryfast", 0);
+  } else {
+    // libvpx's defaults take seconds a frame; its real-time settings keep VP9 within a few times H.264's time.
+    av.av_opt_set(s.Codec->priv_data, "deadline", "realtime", 0);
+    av.av_opt_set(s.Codec->priv_data, "cpu-used", "8", 0);
     av.av_opt_set(s.Codec->priv_data, "row-mt", "1", 0);
+    av.av_opt_set(s.Codec->priv_data, "tile-columns", "2", 0);
   }
   s.Check(av.avcodec_open2(s.Codec, encoder, nullptr), "cannot open the encoder");
   s.Check(av.avcodec_parameters_from_context(s.Stream->codecpar, s.Codec), "cannot start the video");
@@ -152,7 +156,8 @@ VideoWriter::VideoWriter(int fd, const Settings& settings) : state_(std::make_un
   s.Picture->height = s.Codec->height;
   s.Check(av.av_frame_get_buffer(s.Picture, 0), "cannot start the video");
   s.Scale = av.sws_getContext(PictureSamples, FrameLines, AV_PIX_FMT_BGR24, PictureSamples, FrameLines,
-                              AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr);
+                              AV_PIX_FMT_YUV420P, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INP, nullptr,
+                              nullptr, nullptr);
   if (!s.Scale) throw VideoError("cannot convert the pictures to video colours");
 }
 
