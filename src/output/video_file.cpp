@@ -155,9 +155,9 @@ VideoWriter::VideoWriter(int fd, const Settings& settings) : state_(std::make_un
   s.Picture->width = s.Codec->width;
   s.Picture->height = s.Codec->height;
   s.Check(av.av_frame_get_buffer(s.Picture, 0), "cannot start the video");
-  s.Scale = av.sws_getContext(PictureSamples, FrameLines, AV_PIX_FMT_BGR24, PictureSamples, FrameLines,
-                              AV_PIX_FMT_YUV420P, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INP, nullptr,
-                              nullptr, nullptr);
+  s.Scale =
+      av.sws_getContext(PictureSamples, FrameLines, AV_PIX_FMT_BGR24, PictureSamples, FrameLines, AV_PIX_FMT_YUV420P,
+                        SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INP, nullptr, nullptr, nullptr);
   if (!s.Scale) throw VideoError("cannot convert the pictures to video colours");
 }
 
