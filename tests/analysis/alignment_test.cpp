@@ -15,7 +15,7 @@ constexpr int Width = 96, Height = 80;
 // seed makes another scene.
 double Scene(int line, int sample, std::uint32_t seed = 0) {
   const auto noise = [seed](int l, int s) {
-    std::uint32_t h = std::uint32_t(l * 73856093) ^ std::uint32_t(s * 19349663) ^ (seed * 83492791u);
+    std::uint32_t h = std::uint32_t(l) * 73856093u ^ std::uint32_t(s) * 19349663u ^ seed * 83492791u;
     h = (h ^ (h >> 13)) * 0x5bd1e995u;
     return int((h ^ (h >> 15)) % 160);
   };
