@@ -9,7 +9,6 @@
 #include "cli/render_steps.h"
 #include "export/composite.h"
 #include "export/png_text.h"
-#include "frames/file_name.h"
 #include "output/atomic_file.h"
 #include "output/png_file.h"
 
@@ -25,6 +24,38 @@ std::string Tenths(double value) {
   else
     std::snprintf(text, sizeof text, "%.1f", tenths);
   return text;
+}
+
+using Channels = std::array<const FrameDocument*, 3>;
+
+// The RGB PNG, its text naming the channels' frames and offsets and how they were rendered.
+std::optional<std::vector<std::uint8_t>> PngFile(const RenderArguments& arguments, const Composite& composite,
+                                                 const Channels& channels, std::ostream& err) {
+  PngText text = AnimationPngText(arguments.Options, arguments.Original, arguments.Steps, arguments.Display);
+  std::string description;
+  for (std::size_t c = 0; c < 3; ++c) {
+    description += (c == 0 ? "red " : c == 1 ? "\ngreen " : "\nblue ") + channels[c]->CurrentFileName();
+    if (c == 0) continue;
+    const PictureOffset offset = FrameOffsetOf(composite.Offsets[c], *channels[c]);
+    description += " offset " + Tenths(offset.Lines) + ' ' + Tenths(offset.Samples);
+  }
+  text.insert(text.begin(), {PngHeaderKeyword, description});
+  std::optional<std::vector<std::uint8_t>> png =
+      BuildPngFile(BgrPicture{composite.Bgr, PictureSamples, FrameLines}, text);
+  if (!png) err << CannotWrite(arguments.Output, "the picture could not be encoded");
+  return png;
+}
+
+std::optional<std::vector<std::uint8_t>> FitsFile(const RenderArguments& arguments, const Composite& composite,
+                                                  const Channels& channels, std::ostream& err) {
+  std::vector<std::string> history = ProcessingHistory(arguments.Options, arguments.Steps, arguments.Original);
+  history.push_back("Vantorel: planes 2 and 3 aligned to plane 1 by phase correlation");
+  StandardFitsFile fits = BuildCompositeFits(composite, channels, history);
+  if (fits.Bytes.empty()) {
+    err << CannotWrite(arguments.Output, fits.Error);
+    return std::nullopt;
+  }
+  return std::move(fits.Bytes);
 }
 
 }  // namespace
@@ -52,26 +83,17 @@ int WriteComposite(const RenderArguments& arguments, std::ostream& out, std::ost
     err << ProgramName << ": " << composite.Error << '\n';
     return ExitFailure;
   }
-  PngText text = AnimationPngText(arguments.Options, arguments.Original, arguments.Steps, arguments.Display);
-  std::string channels;
-  for (std::size_t c = 0; c < 3; ++c) {
-    const PictureOffset offset = FrameOffsetOf(composite.Offsets[c], *documents[c]);
-    channels += (c == 0 ? "red " : c == 1 ? "\ngreen " : "\nblue ") + std::string(FileNamePart(frames[c]));
-    if (c > 0) channels += " offset " + Tenths(offset.Lines) + ' ' + Tenths(offset.Samples);
-  }
-  text.insert(text.begin(), {PngHeaderKeyword, channels});
-  const std::optional<std::vector<std::uint8_t>> png =
-      BuildPngFile(BgrPicture{composite.Bgr, PictureSamples, FrameLines}, text);
-  if (!png) {
-    err << CannotWrite(arguments.Output, "the picture could not be encoded");
-    return ExitFailure;
-  }
-  const SaveOutcome saved = SaveFileAtomically(arguments.Output, {*png});
+  const std::array<const FrameDocument*, 3> channels{documents[0].get(), documents[1].get(), documents[2].get()};
+  const std::optional<std::vector<std::uint8_t>> file = arguments.Format == ExportFormat::StandardFits
+                                                            ? FitsFile(arguments, composite, channels, err)
+                                                            : PngFile(arguments, composite, channels, err);
+  if (!file) return ExitFailure;
+  const SaveOutcome saved = SaveFileAtomically(arguments.Output, {*file});
   if (!saved.Saved) {
     err << CannotWrite(arguments.Output, saved.Error);
     return ExitFailure;
   }
-  for (std::size_t c = 1; c < 3; ++c) out << OffsetLine(frames[c], FrameOffsetOf(composite.Offsets[c], *documents[c]));
+  for (std::size_t c = 1; c < 3; ++c) out << OffsetLine(frames[c], FrameOffsetOf(composite.Offsets[c], *channels[c]));
   out.flush();
   return out ? ExitSuccess : ExitFailure;
 }

@@ -526,9 +526,12 @@ class Parser {
   void ValidateComposite() {
     RenderArguments& a = arguments_;
     if (a.Frames.size() != 3) return Fail("--compose takes three frames: red, green and blue");
-    if (outputDirectoryGiven_ || formatGiven_ || fitsLayoutName_ || a.Json || nameGiven_ || !outputGiven_ ||
-        a.ToStandardOutput() || ExportFormatFor(a.Output, a.FitsLayout) != ExportFormat::Png)
-      return Fail("--compose writes a PNG file: -o OUT.png");
+    // A PNG picture or a standard FITS cube, by the output's extension.
+    const auto format = outputGiven_ && !a.ToStandardOutput() ? ExportFormatFor(a.Output, a.FitsLayout) : std::nullopt;
+    const bool writable = format.has_value() && (*format == ExportFormat::Png || *format == ExportFormat::StandardFits);
+    if (outputDirectoryGiven_ || formatGiven_ || a.Json || nameGiven_ || !writable)
+      return Fail("--compose writes an RGB PNG or a standard FITS cube: -o OUT.png or -o OUT.fits");
+    a.Format = format.value_or(ExportFormat::Png);
     if (std::find(a.Frames.begin(), a.Frames.end(), StandardStream) != a.Frames.end())
       return Fail("--compose reads its frames from files, not '-'");
     const bool anyOption = std::any_of(a.Options.begin(), a.Options.end(), [](int on) { return on == 1; });
@@ -616,7 +619,7 @@ std::string_view UsageText() {
   or:  vantorel-render --select DB [FILTERS] [--all] [--format paths|csv|json] [-0]
   or:  vantorel-render --thumbnail SIZE FRAME OUT.png
   or:  vantorel-render [OPTIONS] --animate OUT.png|OUT.mp4|OUT.webm [--fps N] [--crf N] [FRAME...]
-  or:  vantorel-render [OPTIONS] --compose RED GREEN BLUE -o OUT.png [--weights R,G,B]
+  or:  vantorel-render [OPTIONS] --compose RED GREEN BLUE -o OUT.png|OUT.fits [--weights R,G,B]
   or:  vantorel-render --help | --version
 Renders raw Mariner 10 and Mariner 9 image frames as the window shows them,
 or prints what their headers say.
@@ -706,7 +709,9 @@ options (all off by default):
                    with the options and stretched between its own percentiles
                    (0.5 and 99.5, or --scale percentile:LOW,HIGH), the green and
                    the blue aligned to the red by phase correlation, as an RGB
-                   PNG (-o OUT.png); prints "offset FILE LINES SAMPLES" for the
+                   PNG (-o OUT.png) or a standard FITS cube of the three
+                   aligned planes, unstretched, with each plane's frame,
+                   filter and offset (-o OUT.fits); prints "offset FILE LINES SAMPLES" for the
                    green and the blue frame: where its picture lies relative to
                    the red's, in frame lines and samples (to a tenth when not
                    whole)

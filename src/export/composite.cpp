@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "analysis/display_scale.h"
+#include "output/standard_fits.h"
 #include "pipeline/picture_mapping.h"
 
 namespace vantorel {
@@ -66,6 +67,7 @@ Composite ComposeColor(const std::array<const FrameDocument*, 3>& channels, cons
     composite.Offsets[c] = *aligned.Offset;
   }
   composite.Bgr.assign(std::size_t(PictureSamples) * FrameLines * 3, 0);
+  for (std::vector<std::uint8_t>& plane : composite.Planes) plane.assign(FitsPlaneBytes, 0);
   for (std::size_t c = 0; c < 3; ++c) {
     const ChannelPicture& picture = pictures[c];
     const std::array<std::uint8_t, 256> stretch = StretchOf(picture, settings.Weights[c], settings);
@@ -80,12 +82,31 @@ Composite ComposeColor(const std::array<const FrameDocument*, 3>& channels, cons
         const int column = x + across;
         if (column < 0 || column >= PictureSamples) continue;
         const std::size_t at = std::size_t(from) * PictureSamples + std::size_t(column);
-        if (picture.Shown[at])
-          composite.Bgr[(std::size_t(y) * PictureSamples + std::size_t(x)) * 3 + byte] = stretch[picture.Samples[at]];
+        if (!picture.Shown[at]) continue;
+        composite.Bgr[(std::size_t(y) * PictureSamples + std::size_t(x)) * 3 + byte] = stretch[picture.Samples[at]];
+        composite.Planes[c][std::size_t(FrameLines - 1 - y) * PictureSamples + std::size_t(x)] = picture.Samples[at];
       }
     }
   }
   return composite;
+}
+
+StandardFitsFile BuildCompositeFits(const Composite& composite, const std::array<const FrameDocument*, 3>& channels,
+                                    const std::vector<std::string>& history) {
+  FitsCubeSource cube{{}, {}, history};
+  for (std::size_t c = 0; c < 3; ++c) {
+    const FrameDocument& document = *channels[c];
+    const std::string n = std::to_string(c + 1), name = ChannelNames[c];
+    cube.Planes.push_back(composite.Planes[c]);
+    cube.Keywords.push_back({"FRAME" + n, document.CurrentFileName(), "frame of plane " + n + " (" + name + ")"});
+    if (const std::optional<std::string>& filter = document.Header().Record.FilterName)
+      cube.Keywords.push_back({"FILTER" + n, *filter, "filter of plane " + n});
+    const PictureOffset offset = FrameOffsetOf(composite.Offsets[c], document);
+    const auto tenths = [](double value) { return std::round(value * 10) / 10; };
+    cube.Keywords.push_back({"DLINE" + n, tenths(offset.Lines), "frame lines the plane's frame lies below the red's"});
+    cube.Keywords.push_back({"DSAMP" + n, tenths(offset.Samples), "frame samples it lies along from the red's"});
+  }
+  return BuildStandardFitsCube(cube);
 }
 
 PictureOffset FrameOffsetOf(const PictureOffset& pictureOffset, const FrameDocument& document) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/alignment.h"
+#include "output/standard_fits.h"
 #include "viewer/frame_document.h"
 
 namespace vantorel {
@@ -24,6 +25,10 @@ struct CompositeSettings {
 struct Composite {
   // 832 x 700 pixels, top row first, blue first in each (a BgrPicture's pixels).
   std::vector<std::uint8_t> Bgr;
+  // Each channel's grey levels as rendered, aligned to the red and not
+  // stretched, line 1 (the bottom row) first as FITS planes are; 0 where the
+  // channel does not reach.
+  std::array<std::vector<std::uint8_t>, 3> Planes;
   // Where the green and the blue frame's pictures lie relative to the red's, in
   // the picture's rows (down) and columns (across); the red's is zero.
   std::array<PictureOffset, 3> Offsets{};
@@ -38,5 +43,10 @@ Composite ComposeColor(const std::array<const FrameDocument*, 3>& channels, cons
 // was rendered with turns the picture: flipped or rotated pictures run the
 // other way, half-size ones count two for one.
 PictureOffset FrameOffsetOf(const PictureOffset& pictureOffset, const FrameDocument& document);
+
+// The composite as a standard FITS cube of its three planes, each with its
+// frame, filter and offset (FRAMEn, FILTERn, DLINEn, DSAMPn for n = 1, 2, 3).
+StandardFitsFile BuildCompositeFits(const Composite& composite, const std::array<const FrameDocument*, 3>& channels,
+                                    const std::vector<std::string>& history);
 
 }  // namespace vantorel

@@ -173,6 +173,40 @@ std::vector<std::string> ProcessingHistory(const OptionSet& options, const ToneS
   return history;
 }
 
+StandardFitsFile BuildStandardFitsCube(const FitsCubeSource& source) {
+  StandardFitsFile result;
+  const CfitsioApi* loaded = Cfitsio(result.Error);
+  if (loaded == nullptr) return result;
+  const CfitsioApi& api = *loaded;
+  const std::lock_guard lock(cfitsioMutex);
+  MemoryFits memory(api);
+  int& status = memory.Status();
+  fitsfile* file = memory.File();
+  if (status == 0) {
+    long axes[3] = {PictureSamples, FrameLines, long(source.Planes.size())};
+    api.CreateImage(file, BYTE_IMG, 3, axes, &status);
+    WriteKeywords(api, file, {source.Keywords, {}}, status);
+    api.WriteString(file, "BUNIT", "DN", "grey level of each frame as rendered, 0..255", &status);
+    api.WriteString(file, "ORIGIN", "Vantorel", "program that wrote this file", &status);
+    api.WriteDate(file, &status);
+    for (const std::string& text : source.History) api.WriteHistory(file, text.c_str(), &status);
+    for (std::size_t i = 0; i < source.Planes.size(); ++i) {
+      std::vector<std::uint8_t> plane = Exactly(source.Planes[i], FitsPlaneBytes);
+      api.WriteImage(file, TBYTE, LONGLONG(i * FitsPlaneBytes + 1), LONGLONG(plane.size()), plane.data(), &status);
+    }
+    api.WriteChecksum(file, &status);
+  }
+  result.Bytes = memory.Finish();
+  if (status != 0 || result.Bytes.empty()) {
+    char text[FLEN_STATUS] = {};
+    api.ErrorText(status, text);
+    result.Bytes.clear();
+    result.Error = "CFITSIO: ";
+    result.Error += text;
+  }
+  return result;
+}
+
 StandardFitsFile BuildStandardFitsFile(const StandardFitsSource& source) {
   std::vector<std::uint8_t> plane = Exactly(source.Plane, FitsPlaneBytes);
   std::vector<std::uint8_t> record = Exactly(source.HeaderRecord, RecordBytes);

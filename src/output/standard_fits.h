@@ -59,4 +59,14 @@ struct StandardFitsFile {
 
 StandardFitsFile BuildStandardFitsFile(const StandardFitsSource& source);
 
+// A cube of planes (a colour composite's red, green and blue): each plane
+// FitsPlaneBytes, line 1 first, with keywords of its own (numbered by the
+// caller) in the one header, and the processing as HISTORY.
+struct FitsCubeSource {
+  std::vector<std::span<const std::uint8_t>> Planes;
+  std::vector<FitsKeyword> Keywords;
+  std::vector<std::string> History;
+};
+StandardFitsFile BuildStandardFitsCube(const FitsCubeSource& source);
+
 }  // namespace vantorel

@@ -78,7 +78,7 @@ TEST(ParseRenderArguments, AcceptsAndRefusesByRule) {
       {{"--keep-going", "--out-dir", "d", "f"}, "--keep-going goes with --animate"},
       {{"--compose", "r", "g", "b", "-o", "c.PNG", "--weights", "1,0.5,2", "--scale", "percentile:1,99"}, ""},
       {{"--compose", "r", "g", "-o", "c.png"}, "--compose takes three frames"},
-      {{"--compose", "r", "g", "b", "-o", "c.fits"}, "--compose writes a PNG file"},
+      {{"--compose", "r", "g", "b", "-o", "c.fit"}, "--compose writes an RGB PNG or a standard FITS cube"},
       {{"--compose", "r", "g", "b", "-o", "c.png", "--weights", "1,2"}, "--weights takes three weights"},
       {{"--compose", "r", "g", "b", "-o", "c.png", "--scale", "zscale"}, "--compose stretches each channel"},
       {{"--weights", "1,1,1", "f", "-o", "a.png"}, "--weights goes with --compose"},

@@ -304,6 +304,12 @@ TEST(RenderCommand, ComposeAlignsTheGreenAndBlueFramesToTheRed) {
       }
     EXPECT_GT(agreeing, inside * 99 / 100) << geometry;
   }
+  ASSERT_EQ(Render({"--compose", red, green, blue, "-o", dir / "c.fits"}).ExitCode, ExitSuccess);
+  const std::vector<std::uint8_t> fits = ReadBytes(dir / "c.fits");
+  const std::string header(fits.begin(), fits.begin() + std::min<std::ptrdiff_t>(2880, std::ssize(fits)));
+  for (const char* card : {"NAXIS3  =                    3", "FRAME2  = 'MVE0101.012'",
+                           "DLINE2  =                   7.", "DSAMP3  =                   9."})
+    EXPECT_NE(header.find(card), std::string::npos) << card;
 }
 
 // What file managers run: the one file asked for and nothing else, which says where it came from.
