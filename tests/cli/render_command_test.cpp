@@ -263,31 +263,16 @@ TEST(RenderCommand, AnimationHoldsEachFrameAsRenderedAlone) {
   }
 }
 
-// The sample frame's scene moved down and along, records and suffixes kept in place.
-std::string WriteShiftedSample(const TempDir& dir, const std::string& name, int down, int along) {
-  const std::vector<std::uint8_t> sample = ReadBytes(VANTOREL_SAMPLES_DIR "/MVE0101.012");
-  std::vector<std::uint8_t> shifted = sample;
-  const int lines = int(sample.size() / RecordBytes) - 1;
-  for (int line = 0; line < lines; ++line)
-    for (int s = 0; s < PictureSamples; ++s) {
-      const int fromLine = line - down, fromSample = s - along;
-      const bool inside = fromLine >= 0 && fromLine < lines && fromSample >= 0 && fromSample < PictureSamples;
-      shifted[std::size_t(line + 1) * RecordBytes + std::size_t(s)] =
-          inside ? sample[std::size_t(fromLine + 1) * RecordBytes + std::size_t(fromSample)] : 0;
-    }
-  fs::create_directories(fs::path(dir / name).parent_path());
-  testing::WriteBytes(dir / name, shifted);
-  return dir / name;
-}
-
 // Three views of one scene: the offsets come out as made, in frame lines and samples whatever the
 // geometry, and the aligned channels agree wherever all three show the scene.
 TEST(RenderCommand, ComposeAlignsTheGreenAndBlueFramesToTheRed) {
   TempDir dir;
   // One name, so that the stretch takes one table for all three.
-  const std::string red = WriteShiftedSample(dir, "r/MVE0101.012", 0, 0),
-                    green = WriteShiftedSample(dir, "g/MVE0101.012", 7, -12),
-                    blue = WriteShiftedSample(dir, "b/MVE0101.012", -5, 9);
+  const auto shifted = [&dir](const char* name, int down, int along) {
+    return testing::WriteShiftedFrame(VANTOREL_SAMPLES_DIR "/MVE0101.012", dir, name, down, along);
+  };
+  const std::string red = shifted("r/MVE0101.012", 0, 0), green = shifted("g/MVE0101.012", 7, -12),
+                    blue = shifted("b/MVE0101.012", -5, 9);
   for (const char* geometry : {"--stretch", "--rotate"}) {
     const RenderRun run = Render({geometry, "--compose", red, green, blue, "-o", dir / "c.png"});
     ASSERT_EQ(run.ExitCode, ExitSuccess) << run.Err;

@@ -146,4 +146,21 @@ std::vector<std::uint8_t> BmpAsRgb(const std::vector<std::uint8_t>& bmp) {
   return rgb;
 }
 
+std::string WriteShiftedFrame(const std::string& source, const TempDir& dir, const std::string& name, int down,
+                              int along) {
+  const std::vector<std::uint8_t> frame = ReadBytes(source);
+  std::vector<std::uint8_t> shifted = frame;
+  const int lines = int(frame.size() / RecordBytes) - 1;
+  for (int line = 0; line < lines; ++line)
+    for (int s = 0; s < PictureSamples; ++s) {
+      const int fromLine = line - down, fromSample = s - along;
+      const bool inside = fromLine >= 0 && fromLine < lines && fromSample >= 0 && fromSample < PictureSamples;
+      shifted[std::size_t(line + 1) * RecordBytes + std::size_t(s)] =
+          inside ? frame[std::size_t(fromLine + 1) * RecordBytes + std::size_t(fromSample)] : 0;
+    }
+  std::filesystem::create_directories(std::filesystem::path(dir / name).parent_path());
+  WriteBytes(dir / name, shifted);
+  return dir / name;
+}
+
 }  // namespace vantorel::testing

@@ -76,6 +76,11 @@ class TempDir {
 
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
+// The scene of the frame file at source moved down and along (its records and
+// their suffixes stay in place; what moves in is 0), written as dir / name,
+// folders made as needed. Returns the path.
+std::string WriteShiftedFrame(const std::string& source, const TempDir& dir, const std::string& name, int down,
+                              int along);
 
 // A frame file of the given length whose picture samples follow a simple
 // pattern, so that any record can be recognised: sample s of file record k

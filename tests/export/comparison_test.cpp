@@ -1,0 +1,57 @@
+#include "export/comparison.h"
+
+#include <gtest/gtest.h>
+
+#include "support/test_support.h"
+
+namespace vantorel {
+namespace {
+
+// A pair with a known offset: the second is the first's scene 7 lines down and 12 samples back.
+class ComparisonTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    first.Load(testing::WriteShiftedFrame(VANTOREL_SAMPLES_DIR "/MVE0101.012", dir, "a/MVE0101.012", 0, 0), {});
+    second.Load(testing::WriteShiftedFrame(VANTOREL_SAMPLES_DIR "/MVE0101.012", dir, "b/MVE0101.012", 7, -12), {});
+  }
+  // Pixel (x, y from the top) of the first document's picture.
+  std::vector<std::uint8_t> FirstPixel(int x, int y) const {
+    const std::uint8_t* at =
+        first.CurrentBmp().data() + BmpHeaderBytes + std::size_t(FrameLines - 1 - y) * BmpRowBytes + std::size_t(x) * 3;
+    return {at, at + 3};
+  }
+  static std::vector<std::uint8_t> PixelOf(const ComparisonPicture& picture, int x, int y) {
+    const std::uint8_t* at = picture.Bgr.data() + (std::size_t(y) * std::size_t(picture.Width) + std::size_t(x)) * 3;
+    return {at, at + 3};
+  }
+  testing::TempDir dir;
+  FrameDocument first, second;
+  const PictureOffset known{7, -12};
+};
+
+// Inside the overlap, each mode shows the first's place where the second is moved onto it.
+TEST_F(ComparisonTest, EachModeLinesTheSecondUpWithTheFirst) {
+  const ComparisonPicture aligned = AlignedSecond(second, known), both = SideBySide(first, second, known);
+  const ComparisonPicture difference = Difference(first, second, known);
+  const ComparisonPicture unaligned = Difference(first, second, {0, 0});
+  ASSERT_EQ(both.Width, 2 * PictureSamples);
+  int differing = 0, shown = 0;
+  for (int y = 20; y < FrameLines - 20; y += 3)
+    for (int x = 20; x < PictureSamples - 20; x += 3) {
+      EXPECT_EQ(PixelOf(aligned, x, y), FirstPixel(x, y)) << x << ',' << y;
+      EXPECT_EQ(PixelOf(both, x, y), FirstPixel(x, y));
+      EXPECT_EQ(PixelOf(both, PictureSamples + x, y), FirstPixel(x, y));
+      const std::vector<std::uint8_t> pixel = PixelOf(difference, x, y);
+      if (pixel == std::vector<std::uint8_t>{0, 0, 0}) continue;  // a missing sample
+      ++shown;
+      EXPECT_EQ(pixel, (std::vector<std::uint8_t>{255, 255, 255})) << x << ',' << y;
+      differing += PixelOf(unaligned, x, y) != pixel;
+    }
+  EXPECT_GT(shown, 50'000);
+  EXPECT_GT(differing, shown / 2);
+  // Where the moved second does not reach (its last 7 lines), nothing is shown.
+  EXPECT_EQ(PixelOf(aligned, 400, FrameLines - 3), (std::vector<std::uint8_t>{0, 0, 0}));
+}
+
+}  // namespace
+}  // namespace vantorel
