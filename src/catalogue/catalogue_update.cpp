@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -15,9 +14,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/catalogue_rows.h"
-#include "frames/file_name.h"
-#include "frames/frame_file.h"
-#include "header/header_decode.h"
+#include "catalogue/folder_entries.h"
 #include "parallel/ordered_pool.h"
 
 namespace vantorel {
@@ -143,21 +140,6 @@ class Walk {
   std::set<std::pair<dev_t, ino_t>> visited_;
 };
 
-// The size and time of a file the walk did not stat; false, with the entry's
-// error set, when it is no longer a regular file.
-bool StatOpenFile(int fd, CatalogueEntry& entry) {
-  struct stat info {};
-  if (::fstat(fd, &info) != 0) {
-    entry.Error = std::strerror(errno);
-    return false;
-  }
-  entry.Bytes = std::int64_t(info.st_size);
-  entry.ModifiedNs = Nanoseconds(info.st_mtim);
-  if (S_ISREG(info.st_mode)) return true;
-  entry.Error = "it is not a regular file";
-  return false;
-}
-
 // Reads what the catalogue keeps of a file: its first record's header.
 CatalogueEntry ReadEntry(const FoundFile& found) {
   CatalogueEntry entry{.Path = found.Path, .Bytes = found.Bytes, .ModifiedNs = found.ModifiedNs, .Error = found.Error};
@@ -166,31 +148,8 @@ CatalogueEntry ReadEntry(const FoundFile& found) {
     entry.Error = "it is not a regular file";
     return entry;
   }
-  // O_NONBLOCK: a file turned FIFO since the walk cannot hold the run (its read fails). A size
-  // and time from the walk stay: should the file change after it, the next run reads it again.
-  const int fd = ::open(found.Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
-    entry.Error = std::strerror(errno);
-    return entry;
-  }
-  if (found.StatWhenRead && !StatOpenFile(fd, entry)) {
-    ::close(fd);
-    return entry;
-  }
-  std::array<std::uint8_t, RecordBytes> record{};
-  ssize_t got = 0;
-  do got = ::pread(fd, record.data(), record.size(), 0);
-  while (got < 0 && errno == EINTR);
-  const int error = errno;
-  ::close(fd);
-  if (got < 0) {
-    entry.Error = std::strerror(error);
-    return entry;
-  }
-  // The header is all in the first record, and bytes past what was read count as zero.
-  entry.Header =
-      DecodeHeaderRecord(std::span<const std::uint8_t>(record.data(), std::size_t(got)), FileNamePart(found.Path));
-  entry.IsFrame = FrameCheck{std::uintmax_t(entry.Bytes), {}}.IsFrame();
+  // A size and time from the walk stay: should the file change after it, the next run reads it again.
+  ReadEntryHeader(entry, found.StatWhenRead);
   return entry;
 }
 

@@ -21,28 +21,35 @@ std::int64_t Nanoseconds(const struct timespec& time) {
   return std::int64_t(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
 }
 
-void ReadHeader(CatalogueEntry& entry) {
+}  // namespace
+
+void ReadEntryHeader(CatalogueEntry& entry, bool takeStat) {
   const int fd = ::open(entry.Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     entry.Error = std::strerror(errno);
     return;
   }
+  struct stat info {};
+  if (takeStat && ::fstat(fd, &info) != 0) entry.Error = std::strerror(errno);
+  if (takeStat && !entry.Error) {
+    entry.Bytes = std::int64_t(info.st_size);
+    entry.ModifiedNs = Nanoseconds(info.st_mtim);
+    if (!S_ISREG(info.st_mode)) entry.Error = "it is not a regular file";
+  }
   std::array<std::uint8_t, RecordBytes> record{};
   ssize_t got = 0;
-  do got = ::pread(fd, record.data(), record.size(), 0);
-  while (got < 0 && errno == EINTR);
-  const int error = errno;
-  ::close(fd);
-  if (got < 0) {
-    entry.Error = std::strerror(error);
-    return;
+  if (!entry.Error) {
+    do got = ::pread(fd, record.data(), record.size(), 0);
+    while (got < 0 && errno == EINTR);
+    if (got < 0) entry.Error = std::strerror(errno);
   }
+  ::close(fd);
+  if (entry.Error) return;
+  // The header is all in the first record, and bytes past what was read count as zero.
   entry.Header =
       DecodeHeaderRecord(std::span<const std::uint8_t>(record.data(), std::size_t(got)), FileNamePart(entry.Path));
   entry.IsFrame = FrameCheck{std::uintmax_t(entry.Bytes), {}}.IsFrame();
 }
-
-}  // namespace
 
 std::vector<CatalogueEntry> ReadFolderEntries(const std::string& folder, std::string& error,
                                               const std::function<bool()>& stopped) {
@@ -75,7 +82,7 @@ std::vector<CatalogueEntry> ReadFolderEntries(const std::string& folder, std::st
     }
     entry.Bytes = std::int64_t(info.st_size);
     entry.ModifiedNs = Nanoseconds(info.st_mtim);
-    if (!entry.Error) ReadHeader(entry);
+    if (!entry.Error) ReadEntryHeader(entry);
     entries.push_back(std::move(entry));
   }
   ::closedir(listing);

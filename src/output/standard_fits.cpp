@@ -88,6 +88,19 @@ class MemoryFits {
   fitsfile* File() { return file_; }
   int& Status() { return status_; }
 
+  // The file's bytes, or CFITSIO's words for what went wrong.
+  StandardFitsFile Result() {
+    StandardFitsFile result{Finish(), {}};
+    if (status_ != 0 || result.Bytes.empty()) {
+      char text[FLEN_STATUS] = {};
+      api_.ErrorText(status_, text);
+      result.Bytes.clear();
+      result.Error = "CFITSIO: ";
+      result.Error += text;
+    }
+    return result;
+  }
+
   // Closes the file and copies out the whole blocks it wrote.
   std::vector<std::uint8_t> Finish() {
     LONGLONG headStart = 0, dataStart = 0, dataEnd = 0;
@@ -126,6 +139,15 @@ void WriteKeywords(const CfitsioApi& api, fitsfile* file, const HeaderKeywords& 
                       &status);
   }
   for (const std::string& comment : keywords.Comments) api.WriteComment(file, comment.c_str(), &status);
+}
+
+// The unit of the data, who wrote the file and when, and how the data were made.
+void WriteProvenance(const CfitsioApi& api, fitsfile* file, const char* unit, const std::vector<std::string>& history,
+                     int& status) {
+  api.WriteString(file, "BUNIT", "DN", unit, &status);
+  api.WriteString(file, "ORIGIN", "Vantorel", "program that wrote this file", &status);
+  api.WriteDate(file, &status);
+  for (const std::string& text : history) api.WriteHistory(file, text.c_str(), &status);
 }
 
 // Builds a copy sized exactly, zero-filled where the source is short.
@@ -186,25 +208,14 @@ StandardFitsFile BuildStandardFitsCube(const FitsCubeSource& source) {
     long axes[3] = {PictureSamples, FrameLines, long(source.Planes.size())};
     api.CreateImage(file, BYTE_IMG, 3, axes, &status);
     WriteKeywords(api, file, {source.Keywords, {}}, status);
-    api.WriteString(file, "BUNIT", "DN", "grey level of each frame as rendered, 0..255", &status);
-    api.WriteString(file, "ORIGIN", "Vantorel", "program that wrote this file", &status);
-    api.WriteDate(file, &status);
-    for (const std::string& text : source.History) api.WriteHistory(file, text.c_str(), &status);
+    WriteProvenance(api, file, "grey level of each frame as rendered, 0..255", source.History, status);
     for (std::size_t i = 0; i < source.Planes.size(); ++i) {
       std::vector<std::uint8_t> plane = Exactly(source.Planes[i], FitsPlaneBytes);
       api.WriteImage(file, TBYTE, LONGLONG(i * FitsPlaneBytes + 1), LONGLONG(plane.size()), plane.data(), &status);
     }
     api.WriteChecksum(file, &status);
   }
-  result.Bytes = memory.Finish();
-  if (status != 0 || result.Bytes.empty()) {
-    char text[FLEN_STATUS] = {};
-    api.ErrorText(status, text);
-    result.Bytes.clear();
-    result.Error = "CFITSIO: ";
-    result.Error += text;
-  }
-  return result;
+  return memory.Result();
 }
 
 StandardFitsFile BuildStandardFitsFile(const StandardFitsSource& source) {
@@ -232,10 +243,7 @@ StandardFitsFile BuildStandardFitsFile(const StandardFitsSource& source) {
     long planeAxes[2] = {PictureSamples, FrameLines};
     api.CreateImage(file, BYTE_IMG, 2, planeAxes, &status);
     WriteKeywords(api, file, keywords, status);
-    api.WriteString(file, "BUNIT", "DN", "grey level of the picture as shown, 0..255", &status);
-    api.WriteString(file, "ORIGIN", "Vantorel", "program that wrote this file", &status);
-    api.WriteDate(file, &status);
-    for (const std::string& text : history) api.WriteHistory(file, text.c_str(), &status);
+    WriteProvenance(api, file, "grey level of the picture as shown, 0..255", history, status);
     api.WriteImage(file, TBYTE, 1, LONGLONG(plane.size()), plane.data(), &status);
     api.WriteChecksum(file, &status);
 
@@ -247,15 +255,7 @@ StandardFitsFile BuildStandardFitsFile(const StandardFitsSource& source) {
     api.WriteImage(file, TBYTE, 1, LONGLONG(record.size()), record.data(), &status);
     api.WriteChecksum(file, &status);
   }
-  result.Bytes = memory.Finish();
-  if (status != 0 || result.Bytes.empty()) {
-    char text[FLEN_STATUS] = {};
-    api.ErrorText(status, text);
-    result.Bytes.clear();
-    result.Error = "CFITSIO: ";
-    result.Error += text;
-  }
-  return result;
+  return memory.Result();
 }
 
 }  // namespace vantorel
