@@ -1,6 +1,6 @@
 #include "analysis/fftw_library.h"
 
-#include <dlfcn.h>
+#include "output/shared_library.h"
 
 namespace vantorel {
 
@@ -14,26 +14,18 @@ struct LoadedLibrary {
 
 LoadedLibrary Load() {
   LoadedLibrary loaded;
-  // Kept loaded for the rest of the run.
-  void* library = ::dlopen(VANTOREL_FFTW_SONAME, RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) {
-    const char* reason = ::dlerror();
-    loaded.Error = "aligning pictures needs " VANTOREL_FFTW_SONAME " (Debian package " VANTOREL_FFTW_PACKAGE
-                   "), which could not be loaded: ";
-    loaded.Error += reason ? reason : "the loader gave no reason";
-    return loaded;
-  }
+  constexpr const char* Soname = VANTOREL_FFTW_SONAME;
+  void* library = OpenSharedLibrary(Soname, "aligning pictures", "Debian package " VANTOREL_FFTW_PACKAGE, loaded.Error);
+  if (library == nullptr) return loaded;
   FftwApi& api = loaded.Api;
-#define VANTOREL_RESOLVE(name)                                              \
-  api.name = reinterpret_cast<decltype(api.name)>(::dlsym(library, #name)); \
-  if (api.name == nullptr && loaded.Error.empty()) loaded.Error = "no " #name " in " VANTOREL_FFTW_SONAME;
-  VANTOREL_RESOLVE(fftwf_plan_dft_r2c_2d)
-  VANTOREL_RESOLVE(fftwf_plan_dft_c2r_2d)
-  VANTOREL_RESOLVE(fftwf_execute_dft_r2c)
-  VANTOREL_RESOLVE(fftwf_execute)
-  VANTOREL_RESOLVE(fftwf_destroy_plan)
-  VANTOREL_RESOLVE(fftwf_malloc)
-  VANTOREL_RESOLVE(fftwf_free)
+#define VANTOREL_RESOLVE(name) ResolveSymbol(library, Soname, #name, api.name, loaded.Error)
+  VANTOREL_RESOLVE(fftwf_plan_dft_r2c_2d);
+  VANTOREL_RESOLVE(fftwf_plan_dft_c2r_2d);
+  VANTOREL_RESOLVE(fftwf_execute_dft_r2c);
+  VANTOREL_RESOLVE(fftwf_execute);
+  VANTOREL_RESOLVE(fftwf_destroy_plan);
+  VANTOREL_RESOLVE(fftwf_malloc);
+  VANTOREL_RESOLVE(fftwf_free);
 #undef VANTOREL_RESOLVE
   loaded.Loaded = loaded.Error.empty();
   return loaded;

@@ -1,6 +1,6 @@
 #include "output/cfitsio_library.h"
 
-#include <dlfcn.h>
+#include "output/shared_library.h"
 
 namespace vantorel {
 
@@ -12,35 +12,29 @@ struct LoadedLibrary {
   std::string Error;
 };
 
-template <typename Function>
-bool Resolve(void* library, const char* name, Function& function, std::string& error) {
-  function = reinterpret_cast<Function>(::dlsym(library, name));
-  if (function == nullptr) error = std::string("no ") + name + " in " VANTOREL_CFITSIO_SONAME;
-  return function != nullptr;
-}
-
 LoadedLibrary Load() {
   LoadedLibrary loaded;
-  // Kept loaded for the rest of the run.
-  void* library = ::dlopen(VANTOREL_CFITSIO_SONAME, RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) {
-    const char* reason = ::dlerror();
-    loaded.Error = "standard FITS needs " VANTOREL_CFITSIO_SONAME " (Debian package " VANTOREL_CFITSIO_PACKAGE
-                   "), which could not be loaded: ";
-    loaded.Error += reason ? reason : "the loader gave no reason";
-    return loaded;
-  }
+  constexpr const char* Soname = VANTOREL_CFITSIO_SONAME;
+  void* library = OpenSharedLibrary(Soname, "standard FITS", "Debian package " VANTOREL_CFITSIO_PACKAGE, loaded.Error);
+  if (library == nullptr) return loaded;
   CfitsioApi& api = loaded.Api;
   std::string& error = loaded.Error;
-  loaded.Loaded =
-      Resolve(library, "ffimem", api.CreateMemoryFile, error) && Resolve(library, "ffclos", api.CloseFile, error) &&
-      Resolve(library, "ffghadll", api.HduAddresses, error) &&
-      Resolve(library, "ffplsw", api.WriteLongStringWarning, error) &&
-      Resolve(library, "ffpkls", api.WriteLongString, error) && Resolve(library, "ffpkyd", api.WriteDouble, error) &&
-      Resolve(library, "ffpcom", api.WriteComment, error) && Resolve(library, "ffcrim", api.CreateImage, error) &&
-      Resolve(library, "ffpkys", api.WriteString, error) && Resolve(library, "ffpdat", api.WriteDate, error) &&
-      Resolve(library, "ffphis", api.WriteHistory, error) && Resolve(library, "ffppr", api.WriteImage, error) &&
-      Resolve(library, "ffpcks", api.WriteChecksum, error) && Resolve(library, "ffgerr", api.ErrorText, error);
+  const auto resolve = [&](const char* name, auto& function) { ResolveSymbol(library, Soname, name, function, error); };
+  resolve("ffimem", api.CreateMemoryFile);
+  resolve("ffclos", api.CloseFile);
+  resolve("ffghadll", api.HduAddresses);
+  resolve("ffplsw", api.WriteLongStringWarning);
+  resolve("ffpkls", api.WriteLongString);
+  resolve("ffpkyd", api.WriteDouble);
+  resolve("ffpcom", api.WriteComment);
+  resolve("ffcrim", api.CreateImage);
+  resolve("ffpkys", api.WriteString);
+  resolve("ffpdat", api.WriteDate);
+  resolve("ffphis", api.WriteHistory);
+  resolve("ffppr", api.WriteImage);
+  resolve("ffpcks", api.WriteChecksum);
+  resolve("ffgerr", api.ErrorText);
+  loaded.Loaded = error.empty();
   return loaded;
 }
 

@@ -1,6 +1,6 @@
 #include "output/ffmpeg_library.h"
 
-#include <dlfcn.h>
+#include "output/shared_library.h"
 
 namespace vantorel {
 
@@ -19,39 +19,19 @@ struct LoadedLibraries {
   std::string Error;
 };
 
-// The libraries stay loaded for the rest of the run.
-class Loader {
- public:
-  bool Open(const char* soname, void*& library) {
-    library = ::dlopen(soname, RTLD_NOW | RTLD_LOCAL);
-    if (library != nullptr) return true;
-    const char* reason = ::dlerror();
-    error_ = std::string("video needs ") + soname + " (Debian's FFmpeg libraries), which could not be loaded: ";
-    error_ += reason ? reason : "the loader gave no reason";
-    return false;
-  }
-  template <typename Function>
-  void Resolve(void* library, const char* soname, const char* name, Function& function) {
-    function = reinterpret_cast<Function>(::dlsym(library, name));
-    if (function == nullptr && error_.empty()) error_ = std::string("no ") + name + " in " + soname;
-  }
-  std::string& Error() { return error_; }
-
- private:
-  std::string error_;
-};
-
 LoadedLibraries Load() {
   LoadedLibraries loaded;
-  Loader loader;
-  void *util = nullptr, *codec = nullptr, *format = nullptr, *scale = nullptr;
-  if (!loader.Open(AvUtil, util) || !loader.Open(AvCodec, codec) || !loader.Open(AvFormat, format) ||
-      !loader.Open(SwScale, scale)) {
-    loaded.Error = loader.Error();
-    return loaded;
-  }
+  std::string& error = loaded.Error;
+  const auto open = [&error](const char* soname) {
+    return OpenSharedLibrary(soname, "video", "Debian's FFmpeg libraries", error);
+  };
+  void* util = open(AvUtil);
+  void* codec = util ? open(AvCodec) : nullptr;
+  void* format = codec ? open(AvFormat) : nullptr;
+  void* scale = format ? open(SwScale) : nullptr;
+  if (!scale) return loaded;
   FfmpegApi& api = loaded.Api;
-#define VANTOREL_RESOLVE(library, soname, name) loader.Resolve(library, soname, #name, api.name)
+#define VANTOREL_RESOLVE(library, soname, name) ResolveSymbol(library, soname, #name, api.name, error)
   VANTOREL_RESOLVE(format, AvFormat, avformat_alloc_output_context2);
   VANTOREL_RESOLVE(format, AvFormat, avformat_new_stream);
   VANTOREL_RESOLVE(format, AvFormat, avformat_write_header);
@@ -85,8 +65,7 @@ LoadedLibraries Load() {
   VANTOREL_RESOLVE(scale, SwScale, sws_scale);
   VANTOREL_RESOLVE(scale, SwScale, sws_freeContext);
 #undef VANTOREL_RESOLVE
-  loaded.Error = loader.Error();
-  loaded.Loaded = loaded.Error.empty();
+  loaded.Loaded = error.empty();
   // The encoders' chatter is not for our users; their errors are.
   if (loaded.Loaded) api.av_log_set_level(AV_LOG_ERROR);
   return loaded;
