@@ -49,8 +49,16 @@ TEST_F(ComparisonTest, EachModeLinesTheSecondUpWithTheFirst) {
     }
   EXPECT_GT(shown, 50'000);
   EXPECT_GT(differing, shown / 2);
-  // Where the moved second does not reach (its last 7 lines), nothing is shown.
+  // Where the moved second does not reach (its last 7 lines), nothing is shown; its first row and column do show.
   EXPECT_EQ(PixelOf(aligned, 400, FrameLines - 3), (std::vector<std::uint8_t>{0, 0, 0}));
+  const ComparisonPicture up = AlignedSecond(first, {-5, -3});
+  int lit = 0;
+  for (int x = 3; x < PictureSamples; ++x) {
+    EXPECT_EQ(PixelOf(up, x, 5), FirstPixel(x - 3, 0)) << x;
+    lit += FirstPixel(x - 3, 0) != std::vector<std::uint8_t>{0, 0, 0};
+  }
+  EXPECT_GT(lit, 100);
+  EXPECT_EQ(PixelOf(up, 2, 5), (std::vector<std::uint8_t>{0, 0, 0}));
 }
 
 }  // namespace
