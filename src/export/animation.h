@@ -15,6 +15,18 @@
 
 namespace vantorel {
 
+// An animation's pace unless chosen, and the fastest it may be.
+inline constexpr int DefaultFramesPerSecond = 10;
+inline constexpr int MaxFramesPerSecond = 120;
+
+// The containers an animation can be written in, as a user chooses them.
+struct AnimationFormatEntry {
+  const char* Label;
+  const char* Suffix;  // the extension, which chooses the container
+};
+inline constexpr AnimationFormatEntry AnimationFormats[] = {
+    {"Animated PNG", "png"}, {"MP4 (H.264)", "mp4"}, {"WebM (VP9)", "webm"}};
+
 // Full: the composed picture, 832 x 700. Half: 416 x 350, each pixel the
 // rounded mean of a 2 x 2 block.
 enum class AnimationSize { Full, Half };
@@ -32,7 +44,7 @@ struct AnimationRequest {
   // The extension chooses the container: .mp4 and .webm are videos, anything else APNG.
   std::string Output;
   AnimationLook Look;
-  int FramesPerSecond = 10;
+  int FramesPerSecond = DefaultFramesPerSecond;
   std::optional<int> Crf{};  // a video's constant quality; the encoder's default when not given
   AnimationSize Size = AnimationSize::Full;
   // A frame that fails is left out, rather than ending the animation unwritten.

@@ -36,6 +36,8 @@ const Command kMenuItems[] = {{"Open1", "&Open...", N},
                               {"Last1", "&Last", F},
                               {"GoToFrame1", "&Go to Frame...", F},
                               {"SaveAs1", "Save &As...", F},
+                              {"ExportAnimation1", "Export Ani&mation...", F},
+                              {"Play1", "&Play", F},
                               {"ScanForward1", "Scan Forward", F},
                               {"ScanBackward1", "Scan Backward", F},
                               {"ScanStop1", "Scan Stop", F},
@@ -115,7 +117,7 @@ const std::map<std::string, std::string> kButtonKeys = {
 
 const std::pair<const char*, const char*> kMenus[] = {
     {"&File",
-     "Open1 OpenRecent1 Next1 Previous1 First1 Last1 GoToFrame1 SaveAs1 | ScanForward1 ScanBackward1 ScanStop1 | "
+     "Open1 OpenRecent1 Next1 Previous1 First1 Last1 GoToFrame1 SaveAs1 ExportAnimation1 | ScanForward1 ScanBackward1 ScanStop1 | "
      "Print1 PrintSetup1 | Exit1"},
     {"&Options",
      "Atostretch1 Despeckleon1 Reconstruct1 FlipVertically1 Rotate1 Sharpen1 Invert1 Minimize1 Colour1 | "
@@ -123,7 +125,7 @@ const std::pair<const char*, const char*> kMenus[] = {
     {"View",
      "Toolbar1 FullScreen1 | ZoomIn1 ZoomOut1 ActualSize1 FitToWindow1 | Histogram1 Frames1 ColorMap1 Statistics1 "
      "LineProfile1 PixelTable1 MarkSpecialPixels1 | RectangleRegion1 EllipseRegion1 ProfileLine1 ClearMeasurements1 | "
-     "Copy1"},
+     "Copy1 | Play1"},
     {"Scan-pause", "N2seconds1 N3seconds1 N4seconds1 N5seconds1"},
     {"&About", "About1"},
     {"&Help", "KeyboardShortcuts1 UserGuide1"}};
