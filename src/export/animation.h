@@ -34,16 +34,16 @@ enum class AnimationSize { Full, Half };
 // How every frame of an animation is rendered.
 struct AnimationLook {
   OptionSet Options{};
-  ToneSteps Steps;
+  ToneSteps Steps{};
   bool Original = false;
-  DisplaySettings Display;
+  DisplaySettings Display{};
 };
 
 struct AnimationRequest {
-  std::vector<std::string> Frames;
+  std::vector<std::string> Frames{};
   // The extension chooses the container: .mp4 and .webm are videos, anything else APNG.
-  std::string Output;
-  AnimationLook Look;
+  std::string Output{};
+  AnimationLook Look{};
   int FramesPerSecond = DefaultFramesPerSecond;
   std::optional<int> Crf{};  // a video's constant quality; the encoder's default when not given
   AnimationSize Size = AnimationSize::Full;

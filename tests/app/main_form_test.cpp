@@ -117,7 +117,8 @@ const std::map<std::string, std::string> kButtonKeys = {
 
 const std::pair<const char*, const char*> kMenus[] = {
     {"&File",
-     "Open1 OpenRecent1 Next1 Previous1 First1 Last1 GoToFrame1 SaveAs1 ExportAnimation1 | ScanForward1 ScanBackward1 ScanStop1 | "
+     "Open1 OpenRecent1 Next1 Previous1 First1 Last1 GoToFrame1 SaveAs1 ExportAnimation1 | ScanForward1 ScanBackward1 "
+     "ScanStop1 | "
      "Print1 PrintSetup1 | Exit1"},
     {"&Options",
      "Atostretch1 Despeckleon1 Reconstruct1 FlipVertically1 Rotate1 Sharpen1 Invert1 Minimize1 Colour1 | "
@@ -425,6 +426,32 @@ TEST_F(MainFormTest, NextAndTheScanTimerBrowseAndClosingStopsTheScan) {
   ExpectCommandStates(false);
   form->Timer1Timer();  // a tick already queued loads nothing
   EXPECT_EQ(form->ImageWindow(), nullptr);
+}
+
+TEST_F(MainFormTest, PlayShowsTheFolderRoundOnTimerTicksUntilPlayOrEscStopsIt) {
+  for (const char* name : {"b.001", "a.001", "c.001"}) WriteFrame(name);
+  Open(dir / "b.001");
+  Action("Play1")->trigger();
+  const QTimer& play = *form->findChild<QTimer*>("PlayTimer");
+  ASSERT_TRUE(play.isActive());
+  EXPECT_EQ(play.interval(), 100);
+  EXPECT_TRUE(Action("Play1")->isChecked());
+  QStringList shown;
+  for (int tick = 0; tick < 4; ++tick) {
+    form->PlayTimerTick();
+    shown << Caption() + " " + Memo();
+  }
+  EXPECT_EQ(shown, QStringList({"a.001 1/3", "b.001 2/3", "c.001 3/3", "a.001 1/3"}));
+
+  Action("ScanStop1")->trigger();
+  EXPECT_FALSE(play.isActive());
+  EXPECT_FALSE(Action("Play1")->isChecked());
+  form->PlayTimerTick();  // a tick already queued shows nothing new
+  EXPECT_EQ(Caption(), "a.001");
+  Action("Play1")->trigger();
+  EXPECT_TRUE(play.isActive());
+  Action("Play1")->trigger();
+  EXPECT_FALSE(play.isActive());
 }
 
 TEST_F(MainFormTest, OpenStartsOnTheCurrentFrameSelectedAndKeepsItsBytes) {
