@@ -64,6 +64,7 @@ QProgressDialog* NewAnimationProgress(QWidget* parent) {
   progress->setObjectName("AnimationProgress");
   progress->setWindowTitle("Export Animation");
   progress->setWindowModality(Qt::WindowModal);
+  progress->setMinimumWidth(360);
   progress->setMinimumDuration(0);
   progress->setAutoClose(false);
   progress->setAutoReset(false);

@@ -162,7 +162,9 @@ void Viewer::StartPlay(std::vector<std::string> frames) {
   if (frames.size() < 2) return;
   StopScan();
   playFrames_ = std::move(frames);
-  playPosition_ = playFrames_.size() - 1;  // the first tick shows the first frame
+  // From the frame on screen on, when it is one of them; else from the first.
+  const auto shown = std::find(playFrames_.begin(), playFrames_.end(), document_.CurrentPath());
+  playPosition_ = shown != playFrames_.end() ? std::size_t(shown - playFrames_.begin()) : playFrames_.size() - 1;
   playing_ = true;
 }
 

@@ -66,8 +66,8 @@ class Viewer {
   // Scan-pause menu: 2 to 5 seconds.
   void ChooseScanPause(int seconds);
 
-  // Play: shows frames (paths) one after another, from the first and round
-  // again, at PlayFramesPerSecond, until stopped; a scan stops. Nothing
+  // Play: shows frames (paths) one after another, from the one after the
+  // frame on screen (else the first) and round again, at PlayFramesPerSecond, until stopped; a scan stops. Nothing
   // with fewer than two frames.
   void StartPlay(std::vector<std::string> frames);
   void StopPlay();
