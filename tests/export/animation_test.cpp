@@ -92,5 +92,22 @@ TEST(WriteAnimation, ProgressCountsEachFrameAndCancelLeavesTheOldFileAlone) {
   }
 }
 
+TEST(WriteAnimation, AFrameThatCannotBeReadEndsTheRunUnwrittenUnlessLeftOut) {
+  for (const bool keepGoing : {false, true}) {
+    SCOPED_TRACE(keepGoing ? "left out" : "by default");
+    TempDir dir;
+    WriteBytes(dir / "a.001", NoisyFrame(1));
+    WriteBytes(dir / "c.001", NoisyFrame(3));
+    AnimationRequest request{.Frames = {dir / "a.001", dir / "missing.001", dir / "c.001"}, .Output = dir / "out.png"};
+    if (keepGoing) request.KeepGoing = true;
+    const AnimationOutcome outcome = WriteAnimation(request);
+    EXPECT_EQ(outcome.Saved, keepGoing);
+    EXPECT_EQ(outcome.Failed, std::vector<std::size_t>{1});
+    EXPECT_EQ(outcome.StoppedAt, keepGoing ? std::nullopt : std::optional<std::size_t>(1));
+    EXPECT_EQ(std::filesystem::exists(dir / "out.png"), keepGoing);
+    EXPECT_EQ(outcome.FramesWritten, keepGoing ? 2 : 1);
+  }
+}
+
 }  // namespace
 }  // namespace vantorel
