@@ -60,9 +60,11 @@ constexpr CommandEntry Table[] = {
     Item("GoToFrame1", "&Go to Frame...", &F::GoToFrame1Click, Frame).WithKeys(Qt::CTRL | Qt::Key_G),
     Item("SaveAs1", "Save &As...", &F::SaveAs1Click, Frame)
         .WithKeys(QKeySequence::SaveAs, Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+    Item("ExportAnimation1", "Export Ani&mation...", &F::ExportAnimation1Click, Frame),
     Separator("N2"),
     Item("ScanForward1", "Scan Forward", &F::FileForAutoBtnClick, Frame).WithKeys(Qt::CTRL | Qt::Key_PageDown),
     Item("ScanBackward1", "Scan Backward", &F::FileTylAutBtnClick, Frame).WithKeys(Qt::CTRL | Qt::Key_PageUp),
+    // Esc stops Play as well.
     Item("ScanStop1", "Scan Stop", &F::FileStopBtnClick, Frame).WithKeys(Qt::Key_Escape),
     Separator("N3"),
     Item("Print1", "&Print...", &F::Print1Click, Frame).WithKeys(QKeySequence::Print, Qt::CTRL | Qt::Key_P),
@@ -116,6 +118,9 @@ constexpr CommandEntry Table[] = {
     Item("ClearMeasurements1", "Clear &Measurements", &F::ClearMeasurements1Click, Always),
     Separator("N6"),
     Item("Copy1", "&Copy", &F::Copy1Click, Frame).WithKeys(QKeySequence::Copy, Qt::CTRL | Qt::Key_C),
+    Separator("N8"),
+    // The Frames dock's selection, or the folder, at Export Animation's rate; again to stop.
+    Item("Play1", "&Play", &F::Play1Click, Frame).Checkable(Shows::Playing).WithKeys(Qt::Key_P),
 
     Menu("Scanpause1", "Scan-pause"),
     Item("N2seconds1", "2 seconds", &F::N2seconds1Click, Always).Checkable(Shows::ScanPause, 2),
@@ -395,6 +400,7 @@ bool CommandWidgets::CheckedState(const CommandEntry& entry, const Viewer& viewe
     case Shows::BackwardScan: return viewer.BackwardScanButtonDown();
     case Shows::ToolBar: return !toolBar_->isHidden();
     case Shows::KeepAdjustments: return viewer.KeepsAdjustments();
+    case Shows::Playing: return viewer.Playing();
     case Shows::FullScreen: return window_.isFullScreen();
     case Shows::None:
     case Shows::OwnState: break;

@@ -58,6 +58,7 @@ enum class Shows {
   ForwardScan,
   BackwardScan,
   KeepAdjustments,
+  Playing,
   ToolBar,     // whether the tool bar is on screen
   FullScreen,  // whether the main window fills the screen
 };

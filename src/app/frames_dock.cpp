@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -149,7 +150,7 @@ FramesDock::FramesDock(QWidget* parent, std::function<std::optional<std::string>
   // One line each for the name, time and filter, cut short in the middle where too long.
   view_->setWordWrap(false);
   view_->setTextElideMode(Qt::ElideMiddle);
-  view_->setSelectionMode(QAbstractItemView::SingleSelection);
+  view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   view_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
   view_->verticalScrollBar()->setSingleStep(GridCell.height() / 4);
   // Laid out a batch at a time, so that ten thousand entries do not hold the window.
@@ -576,8 +577,23 @@ void FramesDock::Highlight(QAbstractItemView::ScrollHint scroll) {
     return;
   }
   const QModelIndex index = model_->index(int(*position));
-  view_->setCurrentIndex(index);
+  // A selection of several frames (for an animation) outlives the frame on screen changing.
+  if (view_->selectionModel()->selectedIndexes().size() > 1)
+    view_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+  else
+    view_->setCurrentIndex(index);
   view_->scrollTo(index, scroll);
+}
+
+std::vector<std::string> FramesDock::SelectedPaths() const {
+  QModelIndexList selected = view_->selectionModel()->selectedIndexes();
+  std::sort(selected.begin(), selected.end(),
+            [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+  std::vector<std::string> paths;
+  for (const QModelIndex& index : selected)
+    if (const auto row = std::size_t(index.row()); row < browser_.Shown().size())
+      paths.push_back(browser_.Entries()[browser_.Shown()[row]].Path);
+  return paths;
 }
 
 void FramesDock::RefreshStatus() {

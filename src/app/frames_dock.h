@@ -60,6 +60,8 @@ class FramesDock : public QDockWidget {
   void SetSort(const BrowserSort& sort);
 
   const FrameBrowser& Browser() const { return browser_; }
+  // The selected files (Ctrl- or Shift-click picks more than one), in the order shown.
+  std::vector<std::string> SelectedPaths() const;
   QListView& View() const { return *view_; }
   // Files listed and not yet given their first thumbnail (or found to have none).
   std::size_t ThumbnailsToMake() const { return toMake_; }

@@ -16,6 +16,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
@@ -24,6 +25,7 @@
 #include "analysis/readout.h"
 #include "analysis/special_pixels.h"
 #include "app/about.h"
+#include "app/animation_export.h"
 #include "app/dialogs.h"
 #include "app/disk_path.h"
 #include "app/frames_dock.h"
@@ -100,6 +102,10 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
   timer1_->setObjectName("Timer1");
   timer1_->setInterval(vantorel::DefaultScanIntervalMs);
   connect(timer1_, &QTimer::timeout, this, &TMainForm::Timer1Timer);
+  playTimer_ = new QTimer(this);
+  playTimer_->setObjectName("PlayTimer");
+  connect(playTimer_, &QTimer::timeout, this, &TMainForm::PlayTimerTick);
+  animationDialog_ = new vantorel::AnimationExportDialog(this);
 
   wyborZbioru_ = new QFileDialog(this);
   wyborZbioru_->setObjectName("WyborZbioru");
@@ -162,6 +168,7 @@ TMainForm::~TMainForm() {
   // The image window must not report its end to a form that is going away.
   if (imageWindow_) imageWindow_->disconnect(this);
   timer1_->stop();
+  playTimer_->stop();
 }
 
 void TMainForm::RunIfAllowed(vantorel::CommandHandler handler, Needs needs) {
@@ -193,6 +200,8 @@ void TMainForm::RefreshCommandStates() {
   // Starting only a stopped timer keeps a running scan's rhythm when its direction changes.
   if (viewer_.TimerEnabled() && !timer1_->isActive()) timer1_->start();
   if (!viewer_.TimerEnabled() && timer1_->isActive()) timer1_->stop();
+  if (playTimer_->interval() != viewer_.PlayInterval()) playTimer_->setInterval(viewer_.PlayInterval());
+  if (viewer_.Playing() != playTimer_->isActive()) viewer_.Playing() ? playTimer_->start() : playTimer_->stop();
 
   frameViews_->RefreshStatusFields();
 }
@@ -431,7 +440,103 @@ void TMainForm::FileTylAutBtnClick() {
 void TMainForm::FileStopBtnClick() {
   // Esc also lets a frozen pixel table follow the pointer again.
   frameViews_->Measure().Unfreeze();
-  RunCommand("Scan Stop", [this] { viewer_.StopScan(); });
+  RunCommand("Scan Stop", [this] {
+    viewer_.StopScan();
+    viewer_.StopPlay();
+  });
+}
+
+void TMainForm::Play1Click() {
+  RunCommand("Play", [this] {
+    if (viewer_.Playing())
+      viewer_.StopPlay();
+    else
+      viewer_.StartPlay(SequenceFrames());
+  });
+}
+
+void TMainForm::PlayTimerTick() {
+  RunCommand("Play", [this] {
+    try {
+      if (auto picture = viewer_.PlayTick()) ShowLoadedFrame(std::move(*picture));
+    } catch (...) {
+      viewer_.StopPlay();
+      throw;
+    }
+  });
+}
+
+std::vector<std::string> TMainForm::SequenceFrames() const {
+  std::vector<std::string> selected = framesDock_->SelectedPaths();
+  return selected.size() >= 2 ? selected : viewer_.ListedPaths();
+}
+
+void TMainForm::ExportAnimation1Click() {
+  RunCommand("Export Animation", [this] {
+    const std::vector<std::string> frames = SequenceFrames();
+    const bool selection = framesDock_->SelectedPaths().size() >= 2;
+    animationDialog_->SetSequence(QString("%1 frames: %2")
+                                      .arg(frames.size())
+                                      .arg(selection ? "the Frames selection" : "every frame of the folder"));
+    animationDialog_->Choose(
+        remembered_.AnimationFormat, remembered_.AnimationFramesPerSecond,
+        remembered_.AnimationHalfSize ? vantorel::AnimationSize::Half : vantorel::AnimationSize::Full);
+    if (dialogs_.ShowModal(*animationDialog_) != QDialog::Accepted) return;
+    remembered_.AnimationFormat = animationDialog_->Format();
+    remembered_.AnimationFramesPerSecond = animationDialog_->FramesPerSecond();
+    remembered_.AnimationHalfSize = animationDialog_->Size() == vantorel::AnimationSize::Half;
+    viewer_.ChoosePlaySpeed(remembered_.AnimationFramesPerSecond);
+    const vantorel::AnimationFormatEntry& format = vantorel::AnimationFormats[remembered_.AnimationFormat];
+
+    if (!animationFileDialog_) {
+      animationFileDialog_ = new QFileDialog(this, "Export Animation");
+      animationFileDialog_->setObjectName("AnimationFileDialog");
+      animationFileDialog_->setAcceptMode(QFileDialog::AcceptSave);
+      animationFileDialog_->setFileMode(QFileDialog::AnyFile);
+      vantorel::HideCompleterPopupsOnFinish(*animationFileDialog_);
+    }
+    const QString suffix = QString::fromUtf8(format.Suffix);
+    animationFileDialog_->setNameFilters({QString("%1 (*.%2)").arg(QString::fromUtf8(format.Label), suffix)});
+    animationFileDialog_->setDefaultSuffix(suffix);
+    const vantorel::FrameDocument& document = viewer_.Document();
+    const std::string folder =
+        IsFolder(remembered_.SaveFolder) ? remembered_.SaveFolder : vantorel::DirectoryPart(document.CurrentPath());
+    animationFileDialog_->setDirectory(DisplayPath(folder));
+    animationFileDialog_->selectFile("animation." + suffix);
+    vantorel::SelectFileNameField(*animationFileDialog_);
+    const std::optional<QString> chosen = dialogs_.ChooseFile(*animationFileDialog_);
+    if (!chosen || chosen->isEmpty()) return;
+    std::string path = DiskPathFor(*chosen, document.CurrentPath());
+    // The extension chooses the container: the format asked for wins over a name without it.
+    if (!QString::fromStdString(path).endsWith("." + suffix, Qt::CaseInsensitive)) {
+      path += '.';
+      path += format.Suffix;
+    }
+
+    vantorel::AnimationRequest request;
+    request.Frames = frames;
+    request.Output = path;
+    request.Look = {document.ActiveOptions(), document.Steps(), false, document.Display()};
+    request.FramesPerSecond = remembered_.AnimationFramesPerSecond;
+    request.Size = animationDialog_->Size();
+    request.KeepGoing = true;
+    if (!animationProgress_) animationProgress_ = vantorel::NewAnimationProgress(this);
+    const vantorel::AnimationOutcome outcome = vantorel::ExportAnimationWithProgress(*animationProgress_, request);
+    const QString shownPath = QDir::toNativeSeparators(DisplayPath(path));
+    if (outcome.Cancelled) {
+      statusBar()->showMessage(QString("Export Animation cancelled: %1 was not written").arg(shownPath), NoticeMs);
+      return;
+    }
+    if (!outcome.Saved) {
+      dialogs_.ShowError(this, "Export Animation",
+                         QString("Could not write %1: %2").arg(shownPath, QString::fromLocal8Bit(outcome.Error)));
+      return;
+    }
+    remembered_.SaveFolder = vantorel::DirectoryPart(path);
+    QString done = QString("%1 written: %2 frames").arg(shownPath).arg(outcome.FramesWritten);
+    if (!outcome.Failed.empty()) done += QString(", %1 left out (they could not be read)").arg(outcome.Failed.size());
+    statusBar()->showMessage(done, NoticeMs);
+  });
 }
 
 void TMainForm::Timer1Timer() {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QMainWindow>
 #include <QPointer>
@@ -22,6 +23,7 @@
 class QActionGroup;
 class QFileDialog;
 class QMdiArea;
+class QProgressDialog;
 class QTimer;
 class TAboutBox;
 class TInfoBox;
@@ -31,6 +33,7 @@ class TShortcutsBox;
 class TUserGuideBox;
 
 namespace vantorel {
+class AnimationExportDialog;
 class Dialogs;
 class FramesDock;
 class RecentMenu;
@@ -73,6 +76,7 @@ class TMainForm : public QMainWindow {
   void Last1Click();
   void GoToFrame1Click();
   void SaveAs1Click();
+  void ExportAnimation1Click();
   void FileForAutoBtnClick();
   void FileTylAutBtnClick();
   void FileStopBtnClick();
@@ -107,6 +111,8 @@ class TMainForm : public QMainWindow {
   void N3seconds1Click();
   void N4seconds1Click();
   void N5seconds1Click();
+  void Play1Click();
+  void PlayTimerTick();
   void About1Click();
   void HelpAboutBtnClick();
   void KeyboardShortcuts1Click();
@@ -190,6 +196,9 @@ class TMainForm : public QMainWindow {
   // One measuring tool at most is chosen; none leaves drags to pan.
   void ChooseMeasureTool(vantorel::MeasureTool tool, const char* item);
   void SavePictureAs(const QString& fileName);
+  // What Export Animation and Play take: the Frames dock's selection of two
+  // or more, else every frame of the folder listing.
+  std::vector<std::string> SequenceFrames() const;
   // The frames dock's Catalogue...: the file chosen, nothing when cancelled.
   std::optional<std::string> ChooseCatalogue();
 
@@ -205,6 +214,10 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<vantorel::FrameViews> frameViews_;
   std::unique_ptr<vantorel::CommandWidgets> commands_;
   QTimer* timer1_ = nullptr;
+  QTimer* playTimer_ = nullptr;
+  vantorel::AnimationExportDialog* animationDialog_ = nullptr;
+  QFileDialog* animationFileDialog_ = nullptr;
+  QProgressDialog* animationProgress_ = nullptr;  // made at the first export
   QFileDialog* wyborZbioru_ = nullptr;
   QFileDialog* savePictureDialog_ = nullptr;
   QFileDialog* catalogueDialog_ = nullptr;

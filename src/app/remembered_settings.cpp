@@ -1,5 +1,7 @@
 #include "app/remembered_settings.h"
 
+#include <algorithm>
+
 #include <QByteArrayList>
 #include <QSettings>
 
@@ -77,6 +79,11 @@ RememberedSettings ReadSettings(QSettings& store) {
   settings.MarkSpecialPixels = store.value("view/markSpecialPixels", false).toBool();
   settings.FitToWindow = store.value("view/fitToWindow", false).toBool();
   settings.KeepAdjustments = store.value("options/keepAdjustments", false).toBool();
+  const int format = store.value("animation/format", 0).toInt();
+  settings.AnimationFormat = format >= 0 && format < int(std::size(AnimationFormats)) ? format : 0;
+  settings.AnimationFramesPerSecond =
+      std::clamp(store.value("animation/framesPerSecond", DefaultFramesPerSecond).toInt(), 1, MaxFramesPerSecond);
+  settings.AnimationHalfSize = store.value("animation/halfSize", false).toBool();
   settings.OpenFolder = store.value("folders/open").toByteArray().toStdString();
   settings.SaveFolder = store.value("folders/save").toByteArray().toStdString();
   settings.SaveEntry = EntryNamed(store.value("save/entry").toString());
@@ -102,6 +109,9 @@ void WriteSettings(QSettings& store, const RememberedSettings& settings) {
   store.setValue("view/markSpecialPixels", settings.MarkSpecialPixels);
   store.setValue("view/fitToWindow", settings.FitToWindow);
   store.setValue("options/keepAdjustments", settings.KeepAdjustments);
+  store.setValue("animation/format", settings.AnimationFormat);
+  store.setValue("animation/framesPerSecond", settings.AnimationFramesPerSecond);
+  store.setValue("animation/halfSize", settings.AnimationHalfSize);
   store.setValue("folders/open", QByteArray::fromStdString(settings.OpenFolder));
   store.setValue("folders/save", QByteArray::fromStdString(settings.SaveFolder));
   const std::string_view entry = EntryOf(settings.SaveEntry).SaveExtension;

@@ -2,13 +2,15 @@
 // the recent frames and folders, the histogram dock and its scale, the display
 // scale and colour map, the frames dock with its source and order, the
 // measuring docks and the pixel table's values, the marks,
-// the zoom mode, the folders last used and the Save As entry last chosen. The
+// the zoom mode, the folders last used, the Save As entry and the animation
+// choices last made. The
 // window itself still starts as it always does.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "export/animation.h"
 #include "export/export_format.h"
 #include "pipeline/display_settings.h"
 #include "viewer/frame_browser.h"
@@ -37,6 +39,10 @@ struct RememberedSettings {
   std::string OpenFolder;
   std::string SaveFolder;
   ExportFormat SaveEntry = ExportFormat::Bmp;
+  // Export Animation's choices, which Play's pace follows.
+  int AnimationFormat = 0;  // an index into AnimationFormats
+  int AnimationFramesPerSecond = DefaultFramesPerSecond;
+  bool AnimationHalfSize = false;
   // The display scale (without limits held by hand) and the colour map.
   DisplaySettings Display;
 };

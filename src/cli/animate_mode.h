@@ -1,5 +1,5 @@
-// Animation export: a sequence of frames, each rendered with the same options
-// on every core, written in order as one animated PNG.
+// --animate: the frames of the command line (or of standard input) as one
+// animation, with the run's progress and messages.
 #pragma once
 
 #include <ostream>

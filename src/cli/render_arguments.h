@@ -9,6 +9,7 @@
 
 #include "analysis/region_statistics.h"
 #include "catalogue/catalogue.h"
+#include "export/animation.h"
 #include "export/composite.h"
 #include "export/export_format.h"
 #include "pipeline/render_context.h"
@@ -35,9 +36,6 @@ enum class ListFormat { Paths, Csv, Json };
 
 // As a frame: standard input; as -o: standard output.
 inline constexpr std::string_view StandardStream = "-";
-// An animation's pace unless --fps says otherwise, and the fastest it may be.
-inline constexpr int DefaultFramesPerSecond = 10;
-inline constexpr int MaxFramesPerSecond = 120;
 // The name of a frame read from standard input without --name.
 inline constexpr std::string_view StandardInputName = "stdin";
 

@@ -468,29 +468,51 @@ std::vector<std::uint8_t> BigEndian(std::initializer_list<std::uint32_t> values)
 
 }  // namespace
 
-AnimatedPngWriter::AnimatedPngWriter(int fd, bool grey, int framesPerSecond, const PngText& text)
-    : fd_(fd), grey_(grey), framesPerSecond_(framesPerSecond) {
+AnimatedPngWriter::AnimatedPngWriter(int fd, bool grey, int framesPerSecond, const PngText& text, int width, int height)
+    : fd_(fd),
+      grey_(grey),
+      framesPerSecond_(framesPerSecond),
+      width_(width > 0 ? width : PictureSamples),
+      height_(height > 0 ? height : FrameLines) {
   failed_ = framesPerSecond < 1 || framesPerSecond > 0xFFFF || !Start(text);
 }
+
+namespace {
+
+std::optional<std::vector<std::uint8_t>> CompressAnimationFrame(const PixelRows& rows, bool grey,
+                                                                const PngEncoding& encoding) {
+  if (grey && !AllGrey(rows)) return std::nullopt;
+  PngLayout layout;
+  layout.Type = grey ? ColorType::Grey : ColorType::Rgb;
+  std::vector<std::uint8_t> compressed;
+  if (!CompressRows(layout, rows, encoding,
+                    [&compressed](auto data) { compressed.insert(compressed.end(), data.begin(), data.end()); }))
+    return std::nullopt;
+  return compressed;
+}
+
+}  // namespace
 
 std::optional<std::vector<std::uint8_t>> AnimatedPngWriter::CompressFrame(std::span<const std::uint8_t> bmp, bool grey,
                                                                           const PngEncoding& encoding) {
   const std::optional<PixelRows> rows = BmpRows(bmp);
-  if (!rows || (grey && !AllGrey(*rows))) return std::nullopt;
-  PngLayout layout;
-  layout.Type = grey ? ColorType::Grey : ColorType::Rgb;
-  std::vector<std::uint8_t> compressed;
-  if (!CompressRows(layout, *rows, encoding,
-                    [&compressed](auto data) { compressed.insert(compressed.end(), data.begin(), data.end()); }))
+  return rows ? CompressAnimationFrame(*rows, grey, encoding) : std::nullopt;
+}
+
+std::optional<std::vector<std::uint8_t>> AnimatedPngWriter::CompressFrame(const BgrPicture& picture, bool grey,
+                                                                          const PngEncoding& encoding) {
+  if (picture.Width < 1 || picture.Height < 1 ||
+      picture.Pixels.size() != std::size_t(picture.Width) * std::size_t(picture.Height) * 3)
     return std::nullopt;
-  return compressed;
+  return CompressAnimationFrame(
+      {picture.Pixels.data(), std::ptrdiff_t(picture.Width) * 3, picture.Width, picture.Height}, grey, encoding);
 }
 
 bool AnimatedPngWriter::Start(const PngText& text) {
   const std::optional<std::vector<TextChunk>> textChunks = TextChunks(text);
   if (!textChunks) return false;
   PngWriter png;
-  png.Chunk("IHDR", HeaderData(PictureSamples, FrameLines, grey_ ? ColorType::Grey : ColorType::Rgb));
+  png.Chunk("IHDR", HeaderData(width_, height_, grey_ ? ColorType::Grey : ColorType::Rgb));
   // The frame count is put in by Finish, once it is known.
   png.Chunk("acTL", BigEndian({0, LoopForever}));
   for (const TextChunk& chunk : *textChunks) png.Chunk(chunk.Type, chunk.Data);
@@ -511,8 +533,7 @@ bool AnimatedPngWriter::Put(std::string_view type, std::span<const std::uint8_t>
 bool AnimatedPngWriter::Append(std::span<const std::uint8_t> compressed) {
   if (failed_) return false;
   // The whole picture each time (no offset, nothing disposed or blended), shown for 1 / framesPerSecond s.
-  std::vector<std::uint8_t> control =
-      BigEndian({sequence_++, std::uint32_t(PictureSamples), std::uint32_t(FrameLines), 0, 0});
+  std::vector<std::uint8_t> control = BigEndian({sequence_++, std::uint32_t(width_), std::uint32_t(height_), 0, 0});
   control.insert(control.end(), {0, 1, std::uint8_t(framesPerSecond_ >> 8), std::uint8_t(framesPerSecond_), 0, 0});
   if (!Put("fcTL", control)) return false;
   // The first frame is the picture a reader without animation shows.

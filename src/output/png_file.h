@@ -55,17 +55,21 @@ struct BgrPicture {
 std::optional<std::vector<std::uint8_t>> BuildPngFile(const BgrPicture& picture, const PngText& text,
                                                       const PngEncoding& encoding = {});
 
-// An animated PNG (APNG) of composed BMP pictures that loops forever, written
-// to a descriptor as it goes: a long sequence is never held whole. Frames are
-// compressed apart, on any thread, and appended in order.
+// An animated PNG (APNG) that loops forever, written to a descriptor as it
+// goes: a long sequence is never held whole. Frames are compressed apart, on
+// any thread, and appended in order; all have the animation's size.
 class AnimatedPngWriter {
  public:
   // grey: 8-bit grey frames, each of which must have R = G = B; else 8-bit RGB.
-  AnimatedPngWriter(int fd, bool grey, int framesPerSecond, const PngText& text);
+  // width x height: the frames' size (a composed picture's unless given).
+  AnimatedPngWriter(int fd, bool grey, int framesPerSecond, const PngText& text, int width = 0, int height = 0);
 
   // One frame's compressed rows; nothing when bmp is not a composed BMP file
   // or, for a grey animation, has a colour.
   static std::optional<std::vector<std::uint8_t>> CompressFrame(std::span<const std::uint8_t> bmp, bool grey,
+                                                                const PngEncoding& encoding = {});
+  // The same for a picture of any size; nothing when its size and bytes disagree.
+  static std::optional<std::vector<std::uint8_t>> CompressFrame(const BgrPicture& picture, bool grey,
                                                                 const PngEncoding& encoding = {});
   // False when a write failed.
   bool Append(std::span<const std::uint8_t> compressed);
@@ -82,6 +86,8 @@ class AnimatedPngWriter {
   int fd_;
   bool grey_;
   int framesPerSecond_;
+  int width_;
+  int height_;
   int frames_ = 0;
   std::uint32_t sequence_ = 0;  // of the frame control and frame data chunks
   bool failed_ = false;

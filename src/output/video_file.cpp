@@ -118,8 +118,8 @@ VideoWriter::VideoWriter(int fd, const Settings& settings) : state_(std::make_un
   s.Picture = av.av_frame_alloc();
   s.Packet = av.av_packet_alloc();
   if (!s.Codec || !s.Stream || !s.Picture || !s.Packet) throw VideoError("out of memory");
-  s.Codec->width = PictureSamples;
-  s.Codec->height = FrameLines;
+  s.Codec->width = settings.Width > 0 ? settings.Width : PictureSamples;
+  s.Codec->height = settings.Height > 0 ? settings.Height : FrameLines;
   s.Codec->pix_fmt = AV_PIX_FMT_YUV420P;
   s.Codec->time_base = {1, settings.FramesPerSecond};
   s.Codec->framerate = {settings.FramesPerSecond, 1};
@@ -155,22 +155,32 @@ VideoWriter::VideoWriter(int fd, const Settings& settings) : state_(std::make_un
   s.Picture->width = s.Codec->width;
   s.Picture->height = s.Codec->height;
   s.Check(av.av_frame_get_buffer(s.Picture, 0), "cannot start the video");
-  s.Scale =
-      av.sws_getContext(PictureSamples, FrameLines, AV_PIX_FMT_BGR24, PictureSamples, FrameLines, AV_PIX_FMT_YUV420P,
-                        SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INP, nullptr, nullptr, nullptr);
+  s.Scale = av.sws_getContext(s.Codec->width, s.Codec->height, AV_PIX_FMT_BGR24, s.Codec->width, s.Codec->height,
+                              AV_PIX_FMT_YUV420P, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INP, nullptr, nullptr,
+                              nullptr);
   if (!s.Scale) throw VideoError("cannot convert the pictures to video colours");
 }
 
 VideoWriter::~VideoWriter() = default;
 
 void VideoWriter::Append(std::span<const std::uint8_t> bmp) {
-  State& s = *state_;
-  if (bmp.size() != BmpFileBytes) throw VideoError("not a composed picture");
-  s.Check(s.Av->av_frame_make_writable(s.Picture), "cannot encode a frame");
+  if (bmp.size() != BmpFileBytes || state_->Codec->width != PictureSamples || state_->Codec->height != FrameLines)
+    throw VideoError("not a composed picture");
   // The BMP's rows run bottom-up: start at the top row and step back.
-  const std::uint8_t* top = bmp.data() + BmpHeaderBytes + std::size_t(FrameLines - 1) * BmpRowBytes;
-  const int stride = -int(BmpRowBytes);
-  s.Av->sws_scale(s.Scale, &top, &stride, 0, FrameLines, s.Picture->data, s.Picture->linesize);
+  AppendRows(bmp.data() + BmpHeaderBytes + std::size_t(FrameLines - 1) * BmpRowBytes, -int(BmpRowBytes));
+}
+
+void VideoWriter::Append(const BgrPicture& picture) {
+  if (picture.Width != state_->Codec->width || picture.Height != state_->Codec->height ||
+      picture.Pixels.size() != std::size_t(picture.Width) * std::size_t(picture.Height) * 3)
+    throw VideoError("a picture of another size");
+  AppendRows(picture.Pixels.data(), picture.Width * 3);
+}
+
+void VideoWriter::AppendRows(const std::uint8_t* top, int stride) {
+  State& s = *state_;
+  s.Check(s.Av->av_frame_make_writable(s.Picture), "cannot encode a frame");
+  s.Av->sws_scale(s.Scale, &top, &stride, 0, s.Codec->height, s.Picture->data, s.Picture->linesize);
   s.Picture->pts = frames_++;
   s.Encode(s.Picture);
 }

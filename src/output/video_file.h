@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "output/png_file.h"
+
 namespace vantorel {
 
 enum class VideoContainer { Mp4, WebM };
@@ -33,6 +35,9 @@ class VideoWriter {
     VideoContainer Container = VideoContainer::Mp4;
     int FramesPerSecond = 10;
     std::optional<int> Crf{};  // the container's default when not given
+    // The pictures' size: a composed picture's when 0. Even, as 4:2:0 colour needs.
+    int Width = 0;
+    int Height = 0;
   };
   // Starts the file on fd. Throws VideoError when the libraries or an encoder are missing.
   VideoWriter(int fd, const Settings& settings);
@@ -42,12 +47,15 @@ class VideoWriter {
 
   // One composed BMP file as the next frame. Throws VideoError.
   void Append(std::span<const std::uint8_t> bmp);
+  // A picture of the video's size as the next frame. Throws VideoError.
+  void Append(const BgrPicture& picture);
   // Encodes what the encoder holds back and writes the end of the file. Throws VideoError.
   void Finish();
   int Frames() const { return frames_; }
 
  private:
   struct State;
+  void AppendRows(const std::uint8_t* top, int stride);
   std::unique_ptr<State> state_;
   int frames_ = 0;
 };

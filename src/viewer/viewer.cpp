@@ -1,5 +1,7 @@
 #include "viewer/viewer.h"
 
+#include <algorithm>
+
 #include "frames/file_name.h"
 
 namespace vantorel {
@@ -120,6 +122,7 @@ void Viewer::SetScanButtons(bool forwardDown, bool backwardDown) {
 
 void Viewer::StartScan(ScanDirection direction) {
   if (direction == ScanDirection::None) return StopScan();
+  playing_ = false;
   timerEnabled_ = true;
   scanDirection_ = direction;
   SetScanButtons(direction == ScanDirection::Forward, direction == ScanDirection::Backward);
@@ -148,6 +151,45 @@ std::optional<Picture> Viewer::ScanTick() {
   return BrowseTo(next);
 }
 
+std::vector<std::string> Viewer::ListedPaths() const {
+  std::vector<std::string> paths;
+  paths.reserve(listing_.FileList.size());
+  for (const std::string& name : listing_.FileList) paths.push_back(dataSetDirectory_ + name);
+  return paths;
+}
+
+void Viewer::StartPlay(std::vector<std::string> frames) {
+  if (frames.size() < 2) return;
+  StopScan();
+  playFrames_ = std::move(frames);
+  // From the frame on screen on, when it is one of them; else from the first.
+  const auto shown = std::find(playFrames_.begin(), playFrames_.end(), document_.CurrentPath());
+  playPosition_ = shown != playFrames_.end() ? std::size_t(shown - playFrames_.begin()) : playFrames_.size() - 1;
+  playing_ = true;
+}
+
+void Viewer::StopPlay() { playing_ = false; }
+
+std::optional<Picture> Viewer::PlayTick() {
+  // As with the scan, a tick that comes while a load is running is dropped.
+  if (rendering_ || !playing_) return std::nullopt;
+  playPosition_ = (playPosition_ + 1) % playFrames_.size();
+  const std::string& path = playFrames_[playPosition_];
+  // A listed frame moves the counter, as browsing does.
+  if (DirectoryPart(path) == dataSetDirectory_) {
+    const auto listed = std::find(listing_.FileList.begin(), listing_.FileList.end(), FileNamePart(path));
+    if (listed != listing_.FileList.end()) return BrowseTo(int(listed - listing_.FileList.begin()) + 1);
+  }
+  if (!keepAdjustments_) return LoadFrameFile(path);
+  const OptionSet options = document_.ActiveOptions();
+  const ToneSteps steps = document_.Steps();
+  return Rendering([&] { return document_.Load(path, options, steps); });
+}
+
+void Viewer::ChoosePlaySpeed(int framesPerSecond) {
+  playFramesPerSecond_ = std::clamp(framesPerSecond, 1, MaxFramesPerSecond);
+}
+
 void Viewer::ChooseScanPause(int seconds) {
   if (seconds < ShortestScanPauseSeconds || seconds > LongestScanPauseSeconds) return;
   scanIntervalMs_ = seconds * 1000;
@@ -157,6 +199,7 @@ void Viewer::ChooseScanPause(int seconds) {
 void Viewer::CloseImageWindow() {
   frameOnScreen_ = false;
   timerEnabled_ = false;
+  playing_ = false;
   SetScanButtons(false, false);
 }
 

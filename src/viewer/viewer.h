@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "export/animation.h"
 #include "frames/file_list.h"
 #include "viewer/frame_document.h"
 
@@ -65,7 +66,16 @@ class Viewer {
   // Scan-pause menu: 2 to 5 seconds.
   void ChooseScanPause(int seconds);
 
-  // Closing the image window: back to the no-frame state, scan stopped.
+  // Play: shows frames (paths) one after another, from the one after the
+  // frame on screen (else the first) and round again, at PlayFramesPerSecond, until stopped; a scan stops. Nothing
+  // with fewer than two frames.
+  void StartPlay(std::vector<std::string> frames);
+  void StopPlay();
+  // One tick of the play timer; a picture when it loaded a file.
+  std::optional<Picture> PlayTick();
+  void ChoosePlaySpeed(int framesPerSecond);
+
+  // Closing the image window: back to the no-frame state, scan and play stopped.
   void CloseImageWindow();
 
   // --- state ---------------------------------------------------------------------
@@ -76,6 +86,8 @@ class Viewer {
   bool OptionButtonDown(Option option) const { return Entry(document_.ActiveOptions(), option) == 1; }
 
   const std::vector<std::string>& FileList() const { return listing_.FileList; }
+  // The listing's files with their folder.
+  std::vector<std::string> ListedPaths() const;
   int FileCount() const { return listing_.FileCount(); }
   int FileIndex() const { return listing_.FileIndex; }
   // "FileIndex/FileCount", the counter box text.
@@ -88,6 +100,12 @@ class Viewer {
   bool BackwardScanButtonDown() const { return backwardScanDown_; }
   // The checked Scan-pause item in seconds, 0 when none is checked.
   int CheckedScanPause() const { return checkedPauseSeconds_; }
+  bool Playing() const { return playing_; }
+  int PlayFramesPerSecond() const { return playFramesPerSecond_; }
+  int PlayInterval() const { return (1000 + playFramesPerSecond_ / 2) / playFramesPerSecond_; }
+  // Where play is in its frames (0-based), and how many it has.
+  std::size_t PlayPosition() const { return playPosition_; }
+  std::size_t PlayFrameCount() const { return playFrames_.size(); }
 
  private:
   // The load that Open and browsing share.
@@ -112,6 +130,11 @@ class Viewer {
   bool forwardScanDown_ = false;
   bool backwardScanDown_ = false;
   int checkedPauseSeconds_ = 0;
+
+  std::vector<std::string> playFrames_;
+  std::size_t playPosition_ = 0;
+  bool playing_ = false;
+  int playFramesPerSecond_ = DefaultFramesPerSecond;
 
   bool frameOnScreen_ = false;
   bool rendering_ = false;

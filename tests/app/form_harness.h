@@ -43,8 +43,11 @@ class ScriptedDialogs final : public Dialogs {
     FileAnswers.pop_front();
     return answer;
   }
+  // When set, answers the modal dialogs instead of accepting them as they are.
+  std::function<int(QDialog&)> ModalUser;
   int ShowModal(QDialog& dialog) override {
     ModalShown.push_back(&dialog);
+    if (ModalUser) return ModalUser(dialog);
     return QDialog::Accepted;
   }
   bool ConfirmPrint(QPrinter&, QWidget*) override { return true; }

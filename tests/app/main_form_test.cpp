@@ -36,6 +36,8 @@ const Command kMenuItems[] = {{"Open1", "&Open...", N},
                               {"Last1", "&Last", F},
                               {"GoToFrame1", "&Go to Frame...", F},
                               {"SaveAs1", "Save &As...", F},
+                              {"ExportAnimation1", "Export Ani&mation...", F},
+                              {"Play1", "&Play", F},
                               {"ScanForward1", "Scan Forward", F},
                               {"ScanBackward1", "Scan Backward", F},
                               {"ScanStop1", "Scan Stop", F},
@@ -115,7 +117,8 @@ const std::map<std::string, std::string> kButtonKeys = {
 
 const std::pair<const char*, const char*> kMenus[] = {
     {"&File",
-     "Open1 OpenRecent1 Next1 Previous1 First1 Last1 GoToFrame1 SaveAs1 | ScanForward1 ScanBackward1 ScanStop1 | "
+     "Open1 OpenRecent1 Next1 Previous1 First1 Last1 GoToFrame1 SaveAs1 ExportAnimation1 | ScanForward1 ScanBackward1 "
+     "ScanStop1 | "
      "Print1 PrintSetup1 | Exit1"},
     {"&Options",
      "Atostretch1 Despeckleon1 Reconstruct1 FlipVertically1 Rotate1 Sharpen1 Invert1 Minimize1 Colour1 | "
@@ -123,7 +126,7 @@ const std::pair<const char*, const char*> kMenus[] = {
     {"View",
      "Toolbar1 FullScreen1 | ZoomIn1 ZoomOut1 ActualSize1 FitToWindow1 | Histogram1 Frames1 ColorMap1 Statistics1 "
      "LineProfile1 PixelTable1 MarkSpecialPixels1 | RectangleRegion1 EllipseRegion1 ProfileLine1 ClearMeasurements1 | "
-     "Copy1"},
+     "Copy1 | Play1"},
     {"Scan-pause", "N2seconds1 N3seconds1 N4seconds1 N5seconds1"},
     {"&About", "About1"},
     {"&Help", "KeyboardShortcuts1 UserGuide1"}};
@@ -423,6 +426,32 @@ TEST_F(MainFormTest, NextAndTheScanTimerBrowseAndClosingStopsTheScan) {
   ExpectCommandStates(false);
   form->Timer1Timer();  // a tick already queued loads nothing
   EXPECT_EQ(form->ImageWindow(), nullptr);
+}
+
+TEST_F(MainFormTest, PlayShowsTheFolderRoundOnTimerTicksUntilPlayOrEscStopsIt) {
+  for (const char* name : {"b.001", "a.001", "c.001"}) WriteFrame(name);
+  Open(dir / "b.001");
+  Action("Play1")->trigger();
+  const QTimer& play = *form->findChild<QTimer*>("PlayTimer");
+  ASSERT_TRUE(play.isActive());
+  EXPECT_EQ(play.interval(), 100);
+  EXPECT_TRUE(Action("Play1")->isChecked());
+  QStringList shown;
+  for (int tick = 0; tick < 4; ++tick) {
+    form->PlayTimerTick();
+    shown << Caption() + " " + Memo();
+  }
+  EXPECT_EQ(shown, QStringList({"c.001 3/3", "a.001 1/3", "b.001 2/3", "c.001 3/3"}));
+
+  Action("ScanStop1")->trigger();
+  EXPECT_FALSE(play.isActive());
+  EXPECT_FALSE(Action("Play1")->isChecked());
+  form->PlayTimerTick();  // a tick already queued shows nothing new
+  EXPECT_EQ(Caption(), "c.001");
+  Action("Play1")->trigger();
+  EXPECT_TRUE(play.isActive());
+  Action("Play1")->trigger();
+  EXPECT_FALSE(play.isActive());
 }
 
 TEST_F(MainFormTest, OpenStartsOnTheCurrentFrameSelectedAndKeepsItsBytes) {

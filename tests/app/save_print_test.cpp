@@ -10,6 +10,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QRegularExpression>
 
 #include "cli/render_command.h"
@@ -45,6 +46,33 @@ class SaveAsTest : public FormTest {
     });
   }
 };
+
+using AnimationExportTest = FormTest;
+
+TEST_F(AnimationExportTest, WritesTheFolderAtTheChosenSizeWithTheProgressFinished) {
+  for (const char* name : {"a.001", "b.001", "c.001"}) WriteFrame(name);
+  ASSERT_NE(Open(dir / "b.001"), nullptr);
+  dialogs.ModalUser = [](QDialog& dialog) {
+    dialog.findChild<QComboBox*>("AnimationSize")->setCurrentIndex(1);
+    return int(QDialog::Accepted);
+  };
+  dialogs.FileAnswers.push_back(QString::fromStdString(dir / "movie"));  // the format's extension is added
+  Action("ExportAnimation1")->trigger();
+  EXPECT_TRUE(dialogs.Errors.empty());
+  const std::vector<std::uint8_t> apng = ReadBytes(dir / "movie.png");
+  const auto decoded = DecodePng(apng);
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(QSize(decoded->Width, decoded->Height), QSize(416, 350));
+  // The animation control chunk's frame count, after the signature and the header chunk.
+  ASSERT_GT(apng.size(), 45u);
+  EXPECT_EQ(std::string(apng.begin() + 37, apng.begin() + 41), "acTL");
+  EXPECT_EQ(apng[41] << 24 | apng[42] << 16 | apng[43] << 8 | apng[44], 3);
+  const auto* progress = form->findChild<QProgressDialog*>("AnimationProgress");
+  ASSERT_NE(progress, nullptr);
+  EXPECT_EQ(progress->maximum(), 3);
+  EXPECT_EQ(progress->value(), 3);
+  EXPECT_FALSE(progress->isVisible());
+}
 
 TEST_F(SaveAsTest, TheExtensionDecidesWhatIsWritten) {
   enum Written { Bmp, Png, Fits, StandardFits, Nothing };

@@ -31,7 +31,7 @@ std::vector<std::uint8_t> FlatBmp(std::uint8_t grey) {
 }
 
 // The mean luma of each frame, decoded by FFmpeg's own reader.
-std::vector<double> DecodedLumaMeans(const std::string& path) {
+std::vector<double> DecodedLumaMeans(const std::string& path, int width, int height) {
   AVFormatContext* format = nullptr;
   if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0) return {};
   avformat_find_stream_info(format, nullptr);
@@ -46,8 +46,8 @@ std::vector<double> DecodedLumaMeans(const std::string& path) {
   std::vector<double> means;
   const auto drain = [&] {
     while (avcodec_receive_frame(codec, frame) == 0) {
-      EXPECT_EQ(frame->width, PictureSamples);
-      EXPECT_EQ(frame->height, FrameLines);
+      EXPECT_EQ(frame->width, width);
+      EXPECT_EQ(frame->height, height);
       double sum = 0;
       for (int y = 0; y < frame->height; ++y)
         sum = std::accumulate(frame->data[0] + y * frame->linesize[0],
@@ -69,21 +69,34 @@ std::vector<double> DecodedLumaMeans(const std::string& path) {
   return means;
 }
 
-// Every frame appended is in the file, in order, as a reader decodes it
-// (limited-range luma, 16 + 219 grey / 255, within the encoder's rounding).
+// Every frame appended is in the file, in order and at its size, as a reader
+// decodes it (limited-range luma, 16 + 219 grey / 255, within the encoder's rounding).
 TEST(VideoWriter, EveryFrameInOrderInBothContainers) {
   testing::TempDir dir;
   const std::vector<std::uint8_t> greys = {40, 200, 120, 0, 255};
-  for (const char* name : {"v.mp4", "v.webm"}) {
+  struct Row {
+    const char* Name;
+    int Width, Height;  // 0: composed BMP files
+  };
+  for (const Row row :
+       {Row{"v.mp4", 0, 0}, Row{"v.webm", 0, 0}, Row{"half.mp4", 416, 350}, Row{"half.webm", 416, 350}}) {
+    const std::string name = row.Name;
     SCOPED_TRACE(name);
     const SaveOutcome saved = SaveStreamAtomically(dir / name, [&](int fd) {
-      VideoWriter writer(fd, {*VideoContainerFor(name), 25, 0});
-      for (const std::uint8_t grey : greys) writer.Append(FlatBmp(grey));
+      VideoWriter writer(fd, {*VideoContainerFor(name), 25, 0, row.Width, row.Height});
+      for (const std::uint8_t grey : greys) {
+        const std::vector<std::uint8_t> picture(std::size_t(row.Width * row.Height * 3), grey);
+        if (row.Width == 0)
+          writer.Append(FlatBmp(grey));
+        else
+          writer.Append(BgrPicture{picture, row.Width, row.Height});
+      }
       writer.Finish();
       return writer.Frames() == int(greys.size());
     });
     ASSERT_TRUE(saved.Saved) << saved.Error;
-    const std::vector<double> means = DecodedLumaMeans(dir / name);
+    const std::vector<double> means = DecodedLumaMeans(dir / name, row.Width > 0 ? row.Width : PictureSamples,
+                                                       row.Height > 0 ? row.Height : FrameLines);
     ASSERT_EQ(means.size(), greys.size());
     for (std::size_t i = 0; i < greys.size(); ++i) EXPECT_NEAR(means[i], 16 + 219.0 * greys[i] / 255, 1.5) << i;
   }
