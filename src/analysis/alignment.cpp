@@ -92,9 +92,12 @@ double Refined(float before, float at, float after) {
 }
 
 // How the peak stands out from the rest of the correlation: its square over
-// the mean square away from it. Pictures of one scene give hundreds and more;
-// pictures that share nothing give a peak like any other.
-constexpr double MinPeakSharpness = 40;
+// the mean square away from it. Pictures that share nothing give a peak like
+// the largest of so many noise values, which grows with the log of their
+// number: 14 for 96 x 80 samples and up to 65 for two whole frames of
+// different scenes, against 115 and more (125,000 for whole frames) where the
+// scenes overlap. So the peak must stand 8 logs of the sample count high.
+constexpr double MinPeakSharpnessPerLog = 8;
 constexpr int PeakReach = 2;  // the peak's neighbours, which a sub-sample shift spreads it over
 
 double PeakSharpness(const float* correlation, int width, int height, int peakRow, int peakColumn) {
@@ -167,7 +170,7 @@ AlignmentResult FindOffset(const AlignmentPicture& reference, const AlignmentPic
   for (std::size_t i = 1; i < samples; ++i)
     if (plane[i] > plane[peak]) peak = i;
   const int row = int(peak / std::size_t(width)), column = int(peak % std::size_t(width));
-  if (PeakSharpness(plane.get(), width, height, row, column) < MinPeakSharpness)
+  if (PeakSharpness(plane.get(), width, height, row, column) < MinPeakSharpnessPerLog * std::log(double(samples)))
     return {std::nullopt, "the pictures do not overlap: no shift makes them agree"};
   const auto at = [&](int y, int x) {
     return plane[std::size_t((y + height) % height) * std::size_t(width) + std::size_t((x + width) % width)];

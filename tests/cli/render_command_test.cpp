@@ -289,6 +289,11 @@ TEST(RenderCommand, ComposeAlignsTheGreenAndBlueFramesToTheRed) {
       }
     EXPECT_GT(agreeing, inside * 99 / 100) << geometry;
   }
+  // Three different scenes: refused, not given a wild offset.
+  const RenderRun unrelated = Render({"--compose", VANTOREL_SAMPLES_DIR "/MVE0101.012",
+                                      VANTOREL_SAMPLES_DIR "/MVE0257.120", red, "-o", dir / "u.png"});
+  EXPECT_EQ(unrelated.ExitCode, ExitFailure);
+  EXPECT_NE(unrelated.Err.find("the pictures do not overlap"), std::string::npos) << unrelated.Err;
   ASSERT_EQ(Render({"--compose", red, green, blue, "-o", dir / "c.fits"}).ExitCode, ExitSuccess);
   const std::vector<std::uint8_t> fits = ReadBytes(dir / "c.fits");
   const std::string header(fits.begin(), fits.begin() + std::min<std::ptrdiff_t>(2880, std::ssize(fits)));
