@@ -6,18 +6,12 @@ namespace vantorel {
 
 namespace {
 
-struct LoadedLibrary {
-  CfitsioApi Api{};
-  bool Loaded = false;
-  std::string Error;
-};
-
-LoadedLibrary Load() {
-  LoadedLibrary loaded;
+LoadedApi<CfitsioApi> Load() {
+  LoadedApi<CfitsioApi> loaded;
   constexpr const char* Soname = VANTOREL_CFITSIO_SONAME;
   void* library = OpenSharedLibrary(Soname, "standard FITS", "Debian package " VANTOREL_CFITSIO_PACKAGE, loaded.Error);
   if (library == nullptr) return loaded;
-  CfitsioApi& api = loaded.Api;
+  CfitsioApi& api = loaded.Functions;
   std::string& error = loaded.Error;
   const auto resolve = [&](const char* name, auto& function) { ResolveSymbol(library, Soname, name, function, error); };
   resolve("ffimem", api.CreateMemoryFile);
@@ -34,19 +28,11 @@ LoadedLibrary Load() {
   resolve("ffppr", api.WriteImage);
   resolve("ffpcks", api.WriteChecksum);
   resolve("ffgerr", api.ErrorText);
-  loaded.Loaded = error.empty();
   return loaded;
 }
 
 }  // namespace
 
-const CfitsioApi* Cfitsio(std::string& error) {
-  static const LoadedLibrary library = Load();
-  if (!library.Loaded) {
-    error = library.Error;
-    return nullptr;
-  }
-  return &library.Api;
-}
+const CfitsioApi* Cfitsio(std::string& error) { return LoadOnce<CfitsioApi>(Load, error); }
 
 }  // namespace vantorel

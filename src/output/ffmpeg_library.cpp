@@ -13,14 +13,8 @@ constexpr const char* AvFormat = VANTOREL_SONAME("avformat", LIBAVFORMAT_VERSION
 constexpr const char* SwScale = VANTOREL_SONAME("swscale", LIBSWSCALE_VERSION_MAJOR);
 #undef VANTOREL_SONAME
 
-struct LoadedLibraries {
-  FfmpegApi Api{};
-  bool Loaded = false;
-  std::string Error;
-};
-
-LoadedLibraries Load() {
-  LoadedLibraries loaded;
+LoadedApi<FfmpegApi> Load() {
+  LoadedApi<FfmpegApi> loaded;
   std::string& error = loaded.Error;
   const auto open = [&error](const char* soname) {
     return OpenSharedLibrary(soname, "video", "Debian's FFmpeg libraries", error);
@@ -30,7 +24,7 @@ LoadedLibraries Load() {
   void* format = codec ? open(AvFormat) : nullptr;
   void* scale = format ? open(SwScale) : nullptr;
   if (!scale) return loaded;
-  FfmpegApi& api = loaded.Api;
+  FfmpegApi& api = loaded.Functions;
 #define VANTOREL_RESOLVE(library, soname, name) ResolveSymbol(library, soname, #name, api.name, error)
   VANTOREL_RESOLVE(format, AvFormat, avformat_alloc_output_context2);
   VANTOREL_RESOLVE(format, AvFormat, avformat_new_stream);
@@ -65,21 +59,13 @@ LoadedLibraries Load() {
   VANTOREL_RESOLVE(scale, SwScale, sws_scale);
   VANTOREL_RESOLVE(scale, SwScale, sws_freeContext);
 #undef VANTOREL_RESOLVE
-  loaded.Loaded = error.empty();
   // The encoders' chatter is not for our users; their errors are.
-  if (loaded.Loaded) api.av_log_set_level(AV_LOG_ERROR);
+  if (loaded.Error.empty()) api.av_log_set_level(AV_LOG_ERROR);
   return loaded;
 }
 
 }  // namespace
 
-const FfmpegApi* Ffmpeg(std::string& error) {
-  static const LoadedLibraries libraries = Load();
-  if (!libraries.Loaded) {
-    error = libraries.Error;
-    return nullptr;
-  }
-  return &libraries.Api;
-}
+const FfmpegApi* Ffmpeg(std::string& error) { return LoadOnce<FfmpegApi>(Load, error); }
 
 }  // namespace vantorel

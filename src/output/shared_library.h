@@ -24,4 +24,23 @@ bool ResolveSymbol(void* library, const char* soname, const char* name, Function
   return function != nullptr;
 }
 
+// A library's functions as loaded, or why they could not be.
+template <typename Api>
+struct LoadedApi {
+  Api Functions{};
+  std::string Error;  // empty when every function was found
+};
+
+// The functions load() gives, loaded on the first call only; nullptr, with
+// error set, when that failed.
+template <typename Api, typename Load>
+const Api* LoadOnce(const Load& load, std::string& error) {
+  static const LoadedApi<Api> loaded = load();
+  if (!loaded.Error.empty()) {
+    error = loaded.Error;
+    return nullptr;
+  }
+  return &loaded.Functions;
+}
+
 }  // namespace vantorel

@@ -160,6 +160,19 @@ std::vector<std::uint8_t> Exactly(std::span<const std::uint8_t> bytes, std::size
 // Whether this CFITSIO serialises its own state is a build choice; one file at a time is safe either way.
 std::mutex cfitsioMutex;
 
+// Loads CFITSIO and writes one file in memory with write(api, file, status),
+// one file at a time; the file's bytes, or why there are none.
+template <typename Write>
+StandardFitsFile WriteMemoryFits(const Write& write) {
+  StandardFitsFile result;
+  const CfitsioApi* api = Cfitsio(result.Error);
+  if (api == nullptr) return result;
+  const std::lock_guard lock(cfitsioMutex);
+  MemoryFits memory(*api);
+  if (memory.Status() == 0) write(*api, memory.File(), memory.Status());
+  return memory.Result();
+}
+
 }  // namespace
 
 HeaderKeywords KeywordsForHeader(const HeaderState& header, std::string_view fileName) {
@@ -196,15 +209,7 @@ std::vector<std::string> ProcessingHistory(const OptionSet& options, const ToneS
 }
 
 StandardFitsFile BuildStandardFitsCube(const FitsCubeSource& source) {
-  StandardFitsFile result;
-  const CfitsioApi* loaded = Cfitsio(result.Error);
-  if (loaded == nullptr) return result;
-  const CfitsioApi& api = *loaded;
-  const std::lock_guard lock(cfitsioMutex);
-  MemoryFits memory(api);
-  int& status = memory.Status();
-  fitsfile* file = memory.File();
-  if (status == 0) {
+  return WriteMemoryFits([&](const CfitsioApi& api, fitsfile* file, int& status) {
     long axes[3] = {PictureSamples, FrameLines, long(source.Planes.size())};
     api.CreateImage(file, BYTE_IMG, 3, axes, &status);
     WriteKeywords(api, file, {source.Keywords, {}}, status);
@@ -214,8 +219,7 @@ StandardFitsFile BuildStandardFitsCube(const FitsCubeSource& source) {
       api.WriteImage(file, TBYTE, LONGLONG(i * FitsPlaneBytes + 1), LONGLONG(plane.size()), plane.data(), &status);
     }
     api.WriteChecksum(file, &status);
-  }
-  return memory.Result();
+  });
 }
 
 StandardFitsFile BuildStandardFitsFile(const StandardFitsSource& source) {
@@ -229,15 +233,7 @@ StandardFitsFile BuildStandardFitsFile(const StandardFitsSource& source) {
     history.push_back(std::move(text));
   }
 
-  StandardFitsFile result;
-  const CfitsioApi* loaded = Cfitsio(result.Error);
-  if (loaded == nullptr) return result;
-  const CfitsioApi& api = *loaded;
-  const std::lock_guard lock(cfitsioMutex);
-  MemoryFits memory(api);
-  int& status = memory.Status();
-  fitsfile* file = memory.File();
-  if (status == 0) {
+  return WriteMemoryFits([&](const CfitsioApi& api, fitsfile* file, int& status) {
     // FitsPlane's first row is frame line 1, the bottom row of the bottom-up
     // picture the window shows: FITS row 1 is the bottom row too.
     long planeAxes[2] = {PictureSamples, FrameLines};
@@ -254,8 +250,7 @@ StandardFitsFile BuildStandardFitsFile(const StandardFitsSource& source) {
     api.WriteComment(file, "Record 0 of the frame file as read (EBCDIC), byte for byte.", &status);
     api.WriteImage(file, TBYTE, 1, LONGLONG(record.size()), record.data(), &status);
     api.WriteChecksum(file, &status);
-  }
-  return memory.Result();
+  });
 }
 
 }  // namespace vantorel
