@@ -198,14 +198,33 @@ void FrameViews::RefreshStatusFields() {
   if (frame)
     if (const std::optional<QPoint> pixel = imageWindow_->PointerPixel())
       readout = ReadoutAt(document, pixel->x(), pixel->y());
-  pixelReadout_->setText(readout ? QString::fromStdString(ReadoutText(*readout)) : "");
+  if (frame && readout_) {
+    const std::optional<QPoint> pixel = imageWindow_->PointerPixel();
+    pixelReadout_->setText(pixel ? QString::fromStdString(readout_(pixel->x(), pixel->y())) : "");
+  } else {
+    pixelReadout_->setText(readout ? QString::fromStdString(ReadoutText(*readout)) : "");
+  }
   measure_->PointerMoved();
+}
+
+void FrameViews::ShowInstead(QImage picture, const QString& badge) {
+  instead_ = std::move(picture);
+  insteadBadge_ = badge;
+  RefreshBlink();
+}
+
+void FrameViews::SetReadout(ReadoutSource readout) {
+  readout_ = std::move(readout);
+  RefreshStatusFields();
 }
 
 void FrameViews::RefreshBlink() {
   if (!imageWindow_) return;
   if (!Blinking() || !FrameShown()) {
-    imageWindow_->EndBlink();
+    if (FrameShown() && !instead_.isNull())
+      imageWindow_->Image()->SetBlinkPicture(instead_, insteadBadge_);
+    else
+      imageWindow_->EndBlink();
     return;
   }
   try {

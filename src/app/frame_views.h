@@ -9,7 +9,9 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "analysis/histogram.h"
 #include "app/histogram_view.h"
@@ -81,6 +83,13 @@ class FrameViews : public QObject {
   void RefreshSpecialPixels();
   // The data set, step and zoom fields, and the readout of the pixel under the pointer.
   void RefreshStatusFields();
+  // A picture shown in place of the processed one while B is not held (a
+  // comparison's or a composite's), badged; a null picture ends it.
+  void ShowInstead(QImage picture, const QString& badge);
+  // What the readout says under picture pixel (x, y) instead of the frame's own
+  // readout ("" for nothing there); null gives the frame's own back.
+  using ReadoutSource = std::function<std::string(int x, int y)>;
+  void SetReadout(ReadoutSource readout);
   // The release of a B held when the image window closed must not count for the next one.
   void ForgetBlinkKey() { blinkKeyHeld_ = false; }
 
@@ -106,6 +115,9 @@ class FrameViews : public QObject {
   QAction* markSpecialPixels_ = nullptr;
   QWidget* specialPixelLegend_ = nullptr;
   StatusField* specialPixelCounts_ = nullptr;
+  QImage instead_;
+  QString insteadBadge_;
+  ReadoutSource readout_;
   bool blinkKeyHeld_ = false;
   bool blinkButtonHeld_ = false;
 };

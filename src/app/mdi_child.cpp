@@ -29,7 +29,6 @@ constexpr QSize PictureSize(PictureSamples, FrameLines);  // 832 x 700
 constexpr QSize NormalWindowSize(812, 612);
 // One notch of a common mouse wheel, in eighths of a degree.
 constexpr int WheelNotch = 120;
-constexpr const char* BadgeText = "Original";
 constexpr int BadgeMargin = 8;  // from the viewport's corner
 // How near (screen pixels) a press must be to a handle or a line's end to take it.
 constexpr double HandleReach = 6;
@@ -163,9 +162,11 @@ void ImageControl::SetPicture(QImage picture) {
   update();
 }
 
-void ImageControl::SetBlinkPicture(QImage picture) {
+void ImageControl::SetBlinkPicture(QImage picture, const QString& badge) {
   if (picture.isNull() && blinkPicture_.isNull()) return;
   blinkPicture_ = std::move(picture);
+  if (badge != badge_) update(BadgeRect());
+  badge_ = badge;
   shrunk_ = QImage();
   update();
 }
@@ -341,7 +342,7 @@ QRect ImageControl::BadgeRect() const {
   if (!Blinking()) return {};
   const QFontMetrics metrics(font());
   const QSize padding(metrics.height() / 2, metrics.height() / 4);
-  const QSize text = metrics.size(Qt::TextSingleLine, BadgeText);
+  const QSize text = metrics.size(Qt::TextSingleLine, badge_);
   return QRect(VisibleRect().topLeft() + QPoint(BadgeMargin, BadgeMargin), text + 2 * padding);
 }
 
@@ -354,7 +355,7 @@ void ImageControl::PaintBadge(QPainter& painter) const {
   const qreal radius = badge.height() / 4.0;
   painter.drawRoundedRect(badge, radius, radius);
   painter.setPen(palette().color(QPalette::HighlightedText));
-  painter.drawText(badge, Qt::AlignCenter, BadgeText);
+  painter.drawText(badge, Qt::AlignCenter, badge_);
   painter.restore();
 }
 

@@ -44,7 +44,8 @@ class ImageControl : public QWidget {
   // A picture painted in place of Picture() until cleared with a null image;
   // Picture() stays what it was. A badge at the top left of the visible part
   // says which picture this is.
-  void SetBlinkPicture(QImage picture);
+  void SetBlinkPicture(QImage picture, const QString& badge = QStringLiteral("Original"));
+  const QString& Badge() const { return badge_; }
   bool Blinking() const { return !blinkPicture_.isNull(); }
   // Where the badge is painted, in the control; empty while not blinking.
   QRect BadgeRect() const;
@@ -108,6 +109,7 @@ class ImageControl : public QWidget {
 
   QImage picture_;
   QImage blinkPicture_;
+  QString badge_;
   std::vector<std::uint8_t> specialPixelMask_;
   // The mask's colours at the picture's size, or at the control's size below a zoom of 1.
   QImage specialPixelLayer_;
