@@ -28,15 +28,31 @@ bool SecondPlace(const PictureOffset& offset, int x, int y, int& secondX, int& s
   return secondX >= 0 && secondX < PictureSamples && secondY >= 0 && secondY < FrameLines;
 }
 
-// Whether picture pixel (x, y) shows the frame: within the picture the geometry makes, not missing (0).
-bool Shows(const FrameDocument& document, int x, int y) {
-  const int workLine = FrameLines - y;
-  const SampleRange range = PictureSamplesOf(workLine, document.ActiveOptions(), document.LineCount());
-  return x + 1 >= range.First && x + 1 <= range.Last &&
-         document.FitsPlane()[std::size_t(workLine - 1) * PictureSamples + std::size_t(x)] != 0;
+}  // namespace
+
+AlignmentPicture RenderedPicture::View() const { return {Samples, Shown, PictureSamples, FrameLines}; }
+
+RenderedPicture RenderedPictureOf(const FrameDocument& document) {
+  RenderedPicture picture{std::vector<std::uint8_t>(std::size_t(PictureSamples) * FrameLines),
+                          std::vector<std::uint8_t>(std::size_t(PictureSamples) * FrameLines)};
+  const std::vector<std::uint8_t>& plane = document.FitsPlane();
+  for (int y = 0; y < FrameLines; ++y) {
+    // The plane's rows run bottom-up: row r is work line r + 1.
+    const int workLine = FrameLines - y;
+    const std::uint8_t* row = plane.data() + std::size_t(workLine - 1) * PictureSamples;
+    const SampleRange shown = PictureSamplesOf(workLine, document.ActiveOptions(), document.LineCount());
+    for (int x = 0; x < PictureSamples; ++x) {
+      const std::size_t i = std::size_t(y) * PictureSamples + std::size_t(x);
+      picture.Samples[i] = row[x];
+      picture.Shown[i] = x + 1 >= shown.First && x + 1 <= shown.Last && row[x] != 0;
+    }
+  }
+  return picture;
 }
 
-}  // namespace
+AlignmentResult AlignRenders(const FrameDocument& reference, const FrameDocument& moving) {
+  return FindOffset(RenderedPictureOf(reference).View(), RenderedPictureOf(moving).View());
+}
 
 ComparisonPicture AlignedSecond(const FrameDocument& second, const PictureOffset& offset) {
   ComparisonPicture picture{std::vector<std::uint8_t>(std::size_t(PictureSamples) * FrameLines * BytesPerPixel, 0),
@@ -67,14 +83,15 @@ ComparisonPicture SideBySide(const FrameDocument& first, const FrameDocument& se
 ComparisonPicture Difference(const FrameDocument& first, const FrameDocument& second, const PictureOffset& offset) {
   ComparisonPicture picture{std::vector<std::uint8_t>(std::size_t(PictureSamples) * FrameLines * BytesPerPixel, 0),
                             PictureSamples, FrameLines};
-  const std::vector<std::uint8_t>& firstPlane = first.FitsPlane();
-  const std::vector<std::uint8_t>& secondPlane = second.FitsPlane();
+  const RenderedPicture one = RenderedPictureOf(first), two = RenderedPictureOf(second);
   for (int y = 0; y < FrameLines; ++y)
     for (int x = 0; x < PictureSamples; ++x) {
       int sx = 0, sy = 0;
-      if (!SecondPlace(offset, x, y, sx, sy) || !Shows(first, x, y) || !Shows(second, sx, sy)) continue;
-      const int difference = int(firstPlane[std::size_t(FrameLines - 1 - y) * PictureSamples + std::size_t(x)]) -
-                             int(secondPlane[std::size_t(FrameLines - 1 - sy) * PictureSamples + std::size_t(sx)]);
+      if (!SecondPlace(offset, x, y, sx, sy)) continue;
+      const std::size_t i = std::size_t(y) * PictureSamples + std::size_t(x);
+      const std::size_t j = std::size_t(sy) * PictureSamples + std::size_t(sx);
+      if (!one.Shown[i] || !two.Shown[j]) continue;
+      const int difference = int(one.Samples[i]) - int(two.Samples[j]);
       // White fading towards red (first brighter) or blue (second brighter).
       const auto fade = std::uint8_t(255 - 255 * std::min(std::abs(difference), FullDifference) / FullDifference);
       std::uint8_t* pixel = picture.Bgr.data() + (std::size_t(y) * PictureSamples + std::size_t(x)) * BytesPerPixel;

@@ -12,6 +12,18 @@
 
 namespace vantorel {
 
+// A document's last render as alignment and composites read it: its grey
+// levels, top row first, and which of them show the frame (the samples the
+// geometry gives, less the missing ones, 0).
+struct RenderedPicture {
+  std::vector<std::uint8_t> Samples, Shown;
+  AlignmentPicture View() const;
+};
+RenderedPicture RenderedPictureOf(const FrameDocument& document);
+
+// Where moving's last render lies relative to reference's.
+AlignmentResult AlignRenders(const FrameDocument& reference, const FrameDocument& moving);
+
 // Pixels top row first, blue first in each (a BgrPicture's).
 struct ComparisonPicture {
   std::vector<std::uint8_t> Bgr;

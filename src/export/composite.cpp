@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "analysis/display_scale.h"
+#include "export/comparison.h"
 #include "output/standard_fits.h"
 #include "pipeline/picture_mapping.h"
 
@@ -13,33 +14,8 @@ namespace {
 
 constexpr const char* ChannelNames[3] = {"red", "green", "blue"};
 
-// One channel's picture, top row first, and which of its samples show the
-// frame: the picture samples the geometry gives, less the missing ones (0).
-struct ChannelPicture {
-  std::vector<std::uint8_t> Samples, Shown;
-  AlignmentPicture View() const { return {Samples, Shown, PictureSamples, FrameLines}; }
-};
-
-ChannelPicture PictureOf(const FrameDocument& document) {
-  ChannelPicture picture{std::vector<std::uint8_t>(std::size_t(PictureSamples) * FrameLines),
-                         std::vector<std::uint8_t>(std::size_t(PictureSamples) * FrameLines)};
-  const std::vector<std::uint8_t>& plane = document.FitsPlane();
-  for (int y = 0; y < FrameLines; ++y) {
-    // The plane's rows run bottom-up: row r is work line r + 1.
-    const int workLine = FrameLines - y;
-    const std::uint8_t* row = plane.data() + std::size_t(workLine - 1) * PictureSamples;
-    const SampleRange shown = PictureSamplesOf(workLine, document.ActiveOptions(), document.LineCount());
-    for (int x = 0; x < PictureSamples; ++x) {
-      const std::size_t i = std::size_t(y) * PictureSamples + std::size_t(x);
-      picture.Samples[i] = row[x];
-      picture.Shown[i] = x + 1 >= shown.First && x + 1 <= shown.Last && row[x] != 0;
-    }
-  }
-  return picture;
-}
-
 // The channel's levels stretched between its percentiles and weighted.
-std::array<std::uint8_t, 256> StretchOf(const ChannelPicture& picture, double weight,
+std::array<std::uint8_t, 256> StretchOf(const RenderedPicture& picture, double weight,
                                         const CompositeSettings& settings) {
   Histogram counts{};
   for (std::size_t i = 0; i < picture.Samples.size(); ++i)
@@ -56,8 +32,8 @@ std::array<std::uint8_t, 256> StretchOf(const ChannelPicture& picture, double we
 
 Composite ComposeColor(const std::array<const FrameDocument*, 3>& channels, const CompositeSettings& settings) {
   Composite composite;
-  std::array<ChannelPicture, 3> pictures;
-  for (std::size_t c = 0; c < 3; ++c) pictures[c] = PictureOf(*channels[c]);
+  std::array<RenderedPicture, 3> pictures;
+  for (std::size_t c = 0; c < 3; ++c) pictures[c] = RenderedPictureOf(*channels[c]);
   for (std::size_t c = 1; c < 3; ++c) {
     const AlignmentResult aligned = FindOffset(pictures[0].View(), pictures[c].View());
     if (!aligned.Offset) {
@@ -69,7 +45,7 @@ Composite ComposeColor(const std::array<const FrameDocument*, 3>& channels, cons
   composite.Bgr.assign(std::size_t(PictureSamples) * FrameLines * 3, 0);
   for (std::vector<std::uint8_t>& plane : composite.Planes) plane.assign(FitsPlaneBytes, 0);
   for (std::size_t c = 0; c < 3; ++c) {
-    const ChannelPicture& picture = pictures[c];
+    const RenderedPicture& picture = pictures[c];
     const std::array<std::uint8_t, 256> stretch = StretchOf(picture, settings.Weights[c], settings);
     // The channel's sample that shows red's place (y, x), to the nearest whole sample.
     const int down = int(std::lround(composite.Offsets[c].Lines));

@@ -55,6 +55,8 @@ struct ToneSteps {
   std::int32_t BrightnessStep = 0;
   std::int32_t ContrastStep = 0;
   std::int32_t GradientStep = 0;
+
+  bool operator==(const ToneSteps&) const = default;
 };
 
 // The first despeckle stage's window and thresholds, set when a frame is opened.

@@ -25,7 +25,9 @@ class RenderingScope {
 template <typename Render>
 Picture Viewer::Rendering(Render&& render) {
   RenderingScope scope(rendering_);
-  return render();
+  Picture picture = render();
+  if (comparison_) comparison_->Follow(document_);
+  return picture;
 }
 
 Picture Viewer::LoadFrameFile(const std::string& path) {
@@ -196,7 +198,21 @@ void Viewer::ChooseScanPause(int seconds) {
   checkedPauseSeconds_ = seconds;
 }
 
+void Viewer::CompareWith(const std::string& path) {
+  RenderingScope scope(rendering_);
+  comparison_.emplace(path, document_);
+}
+
+void Viewer::NudgeComparison(int down, int right) {
+  if (comparison_) comparison_->Nudge(down, right);
+}
+
+void Viewer::ResetComparisonNudge() {
+  if (comparison_) comparison_->ResetNudge();
+}
+
 void Viewer::CloseImageWindow() {
+  comparison_.reset();
   frameOnScreen_ = false;
   timerEnabled_ = false;
   playing_ = false;

@@ -11,6 +11,7 @@
 
 #include "export/animation.h"
 #include "frames/file_list.h"
+#include "viewer/frame_comparison.h"
 #include "viewer/frame_document.h"
 
 namespace vantorel {
@@ -75,7 +76,17 @@ class Viewer {
   std::optional<Picture> PlayTick();
   void ChoosePlaySpeed(int framesPerSecond);
 
-  // Closing the image window: back to the no-frame state, scan and play stopped.
+  // --- comparing -------------------------------------------------------------------
+  // Compare With: the frame at path, rendered as the frame on screen is and
+  // following it through every render and browse until EndComparison.
+  void CompareWith(const std::string& path);
+  void EndComparison() { comparison_.reset(); }
+  // Null while not comparing.
+  const FrameComparison* Comparison() const { return comparison_ ? &*comparison_ : nullptr; }
+  void NudgeComparison(int down, int right);
+  void ResetComparisonNudge();
+
+  // Closing the image window: back to the no-frame state, scan and play stopped, no comparison.
   void CloseImageWindow();
 
   // --- state ---------------------------------------------------------------------
@@ -135,6 +146,8 @@ class Viewer {
   std::size_t playPosition_ = 0;
   bool playing_ = false;
   int playFramesPerSecond_ = DefaultFramesPerSecond;
+
+  std::optional<FrameComparison> comparison_;
 
   bool frameOnScreen_ = false;
   bool rendering_ = false;

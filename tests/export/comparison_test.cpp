@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "support/test_support.h"
+#include "viewer/frame_comparison.h"
 
 namespace vantorel {
 namespace {
@@ -59,6 +62,51 @@ TEST_F(ComparisonTest, EachModeLinesTheSecondUpWithTheFirst) {
   }
   EXPECT_GT(lit, 100);
   EXPECT_EQ(PixelOf(up, 2, 5), (std::vector<std::uint8_t>{0, 0, 0}));
+}
+
+// The comparison finds the pair's offset, keeps nudges until the geometry
+// changes, and reads both frames at the same place of the scene.
+TEST_F(ComparisonTest, ComparisonAlignsNudgesAndReadsBothFrames) {
+  FrameComparison comparison(second.CurrentPath(), first);
+  EXPECT_NEAR(comparison.Offset().Lines, known.Lines, 0.2);
+  EXPECT_NEAR(comparison.Offset().Samples, known.Samples, 0.2);
+  comparison.Nudge(1, -2);
+  EXPECT_NEAR(comparison.Offset().Lines, known.Lines - 1, 0.2);
+  EXPECT_NEAR(comparison.Offset().Samples, known.Samples + 2, 0.2);
+  EXPECT_NE(comparison.OffsetText().find("(nudged 1 down, -2 right)"), std::string::npos) << comparison.OffsetText();
+  comparison.ResetNudge();
+
+  int firstLine = 0, firstSample = 0, firstRaw = 0, secondLine = 0, secondSample = 0, secondRaw = 0;
+  int read = 0;
+  for (int x = 300; x < 340; ++x) {
+    const std::string text = comparison.ReadoutText(first, x, 350);
+    ASSERT_EQ(
+        std::sscanf(text.c_str(), "first line %d, sample %d: raw %d, shown %*d  |  second line %d, sample %d: raw %d",
+                    &firstLine, &firstSample, &firstRaw, &secondLine, &secondSample, &secondRaw),
+        6)
+        << text;
+    EXPECT_EQ(secondSample - firstSample, -12);
+    EXPECT_EQ(std::abs(secondLine - firstLine), 7);
+    EXPECT_EQ(secondRaw, firstRaw) << text;
+    read += firstRaw != 0;
+  }
+  EXPECT_GT(read, 30);
+  EXPECT_EQ(comparison.ReadoutText(first, -5, 350), "");
+
+  // Flipped, the picture runs the other way: aligned again, the frame offset the same.
+  comparison.Nudge(3, 3);
+  first.ToggleActiveOption(Option::Flip);
+  comparison.Follow(first);
+  EXPECT_EQ(comparison.Second().ActiveOptions(), first.ActiveOptions());
+  EXPECT_NEAR(std::abs(comparison.Offset().Lines), known.Lines, 0.2);
+  EXPECT_EQ(comparison.OffsetText().find("nudged"), std::string::npos);
+  EXPECT_NE(comparison.OffsetText().find("lies 7.0 lines, -12.0 samples"), std::string::npos)
+      << comparison.OffsetText();
+
+  // A file that is not there leaves a black second: no offset, and why.
+  const FrameComparison missing((dir.Path() / "none.012").string(), first);
+  EXPECT_FALSE(missing.AlignmentError().empty());
+  EXPECT_EQ(missing.Offset().Lines, 0);
 }
 
 }  // namespace
