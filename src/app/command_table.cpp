@@ -44,6 +44,7 @@ constexpr CommandEntry DockToggle(const char* name, const char* caption) {
 constexpr CommandEntry CounterBox(const char* name) { return {EntryKind::CounterBox, name}; }
 
 constexpr Needs Always = Needs::Always, NoFrame = Needs::NoFrame, Frame = Needs::Frame;
+constexpr Needs Comparing = Needs::Comparison;
 using F = TMainForm;
 
 // The menu bar's menus, then the tool bar's rows, each in order.
@@ -121,6 +122,15 @@ constexpr CommandEntry Table[] = {
     Separator("N8"),
     // The Frames dock's selection, or the folder, at Export Animation's rate; again to stop.
     Item("Play1", "&Play", &F::Play1Click, Frame).Checkable(Shows::Playing).WithKeys(Qt::Key_P),
+    Separator("N9"),
+    // A second frame over the first; the modes start one when none is on.
+    Item("CompareWith1", "Compare &With...", &F::CompareWith1Click, Frame).WithKeys(Qt::CTRL | Qt::Key_K),
+    Item("BlinkComparison1", "Blin&k Comparison", &F::BlinkComparison1Click, Frame).Checkable(Shows::OwnState),
+    Item("SideBySide1", "Side &by Side", &F::SideBySide1Click, Frame).Checkable(Shows::OwnState),
+    Item("DifferenceView1", "&Difference", &F::DifferenceView1Click, Frame).Checkable(Shows::OwnState),
+    Submenu("BlinkInterval1", "Blink E&very"),
+    Item("UndoNudges1", "Undo Nud&ges", &F::UndoNudges1Click, Comparing),
+    Item("EndComparison1", "End Comparison", &F::EndComparison1Click, Comparing),
 
     Menu("Scanpause1", "Scan-pause"),
     Item("N2seconds1", "2 seconds", &F::N2seconds1Click, Always).Checkable(Shows::ScanPause, 2),
@@ -408,16 +418,26 @@ bool CommandWidgets::CheckedState(const CommandEntry& entry, const Viewer& viewe
   return false;
 }
 
+bool Allowed(Needs needs, const Viewer& viewer, bool frameShown) {
+  switch (needs) {
+    case Needs::Always: return true;
+    case Needs::NoFrame: return !frameShown;
+    case Needs::Frame: return frameShown;
+    case Needs::Comparison: return frameShown && viewer.Comparison();
+  }
+  return false;
+}
+
 void CommandWidgets::Mirror(const Viewer& viewer, bool frameShown) {
   auto mirror = [&](const CommandEntry& entry, auto& widget) {
-    if (entry.RunsWhen != Needs::Always) widget.setEnabled((entry.RunsWhen == Needs::Frame) == frameShown);
+    if (entry.RunsWhen != Needs::Always) widget.setEnabled(Allowed(entry.RunsWhen, viewer, frameShown));
     if (entry.Checked != Shows::None && entry.Checked != Shows::OwnState)
       widget.setChecked(CheckedState(entry, viewer));
   };
   for (const auto& [entry, item] : menuItems_) mirror(*entry, *item);
   for (const auto& [entry, button] : toolButtons_) mirror(*entry, *button);
   for (const auto& [entry, keys] : buttonKeys_)
-    if (entry->RunsWhen != Needs::Always) keys->setEnabled((entry->RunsWhen == Needs::Frame) == frameShown);
+    if (entry->RunsWhen != Needs::Always) keys->setEnabled(Allowed(entry->RunsWhen, viewer, frameShown));
   counterBox_->setText(frameShown ? QString::fromStdString(viewer.CounterText()) : QStringLiteral("0/0"));
 }
 

@@ -31,8 +31,12 @@ class Viewer;
 
 using CommandHandler = void (TMainForm::*)();
 
-// When a command runs: whatever is on screen, only with no frame, only with one.
-enum class Needs { Always, NoFrame, Frame };
+// When a command runs: whatever is on screen, only with no frame, only with
+// one, only while it is compared with another.
+enum class Needs { Always, NoFrame, Frame, Comparison };
+
+// Whether a command that needs so much runs now.
+bool Allowed(Needs needs, const Viewer& viewer, bool frameShown);
 
 enum class EntryKind {
   Menu,  // a menu of the menu bar; the items below go into it

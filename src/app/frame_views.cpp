@@ -96,6 +96,7 @@ FrameViews::FrameViews(QMainWindow& window, const Viewer& viewer, const QPointer
   });
   connect(histogramDock_, &HistogramDock::ScaleChanged, this, &FrameViews::RefreshHistogram);
   measure_ = std::make_unique<MeasureViews>(window, viewer, imageWindow);
+  compare_ = std::make_unique<CompareViews>(window, viewer, *this, imageWindow);
 }
 
 FrameViews::~FrameViews() { qApp->removeEventFilter(this); }
@@ -110,6 +111,7 @@ void FrameViews::Attach(QStatusBar& statusBar, QAction& markItem, QToolButton& b
   zoomField_ = new StatusField("ZoomField", StatusField::WholeText);
   for (StatusField* field : {dataSetField_, stepsField_, zoomField_}) statusBar.addPermanentWidget(field);
   AddSpecialPixelLegend();
+  compare_->Attach(statusBar);
 
   markSpecialPixels_ = &markItem;
   connect(&blinkButton, &QToolButton::pressed, this, [this] {
@@ -157,6 +159,7 @@ void FrameViews::Refresh() {
   measure_->Refresh();
   RefreshSpecialPixels();
   RefreshBlink();
+  compare_->Refresh();
 }
 
 void FrameViews::RefreshHistogram() {

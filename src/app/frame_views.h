@@ -14,6 +14,7 @@
 #include <string>
 
 #include "analysis/histogram.h"
+#include "app/compare_views.h"
 #include "app/histogram_view.h"
 #include "app/mdi_child.h"
 #include "app/measure_views.h"
@@ -71,6 +72,7 @@ class FrameViews : public QObject {
 
   HistogramDock& Histogram() const { return *histogramDock_; }
   MeasureViews& Measure() const { return *measure_; }
+  CompareViews& Compare() const { return *compare_; }
   // True while the image window of an Open is on screen.
   bool FrameShown() const;
   // True while B or the Blink button holds the original picture on screen.
@@ -107,6 +109,7 @@ class FrameViews : public QObject {
   const QPointer<TChild>& imageWindow_;
   HistogramDock* histogramDock_ = nullptr;
   std::unique_ptr<MeasureViews> measure_;
+  std::unique_ptr<CompareViews> compare_;
   QStatusBar* statusBar_ = nullptr;
   StatusField* pixelReadout_ = nullptr;
   StatusField* dataSetField_ = nullptr;

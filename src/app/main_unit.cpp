@@ -147,6 +147,12 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
       *commands_->Submenu("OpenRecent1"), remembered_, [this](const std::string& path) { OpenPath(path); },
       [this] { RememberSettings(); });
   FillColorMapMenu();
+  FillBlinkIntervalMenu();
+  commands_->MenuItem("BlinkComparison1")->setChecked(true);
+  connect(&frameViews_->Compare(), &vantorel::CompareViews::NudgeRequested, this, [this](int down, int right) {
+    viewer_.NudgeComparison(down, right);
+    frameViews_->Compare().Refresh();
+  });
   vantorel::HistogramDock& histogram = frameViews_->Histogram();
   connect(&histogram, &vantorel::HistogramDock::DisplayScaleEdited, this, [this] {
     vantorel::DisplaySettings display = frameViews_->Histogram().ChosenScale();
@@ -172,8 +178,7 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::RunIfAllowed(vantorel::CommandHandler handler, Needs needs) {
-  const bool allowed = needs == Needs::Always || (needs == Needs::Frame) == FrameShown();
-  if (allowed) return (this->*handler)();
+  if (vantorel::Allowed(needs, viewer_, FrameShown())) return (this->*handler)();
   // A click that slipped past a disabled state may have toggled a button.
   RefreshCommandStates();
 }
@@ -464,6 +469,73 @@ void TMainForm::PlayTimerTick() {
       throw;
     }
   });
+}
+
+std::optional<std::string> TMainForm::ChooseSecondFrame() {
+  const std::string& first = viewer_.Document().CurrentPath();
+  std::vector<std::string> others = framesDock_->SelectedPaths();
+  std::erase(others, first);
+  if (!framesDock_->isHidden() && others.size() == 1) return others.front();
+  if (!compareDialog_) {
+    compareDialog_ = new QFileDialog(this, "Compare With");
+    compareDialog_->setObjectName("CompareDialog");
+    compareDialog_->setOption(QFileDialog::DontUseNativeDialog);
+    compareDialog_->setAcceptMode(QFileDialog::AcceptOpen);
+    compareDialog_->setFileMode(QFileDialog::ExistingFile);
+    compareDialog_->setNameFilters({Mariner10Filter, Mariner9Filter, "All files (*)"});
+    vantorel::HideCompleterPopupsOnFinish(*compareDialog_);
+  }
+  compareDialog_->setDirectory(QFileInfo(DisplayPath(first)).absolutePath());
+  const std::optional<QString> chosen = dialogs_.ChooseFile(*compareDialog_);
+  if (!chosen || chosen->isEmpty()) return std::nullopt;
+  return DiskPathFor(*chosen, first);
+}
+
+void TMainForm::CompareWith1Click() {
+  RunCommand("Compare With", [this] {
+    const std::optional<std::string> second = ChooseSecondFrame();
+    if (!second) return;
+    viewer_.CompareWith(*second);
+  });
+  frameViews_->Compare().Refresh();
+}
+
+void TMainForm::ChooseCompareMode(vantorel::CompareMode mode) {
+  const std::pair<vantorel::CompareMode, const char*> items[] = {
+      {vantorel::CompareMode::Blink, "BlinkComparison1"},
+      {vantorel::CompareMode::SideBySide, "SideBySide1"},
+      {vantorel::CompareMode::Difference, "DifferenceView1"}};
+  for (const auto& [itemMode, name] : items) commands_->MenuItem(name)->setChecked(itemMode == mode);
+  frameViews_->Compare().SetMode(mode);
+  if (!viewer_.Comparison()) CompareWith1Click();
+}
+
+void TMainForm::BlinkComparison1Click() { ChooseCompareMode(vantorel::CompareMode::Blink); }
+void TMainForm::SideBySide1Click() { ChooseCompareMode(vantorel::CompareMode::SideBySide); }
+void TMainForm::DifferenceView1Click() { ChooseCompareMode(vantorel::CompareMode::Difference); }
+
+void TMainForm::UndoNudges1Click() {
+  viewer_.ResetComparisonNudge();
+  frameViews_->Compare().Refresh();
+}
+
+void TMainForm::EndComparison1Click() {
+  viewer_.EndComparison();
+  frameViews_->Compare().Refresh();
+  RefreshCommandStates();
+}
+
+void TMainForm::FillBlinkIntervalMenu() {
+  QMenu& menu = *commands_->Submenu("BlinkInterval1");
+  auto* intervals = new QActionGroup(this);
+  for (const int ms : vantorel::BlinkIntervalsMs) {
+    QAction* item = menu.addAction(ms == 0 ? QString("Only While K Is Held") : QString("%1 s").arg(ms / 1000.0));
+    item->setObjectName(QString("BlinkEvery_%1").arg(ms));
+    item->setCheckable(true);
+    item->setChecked(ms == frameViews_->Compare().BlinkInterval());
+    intervals->addAction(item);
+    connect(item, &QAction::triggered, this, [this, ms] { frameViews_->Compare().SetBlinkInterval(ms); });
+  }
 }
 
 std::vector<std::string> TMainForm::SequenceFrames() const {

@@ -113,6 +113,12 @@ class TMainForm : public QMainWindow {
   void N5seconds1Click();
   void Play1Click();
   void PlayTimerTick();
+  void CompareWith1Click();
+  void BlinkComparison1Click();
+  void SideBySide1Click();
+  void DifferenceView1Click();
+  void UndoNudges1Click();
+  void EndComparison1Click();
   void About1Click();
   void HelpAboutBtnClick();
   void KeyboardShortcuts1Click();
@@ -199,6 +205,13 @@ class TMainForm : public QMainWindow {
   // What Export Animation and Play take: the Frames dock's selection of two
   // or more, else every frame of the folder listing.
   std::vector<std::string> SequenceFrames() const;
+  // Compare With's second frame: the one other frame selected in the Frames
+  // dock, else one chosen in a file dialog; nothing when cancelled.
+  std::optional<std::string> ChooseSecondFrame();
+  // The comparison's mode, starting one when none is on; the items' checks follow.
+  void ChooseCompareMode(vantorel::CompareMode mode);
+  // View > Blink Every, one item an interval, the one in use checked.
+  void FillBlinkIntervalMenu();
   // The frames dock's Catalogue...: the file chosen, nothing when cancelled.
   std::optional<std::string> ChooseCatalogue();
 
@@ -221,6 +234,7 @@ class TMainForm : public QMainWindow {
   QFileDialog* wyborZbioru_ = nullptr;
   QFileDialog* savePictureDialog_ = nullptr;
   QFileDialog* catalogueDialog_ = nullptr;
+  QFileDialog* compareDialog_ = nullptr;  // made at the first Compare With
   vantorel::FramesDock* framesDock_ = nullptr;
   TAboutBox* aboutBox_ = nullptr;
   TInfoBox* infoBox_ = nullptr;

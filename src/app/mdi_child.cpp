@@ -487,17 +487,23 @@ TChild::TChild(QWidget* parent)
     : QMdiSubWindow(parent),
       image_(new vantorel::ImageControl),
       scroller_(new vantorel::PictureScrollArea),
+      secondImage_(new vantorel::ImageControl),
+      secondScroller_(new vantorel::PictureScrollArea),
       noticeBar_(new QFrame),
       noticeText_(new QLabel) {
   setObjectName("ImageWindow");
   setWindowTitle("Child");
   setAttribute(Qt::WA_DeleteOnClose);
   // Scroll bars appear whenever the picture is larger than what the window shows.
+  for (auto [scroller, image] : {std::pair(scroller_, image_), std::pair(secondScroller_, secondImage_)}) {
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setAlignment(Qt::AlignCenter);
+    scroller->setWidget(image);
+    scroller->setWidgetResizable(false);
+  }
   scroller_->setObjectName("PictureScrollArea");
-  scroller_->setFrameShape(QFrame::NoFrame);
-  scroller_->setAlignment(Qt::AlignCenter);
-  scroller_->setWidget(image_);
-  scroller_->setWidgetResizable(false);
+  secondScroller_->setObjectName("SecondPictureScrollArea");
+  secondScroller_->hide();
 
   // The notice takes room above the picture rather than covering part of it;
   // the colours of tool tips mark it as information from the program.
@@ -521,33 +527,72 @@ TChild::TChild(QWidget* parent)
   contentLayout->setContentsMargins(0, 0, 0, 0);
   contentLayout->setSpacing(0);
   contentLayout->addWidget(noticeBar_);
-  contentLayout->addWidget(scroller_, 1);
+  auto* panes = new QHBoxLayout;
+  panes->setSpacing(2);
+  panes->addWidget(scroller_, 1);
+  panes->addWidget(secondScroller_, 1);
+  contentLayout->addLayout(panes, 1);
   setWidget(content);
   // No minimum size: however small the main window, the maximized image
   // window fits into it and scrolls.
   UpdateMaximumSize();
   resize(vantorel::NormalWindowSize);
 
-  connect(image_, &vantorel::ImageControl::PointerPixelChanged, this, &TChild::PointerPixelChanged);
-  for (QScrollBar* bar : {scroller_->horizontalScrollBar(), scroller_->verticalScrollBar()}) {
-    connect(bar, &QScrollBar::valueChanged, image_, &vantorel::ImageControl::UpdatePointerPixel);
-    connect(bar, &QScrollBar::valueChanged, image_, &vantorel::ImageControl::ViewportMoved);
+  ConnectPane(image_, scroller_);
+  ConnectPane(secondImage_, secondScroller_);
+  // The panes scroll together.
+  const auto follow = [this](QScrollBar* a, QScrollBar* b) {
+    connect(a, &QScrollBar::valueChanged, b, &QScrollBar::setValue);
+    connect(b, &QScrollBar::valueChanged, a, &QScrollBar::setValue);
+  };
+  follow(scroller_->horizontalScrollBar(), secondScroller_->horizontalScrollBar());
+  follow(scroller_->verticalScrollBar(), secondScroller_->verticalScrollBar());
+}
+
+void TChild::ConnectPane(vantorel::ImageControl* image, vantorel::PictureScrollArea* scroller) {
+  connect(image, &vantorel::ImageControl::PointerPixelChanged, this, &TChild::PointerPixelChanged);
+  for (QScrollBar* bar : {scroller->horizontalScrollBar(), scroller->verticalScrollBar()}) {
+    connect(bar, &QScrollBar::valueChanged, image, &vantorel::ImageControl::UpdatePointerPixel);
+    connect(bar, &QScrollBar::valueChanged, image, &vantorel::ImageControl::ViewportMoved);
   }
-  connect(image_, &vantorel::ImageControl::Dragged, this, [this](QPoint distance) {
+  connect(image, &vantorel::ImageControl::Dragged, this, [this](QPoint distance) {
+    // The panes scroll together, so the first's bars serve both.
     QScrollBar* across = scroller_->horizontalScrollBar();
     QScrollBar* down = scroller_->verticalScrollBar();
     across->setValue(across->value() - distance.x());
     down->setValue(down->value() - distance.y());
   });
-  connect(scroller_, &vantorel::PictureScrollArea::SpaceHeld, image_, &vantorel::ImageControl::SetSpaceHeld);
-  connect(scroller_, &vantorel::PictureScrollArea::Resized, this, &TChild::RefitIfFitting);
-  connect(scroller_, &vantorel::PictureScrollArea::Resized, image_, &vantorel::ImageControl::ViewportMoved);
-  connect(scroller_, &vantorel::PictureScrollArea::ZoomWheel, this, [this](int steps, QPoint at) {
+  connect(scroller, &vantorel::PictureScrollArea::SpaceHeld, image, &vantorel::ImageControl::SetSpaceHeld);
+  connect(scroller, &vantorel::PictureScrollArea::Resized, this, &TChild::RefitIfFitting);
+  connect(scroller, &vantorel::PictureScrollArea::Resized, image, &vantorel::ImageControl::ViewportMoved);
+  connect(scroller, &vantorel::PictureScrollArea::ZoomWheel, this, [this](int steps, QPoint at) {
     fitting_ = false;
     double zoom = Zoom();
     for (int i = 0; i < std::abs(steps); ++i) zoom = steps > 0 ? vantorel::ZoomedIn(zoom) : vantorel::ZoomedOut(zoom);
     ZoomAbout(zoom, at);
   });
+}
+
+void TChild::ShowSecondPane(QImage picture, const QString& badge) {
+  const bool shown = !picture.isNull();
+  secondImage_->SetPicture(picture);
+  secondImage_->SetBlinkPicture(std::move(picture), badge);
+  if (shown == SecondPaneShown()) return;
+  secondScroller_->setVisible(shown);
+  UpdateMaximumSize();
+  // The window makes room for the second pane, and gives it back.
+  if (isMaximized() && parentWidget())
+    resize(parentWidget()->size());
+  else
+    resize(shown ? width() * 2 : (width() + 1) / 2, height());
+  RefitIfFitting();
+}
+
+bool TChild::SecondPaneShown() const { return !secondScroller_->isHidden(); }
+
+std::optional<QPoint> TChild::PointerPixel() const {
+  if (const std::optional<QPoint> pixel = image_->PointerPixel()) return pixel;
+  return SecondPaneShown() ? secondImage_->PointerPixel() : std::nullopt;
 }
 
 void TChild::ShowBitmap(std::vector<std::uint8_t> bmpFile) {
@@ -592,12 +637,14 @@ void TChild::ZoomAbout(double zoom, QPoint anchor) {
   const double before = Zoom();
   const QPoint inPicture = image_->mapFrom(scroller_->viewport(), anchor);
   image_->SetZoom(zoom);
+  secondImage_->SetZoom(zoom);
   UpdateMaximumSize();
   if (zoom != before) {
     scroller_->horizontalScrollBar()->setValue(vantorel::AnchoredScroll(inPicture.x(), anchor.x(), before, zoom));
     scroller_->verticalScrollBar()->setValue(vantorel::AnchoredScroll(inPicture.y(), anchor.y(), before, zoom));
   }
   image_->UpdatePointerPixel();
+  secondImage_->UpdatePointerPixel();
   emit ZoomChanged();
 }
 
@@ -605,7 +652,10 @@ void TChild::UpdateMaximumSize() {
   // At the picture's own size or smaller the window is no larger than the
   // picture, as after Open; larger or fitted, it may take all the room there is.
   const bool roomy = fitting_ || Zoom() > 1;
-  setMaximumSize(roomy ? QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX) : vantorel::PictureSize);
+  const QSize pictures = SecondPaneShown()
+                             ? QSize(2 * vantorel::PictureSize.width() + 2, vantorel::PictureSize.height())
+                             : vantorel::PictureSize;
+  setMaximumSize(roomy ? QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX) : pictures);
   if (roomy && isMaximized() && parentWidget() && size() != parentWidget()->size()) resize(parentWidget()->size());
 }
 

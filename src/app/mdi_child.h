@@ -200,8 +200,14 @@ class TChild : public QMdiSubWindow {
   // Whether the window fits the picture to its size (until another zoom command).
   bool Fitting() const { return fitting_; }
   double Zoom() const { return image_->Zoom(); }
-  // The picture pixel under the pointer, if any.
-  std::optional<QPoint> PointerPixel() const { return image_->PointerPixel(); }
+  // The picture pixel under the pointer, in either pane, if any.
+  std::optional<QPoint> PointerPixel() const;
+
+  // Side by side: picture in a pane of its own right of the first, badged, at
+  // the same zoom and scrolled with it; a null picture takes the pane away.
+  void ShowSecondPane(QImage picture, const QString& badge);
+  bool SecondPaneShown() const;
+  vantorel::ImageControl* SecondImage() const { return secondImage_; }
 
   // A bar across the top of the window, above the picture, until cleared.
   void ShowNotice(const QString& text);
@@ -229,8 +235,13 @@ class TChild : public QMdiSubWindow {
   // Back from maximized, the window goes where all of it is seen in the MDI area.
   void PlaceRestoredWindow();
 
+  // The pane's control follows the window's zoom, pointer, drags and Space.
+  void ConnectPane(vantorel::ImageControl* image, vantorel::PictureScrollArea* scroller);
+
   vantorel::ImageControl* image_;
   vantorel::PictureScrollArea* scroller_;
+  vantorel::ImageControl* secondImage_;
+  vantorel::PictureScrollArea* secondScroller_;
   QFrame* noticeBar_;
   QLabel* noticeText_;
   std::vector<std::uint8_t> bmpFile_;
