@@ -50,7 +50,8 @@ CompareViews::~CompareViews() { qApp->removeEventFilter(this); }
 
 void CompareViews::Attach(QStatusBar& statusBar) {
   offsetField_ = new StatusField("ComparisonOffset", OffsetKeptCharacters);
-  statusBar.insertPermanentWidget(0, offsetField_);
+  // Right after the readout (the one field that is not permanent).
+  statusBar.insertPermanentWidget(1, offsetField_);
   offsetField_->hide();
 }
 

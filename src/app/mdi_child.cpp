@@ -528,6 +528,7 @@ TChild::TChild(QWidget* parent)
   contentLayout->setSpacing(0);
   contentLayout->addWidget(noticeBar_);
   auto* panes = new QHBoxLayout;
+  panes->setContentsMargins(0, 0, 0, 0);
   panes->setSpacing(2);
   panes->addWidget(scroller_, 1);
   panes->addWidget(secondScroller_, 1);
@@ -540,10 +541,18 @@ TChild::TChild(QWidget* parent)
 
   ConnectPane(image_, scroller_);
   ConnectPane(secondImage_, secondScroller_);
-  // The panes scroll together.
-  const auto follow = [this](QScrollBar* a, QScrollBar* b) {
-    connect(a, &QScrollBar::valueChanged, b, &QScrollBar::setValue);
-    connect(b, &QScrollBar::valueChanged, a, &QScrollBar::setValue);
+  // The panes scroll together. The second pane leads only while it is on
+  // screen, and not while it follows: a bar that clamps what it is given must
+  // not hand its own value back.
+  const auto follow = [this](QScrollBar* first, QScrollBar* second) {
+    connect(first, &QScrollBar::valueChanged, this, [this, second](int value) {
+      secondFollowing_ = true;
+      second->setValue(value);
+      secondFollowing_ = false;
+    });
+    connect(second, &QScrollBar::valueChanged, this, [this, first](int value) {
+      if (SecondPaneShown() && !secondFollowing_) first->setValue(value);
+    });
   };
   follow(scroller_->horizontalScrollBar(), secondScroller_->horizontalScrollBar());
   follow(scroller_->verticalScrollBar(), secondScroller_->verticalScrollBar());

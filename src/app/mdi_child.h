@@ -246,4 +246,5 @@ class TChild : public QMdiSubWindow {
   QLabel* noticeText_;
   std::vector<std::uint8_t> bmpFile_;
   bool fitting_ = false;
+  bool secondFollowing_ = false;  // while the second pane's bars take the first's values
 };

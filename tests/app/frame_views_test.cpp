@@ -406,5 +406,59 @@ TEST_F(FrameViewsTest, ShiftDragMeasuresARegionThatStaysOnTheFrameAndThePixelTab
   EXPECT_EQ(cell(0, 0), "");
 }
 
+// Compare With aligns a second frame and shows it by each mode; K, the
+// arrows and End Comparison act on what is on screen.
+TEST_F(FrameViewsTest, ComparisonShowsTheAlignedSecondByEachModeAndTheArrowsNudgeIt) {
+  const std::string source = VANTOREL_SAMPLES_DIR "/MVE0101.012";
+  Open(WriteShiftedFrame(source, dir, "MVE0101.012", 0, 0));
+  dialogs.FileAnswers.push_back(QString::fromStdString(WriteShiftedFrame(source, dir, "b/MVE0102.012", 6, -10)));
+  Action("BlinkEvery_0")->trigger();  // only while K is held
+  Action("CompareWith1")->trigger();
+  ASSERT_NE(form->Viewer().Comparison(), nullptr);
+  const auto* offset = form->findChild<QLabel*>("ComparisonOffset");
+  EXPECT_TRUE(offset->text().contains("lies 6.0 lines, -10.0 samples")) << offset->text().toStdString();
+  ImageControl& image = *Window().Image();
+  EXPECT_FALSE(image.Blinking());
+
+  const auto sendKey = [&](QEvent::Type type, Qt::Key key) {
+    QKeyEvent event(type, key, Qt::NoModifier);
+    QApplication::sendEvent(Window().ScrollArea(), &event);
+  };
+  sendKey(QEvent::KeyPress, Qt::Key_K);
+  EXPECT_TRUE(image.Blinking());
+  EXPECT_EQ(image.Badge(), "Second: MVE0102.012");
+  sendKey(QEvent::KeyRelease, Qt::Key_K);
+  EXPECT_FALSE(image.Blinking());
+
+  // Side by side, each pane shows the same place at the same pixel.
+  Action("SideBySide1")->trigger();
+  ASSERT_TRUE(Window().SecondPaneShown());
+  const QImage& second = Window().SecondImage()->Picture();
+  int same = 0;
+  for (int x = 100; x < 700; x += 7) same += second.pixel(x, 350) == Window().Picture().pixel(x, 350);
+  EXPECT_EQ(same, 86);
+  const QPointF pointer(300, 300);
+  QMouseEvent move(QEvent::MouseMove, pointer, Window().SecondImage()->mapToGlobal(pointer), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QApplication::sendEvent(Window().SecondImage(), &move);
+  EXPECT_TRUE(form->findChild<QLabel*>("PixelReadout")->text().contains("  |  second line"));
+
+  Action("DifferenceView1")->trigger();
+  EXPECT_FALSE(Window().SecondPaneShown());
+  EXPECT_TRUE(image.Blinking());
+  EXPECT_TRUE(image.Badge().startsWith("Difference"));
+  sendKey(QEvent::KeyPress, Qt::Key_Right);
+  sendKey(QEvent::KeyPress, Qt::Key_Up);
+  EXPECT_TRUE(offset->text().contains("(nudged -1 down, 1 right)")) << offset->text().toStdString();
+  EXPECT_TRUE(offset->text().contains("lies 7.0 lines, -11.0 samples"));
+
+  Action("EndComparison1")->trigger();
+  EXPECT_EQ(form->Viewer().Comparison(), nullptr);
+  EXPECT_FALSE(image.Blinking());
+  EXPECT_TRUE(offset->isHidden());
+  EXPECT_FALSE(Action("EndComparison1")->isEnabled());
+  EXPECT_FALSE(form->findChild<QLabel*>("PixelReadout")->text().contains("second"));
+}
+
 }  // namespace
 }  // namespace vantorel::testing
