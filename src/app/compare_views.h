@@ -10,6 +10,7 @@
 #include <QPointer>
 
 #include "app/mdi_child.h"
+#include "viewer/frame_comparison.h"
 
 class QMainWindow;
 class QStatusBar;
@@ -20,12 +21,6 @@ namespace vantorel {
 class FrameViews;
 class StatusField;
 class Viewer;
-
-enum class CompareMode { Blink, SideBySide, Difference };
-
-// The blink intervals offered; 0 blinks only while K is held.
-inline constexpr int BlinkIntervalsMs[] = {0, 250, 500, 1000, 2000};
-inline constexpr int DefaultBlinkIntervalMs = 500;
 
 class CompareViews : public QObject {
   Q_OBJECT

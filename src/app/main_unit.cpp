@@ -148,7 +148,6 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
       [this] { RememberSettings(); });
   FillColorMapMenu();
   FillBlinkIntervalMenu();
-  commands_->MenuItem("BlinkComparison1")->setChecked(true);
   connect(&frameViews_->Compare(), &vantorel::CompareViews::NudgeRequested, this, [this](int down, int right) {
     viewer_.NudgeComparison(down, right);
     frameViews_->Compare().Refresh();
@@ -375,6 +374,11 @@ void TMainForm::RestoreSettings() {
     commands_->MenuItem("MarkSpecialPixels1")->setChecked(true);
     MarkSpecialPixels1Click();
   }
+  ShowCompareMode(remembered_.Comparison);
+  frameViews_->Compare().SetBlinkInterval(remembered_.BlinkIntervalMs);
+  commands_->Submenu("BlinkInterval1")
+      ->findChild<QAction*>(QString("BlinkEvery_%1").arg(remembered_.BlinkIntervalMs))
+      ->setChecked(true);
 }
 
 void TMainForm::RememberSettings() {
@@ -396,6 +400,8 @@ void TMainForm::RememberSettings() {
   remembered_.PixelTableShowsShown = measure.PixelTableShowsShown();
   remembered_.MarkSpecialPixels = commands_->MenuItem("MarkSpecialPixels1")->isChecked();
   remembered_.KeepAdjustments = viewer_.KeepsAdjustments();
+  remembered_.Comparison = frameViews_->Compare().Mode();
+  remembered_.BlinkIntervalMs = frameViews_->Compare().BlinkInterval();
   QSettings store;
   vantorel::WriteSettings(store, remembered_);
 }
@@ -500,13 +506,17 @@ void TMainForm::CompareWith1Click() {
   frameViews_->Compare().Refresh();
 }
 
-void TMainForm::ChooseCompareMode(vantorel::CompareMode mode) {
+void TMainForm::ShowCompareMode(vantorel::CompareMode mode) {
   const std::pair<vantorel::CompareMode, const char*> items[] = {
       {vantorel::CompareMode::Blink, "BlinkComparison1"},
       {vantorel::CompareMode::SideBySide, "SideBySide1"},
       {vantorel::CompareMode::Difference, "DifferenceView1"}};
   for (const auto& [itemMode, name] : items) commands_->MenuItem(name)->setChecked(itemMode == mode);
   frameViews_->Compare().SetMode(mode);
+}
+
+void TMainForm::ChooseCompareMode(vantorel::CompareMode mode) {
+  ShowCompareMode(mode);
   if (!viewer_.Comparison()) CompareWith1Click();
 }
 

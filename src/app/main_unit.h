@@ -210,6 +210,8 @@ class TMainForm : public QMainWindow {
   std::optional<std::string> ChooseSecondFrame();
   // The comparison's mode, starting one when none is on; the items' checks follow.
   void ChooseCompareMode(vantorel::CompareMode mode);
+  // The mode and the menu items' checks, nothing started.
+  void ShowCompareMode(vantorel::CompareMode mode);
   // View > Blink Every, one item an interval, the one in use checked.
   void FillBlinkIntervalMenu();
   // The frames dock's Catalogue...: the file chosen, nothing when cancelled.

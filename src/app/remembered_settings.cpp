@@ -84,6 +84,11 @@ RememberedSettings ReadSettings(QSettings& store) {
   settings.AnimationFramesPerSecond =
       std::clamp(store.value("animation/framesPerSecond", DefaultFramesPerSecond).toInt(), 1, MaxFramesPerSecond);
   settings.AnimationHalfSize = store.value("animation/halfSize", false).toBool();
+  const int mode = store.value("compare/mode", 0).toInt();
+  settings.Comparison = mode >= 0 && mode < CompareModeCount ? CompareMode(mode) : CompareMode::Blink;
+  const int interval = store.value("compare/blinkIntervalMs", DefaultBlinkIntervalMs).toInt();
+  settings.BlinkIntervalMs =
+      std::ranges::find(BlinkIntervalsMs, interval) != std::end(BlinkIntervalsMs) ? interval : DefaultBlinkIntervalMs;
   settings.OpenFolder = store.value("folders/open").toByteArray().toStdString();
   settings.SaveFolder = store.value("folders/save").toByteArray().toStdString();
   settings.SaveEntry = EntryNamed(store.value("save/entry").toString());
@@ -112,6 +117,8 @@ void WriteSettings(QSettings& store, const RememberedSettings& settings) {
   store.setValue("animation/format", settings.AnimationFormat);
   store.setValue("animation/framesPerSecond", settings.AnimationFramesPerSecond);
   store.setValue("animation/halfSize", settings.AnimationHalfSize);
+  store.setValue("compare/mode", int(settings.Comparison));
+  store.setValue("compare/blinkIntervalMs", settings.BlinkIntervalMs);
   store.setValue("folders/open", QByteArray::fromStdString(settings.OpenFolder));
   store.setValue("folders/save", QByteArray::fromStdString(settings.SaveFolder));
   const std::string_view entry = EntryOf(settings.SaveEntry).SaveExtension;

@@ -14,6 +14,7 @@
 #include "export/export_format.h"
 #include "pipeline/display_settings.h"
 #include "viewer/frame_browser.h"
+#include "viewer/frame_comparison.h"
 
 class QSettings;
 
@@ -43,6 +44,9 @@ struct RememberedSettings {
   int AnimationFormat = 0;  // an index into AnimationFormats
   int AnimationFramesPerSecond = DefaultFramesPerSecond;
   bool AnimationHalfSize = false;
+  // How comparisons are shown.
+  CompareMode Comparison = CompareMode::Blink;
+  int BlinkIntervalMs = DefaultBlinkIntervalMs;  // one of BlinkIntervalsMs
   // The display scale (without limits held by hand) and the colour map.
   DisplaySettings Display;
 };

@@ -11,6 +11,15 @@
 
 namespace vantorel {
 
+// How the window shows a comparison: the second blinking over the first, both
+// side by side, or their difference.
+enum class CompareMode { Blink, SideBySide, Difference };
+inline constexpr int CompareModeCount = 3;
+
+// The blink intervals offered; 0 blinks only while a key is held.
+inline constexpr int BlinkIntervalsMs[] = {0, 250, 500, 1000, 2000};
+inline constexpr int DefaultBlinkIntervalMs = 500;
+
 class FrameComparison {
  public:
   // Loads the frame at path, renders it as first was rendered (options,
