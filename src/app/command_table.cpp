@@ -121,6 +121,12 @@ constexpr CommandEntry Table[] = {
     Separator("N8"),
     // The Frames dock's selection, or the folder, at Export Animation's rate; again to stop.
     Item("Play1", "&Play", &F::Play1Click, Frame).Checkable(Shows::Playing).WithKeys(Qt::Key_P),
+    // The composite takes the processed picture's place until closed or another frame is opened.
+    Separator("N9"),
+    Item("ColourComposite1", "Colour C&omposite...", &F::ColourComposite1Click, Frame)
+        .WithKeys(Qt::CTRL | Qt::SHIFT | Qt::Key_K),
+    Item("SaveComposite1", "Sa&ve Composite As...", &F::SaveComposite1Click, Frame),
+    Item("CloseComposite1", "Close Composite", &F::CloseComposite1Click, Frame),
 
     Menu("Scanpause1", "Scan-pause"),
     Item("N2seconds1", "2 seconds", &F::N2seconds1Click, Always).Checkable(Shows::ScanPause, 2),
