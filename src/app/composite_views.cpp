@@ -158,13 +158,15 @@ ColorSet CompositeViews::Preset() const {
       if (const std::optional<ColorSet> ordered = ColorOrder(entries)) return *ordered;
     return {selected[0], selected[1], selected[2]};
   }
-  // The dock lists nothing until it is first shown: the folder's headers then.
+  // The dock lists nothing until it is first shown, and a hidden dock keeps
+  // the folder it listed last: the frame's own folder's headers then.
+  const bool listed = browser.EntryOf(document.CurrentPath()).has_value();
   std::vector<CatalogueEntry> folderEntries;
-  if (browser.Entries().empty()) {
+  if (!listed) {
     std::string error;
     folderEntries = ReadFolderEntries(DirectoryPart(document.CurrentPath()), error);
   }
-  const std::vector<CatalogueEntry>& entries = browser.Entries().empty() ? folderEntries : browser.Entries();
+  const std::vector<CatalogueEntry>& entries = listed ? browser.Entries() : folderEntries;
   if (const std::optional<ColorSet> suggested = SuggestColorSet(entries, document.Header().Record)) return *suggested;
   const std::string& current = document.CurrentPath();
   return {current, current, current};
