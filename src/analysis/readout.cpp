@@ -41,13 +41,17 @@ PixelTable PixelTableAround(const FrameDocument& document, int x, int y) {
   return table;
 }
 
-std::string ReadoutText(const PixelReadout& readout) {
-  const FramePosition& p = readout.Position;
-  const bool block = p.BlockSize > 1;
+std::string PositionText(const FramePosition& position) {
+  const bool block = position.BlockSize > 1;
   std::string text = block ? "lines " : "line ";
-  AppendRange(text, p.Line, p.BlockSize);
+  AppendRange(text, position.Line, position.BlockSize);
   text += block ? ", samples " : ", sample ";
-  AppendRange(text, p.Sample, p.BlockSize);
+  AppendRange(text, position.Sample, position.BlockSize);
+  return text;
+}
+
+std::string ReadoutText(const PixelReadout& readout) {
+  std::string text = PositionText(readout.Position);
   text += ": raw ";
   text += std::to_string(readout.Raw);
   text += ", shown ";

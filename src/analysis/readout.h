@@ -36,6 +36,9 @@ int ShownLevelAt(const FrameDocument& document, int x, int y);
 // render; nothing where that pixel shows no place of the frame.
 std::optional<PixelReadout> ReadoutAt(const FrameDocument& document, int x, int y);
 
+// "line 12, sample 345", or for a half-size picture's block "lines 11-12, samples 345-346".
+std::string PositionText(const FramePosition& position);
+
 // "line 12, sample 345: raw 87, shown 140", or for a half-size picture's
 // block "lines 11-12, samples 345-346: raw 87, shown 140".
 std::string ReadoutText(const PixelReadout& readout);

@@ -131,6 +131,12 @@ constexpr CommandEntry Table[] = {
     Submenu("BlinkInterval1", "Blink E&very"),
     Item("UndoNudges1", "Undo Nud&ges", &F::UndoNudges1Click, Comparing),
     Item("EndComparison1", "End Comparison", &F::EndComparison1Click, Comparing),
+    // The composite takes the processed picture's place until closed or another frame is opened.
+    Separator("N10"),
+    Item("ColourComposite1", "Colour C&omposite...", &F::ColourComposite1Click, Frame)
+        .WithKeys(Qt::CTRL | Qt::SHIFT | Qt::Key_K),
+    Item("SaveComposite1", "Sa&ve Composite As...", &F::SaveComposite1Click, Frame),
+    Item("CloseComposite1", "Close Composite", &F::CloseComposite1Click, Frame),
 
     Menu("Scanpause1", "Scan-pause"),
     Item("N2seconds1", "2 seconds", &F::N2seconds1Click, Always).Checkable(Shows::ScanPause, 2),

@@ -26,6 +26,7 @@
 #include "analysis/special_pixels.h"
 #include "app/about.h"
 #include "app/animation_export.h"
+#include "app/composite_views.h"
 #include "app/dialogs.h"
 #include "app/disk_path.h"
 #include "app/frames_dock.h"
@@ -88,6 +89,7 @@ TMainForm::TMainForm(vantorel::Dialogs& dialogs, QWidget* parent) : QMainWindow(
   // Opening from the dock replaces the frame on screen, as a drop does.
   connect(framesDock_, &vantorel::FramesDock::OpenRequested, this,
           [this](const QByteArray& path) { OpenPath(path.toStdString()); });
+  compositeViews_ = std::make_unique<vantorel::CompositeViews>(*this, viewer_, *frameViews_, *framesDock_, dialogs_);
   vantorel::MeasureViews& measure = frameViews_->Measure();
   commands_ = std::make_unique<vantorel::CommandWidgets>(
       *this,
@@ -199,6 +201,7 @@ void TMainForm::RunCommand(const QString& commandName, Command&& command) {
 
 void TMainForm::RefreshCommandStates() {
   commands_->Mirror(viewer_, FrameShown());
+  compositeViews_->MirrorCommands(*commands_->MenuItem("SaveComposite1"), *commands_->MenuItem("CloseComposite1"));
 
   if (timer1_->interval() != viewer_.TimerInterval()) timer1_->setInterval(viewer_.TimerInterval());
   // Starting only a stopped timer keeps a running scan's rhythm when its direction changes.
@@ -211,6 +214,7 @@ void TMainForm::RefreshCommandStates() {
 }
 
 void TMainForm::ShowLoadedFrame(vantorel::Picture picture) {
+  compositeViews_->End();  // it was of the frame before
   const vantorel::HeaderState& header = viewer_.Document().Header();
   infoBox_->SetLabels(header.InfoBox);
   if (header.HeaderKind == vantorel::DataSet::Mariner9) infoBox2_->SetLabels(header.InfoBox2);
@@ -233,6 +237,7 @@ void TMainForm::ShowLoadedFrame(vantorel::Picture picture) {
 
 void TMainForm::ShowRender(vantorel::Picture picture) {
   if (imageWindow_) imageWindow_->ShowBitmap(std::move(picture.Bmp));
+  compositeViews_->Follow();
   frameViews_->Refresh();
 }
 
@@ -408,6 +413,7 @@ void TMainForm::RememberSettings() {
 
 void TMainForm::ImageWindowClosed() {
   imageWindow_ = nullptr;
+  compositeViews_->End();
   framesDock_->ShowFrame({});
   frameViews_->ForgetBlinkKey();
   viewer_.CloseImageWindow();
@@ -501,6 +507,7 @@ void TMainForm::CompareWith1Click() {
   RunCommand("Compare With", [this] {
     const std::optional<std::string> second = ChooseSecondFrame();
     if (!second) return;
+    compositeViews_->End();  // the two share the image window's place
     viewer_.CompareWith(*second);
   });
   frameViews_->Compare().Refresh();
@@ -546,6 +553,24 @@ void TMainForm::FillBlinkIntervalMenu() {
     intervals->addAction(item);
     connect(item, &QAction::triggered, this, [this, ms] { frameViews_->Compare().SetBlinkInterval(ms); });
   }
+}
+
+void TMainForm::ColourComposite1Click() {
+  RunCommand("Colour Composite", [this] {
+    // A comparison gives way: the two share the image window's place.
+    compositeViews_->Start([this] {
+      viewer_.EndComparison();
+      frameViews_->Compare().Refresh();
+    });
+  });
+}
+
+void TMainForm::SaveComposite1Click() {
+  RunCommand("Save Composite As", [this] { compositeViews_->SaveAs(); });
+}
+
+void TMainForm::CloseComposite1Click() {
+  RunCommand("Close Composite", [this] { compositeViews_->End(); });
 }
 
 std::vector<std::string> TMainForm::SequenceFrames() const {

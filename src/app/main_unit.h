@@ -34,6 +34,7 @@ class TUserGuideBox;
 
 namespace vantorel {
 class AnimationExportDialog;
+class CompositeViews;
 class Dialogs;
 class FramesDock;
 class RecentMenu;
@@ -59,6 +60,7 @@ class TMainForm : public QMainWindow {
   vantorel::MeasureViews& Measure() const { return frameViews_->Measure(); }
   // True while B or the Blink button holds the original picture on screen.
   bool Blinking() const { return frameViews_->Blinking(); }
+  vantorel::CompositeViews& Composite() const { return *compositeViews_; }
 
   // Test seam: a chunk writer that fails midway.
   void SetChunkWriter(vantorel::ChunkWriter writer) { chunkWriter_ = std::move(writer); }
@@ -119,6 +121,9 @@ class TMainForm : public QMainWindow {
   void DifferenceView1Click();
   void UndoNudges1Click();
   void EndComparison1Click();
+  void ColourComposite1Click();
+  void SaveComposite1Click();
+  void CloseComposite1Click();
   void About1Click();
   void HelpAboutBtnClick();
   void KeyboardShortcuts1Click();
@@ -227,6 +232,8 @@ class TMainForm : public QMainWindow {
   QPointer<TChild> imageWindow_;
   // Declared after imageWindow_, which the frame views look at, so that they go first.
   std::unique_ptr<vantorel::FrameViews> frameViews_;
+  // After the frame views, which it shows its picture through.
+  std::unique_ptr<vantorel::CompositeViews> compositeViews_;
   std::unique_ptr<vantorel::CommandWidgets> commands_;
   QTimer* timer1_ = nullptr;
   QTimer* playTimer_ = nullptr;

@@ -3,8 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include <cstdio>
+
 #include "analysis/display_scale.h"
 #include "export/comparison.h"
+#include "export/png_text.h"
+#include "output/png_file.h"
 #include "output/standard_fits.h"
 #include "pipeline/picture_mapping.h"
 
@@ -28,7 +32,55 @@ std::array<std::uint8_t, 256> StretchOf(const RenderedPicture& picture, double w
   return weighted;
 }
 
+EncodedComposite PngFile(const Composite& composite, const std::array<const FrameDocument*, 3>& channels,
+                         const AnimationLook& look) {
+  PngText text = AnimationPngText(look.Options, look.Original, look.Steps, look.Display);
+  std::string description;
+  for (std::size_t c = 0; c < 3; ++c) {
+    if (c > 0) description += '\n';
+    description += ChannelNames[c];
+    description += ' ';
+    description += channels[c]->CurrentFileName();
+    if (c == 0) continue;
+    const PictureOffset offset = FrameOffsetOf(composite.Offsets[c], *channels[c]);
+    description += " offset ";
+    description += TenthsText(offset.Lines);
+    description += ' ';
+    description += TenthsText(offset.Samples);
+  }
+  text.insert(text.begin(), {PngHeaderKeyword, description});
+  std::optional<std::vector<std::uint8_t>> png =
+      BuildPngFile(BgrPicture{composite.Bgr, PictureSamples, FrameLines}, text);
+  if (!png) return {{}, "the picture could not be encoded"};
+  return {std::move(*png), {}};
+}
+
+EncodedComposite FitsFile(const Composite& composite, const std::array<const FrameDocument*, 3>& channels,
+                          const AnimationLook& look) {
+  std::vector<std::string> history = ProcessingHistory(look.Options, look.Steps, look.Original);
+  history.push_back("Vantorel: planes 2 and 3 aligned to plane 1 by phase correlation");
+  StandardFitsFile fits = BuildCompositeFits(composite, channels, history);
+  if (fits.Bytes.empty()) return {{}, fits.Error};
+  return {std::move(fits.Bytes), {}};
+}
+
 }  // namespace
+
+std::string TenthsText(double value) {
+  const double tenths = std::round(value * 10) / 10;
+  char text[32];
+  if (tenths == std::round(tenths))
+    std::snprintf(text, sizeof text, "%.0f", tenths + 0.0);  // + 0.0: no "-0"
+  else
+    std::snprintf(text, sizeof text, "%.1f", tenths);
+  return text;
+}
+
+EncodedComposite EncodeComposite(const Composite& composite, const std::array<const FrameDocument*, 3>& channels,
+                                 const AnimationLook& look, ExportFormat format) {
+  return format == ExportFormat::StandardFits ? FitsFile(composite, channels, look)
+                                              : PngFile(composite, channels, look);
+}
 
 Composite ComposeColor(const std::array<const FrameDocument*, 3>& channels, const CompositeSettings& settings) {
   Composite composite;

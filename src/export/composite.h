@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "analysis/alignment.h"
+#include "export/animation.h"
+#include "export/export_format.h"
 #include "output/standard_fits.h"
 #include "viewer/frame_document.h"
 
@@ -48,5 +50,20 @@ PictureOffset FrameOffsetOf(const PictureOffset& pictureOffset, const FrameDocum
 // frame, filter and offset (FRAMEn, FILTERn, DLINEn, DSAMPn for n = 1, 2, 3).
 StandardFitsFile BuildCompositeFits(const Composite& composite, const std::array<const FrameDocument*, 3>& channels,
                                     const std::vector<std::string>& history);
+
+// An offset as it is written for people: whole numbers without a point
+// ("3", "-2"), anything else rounded to the nearest tenth ("2.5").
+std::string TenthsText(double value);
+
+struct EncodedComposite {
+  std::vector<std::uint8_t> Bytes;
+  std::string Error;  // why there are no bytes
+};
+
+// The composite as a file: StandardFits gives the cube, with look's processing
+// in its HISTORY; anything else an RGB PNG whose text names each channel's
+// frame and offset and how the channels were rendered.
+EncodedComposite EncodeComposite(const Composite& composite, const std::array<const FrameDocument*, 3>& channels,
+                                 const AnimationLook& look, ExportFormat format);
 
 }  // namespace vantorel

@@ -5,6 +5,8 @@
 #include <sstream>
 #include <vector>
 
+#include "frames/file_name.h"
+
 namespace vantorel {
 
 namespace {
@@ -18,6 +20,19 @@ constexpr std::string_view FilterNames[FilterPositions] = {
     "UV bandpass",
     "Defocusing lens",
     "Yellow bandpass)",
+};
+
+// The wheel's colours by position, as FilterNames; 0 nm for no filter.
+constexpr FilterColor Mariner10FilterColors[FilterPositions] = {
+    {0, false}, {475, false}, {358, true}, {510, false}, {490, true}, {355, false}, {0, false}, {575, false},
+};
+
+struct ColorWord {
+  std::string_view Word;
+  int WavelengthNm;
+};
+constexpr ColorWord Mariner9FilterColors[] = {
+    {"VIOLET", 420}, {"BLUE", 470}, {"GREEN", 540}, {"YELLOW", 560}, {"ORANGE", 590}, {"RED", 620},
 };
 
 std::string TwoDigits(int value) { return {char('0' + value / 10), char('0' + value % 10)}; }
@@ -91,6 +106,19 @@ std::string_view Mariner10FilterName(int position) {
   std::string_view name = Mariner10FilterCaption(position);
   if (name.ends_with(')') && name.find('(') == std::string_view::npos) name.remove_suffix(1);
   return name;
+}
+
+std::optional<FilterColor> FilterColorOf(const HeaderRecord& record) {
+  if (record.Kind == DataSet::Mariner10) {
+    const int position = record.FilterNumber.value_or(0);
+    if (position < 1 || position > FilterPositions || Mariner10FilterColors[position - 1].WavelengthNm == 0)
+      return std::nullopt;
+    return Mariner10FilterColors[position - 1];
+  }
+  if (!record.FilterName) return std::nullopt;
+  for (const ColorWord& color : Mariner9FilterColors)
+    if (SameIgnoringAsciiCase(*record.FilterName, color.Word)) return FilterColor{color.WavelengthNm, false};
+  return std::nullopt;
 }
 
 std::optional<int> WholeNumber(std::string_view text) {

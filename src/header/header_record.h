@@ -54,6 +54,19 @@ inline constexpr int FilterPositions = 8;
 std::string_view Mariner10FilterCaption(int position);
 std::string_view Mariner10FilterName(int position);
 
+// How a filter takes part in a colour composite: its middle wavelength, and
+// whether it is only a last resort (clear is too broad, and the polarizing
+// filter is there for polarisation, not colour). Nothing for a position that
+// is no filter (the relay mirror, the defocusing lens) or a filter not known.
+struct FilterColor {
+  int WavelengthNm = 0;
+  bool LastResort = false;
+
+  bool operator==(const FilterColor&) const = default;
+};
+// Mariner 10 by the wheel position; Mariner 9 by the colour word of the filter's name.
+std::optional<FilterColor> FilterColorOf(const HeaderRecord& record);
+
 // An ISO date (and time, when hh, mm and ss are whole) from a year, a day of
 // the year and "hh?mm?ss"; nothing unless year and day are whole and real.
 std::optional<std::string> UtcTimestamp(int fullYear, int dayOfYear, std::string_view gmt);

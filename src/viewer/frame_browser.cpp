@@ -1,6 +1,7 @@
 #include "viewer/frame_browser.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <tuple>
@@ -48,7 +49,81 @@ const std::string* TimeOf(const CatalogueEntry& entry) {
   return header && header->Observed.Utc ? &*header->Observed.Utc : nullptr;
 }
 
+std::optional<long long> FrameNumberOf(const HeaderRecord& header) {
+  const std::optional<std::string>& text = FdsText(header);
+  if (!text) return std::nullopt;
+  return WholeNumber(*text);
+}
+
+struct ColorCandidate {
+  const CatalogueEntry* Entry;
+  long long Distance;  // from the frame on screen's count
+  FilterColor Color;
+};
+
+bool DistinctWavelengths(const std::array<ColorCandidate, 3>& set) {
+  const int a = set[0].Color.WavelengthNm, b = set[1].Color.WavelengthNm, c = set[2].Color.WavelengthNm;
+  return a != b && b != c && a != c;
+}
+
+// Red first: the longest wavelength.
+ColorSet ByWavelength(std::array<ColorCandidate, 3> set) {
+  std::sort(set.begin(), set.end(), [](const ColorCandidate& a, const ColorCandidate& b) {
+    return a.Color.WavelengthNm > b.Color.WavelengthNm;
+  });
+  return {set[0].Entry->Path, set[1].Entry->Path, set[2].Entry->Path};
+}
+
+// Enough for every frame within reach of the frame on screen, a few times over.
+constexpr std::size_t MostColorCandidates = 64;
+
 }  // namespace
+
+std::optional<ColorSet> SuggestColorSet(const std::vector<CatalogueEntry>& entries, const HeaderRecord& onScreen) {
+  const std::optional<long long> centre = FrameNumberOf(onScreen);
+  if (!centre || !onScreen.Camera) return std::nullopt;
+  std::vector<ColorCandidate> candidates;
+  for (const CatalogueEntry& entry : entries) {
+    const HeaderRecord* header = HeaderOf(entry);
+    if (!entry.IsFrame || !header || header->Kind != onScreen.Kind || header->Camera != onScreen.Camera) continue;
+    const std::optional<long long> number = FrameNumberOf(*header);
+    const std::optional<FilterColor> color = FilterColorOf(*header);
+    if (!number || !color || std::llabs(*number - *centre) > ColorSetReach) continue;
+    candidates.push_back({&entry, std::llabs(*number - *centre), *color});
+  }
+  std::stable_sort(candidates.begin(), candidates.end(),
+                   [](const ColorCandidate& a, const ColorCandidate& b) { return a.Distance < b.Distance; });
+  if (candidates.size() > MostColorCandidates) candidates.resize(MostColorCandidates);
+
+  using Rank = std::tuple<int, long long, long long>;  // last resorts, farthest, all distances
+  std::optional<std::pair<Rank, std::array<ColorCandidate, 3>>> best;
+  const std::size_t n = candidates.size();
+  for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t j = i + 1; j < n; ++j)
+      for (std::size_t k = j + 1; k < n; ++k) {
+        const std::array<ColorCandidate, 3> set{candidates[i], candidates[j], candidates[k]};
+        if (!DistinctWavelengths(set)) continue;
+        int lastResorts = 0;
+        for (const ColorCandidate& member : set) lastResorts += member.Color.LastResort;
+        // Candidates come nearest first, so k is the farthest.
+        const Rank rank{lastResorts, set[2].Distance, set[0].Distance + set[1].Distance + set[2].Distance};
+        if (!best || rank < best->first) best.emplace(rank, set);
+      }
+  if (!best) return std::nullopt;
+  return ByWavelength(best->second);
+}
+
+std::optional<ColorSet> ColorOrder(const std::array<const CatalogueEntry*, 3>& entries) {
+  std::array<ColorCandidate, 3> set{};
+  for (std::size_t c = 0; c < 3; ++c) {
+    const HeaderRecord* header = HeaderOf(*entries[c]);
+    const std::optional<FilterColor> color = header ? FilterColorOf(*header) : std::nullopt;
+    if (!color) return std::nullopt;
+    set[c] = {entries[c], 0, *color};
+  }
+  if (!DistinctWavelengths(set)) return std::nullopt;
+  return ByWavelength(set);
+}
 
 bool MatchesFilter(const CatalogueEntry& entry, const BrowserFilter& filter) {
   if (filter.FramesOnly && !entry.IsFrame) return false;

@@ -3,6 +3,7 @@
 // on screen is among them. The dock only shows what this holds.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -49,6 +50,28 @@ struct BrowserChoices {
   std::vector<std::string> DataSets;
   std::vector<std::string> Filters;
 };
+
+// A colour composite's three frames by path: red, green, blue.
+using ColorSet = std::array<std::string, 3>;
+
+// How far a suggested frame's FDS count (Mariner 9: picture number) may lie
+// from the frame on screen's: a filter sequence takes pictures one after
+// another, and this leaves room for another camera's or a repeated exposure
+// in between without reaching into the next sequence.
+inline constexpr int ColorSetReach = 10;
+
+// The browser's suggestion around the frame on screen (its header onScreen):
+// three frames of its data set and camera, counts within ColorSetReach of its
+// own, three filters that take part in colour, longest wavelength as red. The
+// set with the fewest last-resort filters wins, then the one whose farthest
+// frame is nearest the frame on screen, then the nearest altogether, so that
+// the frame on screen is in it where it can be. Nothing without such a set,
+// or when the frame on screen has no count or camera.
+std::optional<ColorSet> SuggestColorSet(const std::vector<CatalogueEntry>& entries, const HeaderRecord& onScreen);
+
+// The three in red, green, blue order by their filters' wavelengths; nothing
+// unless each has a filter that takes part and no two share a wavelength.
+std::optional<ColorSet> ColorOrder(const std::array<const CatalogueEntry*, 3>& entries);
 
 class FrameBrowser {
  public:

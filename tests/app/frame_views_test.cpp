@@ -12,11 +12,13 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTextCursor>
 #include <QToolTip>
 
 #include "analysis/special_pixels.h"
+#include "app/composite_views.h"
 #include "app/frame_views.h"
 #include "app/header_bytes_box.h"
 #include "app/histogram_view.h"
@@ -458,6 +460,70 @@ TEST_F(FrameViewsTest, ComparisonShowsTheAlignedSecondByEachModeAndTheArrowsNudg
   EXPECT_TRUE(offset->isHidden());
   EXPECT_FALSE(Action("EndComparison1")->isEnabled());
   EXPECT_FALSE(form->findChild<QLabel*>("PixelReadout")->text().contains("second"));
+}
+
+// Three views of one scene moved apart: the composite shows in the image window, badged, read out
+// channel by channel at one level (aligned), follows Invert, is saved, and closes.
+TEST_F(FrameViewsTest, ColourCompositeShowsAlignedFollowsOptionsAndSaves) {
+  const auto shifted = [this](const char* name, int down, int along) {
+    return QString::fromStdString(WriteShiftedFrame(VANTOREL_SAMPLES_DIR "/MVE0101.012", dir, name, down, along));
+  };
+  const QString red = shifted("r/MVE0101.012", 0, 0), green = shifted("g/MVE0101.012", 3, 4),
+                blue = shifted("b/MVE0101.012", -2, -6);
+  Open(red.toStdString());
+  dialogs.FileAnswers = {blue, green, blue};
+  Action("CompareWith1")->trigger();
+  ASSERT_NE(form->Viewer().Comparison(), nullptr);
+  dialogs.ModalUser = [](QDialog& dialog) {
+    for (const char* browse : {"CompositeGreenBrowse", "CompositeBlueBrowse"})
+      QTest::mouseClick(dialog.findChild<QPushButton*>(browse), Qt::LeftButton);
+    return int(QDialog::Accepted);
+  };
+  Action("ColourComposite1")->trigger();
+  ASSERT_TRUE(dialogs.Errors.empty()) << dialogs.Errors.front().toStdString();
+  EXPECT_EQ(Window().Image()->Badge(), "Composite");
+  EXPECT_EQ(form->Viewer().Comparison(), nullptr);  // one or the other takes the picture's place
+  EXPECT_EQ(form->Composite().Document().Frames(),
+            (ColorSet{red.toStdString(), green.toStdString(), blue.toStdString()}));
+  const QPointF pointer(300, 200);
+  QMouseEvent move(QEvent::MouseMove, pointer, Window().Image()->mapToGlobal(pointer), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QApplication::sendEvent(Window().Image(), &move);
+  const QPoint pixel = *Window().PointerPixel();
+  const auto levels = [&] {
+    const QRegularExpressionMatch match =
+        QRegularExpression("^line (\\d+), sample (\\d+): red (\\d+), green (\\d+), blue (\\d+)$")
+            .match(form->findChild<StatusField*>("PixelReadout")->text());
+    EXPECT_TRUE(match.hasMatch()) << form->findChild<StatusField*>("PixelReadout")->text().toStdString();
+    EXPECT_EQ(match.captured(1).toInt(), pixel.y() + 1);
+    EXPECT_EQ(match.captured(2).toInt(), pixel.x() + 1);
+    EXPECT_EQ(match.captured(4), match.captured(3));
+    EXPECT_EQ(match.captured(5), match.captured(3));
+    return match.captured(3).toInt();
+  };
+  const int level = levels();
+  Click("ToolButton19");
+  EXPECT_EQ(levels(), 255 - level);
+
+  dialogs.FileAnswers = {QString::fromStdString(dir / "c.png"), QString::fromStdString(dir / "none/c.fits")};
+  Action("SaveComposite1")->trigger();
+  const std::optional<DecodedPng> png = DecodePng(ReadBytes(dir / "c.png"));
+  ASSERT_TRUE(png);
+  EXPECT_EQ(png->ColorType, 2);
+  Action("SaveComposite1")->trigger();
+  ASSERT_EQ(dialogs.Errors.size(), 1u);
+  EXPECT_TRUE(dialogs.Errors[0].contains("none/c.fits")) << dialogs.Errors[0].toStdString();
+
+  Action("CloseComposite1")->trigger();
+  EXPECT_FALSE(Action("SaveComposite1")->isEnabled());
+  EXPECT_TRUE(form->findChild<StatusField*>("PixelReadout")->text().contains(": raw "));
+
+  dialogs.FileAnswers = {green, blue, green};
+  Action("ColourComposite1")->trigger();
+  ASSERT_TRUE(form->Composite().Shown());
+  Action("CompareWith1")->trigger();
+  EXPECT_FALSE(form->Composite().Shown());
+  EXPECT_NE(Window().Image()->Badge(), "Composite");
 }
 
 }  // namespace

@@ -70,6 +70,7 @@ const Command kMenuItems[] = {{"Open1", "&Open...", N},
                               {"ProfileLine1", "Profile Li&ne", A},
                               {"ClearMeasurements1", "Clear &Measurements", A},
                               {"Copy1", "&Copy", F},
+                              {"ColourComposite1", "Colour C&omposite...", F},
                               {"N2seconds1", "2 seconds", A},
                               {"N3seconds1", "3 seconds", A},
                               {"N4seconds1", "4 seconds", A},
@@ -127,7 +128,7 @@ const std::pair<const char*, const char*> kMenus[] = {
      "Toolbar1 FullScreen1 | ZoomIn1 ZoomOut1 ActualSize1 FitToWindow1 | Histogram1 Frames1 ColorMap1 Statistics1 "
      "LineProfile1 PixelTable1 MarkSpecialPixels1 | RectangleRegion1 EllipseRegion1 ProfileLine1 ClearMeasurements1 | "
      "Copy1 | Play1 | CompareWith1 BlinkComparison1 SideBySide1 DifferenceView1 BlinkInterval1 UndoNudges1 "
-     "EndComparison1"},
+     "EndComparison1 | ColourComposite1 SaveComposite1 CloseComposite1"},
     {"Scan-pause", "N2seconds1 N3seconds1 N4seconds1 N5seconds1"},
     {"&About", "About1"},
     {"&Help", "KeyboardShortcuts1 UserGuide1"}};

@@ -104,5 +104,72 @@ TEST(FrameBrowserTest, FindsTheFrameOnScreenAmongWhatIsShown) {
   EXPECT_EQ(browser.ShownPositionOf("/elsewhere/MVE0001.012"), std::nullopt);
 }
 
+// A frame named by its count, filter and camera ("101-2A"): Mariner 10 filter
+// positions, or (with a colour word) a Mariner 9 filter.
+CatalogueEntry Shot(int count, int filter, char camera = 'A', const char* word = nullptr) {
+  HeaderRecord header{.Kind = word ? DataSet::Mariner9 : DataSet::Mariner10, .Camera = camera, .FilterNumber = filter};
+  (word ? header.PictureNumber : header.FdsCount) = std::to_string(count);
+  if (word) header.FilterName = word;
+  std::string name = std::to_string(count);
+  name += '-';
+  name += std::to_string(filter);
+  name += camera;
+  return {.Path = name, .IsFrame = true, .Header = header};
+}
+
+std::string Names(const std::optional<ColorSet>& set) {
+  return set ? (*set)[0] + ' ' + (*set)[1] + ' ' + (*set)[2] : "none";
+}
+
+// Mariner 10 positions: 2 blue 475 nm, 4 minus UV 510, 6 UV 355, 8 yellow 575; 5 clear and 3 UV
+// polarizing only as a last resort; 1 the relay mirror and 7 the defocusing lens never.
+TEST(FrameBrowserTest, SuggestsThreeFiltersOfOneCameraAroundTheFrameOnScreen) {
+  struct Case {
+    const char* Name;
+    std::vector<CatalogueEntry> Entries;
+    CatalogueEntry OnScreen;
+    std::string Suggested;
+  };
+  const Case cases[] = {
+      {"longest wavelength red", {Shot(100, 6), Shot(101, 2), Shot(102, 8)}, Shot(101, 2), "102-8A 101-2A 100-6A"},
+      {"the other camera left out",
+       {Shot(100, 6), Shot(101, 2), Shot(102, 8, 'B'), Shot(103, 4)},
+       Shot(101, 2),
+       "103-4A 101-2A 100-6A"},
+      {"ten counts away is close", {Shot(100, 6), Shot(101, 2), Shot(111, 8)}, Shot(101, 2), "111-8A 101-2A 100-6A"},
+      {"eleven is not", {Shot(100, 6), Shot(101, 2), Shot(112, 8)}, Shot(101, 2), "none"},
+      {"duplicate filters", {Shot(100, 6), Shot(101, 6), Shot(102, 2), Shot(103, 2)}, Shot(101, 6), "none"},
+      {"mirror and lens never",
+       {Shot(100, 1), Shot(101, 2), Shot(102, 7), Shot(103, 8), Shot(104, 6)},
+       Shot(102, 7),
+       "103-8A 101-2A 104-6A"},
+      {"the nearest set around the frame on screen",
+       {Shot(95, 6), Shot(96, 2), Shot(97, 8), Shot(98, 6), Shot(99, 2), Shot(100, 8), Shot(101, 6), Shot(102, 2)},
+       Shot(99, 2),
+       "100-8A 99-2A 98-6A"},
+      {"colour filters before a nearer clear",
+       {Shot(100, 5), Shot(101, 2), Shot(102, 8), Shot(105, 6)},
+       Shot(101, 2),
+       "102-8A 101-2A 105-6A"},
+      {"clear as the last resort", {Shot(100, 5), Shot(101, 2), Shot(102, 8)}, Shot(101, 2), "102-8A 100-5A 101-2A"},
+      {"Mariner 9 by colour words, Mariner 10 left out",
+       {Shot(7, 1, 'A', "violet"), Shot(8, 2, 'A', "POLAROID"), Shot(9, 3, 'A', "ORANGE"), Shot(8, 4),
+        Shot(10, 4, 'A', "GREEN")},
+       Shot(9, 3, 'A', "ORANGE"),
+       "9-3A 10-4A 7-1A"},
+      {"no camera on screen", {Shot(100, 6), Shot(101, 2), Shot(102, 8)}, Shot(101, 2, '?'), "none"},
+  };
+  for (const Case& test : cases) {
+    HeaderRecord onScreen = *test.OnScreen.Header;
+    if (onScreen.Camera == '?') onScreen.Camera.reset();
+    EXPECT_EQ(Names(SuggestColorSet(test.Entries, onScreen)), test.Suggested) << test.Name;
+  }
+  // A selection of three is put in order only when every filter is known and differs.
+  const std::vector<CatalogueEntry> selection{Shot(1, 6), Shot(2, 8), Shot(3, 2), Shot(4, 7), Shot(5, 2)};
+  EXPECT_EQ(Names(ColorOrder({&selection[0], &selection[1], &selection[2]})), "2-8A 3-2A 1-6A");
+  EXPECT_EQ(Names(ColorOrder({&selection[0], &selection[1], &selection[3]})), "none");
+  EXPECT_EQ(Names(ColorOrder({&selection[0], &selection[2], &selection[4]})), "none");
+}
+
 }  // namespace
 }  // namespace vantorel
