@@ -1,7 +1,6 @@
 #include "viewer/frame_comparison.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "analysis/readout.h"
 #include "export/composite.h"
@@ -15,12 +14,6 @@ bool SameGeometry(const OptionSet& a, const OptionSet& b) {
   for (Option option : {Option::Flip, Option::Rotate, Option::Minimize})
     if (Entry(a, option) != Entry(b, option)) return false;
   return true;
-}
-
-std::string Tenths(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f", std::round(value * 10) / 10 + 0.0);  // + 0.0: no "-0.0"
-  return text;
 }
 
 }  // namespace
@@ -68,7 +61,7 @@ std::string FrameComparison::OffsetText() const {
   std::string text = "second " + second_.CurrentFileName();
   if (!alignmentError_.empty()) text += " not aligned (" + alignmentError_ + ")";
   const PictureOffset offset = FrameOffsetOf(Offset(), second_);
-  text += " lies " + Tenths(offset.Lines) + " lines, " + Tenths(offset.Samples) + " samples from the first";
+  text += " lies " + TenthsText(offset.Lines) + " lines, " + TenthsText(offset.Samples) + " samples from the first";
   if (nudgeDown_ != 0 || nudgeRight_ != 0)
     text += " (nudged " + std::to_string(nudgeDown_) + " down, " + std::to_string(nudgeRight_) + " right)";
   return text;
