@@ -465,11 +465,9 @@ TEST_F(FrameViewsTest, ComparisonShowsTheAlignedSecondByEachModeAndTheArrowsNudg
 // Three views of one scene moved apart: the composite shows in the image window, badged, read out
 // channel by channel at one level (aligned), follows Invert, is saved, and closes.
 TEST_F(FrameViewsTest, ColourCompositeShowsAlignedFollowsOptionsAndSaves) {
-  const auto shifted = [this](const char* name, int down, int along) {
-    return QString::fromStdString(WriteShiftedFrame(VANTOREL_SAMPLES_DIR "/MVE0101.012", dir, name, down, along));
-  };
-  const QString red = shifted("r/MVE0101.012", 0, 0), green = shifted("g/MVE0101.012", 3, 4),
-                blue = shifted("b/MVE0101.012", -2, -6);
+  const std::array<std::string, 3> views = WriteShiftedViews(VANTOREL_SAMPLES_DIR "/MVE0101.012", dir);
+  const QString red = QString::fromStdString(views[0]), green = QString::fromStdString(views[1]),
+                blue = QString::fromStdString(views[2]);
   Open(red.toStdString());
   dialogs.FileAnswers = {blue, green, blue};
   Action("CompareWith1")->trigger();

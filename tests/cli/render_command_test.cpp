@@ -267,12 +267,7 @@ TEST(RenderCommand, AnimationHoldsEachFrameAsRenderedAlone) {
 // geometry, and the aligned channels agree wherever all three show the scene.
 TEST(RenderCommand, ComposeAlignsTheGreenAndBlueFramesToTheRed) {
   TempDir dir;
-  // One name, so that the stretch takes one table for all three.
-  const auto shifted = [&dir](const char* name, int down, int along) {
-    return testing::WriteShiftedFrame(VANTOREL_SAMPLES_DIR "/MVE0101.012", dir, name, down, along);
-  };
-  const std::string red = shifted("r/MVE0101.012", 0, 0), green = shifted("g/MVE0101.012", 7, -12),
-                    blue = shifted("b/MVE0101.012", -5, 9);
+  const auto [red, green, blue] = testing::WriteShiftedViews(VANTOREL_SAMPLES_DIR "/MVE0101.012", dir);
   for (const char* geometry : {"--stretch", "--rotate"}) {
     const RenderRun run = Render({geometry, "--compose", red, green, blue, "-o", dir / "c.png"});
     ASSERT_EQ(run.ExitCode, ExitSuccess) << run.Err;

@@ -146,6 +146,12 @@ std::vector<std::uint8_t> BmpAsRgb(const std::vector<std::uint8_t>& bmp) {
   return rgb;
 }
 
+std::array<std::string, 3> WriteShiftedViews(const std::string& source, const TempDir& dir) {
+  const std::string name = std::filesystem::path(source).filename();
+  return {WriteShiftedFrame(source, dir, "r/" + name, 0, 0), WriteShiftedFrame(source, dir, "g/" + name, 7, -12),
+          WriteShiftedFrame(source, dir, "b/" + name, -5, 9)};
+}
+
 std::string WriteShiftedFrame(const std::string& source, const TempDir& dir, const std::string& name, int down,
                               int along) {
   const std::vector<std::uint8_t> frame = ReadBytes(source);

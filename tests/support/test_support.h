@@ -81,6 +81,10 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path);
 // folders made as needed. Returns the path.
 std::string WriteShiftedFrame(const std::string& source, const TempDir& dir, const std::string& name, int down,
                               int along);
+// Three views of source's scene, one name in three folders (so that the
+// stretch takes one table for all): r/ as it is, g/ 7 lines down and 12
+// samples back, b/ 5 lines up and 9 samples along. Their paths, red first.
+std::array<std::string, 3> WriteShiftedViews(const std::string& source, const TempDir& dir);
 
 // A frame file of the given length whose picture samples follow a simple
 // pattern, so that any record can be recognised: sample s of file record k

@@ -16,11 +16,7 @@ using testing::TempDir;
 // columns too: green's row y + 7 and blue's y - 5 show red's row y.
 TEST(CompositeDocumentTest, ReadsOutEachChannelsAlignedLevel) {
   TempDir dir;
-  const auto shifted = [&dir](const char* name, int down, int along) {
-    return testing::WriteShiftedFrame(VANTOREL_SAMPLES_DIR "/MVE0101.012", dir, name, down, along);
-  };
-  const std::string red = shifted("r/MVE0101.012", 0, 0), green = shifted("g/MVE0101.012", 7, -12),
-                    blue = shifted("b/MVE0101.012", -5, 9);
+  const auto [red, green, blue] = testing::WriteShiftedViews(VANTOREL_SAMPLES_DIR "/MVE0101.012", dir);
   CompositeDocument composite;
   EXPECT_FALSE(composite.Compose({red, dir / "none", blue}, {}, {}));
   EXPECT_NE(composite.Error().find(dir / "none"), std::string::npos) << composite.Error();
