@@ -1,5 +1,6 @@
 // Aligning two whole pictures, as a colour composite does for each of its
-// second and third frames.
+// second and third frames; and what the window waits for when a comparison or
+// a composite begins: the frames loaded, rendered and aligned.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -8,6 +9,8 @@
 
 #include "analysis/alignment.h"
 #include "frames/frame_layout.h"
+#include "viewer/composite_document.h"
+#include "viewer/frame_comparison.h"
 
 namespace {
 
@@ -29,5 +32,26 @@ void BM_FindOffsetOfWholePictures(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_FindOffsetOfWholePictures)->Unit(benchmark::kMillisecond);
+
+constexpr const char* Sample = VANTOREL_SAMPLES_DIR "/MVE0101.012";
+
+// Compare With: the second frame loaded and rendered as the first, then aligned.
+void BM_CompareWith(benchmark::State& state) {
+  vantorel::FrameDocument first;
+  first.Open(Sample, {1, 0, 0, 0, 0, 0, 0, 0, 0});
+  for (auto _ : state) {
+    const vantorel::FrameComparison comparison(Sample, first);
+    benchmark::DoNotOptimize(comparison.Offset());
+  }
+}
+BENCHMARK(BM_CompareWith)->Unit(benchmark::kMillisecond);
+
+// Colour Composite: three frames loaded, rendered, two aligned, composed.
+void BM_ComposeThreeFrames(benchmark::State& state) {
+  vantorel::CompositeDocument composite;
+  for (auto _ : state)
+    if (!composite.Compose({Sample, Sample, Sample}, {}, {})) state.SkipWithError("not composed");
+}
+BENCHMARK(BM_ComposeThreeFrames)->Unit(benchmark::kMillisecond);
 
 }  // namespace
