@@ -284,6 +284,14 @@ TEST(RenderCommand, ComposeAlignsTheGreenAndBlueFramesToTheRed) {
       }
     EXPECT_GT(agreeing, inside * 99 / 100) << geometry;
   }
+  // One frame three times: no offset, and grey wherever it shows.
+  const RenderRun same = Render({"--compose", red, red, red, "-o", dir / "same.png"});
+  ASSERT_EQ(same.ExitCode, ExitSuccess) << same.Err;
+  EXPECT_EQ(same.Out, "offset " + red + " 0 0\noffset " + red + " 0 0\n");
+  const auto grey = testing::DecodePng(ReadBytes(dir / "same.png"));
+  ASSERT_TRUE(grey);
+  for (std::size_t i = 0; i < grey->Rgb.size(); i += 3)
+    if (grey->Rgb[i] != grey->Rgb[i + 1] || grey->Rgb[i] != grey->Rgb[i + 2]) FAIL() << "pixel " << i / 3;
   // Three different scenes: refused, not given a wild offset.
   const RenderRun unrelated = Render({"--compose", VANTOREL_SAMPLES_DIR "/MVE0101.012",
                                       VANTOREL_SAMPLES_DIR "/MVE0257.120", red, "-o", dir / "u.png"});
