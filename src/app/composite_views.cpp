@@ -54,7 +54,8 @@ CompositeDialog::CompositeDialog(QWidget* parent, Dialogs& dialogs) : QDialog(pa
     const std::size_t channel = std::size_t(c);
     frames_[channel] = new QComboBox;
     frames_[channel]->setObjectName(ChannelObjectNames[c]);
-    frames_[channel]->setMinimumContentsLength(24);
+    // Wide enough for a name and the longest filter caption.
+    frames_[channel]->setMinimumContentsLength(36);
     frames_[channel]->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     auto* label = new QLabel(ChannelLabels[c]);
     label->setBuddy(frames_[channel]);
@@ -80,26 +81,33 @@ CompositeDialog::CompositeDialog(QWidget* parent, Dialogs& dialogs) : QDialog(pa
   layout->addWidget(buttons);
 }
 
-void CompositeDialog::Offer(const std::vector<std::string>& frames, const ColorSet& chosen) {
+void CompositeDialog::Offer(const std::vector<std::string>& frames, const ColorSet& chosen,
+                            const std::function<std::string(const std::string&)>& filterOf) {
+  filterOf_ = filterOf;
   for (std::size_t c = 0; c < 3; ++c) {
-    QComboBox& list = *frames_[c];
-    list.clear();
-    for (const std::string& frame : frames) {
-      list.addItem(DisplayPath(std::string(FileNamePart(frame))), QByteArray::fromStdString(frame));
-      list.setItemData(list.count() - 1, QDir::toNativeSeparators(DisplayPath(frame)), Qt::ToolTipRole);
-    }
+    frames_[c]->clear();
+    for (const std::string& frame : frames) AddFrame(int(c), frame);
     Choose(int(c), chosen[c]);
     weights_[c]->setValue(1);
   }
+}
+
+void CompositeDialog::AddFrame(int channel, const std::string& path) {
+  QComboBox& list = *frames_[std::size_t(channel)];
+  QString label = DisplayPath(std::string(FileNamePart(path)));
+  // The filter beside the name, since the filters decide which frame is which colour.
+  if (const std::string filter = filterOf_ ? filterOf_(path) : std::string(); !filter.empty())
+    label += QString::fromUtf8(" \u2014 ") + QString::fromStdString(filter);
+  list.addItem(label, QByteArray::fromStdString(path));
+  list.setItemData(list.count() - 1, QDir::toNativeSeparators(DisplayPath(path)), Qt::ToolTipRole);
 }
 
 void CompositeDialog::Choose(int channel, const std::string& path) {
   QComboBox& list = *frames_[std::size_t(channel)];
   int index = list.findData(QByteArray::fromStdString(path));
   if (index < 0) {
-    list.addItem(DisplayPath(std::string(FileNamePart(path))), QByteArray::fromStdString(path));
+    AddFrame(channel, path);
     index = list.count() - 1;
-    list.setItemData(index, QDir::toNativeSeparators(DisplayPath(path)), Qt::ToolTipRole);
   }
   list.setCurrentIndex(index);
 }
@@ -142,9 +150,18 @@ AnimationLook CompositeViews::CurrentLook() const {
   return {document.ActiveOptions(), document.Steps(), document.ShowsOriginal(), document.Display()};
 }
 
-ColorSet CompositeViews::Preset() const {
-  const FrameDocument& document = viewer_.Document();
+std::vector<CatalogueEntry> CompositeViews::EntriesAround() const {
+  // The dock lists nothing until it is first shown, and a hidden dock keeps
+  // the folder it listed last: the frame's own folder's headers then.
   const FrameBrowser& browser = framesDock_.Browser();
+  const std::string& current = viewer_.Document().CurrentPath();
+  if (browser.EntryOf(current)) return browser.Entries();
+  std::string error;
+  return ReadFolderEntries(DirectoryPart(current), error);
+}
+
+ColorSet CompositeViews::Preset(const FrameBrowser& browser) const {
+  const FrameDocument& document = viewer_.Document();
   const std::vector<std::string> selected = framesDock_.SelectedPaths();
   if (selected.size() == 3) {
     std::array<const CatalogueEntry*, 3> entries{};
@@ -158,29 +175,27 @@ ColorSet CompositeViews::Preset() const {
       if (const std::optional<ColorSet> ordered = ColorOrder(entries)) return *ordered;
     return {selected[0], selected[1], selected[2]};
   }
-  // The dock lists nothing until it is first shown, and a hidden dock keeps
-  // the folder it listed last: the frame's own folder's headers then.
-  const bool listed = browser.EntryOf(document.CurrentPath()).has_value();
-  std::vector<CatalogueEntry> folderEntries;
-  if (!listed) {
-    std::string error;
-    folderEntries = ReadFolderEntries(DirectoryPart(document.CurrentPath()), error);
-  }
-  const std::vector<CatalogueEntry>& entries = listed ? browser.Entries() : folderEntries;
-  if (const std::optional<ColorSet> suggested = SuggestColorSet(entries, document.Header().Record)) return *suggested;
+  if (const std::optional<ColorSet> suggested = SuggestColorSet(browser.Entries(), document.Header().Record))
+    return *suggested;
   const std::string& current = document.CurrentPath();
   return {current, current, current};
 }
 
 void CompositeViews::Start(const std::function<void()>& makeRoom) {
   if (!frameViews_.FrameShown()) return;
-  dialog_->Offer(viewer_.ListedPaths(), Preset());
+  FrameBrowser around;
+  around.SetEntries(EntriesAround());
+  dialog_->Offer(viewer_.ListedPaths(), Preset(around), [&around](const std::string& path) {
+    const std::optional<std::size_t> entry = around.EntryOf(path);
+    return entry ? FilterCaption(around.Entries()[*entry]) : std::string();
+  });
   if (dialogs_.ShowModal(*dialog_) != QDialog::Accepted) return;
   CompositeSettings settings;
   settings.Weights = dialog_->Weights();
   if (!document_.Compose(dialog_->Chosen(), CurrentLook(), settings)) return Failed("Colour Composite");
   makeRoom();
   Show();
+  window_.statusBar()->showMessage("Composite: " + QString::fromStdString(document_.OffsetsText()), NoticeMs);
 }
 
 void CompositeViews::Follow() {

@@ -35,7 +35,9 @@ class CompositeDialog : public QDialog {
   CompositeDialog(QWidget* parent, Dialogs& dialogs);
 
   // The frames offered in each channel's list, and the ones chosen.
-  void Offer(const std::vector<std::string>& frames, const ColorSet& chosen);
+  // filterOf names a frame's filter, "" when unknown.
+  void Offer(const std::vector<std::string>& frames, const ColorSet& chosen,
+             const std::function<std::string(const std::string&)>& filterOf);
   ColorSet Chosen() const;
   std::array<double, 3> Weights() const;
   // The list and weight of channel 0 (red), 1 or 2.
@@ -43,6 +45,7 @@ class CompositeDialog : public QDialog {
   QDoubleSpinBox& Weight(int channel) const { return *weights_[std::size_t(channel)]; }
 
  private:
+  void AddFrame(int channel, const std::string& path);
   // Selects path in the channel's list, adding it when it is not there.
   void Choose(int channel, const std::string& path);
   void BrowseFor(int channel);
@@ -51,6 +54,7 @@ class CompositeDialog : public QDialog {
   std::array<QComboBox*, 3> frames_{};
   std::array<QDoubleSpinBox*, 3> weights_{};
   QFileDialog* fileDialog_ = nullptr;
+  std::function<std::string(const std::string&)> filterOf_;
 };
 
 class CompositeViews {
@@ -78,7 +82,10 @@ class CompositeViews {
  private:
   // What the dialog offers first: the Frames selection of three, else the
   // suggested set, else the frame on screen in every channel.
-  ColorSet Preset() const;
+  ColorSet Preset(const FrameBrowser& around) const;
+  // The headers of the frames around the frame on screen: the Frames dock's
+  // when it lists that frame, else those of its folder.
+  std::vector<CatalogueEntry> EntriesAround() const;
   AnimationLook CurrentLook() const;
   void Show();
   void Failed(const QString& title);

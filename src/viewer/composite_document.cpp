@@ -53,6 +53,16 @@ void CompositeDocument::Clear() {
   error_.clear();
 }
 
+std::string CompositeDocument::OffsetsText() const {
+  std::string text;
+  for (std::size_t c = 1; c < 3; ++c) {
+    const PictureOffset offset = FrameOffsetOf(composite_.Offsets[c], *documents_[c]);
+    text += c == 1 ? "green " : "; blue ";
+    text += TenthsText(offset.Lines) + " lines, " + TenthsText(offset.Samples) + " samples";
+  }
+  return text + " from red";
+}
+
 std::string CompositeDocument::ReadoutAt(int x, int y) const {
   if (!composed_) return {};
   const std::optional<FramePosition> position =

@@ -46,6 +46,10 @@ class CompositeDocument {
   // not reach); "" where the red frame shows no place or nothing is composed.
   std::string ReadoutAt(int x, int y) const;
 
+  // Where the green and blue frames lie from the red, in frame lines and
+  // samples: "green 7 lines, -12 samples; blue -5 lines, 9 samples from red".
+  std::string OffsetsText() const;
+
   // Writes the composite at path (format StandardFits: the cube; otherwise an
   // RGB PNG), atomically, never over one of its frames.
   SaveOutcome Save(const std::string& path, ExportFormat format, const ChunkWriter& writer = {}) const;

@@ -21,6 +21,7 @@ TEST(CompositeDocumentTest, ReadsOutEachChannelsAlignedLevel) {
   EXPECT_FALSE(composite.Compose({red, dir / "none", blue}, {}, {}));
   EXPECT_NE(composite.Error().find(dir / "none"), std::string::npos) << composite.Error();
   ASSERT_TRUE(composite.Compose({red, green, blue}, {}, {})) << composite.Error();
+  EXPECT_EQ(composite.OffsetsText(), "green 7 lines, -12 samples; blue -5 lines, 9 samples from red");
 
   struct Case {
     const char* Name;
