@@ -130,7 +130,15 @@ TEST(FrameBrowserTest, SuggestsThreeFiltersOfOneCameraAroundTheFrameOnScreen) {
     CatalogueEntry OnScreen;
     std::string Suggested;
   };
+  const auto notAFrame = [](CatalogueEntry entry) {
+    entry.IsFrame = false;  // a short file whose header still decodes
+    return entry;
+  };
   const Case cases[] = {
+      {"a file that is not a frame left out",
+       {Shot(100, 6), notAFrame(Shot(101, 2)), Shot(102, 8), Shot(103, 4)},
+       Shot(100, 6),
+       "102-8A 103-4A 100-6A"},
       {"longest wavelength red", {Shot(100, 6), Shot(101, 2), Shot(102, 8)}, Shot(101, 2), "102-8A 101-2A 100-6A"},
       {"the other camera left out",
        {Shot(100, 6), Shot(101, 2), Shot(102, 8, 'B'), Shot(103, 4)},
