@@ -27,7 +27,7 @@ inline constexpr std::int32_t CatalogueApplicationId = 0x564E5443;
 // How long a write waits for another update's transaction before the catalogue is busy.
 inline constexpr int CatalogueBusyTimeoutMs = 10'000;
 // Rows written in one transaction: an interrupted update loses at most one batch of work.
-inline constexpr std::size_t CatalogueBatchRows = 500;
+inline constexpr std::size_t CatalogueBatchRows = 2000;
 
 // One file as the catalogue holds it.
 struct CatalogueEntry {
