@@ -21,22 +21,14 @@
 #include "app/dialogs.h"
 #include "app/frames_dock.h"
 #include "app/main_unit.h"
+#include "no_dialogs.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-class NoDialogs final : public vantorel::Dialogs {
- public:
-  std::optional<QString> ChooseFile(QFileDialog&) override { return std::nullopt; }
-  int ShowModal(QDialog&) override { return 0; }
-  bool ConfirmPrint(QPrinter&, QWidget*) override { return false; }
-  void PageSetup(QPrinter&, QWidget*) override {}
-  void ShowError(QWidget*, const QString&, const QString& text) override { qWarning("%s", qPrintable(text)); }
-  void ShowInformation(QWidget*, const QString&, const QString&) override {}
-  std::optional<QString> AskText(QWidget*, const QString&, const QString&) override { return std::nullopt; }
-};
+using vantorel::bench::NoDialogs;
 
 double Ms(Clock::duration duration) { return std::chrono::duration<double, std::milli>(duration).count(); }
 

@@ -14,20 +14,11 @@
 
 #include "app/dialogs.h"
 #include "app/main_unit.h"
+#include "no_dialogs.h"
 
 namespace {
 
-// Answers nothing and shows nothing: no dialog may block a benchmark.
-class NoDialogs final : public vantorel::Dialogs {
- public:
-  std::optional<QString> ChooseFile(QFileDialog&) override { return std::nullopt; }
-  int ShowModal(QDialog&) override { return 0; }
-  bool ConfirmPrint(QPrinter&, QWidget*) override { return false; }
-  void PageSetup(QPrinter&, QWidget*) override {}
-  void ShowError(QWidget*, const QString&, const QString& text) override { qWarning("%s", qPrintable(text)); }
-  void ShowInformation(QWidget*, const QString&, const QString&) override {}
-  std::optional<QString> AskText(QWidget*, const QString&, const QString&) override { return std::nullopt; }
-};
+using vantorel::bench::NoDialogs;
 
 // Counts the paints of one widget; a paint has ended once the event loop
 // that delivered it returns.
